@@ -1,0 +1,26 @@
+# The plug-in DLL (qelvar.wlx64 / qelvar.wlx) and the stand-in host. Both appear once their sources exist.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(QELVAR_PLUGIN_SUFFIX ".wlx64")
+else()
+  set(QELVAR_PLUGIN_SUFFIX ".wlx")
+endif()
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/src/plugin/exports.cpp)
+  file(GLOB QELVAR_VIEWER_SOURCES CONFIGURE_DEPENDS src/viewer/*.cpp src/viewer/*.rc)
+  add_library(qelvar SHARED src/plugin/exports.cpp src/plugin/qelvar.def ${QELVAR_VIEWER_SOURCES})
+  target_link_libraries(qelvar PRIVATE qelvar_core qelvar_warnings comctl32 comdlg32 gdi32 user32 shell32 kernel32)
+  set_target_properties(qelvar PROPERTIES PREFIX "" OUTPUT_NAME "qelvar" SUFFIX "${QELVAR_PLUGIN_SUFFIX}")
+  # The .def file names the exports; nothing else may leak into the export table.
+  target_link_options(qelvar PRIVATE -Wl,--kill-at -Wl,--exclude-all-symbols)
+  # Language files travel beside the plug-in in a folder "language".
+  add_custom_command(TARGET qelvar POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E make_directory $<TARGET_FILE_DIR:qelvar>/language
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/lang $<TARGET_FILE_DIR:qelvar>/language)
+endif()
+
+file(GLOB QELVAR_HOST_SOURCES CONFIGURE_DEPENDS tools/lister-host/*.cpp tools/lister-host/*.rc)
+if(QELVAR_HOST_SOURCES)
+  add_executable(qelvar-host WIN32 ${QELVAR_HOST_SOURCES})
+  target_link_libraries(qelvar-host PRIVATE qelvar_warnings comctl32 gdi32 user32 kernel32)
+  target_link_options(qelvar-host PRIVATE -municode)
+endif()

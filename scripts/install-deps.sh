@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# Installs from Debian's packages everything the build, the tests and ./run.sh need.
+# Idempotent: when everything is present it prints nothing and exits 0.
+set -u
+export DEBIAN_FRONTEND=noninteractive
+
+# Debian package name -> a file whose presence shows the package is installed and usable.
+# Checking files (not only dpkg state) keeps the fast path fast and catches half-removed packages.
+PACKAGES=(
+  "cmake|/usr/bin/cmake"
+  "g++|/usr/bin/g++"
+  "make|/usr/bin/make"
+  "clang|/usr/bin/clang++"
+  "libclang-rt-14-dev|/usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzzer-x86_64.a"
+  "g++-mingw-w64-x86-64-posix|/usr/bin/x86_64-w64-mingw32-g++-posix"
+  "g++-mingw-w64-i686-posix|/usr/bin/i686-w64-mingw32-g++-posix"
+  "wine|/usr/bin/wine"
+  "wine64|/usr/lib/wine/wine64"
+  "wine32:i386|/usr/lib/wine/wine"
+  "xvfb|/usr/bin/Xvfb"
+  "xauth|/usr/bin/xauth"
+  "googletest|/usr/src/googletest/CMakeLists.txt"
+  "nlohmann-json3-dev|/usr/include/nlohmann/json.hpp"
+  "imagemagick|/usr/bin/convert-im6.q16"
+)
+
+missing=()
+for entry in "${PACKAGES[@]}"; do
+  pkg=${entry%%|*}
+  probe=${entry#*|}
+  [ -e "$probe" ] || missing+=("$pkg")
+done
+
+# 32-bit Wine runs 32-bit Linux programs. Some kernels (this project's CI machines among them) have the
+# kernel's 32-bit emulation switched off; there the i386 loader runs under qemu's user-mode emulation,
+# registered with binfmt_misc. Slow to start, but it is real 32-bit Wine running the real 32-bit DLL.
+enable_i386() {
+  [ -x /usr/lib/wine/wine ] || return 0
+  /usr/lib/wine/wine --version >/dev/null 2>&1 && return 0
+  if [ ! -x /usr/bin/qemu-i386-static ]; then
+    $SUDO apt-get install -y -qq --no-install-recommends qemu-user-static >"$log" 2>&1 || {
+      tail -n 20 "$log" >&2; echo "install-deps: failed to install package qemu-user-static" >&2; return 1; }
+  fi
+  if [ ! -e /proc/sys/fs/binfmt_misc/register ]; then
+    $SUDO mkdir -p /proc/sys/fs/binfmt_misc
+    $SUDO mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc || {
+      echo "install-deps: cannot mount binfmt_misc for 32-bit Wine" >&2; return 1; }
+  fi
+  if [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ]; then
+    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
+      | $SUDO tee /proc/sys/fs/binfmt_misc/register >/dev/null || {
+      echo "install-deps: cannot register qemu-i386 with binfmt_misc" >&2; return 1; }
+  fi
+  /usr/lib/wine/wine --version >/dev/null 2>&1 || { echo "install-deps: 32-bit Wine still cannot run" >&2; return 1; }
+}
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && command -v sudo >/dev/null 2>&1 && SUDO="sudo"
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+
+if [ ${#missing[@]} -eq 0 ]; then
+  enable_i386 || exit 1
+  exit 0
+fi
+
+if [ "$(id -u)" -ne 0 ] && [ -z "$SUDO" ]; then
+  echo "install-deps: root or sudo is needed to install: ${missing[*]}" >&2
+  exit 1
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+
+# 32-bit Wine needs the i386 architecture.
+for pkg in "${missing[@]}"; do
+  if [[ "$pkg" == *:i386 ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386 || { echo "install-deps: could not add the i386 architecture" >&2; exit 1; }
+    break
+  fi
+done
+
+echo "install-deps: installing ${missing[*]}" >&2
+if ! $SUDO apt-get update -qq >"$log" 2>&1; then
+  cat "$log" >&2
+  echo "install-deps: apt-get update failed" >&2
+  exit 1
+fi
+# One transaction first (fast); on failure, one package at a time to name the culprit.
+if ! $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >"$log" 2>&1; then
+  for pkg in "${missing[@]}"; do
+    if ! $SUDO apt-get install -y -qq --no-install-recommends "$pkg" >"$log" 2>&1; then
+      tail -n 20 "$log" >&2
+      echo "install-deps: failed to install package $pkg" >&2
+      exit 1
+    fi
+  done
+fi
+
+for entry in "${PACKAGES[@]}"; do
+  probe=${entry#*|}
+  if [ ! -e "$probe" ]; then
+    echo "install-deps: package ${entry%%|*} installed but $probe is missing" >&2
+    exit 1
+  fi
+done
+
+enable_i386 || exit 1

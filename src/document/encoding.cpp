@@ -1,0 +1,155 @@
+#include "document/encoding.h"
+
+#include <cstring>
+
+#include "platform/platform.h"
+#include "platform/utf.h"
+
+namespace qelvar {
+
+namespace {
+
+const unsigned char* Bytes(std::string_view s) { return reinterpret_cast<const unsigned char*>(s.data()); }
+
+bool StartsWith(std::string_view bytes, std::string_view mark) {
+  return bytes.size() >= mark.size() && std::memcmp(bytes.data(), mark.data(), mark.size()) == 0;
+}
+
+constexpr std::string_view kMarkUtf8 = "\xEF\xBB\xBF";
+constexpr std::string_view kMarkUtf16Le = "\xFF\xFE";
+constexpr std::string_view kMarkUtf16Be = "\xFE\xFF";
+
+// Eight bytes at a time: true when none of them has the high bit set.
+inline bool AllAscii8(const unsigned char* p) {
+  std::uint64_t word;
+  std::memcpy(&word, p, 8);
+  return (word & 0x8080808080808080ull) == 0;
+}
+
+// Standard UTF-8 decoding. A sequence that is malformed (bad structure, overlong, surrogate, above
+// U+10FFFF) becomes one "?"; `clean` turns false when that happens.
+void DecodeUtf8(std::string_view bytes, std::u16string& text, bool& clean) {
+  const unsigned char* p = Bytes(bytes);
+  const std::size_t n = bytes.size();
+  text.resize(n);  // never more code units than bytes
+  char16_t* out = text.data();
+  std::size_t o = 0;
+  std::size_t i = 0;
+  clean = true;
+  while (i < n) {
+    // Fast path: runs of ASCII, eight bytes per step.
+    while (i + 8 <= n && AllAscii8(p + i)) {
+      for (int k = 0; k < 8; ++k) out[o + static_cast<std::size_t>(k)] = p[i + static_cast<std::size_t>(k)];
+      o += 8;
+      i += 8;
+    }
+    if (i >= n) break;
+    const unsigned char b = p[i];
+    if (b < 0x80) {
+      out[o++] = b;
+      ++i;
+      continue;
+    }
+    std::size_t extra;
+    char32_t cp;
+    char32_t min;
+    if ((b & 0xE0) == 0xC0) {
+      extra = 1, cp = b & 0x1Fu, min = 0x80;
+    } else if ((b & 0xF0) == 0xE0) {
+      extra = 2, cp = b & 0x0Fu, min = 0x800;
+    } else if ((b & 0xF8) == 0xF0) {
+      extra = 3, cp = b & 0x07u, min = 0x10000;
+    } else {
+      out[o++] = u'?';
+      clean = false;
+      ++i;
+      continue;
+    }
+    std::size_t k = 1;
+    for (; k <= extra && i + k < n && (p[i + k] & 0xC0) == 0x80; ++k) cp = (cp << 6) | (p[i + k] & 0x3Fu);
+    i += k;
+    if (k <= extra || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+      out[o++] = u'?';
+      clean = false;
+    } else if (cp < 0x10000) {
+      out[o++] = static_cast<char16_t>(cp);
+    } else {
+      cp -= 0x10000;
+      out[o++] = static_cast<char16_t>(0xD800 + (cp >> 10));
+      out[o++] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    }
+  }
+  text.resize(o);
+}
+
+void DecodeUtf16(std::string_view bytes, bool bigEndian, std::u16string& text) {
+  const unsigned char* p = Bytes(bytes);
+  const std::size_t units = bytes.size() / 2;
+  text.resize(units);
+  char16_t* out = text.data();
+  if (bigEndian) {
+    for (std::size_t i = 0; i < units; ++i)
+      out[i] = static_cast<char16_t>((p[2 * i] << 8) | p[2 * i + 1]);
+  } else {
+    for (std::size_t i = 0; i < units; ++i)
+      out[i] = static_cast<char16_t>(p[2 * i] | (p[2 * i + 1] << 8));
+  }
+}
+
+}  // namespace
+
+std::size_t DetectEncoding(std::string_view bytes, std::u16string_view forcedEncoding, TCsvEncodingInfo& info) {
+  const unsigned char* p = Bytes(bytes);
+  const std::size_t n = bytes.size();
+  info.HasBom = false;
+  if (!forcedEncoding.empty()) {
+    if (EqualsIgnoreAsciiCase(forcedEncoding, kEncodingUtf8)) {
+      info.Name = kEncodingUtf8;
+      if (StartsWith(bytes, kMarkUtf8)) return info.HasBom = true, 3;
+      return 0;
+    }
+    if (EqualsIgnoreAsciiCase(forcedEncoding, kEncodingUtf16Le)) {
+      info.Name = kEncodingUtf16Le;
+      if (StartsWith(bytes, kMarkUtf16Le)) return info.HasBom = true, 2;
+      return 0;
+    }
+    if (EqualsIgnoreAsciiCase(forcedEncoding, kEncodingUtf16Be)) {
+      info.Name = kEncodingUtf16Be;
+      if (StartsWith(bytes, kMarkUtf16Be)) return info.HasBom = true, 2;
+      return 0;
+    }
+    // "ANSI" and any name the decoder does not know read in the ANSI code page.
+    info.Name = EqualsIgnoreAsciiCase(forcedEncoding, kEncodingAnsi) ? std::u16string(kEncodingAnsi)
+                                                                     : std::u16string(forcedEncoding);
+    return 0;
+  }
+  if (StartsWith(bytes, kMarkUtf8)) return info.Name = kEncodingUtf8, info.HasBom = true, 3;
+  if (StartsWith(bytes, kMarkUtf16Le)) return info.Name = kEncodingUtf16Le, info.HasBom = true, 2;
+  if (StartsWith(bytes, kMarkUtf16Be)) return info.Name = kEncodingUtf16Be, info.HasBom = true, 2;
+  if (n >= 2 && p[0] == 0 && p[1] != 0) return info.Name = kEncodingUtf16Be, 0;
+  if (n >= 2 && p[1] == 0 && p[0] != 0) return info.Name = kEncodingUtf16Le, 0;
+  info.Name = IsValidUtf8(bytes) ? kEncodingUtf8 : kEncodingAnsi;
+  return 0;
+}
+
+void DecodeText(std::string_view bytes, std::u16string_view forcedEncoding, std::u16string& text,
+                TCsvEncodingInfo& info, bool* lossless) {
+  const std::size_t skip = DetectEncoding(bytes, forcedEncoding, info);
+  const std::string_view rest = bytes.substr(skip);
+  bool clean = true;
+  if (info.Name == kEncodingUtf16Le || info.Name == kEncodingUtf16Be) {
+    DecodeUtf16(rest, info.Name == kEncodingUtf16Be, text);
+    clean = rest.size() % 2 == 0;
+  } else if (info.Name == kEncodingUtf8) {
+    DecodeUtf8(rest, text, clean);
+  } else {
+    text = platform::AnsiToUtf16(rest);
+    if (lossless) {
+      std::string back;
+      clean = platform::Utf16ToAnsi(text, back) && back == rest;
+    }
+  }
+  if (lossless) *lossless = clean;
+}
+
+}  // namespace qelvar

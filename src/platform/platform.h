@@ -1,0 +1,129 @@
+// The operating-system services the core needs, behind one seam.
+//
+// win32.cpp implements them with the Windows API (the shipped plug-in); posix.cpp implements the same
+// contracts on Linux so that the core can be tested natively, under sanitizers and fuzzers. Where both
+// must agree (code-page conversion of Windows-1252, the profile file format, comparison flags), the unit
+// tests run the same tables against both.
+//
+// Paths and texts are UTF-16 (std::u16string); on Windows they are passed to the wide API unchanged,
+// on POSIX paths are converted to UTF-8. No function here throws: failures are results.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qelvar::platform {
+
+// ---- ANSI code page ------------------------------------------------------------------------------
+
+// Decodes bytes in the system's ANSI code page (MultiByteToWideChar with CP_ACP and no flags).
+// POSIX: Windows-1252 exactly as Windows maps it; the five undefined bytes 81, 8D, 8F, 90 and 9D map to
+// the C1 controls of the same value, as Windows does. Never fails; allocates the result.
+std::u16string AnsiToUtf16(std::string_view bytes);
+
+// Encodes text in the ANSI code page without best-fit mapping. Returns false when a character had no
+// exact mapping (it is written as the code page's default character, usually '?'); `out` is filled
+// either way. A lone surrogate has no mapping. Allocates `out`.
+bool Utf16ToAnsi(std::u16string_view text, std::string& out);
+
+// ---- files ----------------------------------------------------------------------------------------
+
+enum class ReadResult { Ok, Failed, TooLarge };
+
+// Reads a whole file while other processes may read, write or delete it. When maxSize > 0 and the file
+// is larger, nothing is read and TooLarge is returned. `size` receives the file's size in bytes whenever
+// the file could be opened (also with TooLarge). Allocates `bytes` (cleared on failure).
+ReadResult ReadWholeFile(const std::u16string& path, std::int64_t maxSize, std::string& bytes,
+                         std::int64_t& size);
+
+// True when `path` names an existing file (not a folder).
+bool FileExists(const std::u16string& path);
+
+// The folder part of a path ("C:\a\b.csv" -> "C:\a", "/a/b" -> "/a"); empty when there is none.
+// Pure string work: accepts both separators on every platform. Allocates.
+std::u16string FolderOf(const std::u16string& path);
+
+// Creates a new, empty, uniquely named file in `folder` and returns its path in `tempPath`.
+// False when the folder is missing or not writable.
+bool CreateTempFileIn(const std::u16string& folder, std::u16string& tempPath);
+
+// Writes `bytes` to an existing or new file in one write, truncating it, and flushes it to the disk
+// (FlushFileBuffers / fsync) before closing. False on any failure (the file may then be partly written).
+bool WriteFileFlushed(const std::u16string& path, std::string_view bytes);
+
+enum class ReplaceResult {
+  Ok,             // `target` now holds the replacement's content; `replacement` is gone
+  Busy,           // sharing violation or access denied: another process holds the target; both unchanged
+  Failed,         // any other failure that left the target as it was
+  TargetRemoved,  // the target is gone and the replacement still exists under its own name
+};
+
+// Replaces `target` by `replacement` keeping the target's attributes where the system can
+// (ReplaceFileW without backup). POSIX: rename() followed by an fsync of the folder.
+ReplaceResult ReplaceFileWith(const std::u16string& target, const std::u16string& replacement);
+
+// Moves `from` to `to`, replacing `to` if it exists, written through to the disk
+// (MoveFileExW with MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH;
+// POSIX: rename() and an fsync of the folder).
+bool MoveFileReplacing(const std::u16string& from, const std::u16string& to);
+
+// Deletes a file; false when it could not be deleted (a missing file is a failure too).
+bool DeleteFileAt(const std::u16string& path);
+
+// Sleeps the calling thread (used between retries of a save).
+void SleepMilliseconds(unsigned milliseconds);
+
+// ---- text -----------------------------------------------------------------------------------------
+
+// Locale-aware comparison in the user's locale, ignoring letter case and character width and comparing
+// runs of digits as numbers (CompareStringEx with NORM_IGNORECASE | NORM_IGNOREWIDTH |
+// SORT_DIGITSASNUMBERS). Returns <0, 0 or >0, or nullopt when the system comparison failed (callers then
+// compare ordinally). Does not allocate on POSIX.
+std::optional<int> CompareTextLocale(std::u16string_view a, std::u16string_view b);
+
+// Full Unicode lower-casing (surrogate pairs included). The result has the same length in code units
+// for every mapping the system applies (LCMapStringEx with LCMAP_LOWERCASE / simple case mapping).
+// The in-place form does not allocate.
+std::u16string ToLower(std::u16string_view text);
+void ToLowerInPlace(std::u16string& text);
+
+// ---- process and user -----------------------------------------------------------------------------
+
+// Full path of the module that contains this code (the plug-in DLL; on POSIX the executable). Tests may
+// replace it with OverrideModulePath; an empty override restores the real path. Allocates.
+std::u16string ModulePath();
+void OverrideModulePath(const std::u16string& path);
+
+// Full path of the process's executable (the host). Allocates.
+std::u16string ExecutablePath();
+
+// An environment variable, nullopt when it is not set. SetEnvironment with nullopt removes it.
+std::optional<std::u16string> GetEnvironment(std::u16string_view name);
+void SetEnvironment(std::u16string_view name, const std::optional<std::u16string>& value);
+
+// The user's UI language as a Windows LANGID (GetUserDefaultUILanguage). POSIX: derived from
+// LC_ALL, LC_MESSAGES or LANG ("de_DE.UTF-8" -> 0x0407); 0x0409 (English) when unknown. Tests may
+// override it; 0 restores the real value.
+std::uint16_t UserUiLanguage();
+void OverrideUserUiLanguage(std::uint16_t langId);
+
+// ---- private profile (ini) files ---------------------------------------------------------------------
+
+// Writes key=value into [section] of an ini file, creating the file and the section when needed
+// (WritePrivateProfileStringW). POSIX writes the same format: the file's existing text is kept, the
+// first matching key (ASCII case ignored) of the first matching section has its value replaced, a
+// missing key is appended to that section, a missing section is appended at the end; new files are
+// written as UTF-8 without a mark, existing ones keep their line endings. False on failure.
+bool WriteProfileString(const std::u16string& path, std::u16string_view section, std::u16string_view key,
+                        std::u16string_view value);
+
+// Reads a value through the system's profile reader (GetPrivateProfileStringW); POSIX follows the same
+// rules (ASCII case ignored, surrounding spaces and one pair of quotes removed). Returns `fallback`
+// when the file, section or key is missing. The settings store has its own reader; this one exists to
+// check files written by WriteProfileString against the system's own view of them.
+std::u16string ReadProfileString(const std::u16string& path, std::u16string_view section,
+                                 std::u16string_view key, std::u16string_view fallback);
+
+}  // namespace qelvar::platform

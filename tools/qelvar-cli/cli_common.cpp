@@ -1,0 +1,140 @@
+#include <cstdio>
+
+#include "cli.h"
+#include "platform/utf.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace qelvar::cli {
+
+namespace {
+
+bool IsOptionWord(std::u16string_view arg) { return arg.size() > 2 && arg.substr(0, 2) == u"--"; }
+
+std::string Narrow(std::u16string_view s) { return Utf16ToUtf8(s); }
+
+}  // namespace
+
+std::optional<std::u16string> Args::Option(std::u16string_view name) {
+  std::optional<std::u16string> value;
+  for (std::size_t i = 0; i < args_.size(); ++i) {
+    if (used_[i] || args_[i] != name) continue;
+    if (i + 1 >= args_.size()) throw UsageError{"option " + Narrow(name) + " needs a value"};
+    used_[i] = used_[i + 1] = true;
+    value = args_[i + 1];
+    ++i;
+  }
+  return value;
+}
+
+std::vector<std::u16string> Args::Options(std::u16string_view name) {
+  std::vector<std::u16string> values;
+  for (std::size_t i = 0; i < args_.size(); ++i) {
+    if (used_[i] || args_[i] != name) continue;
+    if (i + 1 >= args_.size()) throw UsageError{"option " + Narrow(name) + " needs a value"};
+    used_[i] = used_[i + 1] = true;
+    values.push_back(args_[i + 1]);
+    ++i;
+  }
+  return values;
+}
+
+bool Args::Flag(std::u16string_view name) {
+  bool found = false;
+  for (std::size_t i = 0; i < args_.size(); ++i)
+    if (!used_[i] && args_[i] == name) used_[i] = found = true;
+  return found;
+}
+
+std::optional<std::int64_t> Args::Integer(std::u16string_view name) {
+  const auto text = Option(name);
+  if (!text) return std::nullopt;
+  if (text->empty() || text->size() > 18) throw UsageError{"option " + Narrow(name) + " needs a number"};
+  std::int64_t value = 0;
+  for (char16_t c : *text) {
+    if (c < u'0' || c > u'9') throw UsageError{"option " + Narrow(name) + " needs a number"};
+    value = value * 10 + (c - u'0');
+  }
+  return value;
+}
+
+std::vector<std::u16string> Args::Positionals() {
+  std::vector<std::u16string> rest;
+  for (std::size_t i = 0; i < args_.size(); ++i) {
+    if (used_[i]) continue;
+    if (IsOptionWord(args_[i])) throw UsageError{"unknown option " + Narrow(args_[i])};
+    used_[i] = true;
+    rest.push_back(args_[i]);
+  }
+  return rest;
+}
+
+char16_t ParseDelimiter(std::u16string_view text) {
+  struct Word {
+    std::u16string_view word;
+    char16_t delimiter;
+  };
+  static constexpr Word kWords[] = {
+      {u"comma", u','}, {u"semicolon", u';'}, {u"bar", u'|'}, {u"tab", u'\t'}, {u"colon", u':'}};
+  for (const auto& w : kWords)
+    if (EqualsIgnoreAsciiCase(text, w.word)) return w.delimiter;
+  if (text.size() == 1 && text[0] != u'"' && text[0] != u'\r' && text[0] != u'\n') return text[0];
+  throw UsageError{"a delimiter is one character or one of: comma, semicolon, bar, tab, colon"};
+}
+
+void WriteOut(std::string_view bytes) {
+#ifdef _WIN32
+  static const bool binary = (_setmode(_fileno(stdout), _O_BINARY), true);
+  (void)binary;
+#endif
+  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+  std::fflush(stdout);
+}
+
+void WriteErr(std::string_view bytes) {
+#ifdef _WIN32
+  static const bool binary = (_setmode(_fileno(stderr), _O_BINARY), true);
+  (void)binary;
+#endif
+  std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+  std::fflush(stderr);
+}
+
+void AppendJsonString(std::string& out, std::u16string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  auto escape = [&out](unsigned unit) {
+    out += "\\u";
+    for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(unit >> shift) & 0xF];
+  };
+  out += '"';
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const char16_t c = text[i];
+    switch (c) {
+      case u'"': out += "\\\""; continue;
+      case u'\\': out += "\\\\"; continue;
+      case u'\n': out += "\\n"; continue;
+      case u'\r': out += "\\r"; continue;
+      case u'\t': out += "\\t"; continue;
+      default: break;
+    }
+    if (c < 0x20) {
+      escape(c);
+    } else if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      out += Utf16ToUtf8(text.substr(i, 2));
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      escape(c);  // a lone surrogate: kept as an escape so that nothing is lost
+    } else {
+      out += Utf16ToUtf8(text.substr(i, 1));
+    }
+  }
+  out += '"';
+}
+
+}  // namespace qelvar::cli

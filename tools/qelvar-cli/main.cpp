@@ -1,0 +1,72 @@
+// qelvar-cli COMMAND ...: see the usage text below.
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "cli.h"
+#include "platform/utf.h"
+
+namespace qelvar::cli {
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: qelvar-cli COMMAND FILE [options]\n"
+    "\n"
+    "commands:\n"
+    "  inspect FILE [--encoding NAME] [--delimiter D]\n"
+    "      print the detected encoding, byte-order mark and delimiter as JSON\n"
+    "\n"
+    "NAME is UTF-8, UTF-16LE, UTF-16BE or ANSI; D is one character or one of the words\n"
+    "comma, semicolon, bar, tab, colon.\n";
+
+struct Command {
+  std::u16string_view name;
+  int (*run)(Args&);
+};
+
+constexpr Command kCommands[] = {
+    {u"inspect", RunInspect},
+};
+
+int Run(std::vector<std::u16string> argv) {
+  try {
+    if (argv.empty()) throw UsageError{"a command is needed"};
+    for (const auto& command : kCommands) {
+      if (argv[0] != command.name) continue;
+      Args args(std::vector<std::u16string>(argv.begin() + 1, argv.end()));
+      return command.run(args);
+    }
+    if (argv[0] == u"--help" || argv[0] == u"-h" || argv[0] == u"help") {
+      WriteOut(kUsage);
+      return kExitOk;
+    }
+    throw UsageError{"unknown command " + Utf16ToUtf8(argv[0])};
+  } catch (const UsageError& e) {
+    WriteErr("qelvar-cli: " + e.message + "\n\n");
+    WriteErr(kUsage);
+    return kExitUsage;
+  } catch (const std::exception& e) {
+    WriteErr(std::string("qelvar-cli: ") + e.what() + "\n");
+    return kExitFailed;
+  } catch (...) {
+    WriteErr("qelvar-cli: unexpected failure\n");
+    return kExitFailed;
+  }
+}
+
+}  // namespace
+}  // namespace qelvar::cli
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::u16string> args;
+  for (int i = 1; i < argc; ++i) args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
+  return qelvar::cli::Run(std::move(args));
+}
+#else
+int main(int argc, char** argv) {
+  std::vector<std::u16string> args;
+  for (int i = 1; i < argc; ++i) args.push_back(qelvar::Utf8ToUtf16(argv[i]));
+  return qelvar::cli::Run(std::move(args));
+}
+#endif
