@@ -1,0 +1,141 @@
+// The identifiers' keys and built-in English texts, the module-wide catalogues and UiText.
+#include <cstddef>
+
+#include "localization/catalog_state.h"
+#include "localization/localization.h"
+
+namespace qelvar {
+
+namespace {
+
+struct TextEntry {
+  std::u16string_view Key;
+  std::u16string_view English;
+};
+
+// In the order of TUiText; the static_assert below keeps the two in step.
+constexpr TextEntry kTexts[] = {
+    {u"Loading", u"Loading..."},
+    {u"Delimiter", u"Delimiter"},
+    {u"Auto", u"Auto"},
+    {u"CommentsAuto", u"Comments: auto (%d)"},
+    {u"CommentsNoParse", u"Comments: unparsed (0)"},
+    {u"CommentsHidden", u"Comments: hidden (%d)"},
+    {u"CommentsParse", u"Comments: parsed normally (0)"},
+    {u"Rows", u"Rows: %d/%d"},
+    {u"Edit", u"EDIT"},
+    {u"Modified", u"MODIFIED"},
+    {u"Transform", u"TRANSFORM"},
+    {u"Selected", u"Selected: %d rows, %d columns"},
+    {u"FileSaveFailed", u"The file could not be saved."},
+    {u"SaveBefore", u"Save changes to \"%s\" before %s?"},
+    {u"Reloading", u"reloading"},
+    {u"Closing", u"closing"},
+    {u"DeleteColumnQuestion", u"Delete column \"%s\"?"},
+    {u"AllFiles", u"All files"},
+    {u"Up", u"Up"},
+    {u"Down", u"Down"},
+    {u"AddColumn", u"+ Add column"},
+    {u"RemoveColumn", u"- Remove column"},
+    {u"RenameColumn", u"~ Rename column"},
+    {u"SetAllCells", u"Set all cells"},
+    {u"FillEmptyCells", u"Fill empty cells"},
+    {u"EnumerateCells", u"Fill cells with sequence"},
+    {u"LoadTransformation", u"Load transformation (JSON)"},
+    {u"SaveTransformation", u"Save transformation (JSON)"},
+    {u"NumberFormat", u"Number format"},
+    {u"ExportCsv", u"Export CSV"},
+    {u"ApplyToGrid", u"Apply to grid"},
+    {u"ResetGridView", u"Reset grid view"},
+    {u"TransformInputHint", u"Value / name / sequence start:end"},
+    {u"LoadTransformationFailed", u"Could not load transformation JSON."},
+    {u"SaveTransformationFailed", u"Could not save transformation JSON."},
+    {u"ExportTransformationFailed", u"Could not export transformed CSV."},
+    {u"CopyCell", u"Copy cell"},
+    {u"CopyRows", u"Copy row(s) (Shift+C)"},
+    {u"CopyColumn", u"Copy column (Ctrl+C)"},
+    {u"InsertRowBelow", u"Insert row below"},
+    {u"DeleteRows", u"Delete row(s) (Ctrl+X)"},
+    {u"DeleteColumn", u"Delete column"},
+    {u"HideColumn", u"Hide column (Ctrl+Click)"},
+    {u"AdjustAllColumnsWidth", u"Auto-size all columns (Ctrl+H)"},
+    {u"ShowAllColumns", u"Show all columns (Ctrl+Space)"},
+    {u"Filters", u"Filters"},
+    {u"HeaderRow", u"Header row"},
+    {u"EditMode", u"Edit mode (Ctrl+E)"},
+    {u"TransformMode", u"Transform mode (Ctrl+T)"},
+    {u"Save", u"Save (Ctrl+S)"},
+    {u"ShowLineNumbers", u"Show line numbers"},
+    {u"Theme", u"Theme"},
+    {u"ThemeTc", u"Total Commander"},
+    {u"ThemeLight", u"Light"},
+    {u"ThemeDark", u"Dark"},
+    {u"ParseNormally", u"Parse normally"},
+    {u"DoNotParse", u"Do not parse"},
+    {u"Hide", u"Hide"},
+    {u"FileReloadFailed", u"The file could not be reloaded."},
+    {u"FileLoadFailed", u"The file could not be loaded."},
+    {u"FileTooLarge", u"The file could not be loaded because it exceeds the configured size limit."},
+    {u"FileSize", u"File size"},
+    {u"Limit", u"Limit"},
+    {u"Column", u"Column %d"},
+    {u"Original", u"original"},
+};
+static_assert(std::size(kTexts) == kUiTextCount);
+
+bool InRange(TUiText id) { return id >= 0 && id < kUiTextCount; }
+
+bool EqualsIgnoreLatinCase(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char16_t x = a[i], y = b[i];
+    if (x >= u'A' && x <= u'Z') x = static_cast<char16_t>(x + 32);
+    if (y >= u'A' && y <= u'Z') y = static_cast<char16_t>(y + 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+namespace localization_state {
+
+TUiCatalog& BaseCatalog() {
+  static TUiCatalog catalog;
+  return catalog;
+}
+
+TUiCatalog& ActiveCatalog() {
+  static TUiCatalog catalog;
+  return catalog;
+}
+
+TLanguage& Language() {
+  static TLanguage language = lgEnglish;
+  return language;
+}
+
+}  // namespace localization_state
+
+std::u16string_view DefaultText(TUiText id) { return InRange(id) ? kTexts[id].English : std::u16string_view(); }
+
+std::u16string_view TextKey(TUiText id) { return InRange(id) ? kTexts[id].Key : std::u16string_view(); }
+
+std::optional<TUiText> TextIdFromKey(std::u16string_view key) {
+  for (int i = 0; i < kUiTextCount; ++i)
+    if (EqualsIgnoreLatinCase(kTexts[i].Key, key)) return static_cast<TUiText>(i);
+  return std::nullopt;
+}
+
+std::u16string UiText(TUiText id) {
+  if (!InRange(id)) return {};
+  const auto& active = localization_state::ActiveCatalog()[static_cast<std::size_t>(id)];
+  if (!active.empty()) return active;
+  const auto& base = localization_state::BaseCatalog()[static_cast<std::size_t>(id)];
+  if (!base.empty()) return base;
+  return std::u16string(kTexts[id].English);
+}
+
+TLanguage CurrentLanguage() { return localization_state::Language(); }
+
+}  // namespace qelvar
