@@ -1,5 +1,220 @@
 // The CSV document: decoding, detection, parsing, editing and saving of a delimited text file.
+//
+// The decoded text stays whole for the document's lifetime; rows and cells are positions into it. A cell
+// owns no copy of its raw text (it is always the slice Start..Start+Length-1 of Text) and its decoded value
+// takes storage of its own only when it is not a slice of Text (a quoted field with doubled quotes). Rows
+// and cells live in two contiguous arrays sized from the pre-scan. Edits splice Text and shift positions,
+// so everything the user did not touch is written back exactly as it was read.
+//
+// Positions into Text are 1-based, row and column indexes 0-based. Nothing here throws to its caller:
+// failures are results.
 #pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "document/delimiter.h"
 #include "document/encoding.h"
+
+namespace qelvar {
+
+// Comment modes (the setting skip-comments).
+inline constexpr int kCommentsParsed = 0;    // comment and preamble lines are parsed like data, flagged IsComment
+inline constexpr int kCommentsUnparsed = 1;  // they become rows of one cell holding the whole line
+inline constexpr int kCommentsHidden = 2;    // they are dropped everywhere, with empty lines
+inline constexpr int kCommentsAuto = 3;      // dropped (with empty lines) only before the first data row
+
+inline constexpr std::int64_t kDefaultSampleRows = 1000;
+
+// One field of a row, compact. Its raw text is the slice of Text at the document's CellStart, Length
+// characters long; read it through TCsvDocument::CellRaw and the value through CellValue / GetCell.
+struct TCsvCell {
+  std::int32_t Offset = 0;  // position of the raw text relative to the row's LineStart (0 = LineStart)
+  std::int32_t Length = 0;  // length of the raw text in characters (0 for an empty field)
+  std::uint32_t Bits = 0;   // Quoted, Decoded and the slot of a stored value; use the accessors
+
+  static constexpr std::uint32_t kQuoted = 1u;
+  static constexpr std::uint32_t kDecoded = 2u;
+  static constexpr unsigned kSlotShift = 2;  // slot + 1 of a stored value, 0 when the value is a slice
+
+  // The raw text is longer than 1 character and both begins and ends with a double quote.
+  bool Quoted() const { return (Bits & kQuoted) != 0; }
+  // The value has been computed (only then does CellValue return it).
+  bool Decoded() const { return (Bits & kDecoded) != 0; }
+  std::uint32_t StoredSlot() const { return Bits >> kSlotShift; }
+};
+using TCsvCellArray = std::vector<TCsvCell>;
+
+// One kept row: a data line (possibly spanning physical lines through quoted line breaks), a comment line
+// or a preamble line.
+struct TCsvRow {
+  std::int32_t LineStart = 1;   // position in Text of the row's first character
+  std::int32_t LineLength = 0;  // characters of the row including its line terminator (CR, LF or CR LF)
+  std::uint32_t FirstCell = 0;  // index of the row's first cell in the document's cell array
+  std::int32_t CellCount = 0;   // cells of the row, at most ColumnCount
+  bool IsComment = false;       // comment or preamble line: shown, never edited
+};
+using TCsvRowArray = std::vector<TCsvRow>;
+
+class TCsvDocument {
+ public:
+  TCsvDocument() = default;
+  TCsvDocument(const TCsvDocument&) = delete;
+  TCsvDocument& operator=(const TCsvDocument&) = delete;
+
+  // ---- parsing -----------------------------------------------------------------------------------
+
+  // Cuts `text` into rows and cells (the text is kept as Text). `delimiter` 0 detects it. Decodes the
+  // values of `sampleRows` rows spread evenly. False when the text ends inside an open quoted field or is
+  // too long for 32-bit positions (the document is then in no defined state and should be dropped).
+  // Throws std::bad_alloc only when memory runs out (LoadFromFile catches it).
+  bool Parse(std::u16string text, char16_t delimiter, int commentMode, bool trimValues, std::int64_t sampleRows);
+
+  // ---- reading -----------------------------------------------------------------------------------
+
+  const std::u16string& Text() const { return text_; }
+  char16_t Delimiter() const { return delimiter_; }
+  const TCsvEncodingInfo& Encoding() const { return encoding_; }
+  // Whether encoding Text again reproduces the bytes that were read (Encoding().Lossless). A lossy
+  // document (for example UTF-8 with overlong forms shown as "?") can be viewed but is never saved.
+  bool Lossless() const { return encoding_.Lossless; }
+  void SetEncoding(const TCsvEncodingInfo& encoding) { encoding_ = encoding; }
+
+  std::int32_t RowCount() const { return rowCount_; }
+  std::int32_t ColumnCount() const { return columnCount_; }
+  std::int32_t HiddenCommentCount() const { return hiddenCommentCount_; }
+  bool TrimValues() const { return trimValues_; }
+  std::int32_t DecodeRow() const { return decodeRow_; }
+  std::int32_t DecodeCol() const { return decodeCol_; }
+
+  // The kept rows in file order (RowCount entries).
+  const TCsvRowArray& Rows() const { return rows_; }
+  // The cells of a row (the row's CellCount entries); empty for an out-of-range row. Valid until the
+  // next edit.
+  std::span<const TCsvCell> Cells(std::int32_t row) const;
+  // Cells of a row; 0 for an out-of-range row.
+  std::int32_t CellCount(std::int32_t row) const;
+
+  // Position of the cell's raw text in Text; 0 when out of range.
+  std::int32_t CellStart(std::int32_t row, std::int32_t col) const;
+  // The field's characters exactly as in Text (quotes, doubled quotes, spaces, line breaks included);
+  // empty when out of range. A view into Text: valid until the next edit.
+  std::u16string_view CellRaw(std::int32_t row, std::int32_t col) const;
+  // The decoded value when the cell is Decoded, else empty (it does not decode). Valid until the next
+  // edit or decode.
+  std::u16string_view CellValue(std::int32_t row, std::int32_t col) const;
+  // Decodes the cell if needed and returns its value as a view (empty when out of range); the fast path
+  // for filters and sorting: allocates only the first time a value with doubled quotes is decoded.
+  // Valid until the next edit or decode.
+  std::u16string_view ValueView(std::int32_t row, std::int32_t col);
+  // Decodes the cell if needed and copies its value; empty when out of range.
+  void GetCell(std::int32_t row, std::int32_t col, std::u16string& value);
+  std::u16string GetCell(std::int32_t row, std::int32_t col) {
+    std::u16string value;
+    GetCell(row, col, value);
+    return value;
+  }
+
+  // ---- lazy decoding -----------------------------------------------------------------------------
+
+  // Computes the value of one cell if it is not yet decoded; ignores out-of-range indexes.
+  void DecodeCell(std::int32_t row, std::int32_t col);
+  // Decodes every cell of up to `count` rows spread evenly over the document.
+  void DecodeSample(std::int64_t count);
+  // Decodes up to `maxCells` undecoded cells from the background cursor on; returns how many.
+  std::int32_t DecodeNext(std::int32_t maxCells);
+  // Whether any cell at or after the background cursor is undecoded.
+  bool HasUndecodedCells() const;
+
+  // ---- editing by splicing -----------------------------------------------------------------------
+  // Each keeps the invariants: rows back to back in Text (hidden lines between), cells at their Start,
+  // one delimiter between neighbouring cells of a data row. False (nothing changed) when refused.
+
+  // Sets a cell's value, quoting it when needed. Refused out of range and on comment rows.
+  bool SetCell(std::int32_t row, std::int32_t col, std::u16string_view value);
+  // Inserts an empty row (ColumnCount - 1 delimiters) after `row`, ended like that row.
+  bool InsertRowAfter(std::int32_t row);
+  // Removes a row with its line terminator; comment rows may be deleted.
+  bool DeleteRow(std::int32_t row);
+  // Removes field `col` from every data row that has it; true when any row lost a cell.
+  bool DeleteColumn(std::int32_t col);
+
+  // The line ending a row inserted after `row` gets: the row's own terminator, else the first line
+  // break of Text, else CR LF.
+  std::u16string_view LineEndingAfter(std::int32_t row) const;
+
+ private:
+  friend class TCsvParser;
+
+  TCsvCell* CellAt(std::int32_t row, std::int32_t col);
+  void DecodeAt(TCsvRow& row, TCsvCell& cell);
+  std::uint32_t StoreValue(std::u16string value);
+  void ReleaseValue(TCsvCell& cell);
+  void Splice(std::size_t pos0, std::size_t count, std::u16string_view insert);
+  void ShiftRowsFrom(std::size_t firstRow, std::int64_t delta);
+  void RemoveCharacters(std::int32_t pos, std::int32_t count);
+
+  TCsvRowArray rows_;
+  TCsvCellArray cells_;  // every row's cells, row after row
+  std::u16string text_;
+  char16_t delimiter_ = u',';
+  TCsvEncodingInfo encoding_;
+  std::int32_t columnCount_ = 0;
+  std::int32_t rowCount_ = 0;
+  std::int32_t hiddenCommentCount_ = 0;
+  bool trimValues_ = false;
+  std::int32_t decodeRow_ = 0;
+  std::int32_t decodeCol_ = 0;
+  std::vector<std::u16string> stored_;     // values that are no slice of Text (doubled quotes)
+  std::vector<std::uint32_t> freeSlots_;  // slots of stored_ free for reuse
+};
+
+// The value of a raw field: a quoted field loses its quotes and has doubled quotes collapsed; otherwise
+// `trim` removes leading and trailing spaces and tabs. Allocates the result.
+std::u16string DecodeValue(std::u16string_view raw, bool trim);
+
+// ---- loading -------------------------------------------------------------------------------------
+
+// Reads, decodes and parses a file. `maxFileSize` <= 0: no limit. `delimiter` 0: detect. Empty
+// `forcedEncoding`: detect. On success `document` is a new document; on failure it is empty and
+// LastLoadError() holds the message of the failure (the three-line size-limit text) or is empty.
+// Never throws.
+bool LoadFromFile(const std::u16string& fileName, std::int64_t maxFileSize, char16_t delimiter, int commentMode,
+                  std::u16string_view forcedEncoding, std::unique_ptr<TCsvDocument>& document, bool trimValues,
+                  std::int64_t sampleRows);
+bool LoadFromFile(const std::u16string& fileName, std::int64_t maxFileSize, char16_t delimiter, int commentMode,
+                  std::unique_ptr<TCsvDocument>& document, bool trimValues, std::int64_t sampleRows);
+
+// The same over bytes already in memory (no size limit). Clears LastLoadError. Never throws.
+bool LoadFromBytes(std::string_view bytes, char16_t delimiter, int commentMode, std::u16string_view forcedEncoding,
+                   std::unique_ptr<TCsvDocument>& document, bool trimValues, std::int64_t sampleRows);
+
+// The message of the last failed load; empty when that failure had no message of its own.
+const std::u16string& LastLoadError();
+
+// "%d bytes", "%d bytes (%.1f KB)" or "%d bytes (%.1f MB)".
+std::u16string FormatFileSize(std::int64_t bytes);
+
+// ---- encoding and saving -------------------------------------------------------------------------
+
+// Encodes `text` in `info`'s encoding (name compared without regard to case), with its mark when HasBom.
+// False when a character has no exact representation (ANSI code page, or a lone surrogate in UTF-8) or
+// the name is unknown; `bytes` is then unspecified.
+bool EncodeText(std::u16string_view text, const TCsvEncodingInfo& info, std::string& bytes);
+
+// Writes `text` to `fileName` safely: a temporary file in the same folder, one write, flush, verification
+// by loading it back, then replace (retried while another process holds the target) or move. False when
+// anything failed; the target then keeps its old content and no temporary file is left, except when the
+// target was already removed by a failed replace and the temporary file holds the only copy. Refuses
+// (nothing written) when `info.Lossless` is false.
+bool SaveTextToFile(const std::u16string& fileName, std::u16string_view text, const TCsvEncodingInfo& info,
+                    char16_t delimiter, int commentMode, bool trimValues);
+
+// SaveTextToFile with the document's text, encoding, delimiter and trimming.
+bool SaveDocument(const TCsvDocument& document, const std::u16string& fileName, int commentMode);
+
+}  // namespace qelvar

@@ -12,6 +12,9 @@ namespace qelvar {
 struct TCsvEncodingInfo {
   std::u16string Name = u"UTF-8";  // exactly "UTF-8", "UTF-16LE", "UTF-16BE" or "ANSI"
   bool HasBom = false;             // the bytes began with this encoding's mark (not part of the text)
+  // Encoding the decoded text again reproduces the bytes read (set by the loader from DecodeText's
+  // `lossless`). A save refuses false, so that bytes the user never touched are not overwritten by "?".
+  bool Lossless = true;
 };
 
 inline constexpr std::u16string_view kEncodingUtf8 = u"UTF-8";
