@@ -83,6 +83,14 @@ void SleepMilliseconds(unsigned milliseconds);
 // compare ordinally). Does not allocate on POSIX.
 std::optional<int> CompareTextLocale(std::u16string_view a, std::u16string_view b);
 
+// Sort keys for sorting many texts: AppendTextSortKey appends the key of `text` to `keys` (callers keep
+// the offsets), and CompareTextSortKeys on two keys returns exactly what CompareTextLocale returns on the
+// texts they were made from, nullopt included. POSIX: the text folded and lower-cased once, so that each
+// comparison skips that work. Windows: the text itself, compared by CompareStringEx each time (a system
+// sort key is not guaranteed to order digit runs as the comparison does). Only `keys` may allocate.
+void AppendTextSortKey(std::u16string_view text, std::u16string& keys);
+std::optional<int> CompareTextSortKeys(std::u16string_view a, std::u16string_view b);
+
 // Full Unicode lower-casing (surrogate pairs included). The result has the same length in code units
 // for every mapping the system applies (LCMapStringEx with LCMAP_LOWERCASE / simple case mapping).
 // The in-place form does not allocate.

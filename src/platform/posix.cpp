@@ -241,6 +241,14 @@ std::optional<int> CompareTextLocale(std::u16string_view a, std::u16string_view 
   return CompareNatural(a, b, LowerCodePoint);
 }
 
+void AppendTextSortKey(std::u16string_view text, std::u16string& keys) {
+  AppendNaturalKey(text, LowerCodePoint, keys);
+}
+
+std::optional<int> CompareTextSortKeys(std::u16string_view a, std::u16string_view b) {
+  return CompareNaturalKeys(a, b);
+}
+
 void ToLowerInPlace(std::u16string& text) {
   const std::size_t n = text.size();
   for (std::size_t i = 0; i < n; ++i) {

@@ -211,6 +211,12 @@ std::optional<int> CompareTextLocale(std::u16string_view a, std::u16string_view 
   return r - CSTR_EQUAL;
 }
 
+void AppendTextSortKey(std::u16string_view text, std::u16string& keys) { keys.append(text); }
+
+std::optional<int> CompareTextSortKeys(std::u16string_view a, std::u16string_view b) {
+  return CompareTextLocale(a, b);
+}
+
 void ToLowerInPlace(std::u16string& text) {
   if (text.empty() || text.size() > static_cast<std::size_t>(INT_MAX)) return;
   // Case mapping never changes the length in code units, so the text is mapped in place.

@@ -1,0 +1,97 @@
+#include "grid/grid_model.h"
+
+#include <string>
+
+#include "document/csv_model.h"
+#include "grid/filter_match.h"
+#include "grid/row_sort.h"
+
+namespace qelvar {
+
+TCsvGridModel::TCsvGridModel(TCsvDocument* document, bool headerRow) : document_(document), headerRow_(headerRow) {
+  if (document_) filters_.assign(static_cast<std::size_t>(document_->ColumnCount()), std::u16string());
+  Rebuild();
+}
+
+std::u16string TCsvGridModel::GetCell(std::int32_t row, std::int32_t col) const {
+  if (!document_ || row < 0 || row >= document_->RowCount() || col < 0 || col >= document_->CellCount(row))
+    return {};
+  return document_->GetCell(row, col);
+}
+
+std::u16string TCsvGridModel::GetColumnName(std::int32_t col) const {
+  if (headerRow_ && document_ && document_->RowCount() > 0) {
+    std::u16string name = GetCell(0, col);
+    if (!name.empty()) return name;
+  }
+  const std::string number = std::to_string(static_cast<long long>(col) + 1);
+  return u"Column " + std::u16string(number.begin(), number.end());
+}
+
+void TCsvGridModel::SetFilter(std::int32_t col, std::u16string_view text) {
+  if (col < 0 || static_cast<std::size_t>(col) >= filters_.size()) return;
+  filters_[static_cast<std::size_t>(col)] = std::u16string(text);
+  Rebuild();
+}
+
+void TCsvGridModel::SetCaseSensitive(bool value) {
+  if (value == caseSensitive_) return;
+  caseSensitive_ = value;
+  Rebuild();
+}
+
+void TCsvGridModel::SetSort(std::int32_t col, int direction) {
+  if (document_ && col >= 0 && col < document_->ColumnCount() && direction != 0) {
+    sortColumn_ = col;
+    sortDirection_ = direction > 0 ? 1 : -1;
+  } else {
+    sortColumn_ = -1;
+    sortDirection_ = 0;
+  }
+  Rebuild();
+}
+
+void TCsvGridModel::Rebuild() {
+  visibleRows_.clear();
+  if (!document_) return;
+  ApplyFilters();
+  if (sortColumn_ >= 0 && sortDirection_ != 0) SortRows(*document_, sortColumn_, sortDirection_, visibleRows_);
+}
+
+// Filters run column by column over the surviving rows: each pass reads one cell per remaining row, and a
+// row stops being examined at its first failing filter, as in a row-by-row evaluation.
+void TCsvGridModel::ApplyFilters() {
+  const std::int32_t rowCount = document_->RowCount();
+  const std::int32_t first = headerRow_ && rowCount > 0 ? 1 : 0;
+  visibleRows_.reserve(static_cast<std::size_t>(rowCount - first));
+  for (std::int32_t row = first; row < rowCount; ++row) visibleRows_.push_back(row);
+
+  for (std::size_t k = 0; k < filters_.size(); ++k) {
+    if (filters_[k].empty()) continue;
+    TFilterMatcher matcher(filters_[k], caseSensitive_);
+    const auto col = static_cast<std::int32_t>(k);
+    std::size_t kept = 0;
+    for (const std::int32_t row : visibleRows_) {
+      // ValueView is empty beyond a ragged row's cells, like GetCell.
+      if (matcher.Matches(document_->ValueView(row, col))) visibleRows_[kept++] = row;
+    }
+    visibleRows_.resize(kept);
+  }
+  visibleRows_.shrink_to_fit();
+}
+
+std::int32_t TCsvGridModel::VisibleToDocumentRow(std::int32_t index) const {
+  if (index < 0 || index >= VisibleCount()) return -1;
+  return visibleRows_[static_cast<std::size_t>(index)];
+}
+
+std::u16string TCsvGridModel::GetDisplayCell(std::int32_t index, std::int32_t col) const {
+  return GetCell(VisibleToDocumentRow(index), col);
+}
+
+bool TCsvGridModel::MatchFilter(std::u16string_view value, std::u16string_view filter) const {
+  TFilterMatcher matcher(filter, caseSensitive_);
+  return matcher.Matches(value);
+}
+
+}  // namespace qelvar
