@@ -1,0 +1,140 @@
+// A transformation of the loaded table: which output columns, in which order, under which headers, and
+// which cells are overwritten by a constant, filled when empty or numbered by a sequence; its JSON file;
+// the value of each output cell; and the export of the transformed table as CSV.
+//
+// Columns are identified by name everywhere: an output column is a name in TargetOrder, its source column
+// is the position of that name in InitialHeaders, and its settings are pairs keyed by the name. Names are
+// compared without regard to letter case (full Unicode lower-casing of the system), and kept as given.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qelvar {
+
+class TCsvDocument;
+
+// True when the names are equal after lower-casing both. Allocates only when a character outside ASCII
+// is met.
+bool SameName(std::u16string_view a, std::u16string_view b);
+
+// An ordered list of (name, value) pairs with case-insensitive lookup. Pairs are never removed by editing;
+// an empty value reads like a missing pair but stays and is saved.
+class TNameValueMap {
+ public:
+  struct TPair {
+    std::u16string Name;
+    std::u16string Value;
+  };
+
+  // The value of the first pair whose name matches, or empty. Valid until the map changes.
+  std::u16string_view ValueOf(std::u16string_view name) const;
+  // Replaces the value of the first matching pair in place (the pair takes the given letter case of the
+  // name), or appends a pair.
+  void Set(std::u16string_view name, std::u16string_view value);
+  void Clear() { pairs_.clear(); }
+  const std::vector<TPair>& Pairs() const { return pairs_; }
+
+  bool operator==(const TNameValueMap&) const = default;
+
+ private:
+  std::vector<TPair> pairs_;
+};
+
+// Index of the first entry equal to `name` without regard to case, or -1.
+std::int32_t IndexOfName(const std::vector<std::u16string>& list, std::u16string_view name);
+
+class TTransformConfig {
+ public:
+  TTransformConfig() = default;  // Create: empty lists, delimiter ";", number format "original"
+
+  std::vector<std::u16string> InitialHeaders;  // source column names; position = document column
+  std::vector<std::u16string> TargetOrder;     // output columns in output order, by name
+  TNameValueMap ConstantVars;                  // name -> value replacing every cell
+  TNameValueMap FillVars;                      // name -> value for empty cells
+  TNameValueMap EnumerationVars;               // name -> "start:stop", signed decimal
+  TNameValueMap RenameHeaders;                 // name -> header written instead of the name
+  std::vector<std::u16string> AddedHeaders;    // names of columns the user added
+  char16_t ExportDelimiter = u';';
+  std::u16string NumberFormat = u"original";  // "original", "." or ","
+
+  bool operator==(const TTransformConfig&) const = default;
+
+  // ---- the model ---------------------------------------------------------------------------------
+
+  // The identity transformation of a document: every column to itself, named by its header cell (when
+  // headerRow is set and that cell is not empty) or by the "Column %d" UI text; the export delimiter
+  // becomes the document's. Without a document the lists are only cleared. NumberFormat is kept.
+  void InitFromDocument(TCsvDocument* document, bool headerRow);
+
+  std::int32_t TargetCount() const { return static_cast<std::int32_t>(TargetOrder.size()); }
+  std::int32_t SourceIndex(std::u16string_view name) const { return IndexOfName(InitialHeaders, name); }
+  static std::u16string_view ValueOf(const TNameValueMap& map, std::u16string_view name) { return map.ValueOf(name); }
+
+  // The new header from RenameHeaders when not empty, else the name; empty for an invalid index.
+  std::u16string OutputHeader(std::int32_t index) const;
+  // "3. Name -> Header (+) [const] [fill] [enum]" as far as each part applies; empty for an invalid index.
+  std::u16string DisplayText(std::int32_t index) const;
+
+  // ---- editing (invalid indexes and empty names are ignored) ---------------------------------------
+
+  void MoveTarget(std::int32_t index, std::int32_t step);
+  // Moves the entry to the gap (0 = before the first entry, TargetCount = after the last); returns its
+  // new index, or -1 for an invalid index.
+  std::int32_t MoveTargetTo(std::int32_t index, std::int32_t gap);
+  // Inserts a new name (refused when empty or already an output column, case ignored) at the position
+  // (negative or beyond the end appends) and records it as added.
+  void AddColumn(std::int32_t position, std::u16string_view name);
+  void RemoveColumn(std::int32_t index);
+  void RenameColumn(std::int32_t index, std::u16string_view newHeader);
+  void SetConstant(std::int32_t index, std::u16string_view value);
+  void SetFill(std::int32_t index, std::u16string_view value);
+  void SetEnumeration(std::int32_t index, std::int64_t start, std::int64_t stop);
+
+  // ---- the file ----------------------------------------------------------------------------------
+
+  // Writes the nine members as two-space indented JSON in UTF-8 without a mark, replacing the file.
+  // False when the file could not be written; the transformation never changes.
+  bool SaveToFile(const std::u16string& path) const;
+  std::string ToJsonText() const;
+
+  // Reads a transformation file. Everything is checked before anything is taken over: on a failure the
+  // transformation stays exactly as it was. The one exception is the rule that a complete file with an
+  // empty target_order is taken over and still reports false. Never throws.
+  bool LoadFromFile(const std::u16string& path);
+  bool LoadFromJsonText(std::string_view utf8);
+
+  // ---- the engine --------------------------------------------------------------------------------
+
+  // The transformed value of output column `index` in document row `row` (source, fill, constant,
+  // sequence numbered from `startRow`, number format). Empty without a document, for an invalid index or
+  // a negative row.
+  std::u16string CellValue(std::int32_t index, std::int32_t row, std::int32_t startRow, TCsvDocument* document) const;
+
+  // Writes the header line and every document row from the start row (1 with a header row), each line
+  // ended by CR LF, as UTF-8 without a mark, in one write. False without a document or when the file
+  // cannot be written.
+  bool ExportCsv(const std::u16string& path, TCsvDocument* document, bool headerRow) const;
+  // The whole export text as it would be written (UTF-8). Empty without a document.
+  std::string ExportText(TCsvDocument* document, bool headerRow) const;
+};
+
+// Limits of a transformation file: larger files and deeper nesting fail the load.
+inline constexpr std::int64_t kMaxTransformFileSize = 8 * 1024 * 1024;
+inline constexpr int kMaxTransformJsonDepth = 64;
+
+// A sequence text "start:stop": start is the part before the first ':' read as a decimal integer (1 when
+// empty or not a number); stop is the part after it (start when empty or not a number). Without ':' the
+// stop is the start.
+void ParseSequence(std::u16string_view text, std::int64_t& start, std::int64_t& stop);
+// Optional sign and ASCII digits only, within 64 bits.
+bool TryParseInt64(std::u16string_view text, std::int64_t& value);
+
+// The field quoted when it contains the delimiter, a double quote, LF or CR (double quotes doubled).
+std::u16string QuoteField(std::u16string_view value, char16_t delimiter);
+// Not empty, only digits 0-9, ',' and '.', and exactly one separator in total.
+bool IsDecimalNumber(std::u16string_view text);
+
+}  // namespace qelvar

@@ -1,0 +1,117 @@
+// The transformation engine: the value of each output cell, and the transformed table as a CSV file.
+#include <string>
+
+#include "document/csv_model.h"
+#include "platform/platform.h"
+#include "platform/utf.h"
+#include "transform/transform.h"
+
+namespace qelvar {
+namespace {
+
+// The one separator of a decimal number converted to the chosen format ("." or ","); other formats,
+// including "original", leave every value as it is.
+void ApplyNumberFormat(std::u16string& value, std::u16string_view format) {
+  if (format != u"." && format != u",") return;
+  if (!IsDecimalNumber(value)) return;
+  const char16_t from = format == u"." ? u',' : u'.';
+  const std::size_t at = value.find(from);
+  if (at != std::u16string::npos) value[at] = format[0];
+}
+
+}  // namespace
+
+bool IsDecimalNumber(std::u16string_view text) {
+  if (text.empty()) return false;
+  int separators = 0;
+  for (const char16_t c : text) {
+    if (c == u',' || c == u'.') ++separators;
+    else if (c < u'0' || c > u'9') return false;
+  }
+  return separators == 1;
+}
+
+std::u16string QuoteField(std::u16string_view value, char16_t delimiter) {
+  bool quote = false;
+  for (const char16_t c : value) {
+    if (c == delimiter || c == u'"' || c == u'\n' || c == u'\r') {
+      quote = true;
+      break;
+    }
+  }
+  if (!quote) return std::u16string(value);
+  std::u16string out;
+  out.reserve(value.size() + 2);
+  out += u'"';
+  for (const char16_t c : value) {
+    if (c == u'"') out += u'"';
+    out += c;
+  }
+  out += u'"';
+  return out;
+}
+
+std::u16string TTransformConfig::CellValue(std::int32_t index, std::int32_t row, std::int32_t startRow,
+                                           TCsvDocument* document) const {
+  if (!document || index < 0 || index >= TargetCount() || row < 0) return {};
+  const std::u16string& name = TargetOrder[static_cast<std::size_t>(index)];
+  std::u16string value;
+  const std::int32_t source = SourceIndex(name);
+  if (source >= 0 && row < document->RowCount() && document->CellCount(row) > source)
+    value = document->GetCell(row, source);
+
+  if (const auto fill = FillVars.ValueOf(name); value.empty() && !fill.empty()) value = fill;
+  if (const auto constant = ConstantVars.ValueOf(name); !constant.empty()) value = constant;
+  if (const auto sequence = EnumerationVars.ValueOf(name); !sequence.empty()) {
+    std::int64_t start = 1, stop = 1;
+    ParseSequence(sequence, start, stop);
+    const std::int64_t offset = static_cast<std::int64_t>(row) - startRow;  // two 32-bit values: no overflow
+    std::int64_t n = 0;
+    // A number beyond 64 bits is shown as no number (past the stop, or too small to write).
+    if (__builtin_add_overflow(start, offset, &n) || n > stop) {
+      value.clear();
+    } else {
+      const std::string digits = std::to_string(n);
+      value.assign(digits.begin(), digits.end());
+    }
+  }
+  ApplyNumberFormat(value, NumberFormat);
+  return value;
+}
+
+std::string TTransformConfig::ExportText(TCsvDocument* document, bool headerRow) const {
+  if (!document) return {};
+  const std::int32_t columns = TargetCount();
+  std::string out;
+  std::u16string line;
+  auto endLine = [&] {
+    line += u"\r\n";
+    out += Utf16ToUtf8(line);
+    line.clear();
+  };
+  for (std::int32_t i = 0; i < columns; ++i) {
+    if (i > 0) line += ExportDelimiter;
+    line += QuoteField(OutputHeader(i), ExportDelimiter);
+  }
+  endLine();
+  const std::int32_t startRow = headerRow ? 1 : 0;
+  for (std::int32_t r = startRow; r < document->RowCount(); ++r) {
+    for (std::int32_t i = 0; i < columns; ++i) {
+      if (i > 0) line += ExportDelimiter;
+      line += QuoteField(CellValue(i, r, startRow, document), ExportDelimiter);
+    }
+    endLine();
+  }
+  return out;
+}
+
+bool TTransformConfig::ExportCsv(const std::u16string& path, TCsvDocument* document, bool headerRow) const {
+  if (!document) return false;
+  try {
+    return platform::WriteFileFlushed(path, ExportText(document, headerRow));
+  } catch (...) {
+    return false;
+  }
+}
+
+}  // namespace qelvar
