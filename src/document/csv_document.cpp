@@ -1,0 +1,170 @@
+// Reading a document: cell access and the lazy decoding of values.
+#include "document/csv_model.h"
+
+namespace qelvar {
+
+namespace {
+
+inline bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+
+std::u16string_view Trimmed(std::u16string_view raw) {
+  std::size_t a = 0;
+  std::size_t b = raw.size();
+  while (a < b && IsBlank(raw[a])) ++a;
+  while (b > a && IsBlank(raw[b - 1])) --b;
+  return raw.substr(a, b - a);
+}
+
+inline bool HasQuotes(std::u16string_view raw) {
+  return raw.size() > 1 && raw.front() == u'"' && raw.back() == u'"';
+}
+
+// The quoted field's inner text with doubled quotes collapsed (scanning left to right).
+std::u16string Unquote(std::u16string_view inner) {
+  std::u16string value;
+  value.reserve(inner.size());
+  for (std::size_t i = 0; i < inner.size(); ++i) {
+    value.push_back(inner[i]);
+    if (inner[i] == u'"' && i + 1 < inner.size() && inner[i + 1] == u'"') ++i;
+  }
+  return value;
+}
+
+}  // namespace
+
+std::u16string DecodeValue(std::u16string_view raw, bool trim) {
+  if (HasQuotes(raw)) return Unquote(raw.substr(1, raw.size() - 2));
+  return std::u16string(trim ? Trimmed(raw) : raw);
+}
+
+std::span<const TCsvCell> TCsvDocument::Cells(std::int32_t row) const {
+  if (row < 0 || row >= rowCount_) return {};
+  const TCsvRow& r = rows_[static_cast<std::size_t>(row)];
+  return {cells_.data() + r.FirstCell, static_cast<std::size_t>(r.CellCount)};
+}
+
+std::int32_t TCsvDocument::CellCount(std::int32_t row) const {
+  if (row < 0 || row >= rowCount_) return 0;
+  return rows_[static_cast<std::size_t>(row)].CellCount;
+}
+
+TCsvCell* TCsvDocument::CellAt(std::int32_t row, std::int32_t col) {
+  if (row < 0 || row >= rowCount_ || col < 0) return nullptr;
+  const TCsvRow& r = rows_[static_cast<std::size_t>(row)];
+  if (col >= r.CellCount) return nullptr;
+  return &cells_[r.FirstCell + static_cast<std::size_t>(col)];
+}
+
+std::int32_t TCsvDocument::CellStart(std::int32_t row, std::int32_t col) const {
+  const TCsvCell* cell = const_cast<TCsvDocument*>(this)->CellAt(row, col);
+  if (!cell) return 0;
+  return rows_[static_cast<std::size_t>(row)].LineStart + cell->Offset;
+}
+
+std::u16string_view TCsvDocument::CellRaw(std::int32_t row, std::int32_t col) const {
+  const TCsvCell* cell = const_cast<TCsvDocument*>(this)->CellAt(row, col);
+  if (!cell) return {};
+  const std::size_t start =
+      static_cast<std::size_t>(rows_[static_cast<std::size_t>(row)].LineStart - 1 + cell->Offset);
+  return std::u16string_view(text_).substr(start, static_cast<std::size_t>(cell->Length));
+}
+
+std::u16string_view TCsvDocument::CellValue(std::int32_t row, std::int32_t col) const {
+  const TCsvCell* cell = const_cast<TCsvDocument*>(this)->CellAt(row, col);
+  if (!cell || !cell->Decoded()) return {};
+  if (const std::uint32_t slot = cell->StoredSlot()) return stored_[slot - 1];
+  const std::u16string_view raw = CellRaw(row, col);
+  if (cell->Quoted()) return raw.substr(1, raw.size() - 2);
+  return trimValues_ ? Trimmed(raw) : raw;
+}
+
+std::u16string_view TCsvDocument::ValueView(std::int32_t row, std::int32_t col) {
+  TCsvCell* cell = CellAt(row, col);
+  if (!cell) return {};
+  if (!cell->Decoded()) DecodeAt(rows_[static_cast<std::size_t>(row)], *cell);
+  return CellValue(row, col);
+}
+
+void TCsvDocument::GetCell(std::int32_t row, std::int32_t col, std::u16string& value) {
+  value.assign(ValueView(row, col));
+}
+
+// A value is kept apart from Text only when it is no slice of it: a quoted field with doubled quotes.
+void TCsvDocument::DecodeAt(TCsvRow& row, TCsvCell& cell) {
+  const std::u16string_view raw =
+      std::u16string_view(text_).substr(static_cast<std::size_t>(row.LineStart - 1 + cell.Offset),
+                                        static_cast<std::size_t>(cell.Length));
+  std::uint32_t bits = TCsvCell::kDecoded;
+  if (HasQuotes(raw)) {
+    bits |= TCsvCell::kQuoted;
+    const std::u16string_view inner = raw.substr(1, raw.size() - 2);
+    if (inner.find(u"\"\"") != std::u16string_view::npos) bits |= StoreValue(Unquote(inner)) << TCsvCell::kSlotShift;
+  }
+  cell.Bits = bits;
+}
+
+std::uint32_t TCsvDocument::StoreValue(std::u16string value) {
+  if (!freeSlots_.empty()) {
+    const std::uint32_t slot = freeSlots_.back();
+    freeSlots_.pop_back();
+    stored_[slot - 1] = std::move(value);
+    return slot;
+  }
+  stored_.push_back(std::move(value));
+  return static_cast<std::uint32_t>(stored_.size());
+}
+
+void TCsvDocument::ReleaseValue(TCsvCell& cell) {
+  if (const std::uint32_t slot = cell.StoredSlot()) {
+    stored_[slot - 1] = std::u16string();
+    freeSlots_.push_back(slot);
+    cell.Bits &= (1u << TCsvCell::kSlotShift) - 1;
+  }
+}
+
+void TCsvDocument::DecodeCell(std::int32_t row, std::int32_t col) {
+  TCsvCell* cell = CellAt(row, col);
+  if (cell && !cell->Decoded()) DecodeAt(rows_[static_cast<std::size_t>(row)], *cell);
+}
+
+void TCsvDocument::DecodeSample(std::int64_t count) {
+  if (rowCount_ <= 0 || count <= 0) return;
+  const std::int64_t n = std::min<std::int64_t>(count, rowCount_);
+  for (std::int64_t k = 0; k < n; ++k) {
+    const std::int64_t r = n == 1 ? 0 : (static_cast<std::int64_t>(rowCount_) - 1) * k / (n - 1);
+    TCsvRow& row = rows_[static_cast<std::size_t>(r)];
+    for (std::int32_t c = 0; c < row.CellCount; ++c) {
+      TCsvCell& cell = cells_[row.FirstCell + static_cast<std::size_t>(c)];
+      if (!cell.Decoded()) DecodeAt(row, cell);
+    }
+  }
+}
+
+std::int32_t TCsvDocument::DecodeNext(std::int32_t maxCells) {
+  if (maxCells <= 0) return 0;
+  std::int32_t count = 0;
+  while (decodeRow_ < rowCount_) {
+    TCsvRow& row = rows_[static_cast<std::size_t>(decodeRow_)];
+    while (decodeCol_ < row.CellCount) {
+      TCsvCell& cell = cells_[row.FirstCell + static_cast<std::size_t>(decodeCol_)];
+      ++decodeCol_;
+      if (cell.Decoded()) continue;
+      DecodeAt(row, cell);
+      if (++count == maxCells) return count;
+    }
+    ++decodeRow_;
+    decodeCol_ = 0;
+  }
+  return count;
+}
+
+bool TCsvDocument::HasUndecodedCells() const {
+  if (decodeRow_ < 0 || decodeRow_ >= rowCount_) return false;
+  const TCsvRow& row = rows_[static_cast<std::size_t>(decodeRow_)];
+  // The cells of all rows lie row after row, so the rest of the document is one run of the array.
+  for (std::size_t k = row.FirstCell + static_cast<std::size_t>(std::max(decodeCol_, 0)); k < cells_.size(); ++k)
+    if (!cells_[k].Decoded()) return true;
+  return false;
+}
+
+}  // namespace qelvar
