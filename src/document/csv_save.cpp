@@ -1,0 +1,157 @@
+// Encoding a document's text and writing it back safely.
+#include <cstring>
+
+#include "document/csv_model.h"
+#include "document/save_seam.h"
+#include "platform/platform.h"
+#include "platform/utf.h"
+
+namespace qelvar {
+
+namespace {
+
+constexpr std::size_t kVerifySampleRows = 1000;
+
+inline bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+inline bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// UTF-8 of well-formed UTF-16; false on a lone surrogate, which has no UTF-8 form.
+bool AppendUtf8(std::u16string_view text, std::string& out) {
+  const std::size_t start = out.size();
+  out.resize(start + text.size() * 3);  // at most three bytes per code unit
+  char* o = out.data() + start;
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const char16_t c = text[i];
+    if (c < 0x80) {
+      *o++ = static_cast<char>(c);
+    } else if (c < 0x800) {
+      *o++ = static_cast<char>(0xC0 | (c >> 6));
+      *o++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else if (IsHighSurrogate(c) && i + 1 < n && IsLowSurrogate(text[i + 1])) {
+      const char32_t cp = 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
+      *o++ = static_cast<char>(0xF0 | (cp >> 18));
+      *o++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      *o++ = static_cast<char>(0x80 | (cp & 0x3F));
+      ++i;
+    } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
+      return false;
+    } else {
+      *o++ = static_cast<char>(0xE0 | (c >> 12));
+      *o++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      *o++ = static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  out.resize(static_cast<std::size_t>(o - out.data()));
+  return true;
+}
+
+void AppendUtf16(std::u16string_view text, bool bigEndian, std::string& out) {
+  const std::size_t start = out.size();
+  out.resize(start + text.size() * 2);
+  auto* o = reinterpret_cast<unsigned char*>(out.data() + start);
+  for (char16_t c : text) {
+    const auto hi = static_cast<unsigned char>(c >> 8);
+    const auto lo = static_cast<unsigned char>(c & 0xFF);
+    *o++ = bigEndian ? hi : lo;
+    *o++ = bigEndian ? lo : hi;
+  }
+}
+
+// Loads the written file back as the viewer would and compares it with what was meant to be written.
+bool Verify(const std::u16string& tempPath, std::u16string_view text, const TCsvEncodingInfo& info,
+            char16_t delimiter, int commentMode, bool trimValues) {
+  std::unique_ptr<TCsvDocument> loaded;
+  if (!LoadFromFile(tempPath, 0, delimiter, commentMode, info.Name, loaded, trimValues, kVerifySampleRows))
+    return false;
+  return loaded->Text() == text && EqualsIgnoreAsciiCase(loaded->Encoding().Name, info.Name) &&
+         loaded->Encoding().HasBom == info.HasBom && loaded->Lossless();
+}
+
+// Puts the verified temporary file in the target's place. False leaves the target as it was, except
+// that a replace which already removed the target leaves the temporary file as the only copy (`keepTemp`,
+// set before anything is tried that could fail on the way).
+bool PutInPlace(const std::u16string& fileName, const std::u16string& tempPath, const TSaveSeam& seam,
+                bool& keepTemp) {
+  platform::ReplaceResult result = seam.ReplaceFileWith(fileName, tempPath);
+  // Another process (a virus scanner, an indexer) may hold the target for a moment.
+  for (unsigned delay : kReplaceRetryDelays) {
+    if (result != platform::ReplaceResult::Busy) break;
+    seam.SleepMilliseconds(delay);
+    result = seam.ReplaceFileWith(fileName, tempPath);
+  }
+  switch (result) {
+    case platform::ReplaceResult::Ok: return true;
+    case platform::ReplaceResult::TargetRemoved:
+      // The temporary file holds the only copy of the data: it must reach the target's name or stay.
+      keepTemp = true;
+      return seam.MoveFileReplacing(tempPath, fileName);
+    case platform::ReplaceResult::Busy:
+    case platform::ReplaceResult::Failed: break;
+  }
+  return seam.MoveFileReplacing(tempPath, fileName);
+}
+
+}  // namespace
+
+bool EncodeText(std::u16string_view text, const TCsvEncodingInfo& info, std::string& bytes) {
+  bytes.clear();
+  try {
+    if (EqualsIgnoreAsciiCase(info.Name, kEncodingUtf8)) {
+      if (info.HasBom) bytes = "\xEF\xBB\xBF";
+      return AppendUtf8(text, bytes);
+    }
+    if (EqualsIgnoreAsciiCase(info.Name, kEncodingUtf16Le) || EqualsIgnoreAsciiCase(info.Name, kEncodingUtf16Be)) {
+      const bool bigEndian = EqualsIgnoreAsciiCase(info.Name, kEncodingUtf16Be);
+      if (info.HasBom) bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+      AppendUtf16(text, bigEndian, bytes);
+      return true;
+    }
+    if (EqualsIgnoreAsciiCase(info.Name, kEncodingAnsi)) return text.empty() || platform::Utf16ToAnsi(text, bytes);
+  } catch (...) {
+    // Out of memory: nothing can be written.
+  }
+  return false;
+}
+
+bool SaveTextToFile(const std::u16string& fileName, std::u16string_view text, const TCsvEncodingInfo& info,
+                    char16_t delimiter, int commentMode, bool trimValues, const TSaveSeam& seam) {
+  std::u16string tempPath;
+  bool created = false;
+  bool keepTemp = false;
+  try {
+    if (!info.Lossless) return false;
+    std::string bytes;
+    if (!EncodeText(text, info, bytes)) return false;
+    if (!seam.CreateTempFileIn(platform::FolderOf(fileName), tempPath)) return false;
+    created = true;
+    bool ok = seam.WriteFileFlushed(tempPath, bytes);
+    bytes = std::string();
+    ok = ok && Verify(tempPath, text, info, delimiter, commentMode, trimValues);
+    ok = ok && PutInPlace(fileName, tempPath, seam, keepTemp);
+    if (ok) return true;
+  } catch (...) {
+    // Out of memory on the way: the temporary file, if any, is removed below.
+  }
+  if (created && !keepTemp) {
+    try {
+      seam.DeleteFileAt(tempPath);
+    } catch (...) {
+      // Nothing more can be done about a temporary file that cannot even be named.
+    }
+  }
+  return false;
+}
+
+bool SaveTextToFile(const std::u16string& fileName, std::u16string_view text, const TCsvEncodingInfo& info,
+                    char16_t delimiter, int commentMode, bool trimValues) {
+  return SaveTextToFile(fileName, text, info, delimiter, commentMode, trimValues, TSaveSeam{});
+}
+
+bool SaveDocument(const TCsvDocument& document, const std::u16string& fileName, int commentMode) {
+  return SaveTextToFile(fileName, document.Text(), document.Encoding(), document.Delimiter(), commentMode,
+                        document.TrimValues());
+}
+
+}  // namespace qelvar
