@@ -1,0 +1,157 @@
+// The status bar: five parts (encoding, delimiter, comments, rows, current cell and modes), their texts,
+// and its painting in the theme's colours.
+#include <algorithm>
+#include <array>
+#include <charconv>
+
+#include "document/csv_model.h"
+#include "grid/grid_model.h"
+#include "platform/wide.h"
+#include "plugin/settings.h"
+#include "viewer/viewer.h"
+
+namespace qelvar {
+namespace {
+
+constexpr int kStatusParts = 5;
+
+void AppendNumber(std::u16string& out, long long number) {
+  char digits[24]{};
+  const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+  out.append(digits, end);
+}
+
+void SetPartText(HWND statusBar, int part, const std::u16string& text) noexcept {
+  SendMessageW(statusBar, SB_SETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(Wide(text)));
+}
+
+}  // namespace
+
+std::u16string FormatUiText(std::u16string_view text, std::initializer_list<long long> numbers) {
+  std::u16string out;
+  out.reserve(text.size() + 16);
+  auto next = numbers.begin();
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'%' && i + 1 < text.size()) {
+      if (text[i + 1] == u'd') {
+        // A translated text with more placeholders than numbers shows nothing for the extra ones.
+        if (next != numbers.end()) AppendNumber(out, *next++);
+        ++i;
+        continue;
+      }
+      if (text[i + 1] == u'%') {
+        out += u'%';
+        ++i;
+        continue;
+      }
+    }
+    out += text[i];
+  }
+  return out;
+}
+
+void TCsvViewer::SetStatusParts() noexcept {
+  const int w0 = ScaleByFont(110);
+  const int w1 = ScaleByFont(170);
+  const int w2 = ScaleByFont(200);
+  const int w3 = ScaleByFont(150);
+  std::array<int, kStatusParts> edges{w0, w0 + w1, w0 + w1 + w2, w0 + w1 + w2 + w3, -1};
+  SendMessageW(statusBar, SB_SETPARTS, kStatusParts, reinterpret_cast<LPARAM>(edges.data()));
+}
+
+void TCsvViewer::ShowLoadingStatus() {
+  if (!statusBar) return;
+  SetStatusParts();
+  SetPartText(statusBar, 0, u" " + UiText(utLoading));
+  for (int part = 1; part < kStatusParts; ++part) SetPartText(statusBar, part, u"");
+}
+
+void TCsvViewer::UpdateStatusBar() {
+  if (!statusBar) return;
+  if (!loaded || !document || !model) {
+    ShowLoadingStatus();
+    return;
+  }
+  SetStatusParts();
+  SetPartText(statusBar, 0, u" " + document->Encoding().Name);
+
+  const char16_t used = document->Delimiter();
+  const std::u16string shown = used == u'\t' ? std::u16string(u"TAB") : std::u16string(1, used);
+  std::u16string part1 = u" " + UiText(utDelimiter) + u": ";
+  part1 += autoDelimiter ? UiText(utAuto) + u" (" + shown + u")" : shown;
+  SetPartText(statusBar, 1, part1);
+
+  const int hidden = document->HiddenCommentCount();
+  std::u16string part2;
+  if (autoComments) part2 = FormatUiText(UiText(utCommentsAuto), {hidden});
+  else if (commentMode == 1) part2 = FormatUiText(UiText(utCommentsNoParse), {});
+  else if (commentMode == 2) part2 = FormatUiText(UiText(utCommentsHidden), {hidden});
+  else part2 = FormatUiText(UiText(utCommentsParse), {});
+  SetPartText(statusBar, 2, u" " + part2);
+
+  const bool headerRow = ReadInteger(u"header-row", 1) != 0;
+  // An empty file has no header line to subtract.
+  const int dataRows = std::max(document->RowCount() - (headerRow ? 1 : 0), 0);
+  SetPartText(statusBar, 3, u" " + FormatUiText(UiText(utRows), {VisibleRowCount(), dataRows}));
+
+  std::u16string part4;
+  if (currentRow >= 0 && currentColumn >= 0) {
+    part4 = u" ";
+    AppendNumber(part4, currentRow + 1LL);
+    part4 += u':';
+    AppendNumber(part4, currentColumn + 1LL);
+  }
+  if (editMode && modified) part4 += u" " + UiText(utEdit) + u" *";
+  else if (editMode) part4 += u" " + UiText(utEdit);
+  else if (modified) part4 += u" " + UiText(utModified) + u" *";
+  if (transformedView) part4 += u" | " + UiText(utTransform);
+  const int selected = listView ? static_cast<int>(ListView_GetSelectedCount(listView)) : 0;
+  if (selected > 1) {
+    int visibleColumns = 0;
+    for (int i = LineNumberOffset(); i < GridColumnCount(); ++i)
+      if (ListView_GetColumnWidth(listView, i) > 0) ++visibleColumns;
+    if (!part4.empty()) part4 += u" |";
+    part4 += u" " + FormatUiText(UiText(utSelected), {selected, visibleColumns});
+  }
+  SetPartText(statusBar, 4, part4);
+}
+
+void TCsvViewer::PaintStatusBar(HDC dc) noexcept {
+  RECT client{};
+  GetClientRect(statusBar, &client);
+  SetDCBrushColor(dc, backColor);
+  FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+  for (int part = 0; part < kStatusParts; ++part) PaintStatusPart(dc, part);
+}
+
+void TCsvViewer::PaintStatusPart(HDC dc, int part) noexcept {
+  RECT rect{};
+  if (!SendMessageW(statusBar, SB_GETRECT, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(&rect))) return;
+  // SB_GETTEXT copies the whole text: only a text that fits the buffer is fetched.
+  std::array<wchar_t, 1025> text{};
+  const auto length = LOWORD(SendMessageW(statusBar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0));
+  if (length < text.size())
+    SendMessageW(statusBar, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text.data()));
+  TSelectObject selectFont(dc, font.Get());
+  SetTextColor(dc, textColor);
+  SetBkMode(dc, TRANSPARENT);
+  rect.left += Scale(4);
+  DrawTextW(dc, text.data(), -1, &rect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+}
+
+LRESULT TCsvViewer::StatusBarCustomDraw(NMCUSTOMDRAW& draw) noexcept {
+  if (draw.dwDrawStage == CDDS_PREPAINT) {
+    RECT client{};
+    GetClientRect(statusBar, &client);
+    SetDCBrushColor(draw.hdc, backColor);
+    FillRect(draw.hdc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    return CDRF_NOTIFYITEMDRAW;
+  }
+  if (draw.dwDrawStage == CDDS_ITEMPREPAINT) {
+    PaintStatusPart(draw.hdc, static_cast<int>(draw.dwItemSpec));
+    return CDRF_SKIPDEFAULT;
+  }
+  return CDRF_DODEFAULT;
+}
+
+}  // namespace qelvar

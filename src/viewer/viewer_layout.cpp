@@ -1,0 +1,142 @@
+// Layout of the viewer window, its fonts and everything that scales with the DPI and the font size.
+#include <algorithm>
+
+#include "document/csv_model.h"
+#include "grid/grid_model.h"
+#include "platform/wide.h"
+#include "plugin/settings.h"
+#include "transform/transform.h"
+#include "viewer/viewer.h"
+
+namespace qelvar {
+
+int TCsvViewer::Scale(int n) noexcept {
+  if (dpi <= 0) dpi = 96;
+  return MulDiv(n, dpi, 96);
+}
+
+int TCsvViewer::QueryDpi() noexcept {
+  const HWND source = window && IsWindow(window) ? window : listView;
+  TWindowDC dc(source);
+  if (!dc) return dpi > 0 ? dpi : 96;
+  const int reported = GetDeviceCaps(dc.Get(), LOGPIXELSX);
+  return reported > 0 ? reported : 96;
+}
+
+int TCsvViewer::FontPixelHeight() noexcept {
+  if (dpi <= 0) dpi = QueryDpi();
+  return std::max(fontSize * dpi / 72, Scale(10));
+}
+
+int TCsvViewer::ScaleByFont(int n) noexcept { return std::max(n * FontPixelHeight() / 13, Scale(n)); }
+
+int TCsvViewer::FilterRowHeight() noexcept { return std::max(FontPixelHeight() + Scale(8), Scale(24)); }
+
+int TCsvViewer::StatusBarHeight() noexcept { return std::max(FontPixelHeight() + Scale(8), Scale(22)); }
+
+int TCsvViewer::TransformPanelWidth() noexcept {
+  return std::max(ScaleByFont(260) + 5 * FontPixelHeight(), ScaleByFont(330));
+}
+
+void TCsvViewer::SetEditMargins(HWND edit) noexcept {
+  if (!edit) return;
+  const int margin = Scale(4);
+  SendMessageW(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
+}
+
+int TCsvViewer::GridColumnCount() const noexcept {
+  int columns = 0;
+  if (transformedView && transformConfig) columns = transformConfig->TargetCount();
+  else if (document) columns = document->ColumnCount();
+  return columns + LineNumberOffset();
+}
+
+int TCsvViewer::VisibleRowCount() const noexcept { return model ? model->VisibleCount() : 0; }
+
+void TCsvViewer::CreateFonts() noexcept {
+  if (dpi <= 0) dpi = QueryDpi();
+  const int height = -(fontSize * dpi / 72);
+  const auto make = [&](int weight) {
+    return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Wide(fontName));
+  };
+  TFont newFont(make(fontWeight));
+  if (!newFont) return;
+  TFont newBold(make(700));
+  if (!newBold) return;
+
+  const auto give = [](HWND control, HFONT f) {
+    if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE);
+  };
+  // The list view hands its font on to its header, so the header gets the bold font afterwards.
+  give(listView, newFont.Get());
+  give(loadingLabel, newFont.Get());
+  if (statusBar) {
+    give(statusBar, newFont.Get());
+    SendMessageW(statusBar, SB_SETMINHEIGHT, static_cast<WPARAM>(StatusBarHeight()), 0);
+    SendMessageW(statusBar, WM_SIZE, 0, 0);
+  }
+  for (HWND edit : filterEdits) {
+    if (!edit) continue;
+    give(edit, newFont.Get());
+    SetEditMargins(edit);
+  }
+  give(header, newBold.Get());
+  font = std::move(newFont);
+  boldFont = std::move(newBold);
+}
+
+void TCsvViewer::SetFontSize(int size) {
+  if (size < 10 || size > 48 || size == fontSize) return;
+  fontSize = size;
+  CreateFonts();
+  WriteInteger(u"font-size", size);
+  MeasureNumericColumns();
+  Layout();
+  if (listView) InvalidateRect(listView, nullptr, TRUE);
+}
+
+void TCsvViewer::Layout() noexcept {
+  if (!listView || !statusBar || !window) return;
+  RECT client{};
+  GetClientRect(window, &client);
+  const int width = client.right - client.left;
+  const int height = client.bottom - client.top;
+
+  SendMessageW(statusBar, SB_SETMINHEIGHT, static_cast<WPARAM>(StatusBarHeight()), 0);
+  SendMessageW(statusBar, WM_SIZE, 0, 0);
+  RECT bar{};
+  GetWindowRect(statusBar, &bar);
+  const int statusHeight = bar.bottom - bar.top;
+
+  const int panelWidth = transformPanelVisible ? std::min(TransformPanelWidth(), width / 2) : 0;
+  const int gridWidth = std::max(width - panelWidth, 0);
+  const int filterHeight = loaded && filterRowVisible && !transformedView ? FilterRowHeight() : 0;
+  const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+
+  if (loadingLabel) {
+    SetWindowPos(loadingLabel, nullptr, 0, 0, gridWidth, std::max(height - statusHeight, 0),
+                 flags | (loaded ? SWP_HIDEWINDOW : SWP_SHOWWINDOW));
+  }
+  SetWindowPos(listView, nullptr, 0, filterHeight, gridWidth, std::max(height - statusHeight - filterHeight, 0),
+               flags | (loaded ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+
+  PlaceFilterEdits();
+  ApplyTheme();
+}
+
+void TCsvViewer::OnDpiChanged(int newDpi) {
+  dpi = newDpi;
+  if (dpi == 0) dpi = QueryDpi();
+  CreateFonts();
+  if (loaded && model) {
+    ApplyColumnWidths(ComputeColumnWidths(false));
+    MeasureNumericColumns();
+  }
+  // The filter row and the status bar grow with the DPI, so the grid moves in every case.
+  Layout();
+  if (listView) RedrawWindow(listView, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+  if (header) RedrawWindow(header, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+}
+
+}  // namespace qelvar
