@@ -61,12 +61,13 @@ enum class ReplaceResult {
 };
 
 // Replaces `target` by `replacement` keeping the target's attributes where the system can
-// (ReplaceFileW without backup). POSIX: rename() followed by an fsync of the folder.
+// (ReplaceFileW without backup). POSIX: rename() followed by an fsync of the folder; a target without
+// any write permission bit counts as read-only and is refused, as Windows refuses a read-only file.
 ReplaceResult ReplaceFileWith(const std::u16string& target, const std::u16string& replacement);
 
 // Moves `from` to `to`, replacing `to` if it exists, written through to the disk
 // (MoveFileExW with MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH;
-// POSIX: rename() and an fsync of the folder).
+// POSIX: rename() and an fsync of the folder). A read-only target is refused on both.
 bool MoveFileReplacing(const std::u16string& from, const std::u16string& to);
 
 // Deletes a file; false when it could not be deleted (a missing file is a failure too).

@@ -216,7 +216,11 @@ ReplaceResult ReplaceFileWith(const std::u16string& target, const std::u16string
   if (!IsRegularFile(to)) return ReplaceResult::Failed;
   // Keep the target's permission bits, as ReplaceFileW keeps its attributes.
   struct stat st {};
-  if (::stat(to.c_str(), &st) == 0) ::chmod(PathBytes(replacement).c_str(), st.st_mode & 07777);
+  if (::stat(to.c_str(), &st) == 0) {
+    // A read-only file is not replaced, whoever runs us (Windows refuses it through its attribute).
+    if ((st.st_mode & 0222) == 0) return ReplaceResult::Failed;
+    ::chmod(PathBytes(replacement).c_str(), st.st_mode & 07777);
+  }
   if (::rename(PathBytes(replacement).c_str(), to.c_str()) != 0)
     return (errno == EBUSY || errno == ETXTBSY) ? ReplaceResult::Busy : ReplaceResult::Failed;
   SyncFolderOf(target);
@@ -224,6 +228,8 @@ ReplaceResult ReplaceFileWith(const std::u16string& target, const std::u16string
 }
 
 bool MoveFileReplacing(const std::u16string& from, const std::u16string& to) {
+  struct stat st {};
+  if (::stat(PathBytes(to).c_str(), &st) == 0 && (st.st_mode & 0222) == 0) return false;  // read-only target
   if (::rename(PathBytes(from).c_str(), PathBytes(to).c_str()) != 0) return false;
   SyncFolderOf(to);
   return true;

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
+#include <utility>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +31,9 @@ class Args {
   std::optional<std::u16string> Option(std::u16string_view name);
   // Takes every "--name VALUE" in order.
   std::vector<std::u16string> Options(std::u16string_view name);
+  // Takes every "--name VALUE" whose name is one of `names`, in the order given on the command line.
+  std::vector<std::pair<std::u16string, std::u16string>> OrderedOptions(
+      std::initializer_list<std::u16string_view> names);
   // Takes a "--name" flag.
   bool Flag(std::u16string_view name);
   // Takes "--name N" as a non-negative integer (usage error when malformed).
@@ -53,5 +58,6 @@ void WriteErr(std::string_view bytes);
 void AppendJsonString(std::string& out, std::u16string_view text);
 
 int RunInspect(Args& args);
+int RunEdit(Args& args);
 
 }  // namespace qelvar::cli

@@ -42,6 +42,22 @@ std::vector<std::u16string> Args::Options(std::u16string_view name) {
   return values;
 }
 
+std::vector<std::pair<std::u16string, std::u16string>> Args::OrderedOptions(
+    std::initializer_list<std::u16string_view> names) {
+  std::vector<std::pair<std::u16string, std::u16string>> values;
+  for (std::size_t i = 0; i < args_.size(); ++i) {
+    if (used_[i]) continue;
+    bool wanted = false;
+    for (auto name : names) wanted = wanted || args_[i] == name;
+    if (!wanted) continue;
+    if (i + 1 >= args_.size()) throw UsageError{"option " + Narrow(args_[i]) + " needs a value"};
+    used_[i] = used_[i + 1] = true;
+    values.emplace_back(args_[i], args_[i + 1]);
+    ++i;
+  }
+  return values;
+}
+
 bool Args::Flag(std::u16string_view name) {
   bool found = false;
   for (std::size_t i = 0; i < args_.size(); ++i)

@@ -1,36 +1,68 @@
-// qelvar-cli inspect: what the loader sees in a file.
+// qelvar-cli inspect: what the loader makes of a file, as one JSON object.
 #include "cli.h"
 #include "document/csv_model.h"
-#include "platform/platform.h"
-#include "platform/utf.h"
+#include "load_options.h"
 
 namespace qelvar::cli {
 
+namespace {
+
+void AppendBool(std::string& out, bool value) { out += value ? "true" : "false"; }
+
+void AppendRow(std::string& out, TCsvDocument& doc, std::int32_t r) {
+  const TCsvRow& row = doc.Rows()[static_cast<std::size_t>(r)];
+  out += "{\"comment\": ";
+  AppendBool(out, row.IsComment);
+  out += ", \"lineStart\": " + std::to_string(row.LineStart);
+  out += ", \"lineLength\": " + std::to_string(row.LineLength);
+  out += ", \"cells\": [";
+  for (std::int32_t c = 0; c < row.CellCount; ++c) {
+    if (c > 0) out += ", ";
+    out += "{\"value\": ";
+    AppendJsonString(out, doc.ValueView(r, c));
+    out += ", \"raw\": ";
+    AppendJsonString(out, doc.CellRaw(r, c));
+    out += ", \"start\": " + std::to_string(doc.CellStart(r, c));
+    out += ", \"length\": " + std::to_string(doc.Cells(r)[static_cast<std::size_t>(c)].Length);
+    out += ", \"quoted\": ";
+    AppendBool(out, doc.Cells(r)[static_cast<std::size_t>(c)].Quoted());
+    out += '}';
+  }
+  out += "]}";
+}
+
+}  // namespace
+
 int RunInspect(Args& args) {
-  const auto encoding = args.Option(u"--encoding");
-  const auto delimiterText = args.Option(u"--delimiter");
-  const char16_t forcedDelimiter = delimiterText ? ParseDelimiter(*delimiterText) : 0;
+  const LoadOptions options = ParseLoadOptions(args);
+  const auto rowLimit = args.Integer(u"--rows");
   const auto files = args.Positionals();
   if (files.size() != 1) throw UsageError{"inspect takes exactly one FILE"};
 
-  std::string bytes;
-  std::int64_t size = 0;
-  if (platform::ReadWholeFile(files[0], 0, bytes, size) != platform::ReadResult::Ok) {
-    WriteErr("qelvar-cli: cannot read " + Utf16ToUtf8(files[0]) + "\n");
-    return kExitFailed;
-  }
-  std::u16string text;
-  TCsvEncodingInfo info;
-  DecodeText(bytes, encoding.value_or(u""), text, info);
-  const char16_t delimiter = forcedDelimiter ? forcedDelimiter : DetectDelimiter(text);
+  std::unique_ptr<TCsvDocument> doc;
+  if (!LoadDocument(files[0], options, doc)) return kExitFailed;
 
+  const char16_t delimiter = doc->Delimiter();
   std::string out = "{\"encoding\": ";
-  AppendJsonString(out, info.Name);
+  AppendJsonString(out, doc->Encoding().Name);
   out += ", \"bom\": ";
-  out += info.HasBom ? "true" : "false";
+  AppendBool(out, doc->Encoding().HasBom);
   out += ", \"delimiter\": ";
   AppendJsonString(out, std::u16string_view(&delimiter, 1));
-  out += "}\n";
+  out += ", \"columnCount\": " + std::to_string(doc->ColumnCount());
+  out += ", \"rowCount\": " + std::to_string(doc->RowCount());
+  out += ", \"hiddenComments\": " + std::to_string(doc->HiddenCommentCount());
+  out += ", \"rows\": [";
+  const std::int64_t shown = std::min<std::int64_t>(rowLimit.value_or(doc->RowCount()), doc->RowCount());
+  for (std::int32_t r = 0; r < shown; ++r) {
+    out += r == 0 ? "\n" : ",\n";
+    AppendRow(out, *doc, r);
+    if (out.size() > (1u << 20)) {
+      WriteOut(out);
+      out.clear();
+    }
+  }
+  out += shown > 0 ? "\n]}\n" : "]}\n";
   WriteOut(out);
   return kExitOk;
 }

@@ -13,8 +13,16 @@ constexpr std::string_view kUsage =
     "usage: qelvar-cli COMMAND FILE [options]\n"
     "\n"
     "commands:\n"
-    "  inspect FILE [--encoding NAME] [--delimiter D]\n"
-    "      print the detected encoding, byte-order mark and delimiter as JSON\n"
+    "  inspect FILE [load options] [--rows N]\n"
+    "      print the encoding, mark, delimiter, counts and rows with their cells as JSON\n"
+    "      (--rows N: at most N rows; 0: none)\n"
+    "  edit FILE [load options] OP...\n"
+    "      apply the operations in order and save the file in place, keeping every untouched byte;\n"
+    "      OP is --set ROW:COL=VALUE, --insert-after ROW, --delete-row ROW or --delete-column COL\n"
+    "      (0-based indexes; VALUE is everything after the first \"=\")\n"
+    "\n"
+    "load options: --encoding NAME  --delimiter D  --comments 0..3 (0 parsed, 1 unparsed, 2 hidden,\n"
+    "              3 auto)  --no-trim  --max-size BYTES (0: no limit)  --samples N (default 1000)\n"
     "\n"
     "NAME is UTF-8, UTF-16LE, UTF-16BE or ANSI; D is one character or one of the words\n"
     "comma, semicolon, bar, tab, colon.\n";
@@ -26,6 +34,7 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {u"inspect", RunInspect},
+    {u"edit", RunEdit},
 };
 
 int Run(std::vector<std::u16string> argv) {
