@@ -1,5 +1,8 @@
 // Windows implementation of the platform seam: the one the shipped plug-in uses.
 #include <windows.h>
+// <windows.h> maps WriteProfileString to WriteProfileStringW, which would rename the seam's own function
+// here while its callers (which never include <windows.h>) still ask for the plain name.
+#undef WriteProfileString
 
 #include <mutex>
 
