@@ -1,0 +1,206 @@
+// The grid model over real documents: filters, sorting, column names and the visible-row mapping.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/csv_model.h"
+#include "grid/grid_model.h"
+#include "platform/utf.h"
+
+namespace qelvar {
+namespace {
+
+std::unique_ptr<TCsvDocument> Load(const std::string& utf8) {
+  std::unique_ptr<TCsvDocument> document;
+  EXPECT_TRUE(LoadFromBytes(utf8, u',', kCommentsParsed, u"UTF-8", document, false, 1000)) << utf8;
+  return document;
+}
+
+// One column of values under a header "v", one value per line (quoted when it holds a comma).
+std::string Column(const std::vector<std::string>& values) {
+  std::string text = "v\r\n";
+  for (const auto& v : values) text += (v.find(',') != std::string::npos ? "\"" + v + "\"" : v) + "\r\n";
+  return text;
+}
+
+std::vector<std::string> VisibleValues(const TCsvGridModel& model, std::int32_t col = 0) {
+  std::vector<std::string> out;
+  for (std::int32_t i = 0; i < model.VisibleCount(); ++i) out.push_back(Utf16ToUtf8(model.GetDisplayCell(i, col)));
+  return out;
+}
+
+TEST(GridFilter, OperatorsAndCase) {
+  struct Case {
+    std::vector<std::string> values;
+    std::string filter;
+    bool caseSensitive;
+    std::vector<std::string> visible;
+  };
+  const std::vector<std::string> mixed = {"9.5", "10", "abc", "Abc", "c", "ba", "a", "b", "x!y", ""};
+  const Case cases[] = {
+      {mixed, "<10", false, {"9.5", ""}},  // texts compare ordinally: "abc" > "10", "" < "10"
+      {{"9.5", "10", "abc", "11"}, "<10", false, {"9.5"}},
+      {{"9.5", "10", "abc", "-2"}, ">9.5", false, {"10", "abc"}},
+      {{"c", "ba", "a", "b", ""}, ">b", false, {"c", "ba"}},
+      {{"c", "ba", "a", "b", "B"}, "<b", true, {"a", "B"}},
+      {mixed, "=Abc", false, {"abc", "Abc"}},
+      {mixed, "=Abc", true, {"Abc"}},
+      {mixed, "=", false, {}},             // a lone operator is a substring
+      {mixed, "!", false, {"x!y"}},
+      {mixed, "!a", false, {"9.5", "10", "c", "b", "x!y", ""}},
+      {mixed, "!A", true, {"9.5", "10", "abc", "c", "ba", "a", "b", "x!y", ""}},
+      {mixed, "B", false, {"abc", "Abc", "ba", "b"}},
+      {mixed, "B", true, {}},
+      {{"5", " 6 ", "1e1", "1E1", "7x"}, ">5", false, {" 6 ", "1e1", "1E1", "7x"}},  // "7x" > "5" as text
+      {{"5", "1e400", "-1e400"}, "<1E400", false, {"5", "-1e400"}},
+      {{"a<b", "<b", "b"}, "<", false, {"a<b", "<b"}},
+      {{"\u0416\u0423\u041a", "\u0436\u0443\u043a", "zhuk"}, "\u0436\u0443", false,
+       {"\u0416\u0423\u041a", "\u0436\u0443\u043a"}},
+      {{"STRASSE", "stra\u00DFe"}, "=strasse", false, {"STRASSE"}},  // lower-casing, not case folding
+      {{"1,5", "2"}, "<1.6", false, {"1,5"}},  // "1,5" is no number: ordinal "1,5" < "1.6"
+  };
+  for (const auto& c : cases) {
+    auto document = Load(Column(c.values));
+    TCsvGridModel model(document.get(), true);
+    model.SetCaseSensitive(c.caseSensitive);
+    model.SetFilter(0, Utf8ToUtf16(c.filter));
+    EXPECT_EQ(VisibleValues(model), c.visible) << "filter " << c.filter << (c.caseSensitive ? " (case)" : "");
+    // MatchFilter agrees with the rebuild for every value.
+    for (const auto& v : c.values) {
+      const bool expected = std::find(c.visible.begin(), c.visible.end(), v) != c.visible.end();
+      EXPECT_EQ(model.MatchFilter(Utf8ToUtf16(v), Utf8ToUtf16(c.filter)), expected) << c.filter << " on " << v;
+    }
+  }
+}
+
+TEST(GridFilter, SeveralFiltersAndRaggedRows) {
+  auto document = Load("a,b,c\r\n1,x,p\r\n2,y\r\n3,x,q\r\n4\r\n");
+  TCsvGridModel model(document.get(), true);
+  model.SetFilter(1, u"!y");  // the ragged row "4" has an empty second cell: kept by a negation
+  EXPECT_EQ(VisibleValues(model), (std::vector<std::string>{"1", "3", "4"}));
+  model.SetFilter(2, u"q");   // and dropped by a substring filter
+  EXPECT_EQ(VisibleValues(model), (std::vector<std::string>{"3"}));
+  model.SetFilter(2, u"");
+  model.SetFilter(7, u"zzz");  // no such column: ignored
+  model.SetFilter(-1, u"zzz");
+  EXPECT_EQ(VisibleValues(model), (std::vector<std::string>{"1", "3", "4"}));
+  EXPECT_EQ(model.Filters().size(), 3u);
+  EXPECT_EQ(model.Filters()[1], u"!y");
+}
+
+TEST(GridFilter, FilterTextIsNotTrimmed) {
+  auto document = Load(Column({"a b", "ab"}));
+  TCsvGridModel model(document.get(), true);
+  model.SetFilter(0, u" b");
+  EXPECT_EQ(VisibleValues(model), (std::vector<std::string>{"a b"}));
+}
+
+TEST(GridModel, HeaderRowAndColumnNames) {
+  auto only = Load("name,,city\r\n");
+  TCsvGridModel with(only.get(), true);
+  EXPECT_EQ(with.VisibleCount(), 0);
+  EXPECT_EQ(with.GetColumnName(0), u"name");
+  EXPECT_EQ(with.GetColumnName(1), u"Column 2");  // empty header cell
+  EXPECT_EQ(with.GetColumnName(2), u"city");
+  EXPECT_EQ(with.GetColumnName(5), u"Column 6");
+  TCsvGridModel without(only.get(), false);
+  EXPECT_EQ(without.VisibleCount(), 1);
+  EXPECT_EQ(without.GetColumnName(0), u"Column 1");
+  EXPECT_EQ(without.GetDisplayCell(0, 0), u"name");
+
+  TCsvGridModel none(nullptr, true);
+  EXPECT_EQ(none.VisibleCount(), 0);
+  EXPECT_EQ(none.GetColumnName(0), u"Column 1");
+  EXPECT_EQ(none.GetCell(0, 0), u"");
+  none.SetSort(0, 1);
+  EXPECT_EQ(none.SortColumn(), -1);
+  EXPECT_EQ(none.SortDirection(), 0);
+}
+
+TEST(GridModel, VisibleRowMapping) {
+  auto document = Load("h\r\nb\r\na\r\nc\r\n");
+  TCsvGridModel model(document.get(), true);
+  model.SetSort(0, 1);
+  EXPECT_EQ(model.VisibleRows(), (TIntArray{2, 1, 3}));
+  EXPECT_EQ(model.VisibleToDocumentRow(0), 2);
+  EXPECT_EQ(model.VisibleToDocumentRow(3), -1);
+  EXPECT_EQ(model.VisibleToDocumentRow(-1), -1);
+  EXPECT_EQ(model.GetDisplayCell(0, 0), u"a");
+  EXPECT_EQ(model.GetDisplayCell(9, 0), u"");
+  EXPECT_EQ(model.GetCell(1, 0), u"b");
+  EXPECT_EQ(model.GetCell(1, 1), u"");
+  EXPECT_EQ(model.GetCell(-1, 0), u"");
+  EXPECT_EQ(model.GetCell(4, 0), u"");
+}
+
+TEST(GridSort, OrderAndStability) {
+  struct Case {
+    std::vector<std::string> values;
+    int direction;
+    std::vector<std::string> sorted;
+  };
+  const Case cases[] = {
+      {{"10", "2", "1.5", "-1"}, 1, {"-1", "1.5", "2", "10"}},
+      {{"file10", "file2", "File1"}, 1, {"File1", "file2", "file10"}},
+      {{"10", "2", "1.5", "-1"}, -1, {"10", "2", "1.5", "-1"}},
+      {{"b", "", "a"}, 1, {"", "a", "b"}},
+      {{"1e3", "999", "5."}, 1, {"5.", "999", "1e3"}},
+      {{"\u0431", "\u0410", "\u0432"}, 1, {"\u0410", "\u0431", "\u0432"}},
+  };
+  for (const auto& c : cases) {
+    auto document = Load(Column(c.values));
+    TCsvGridModel model(document.get(), true);
+    model.SetSort(0, c.direction);
+    EXPECT_EQ(VisibleValues(model), c.sorted);
+  }
+}
+
+TEST(GridSort, EqualValuesKeepFileOrderInBothDirections) {
+  auto document = Load("k,id\r\nx,1\r\n2,2\r\nX,3\r\n2.0,4\r\nx,5\r\n1,6\r\n");
+  TCsvGridModel model(document.get(), true);
+  model.SetSort(0, 1);
+  EXPECT_EQ(VisibleValues(model, 1), (std::vector<std::string>{"6", "2", "4", "1", "3", "5"}));
+  model.SetSort(0, -1);
+  EXPECT_EQ(VisibleValues(model, 1), (std::vector<std::string>{"1", "3", "5", "2", "4", "6"}));
+}
+
+TEST(GridSort, ThreeClicksReturnToFileOrder) {
+  auto document = Load(Column({"b", "c", "a"}));
+  TCsvGridModel model(document.get(), true);
+  const std::vector<std::string> fileOrder = {"b", "c", "a"};
+  // The header-click cycle: ascending, descending, unsorted.
+  model.SetSort(0, 1);
+  EXPECT_EQ(VisibleValues(model), (std::vector<std::string>{"a", "b", "c"}));
+  model.SetSort(0, -1);
+  EXPECT_EQ(VisibleValues(model), (std::vector<std::string>{"c", "b", "a"}));
+  model.SetSort(0, 0);
+  EXPECT_EQ(VisibleValues(model), fileOrder);
+  EXPECT_EQ(model.SortColumn(), -1);
+  EXPECT_EQ(model.SortDirection(), 0);
+  model.SetSort(1, 1);  // beyond ColumnCount: file order
+  EXPECT_EQ(model.SortColumn(), -1);
+  model.SetSort(0, 42);  // any positive direction is ascending
+  EXPECT_EQ(model.SortDirection(), 1);
+  model.SetSort(0, -7);
+  EXPECT_EQ(model.SortDirection(), -1);
+}
+
+TEST(GridModel, RebuildSeesEditsAndCaseChanges) {
+  auto document = Load(Column({"b", "a", "C"}));
+  TCsvGridModel model(document.get(), true);
+  model.SetFilter(0, u"c");
+  EXPECT_EQ(VisibleValues(model), (std::vector<std::string>{"C"}));
+  model.SetCaseSensitive(true);
+  EXPECT_TRUE(model.CaseSensitive());
+  EXPECT_EQ(model.VisibleCount(), 0);
+  model.SetCaseSensitive(false);
+  ASSERT_TRUE(document->SetCell(1, 0, u"cc"));
+  model.Rebuild();
+  EXPECT_EQ(VisibleValues(model), (std::vector<std::string>{"cc", "C"}));
+}
+
+}  // namespace
+}  // namespace qelvar
