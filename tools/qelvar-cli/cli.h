@@ -59,5 +59,7 @@ void AppendJsonString(std::string& out, std::u16string_view text);
 
 int RunInspect(Args& args);
 int RunEdit(Args& args);
+int RunView(Args& args);
+int RunTransform(Args& args);
 
 }  // namespace qelvar::cli

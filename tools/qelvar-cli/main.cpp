@@ -20,6 +20,12 @@ constexpr std::string_view kUsage =
     "      apply the operations in order and save the file in place, keeping every untouched byte;\n"
     "      OP is --set ROW:COL=VALUE, --insert-after ROW, --delete-row ROW or --delete-column COL\n"
     "      (0-based indexes; VALUE is everything after the first \"=\")\n"
+    "  view FILE [load options] [--no-header] [--case-sensitive] [--filter COL=TEXT]...\n"
+    "       [--sort COL[:asc|:desc]] [--rows N]\n"
+    "      print the column names, the visible count and the visible rows in display order as JSON;\n"
+    "      filters apply in the order given, then the sort (COL: a 0-based document column)\n"
+    "  transform FILE --config T.json --out OUT.csv [load options] [--no-header]\n"
+    "      apply a saved transformation and export the result as CSV (UTF-8, CR LF)\n"
     "\n"
     "load options: --encoding NAME  --delimiter D  --comments 0..3 (0 parsed, 1 unparsed, 2 hidden,\n"
     "              3 auto)  --no-trim  --max-size BYTES (0: no limit)  --samples N (default 1000)\n"
@@ -35,6 +41,8 @@ struct Command {
 constexpr Command kCommands[] = {
     {u"inspect", RunInspect},
     {u"edit", RunEdit},
+    {u"view", RunView},
+    {u"transform", RunTransform},
 };
 
 int Run(std::vector<std::u16string> argv) {
