@@ -1,4 +1,6 @@
 # The plug-in DLL (qelvar.wlx64 / qelvar.wlx) and the stand-in host. Both appear once their sources exist.
+# Resource scripts (manifests) are compiled with the toolchain's windres.
+enable_language(RC)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(QELVAR_PLUGIN_SUFFIX ".wlx64")
 else()
@@ -21,6 +23,6 @@ endif()
 file(GLOB QELVAR_HOST_SOURCES CONFIGURE_DEPENDS tools/lister-host/*.cpp tools/lister-host/*.rc)
 if(QELVAR_HOST_SOURCES)
   add_executable(qelvar-host WIN32 ${QELVAR_HOST_SOURCES})
-  target_link_libraries(qelvar-host PRIVATE qelvar_warnings comctl32 gdi32 user32 kernel32)
+  target_link_libraries(qelvar-host PRIVATE qelvar_warnings comctl32 gdi32 user32 shell32 kernel32)
   target_link_options(qelvar-host PRIVATE -municode)
 endif()

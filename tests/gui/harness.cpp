@@ -1,0 +1,646 @@
+#include "harness.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <stdexcept>
+
+#include "../../tools/lister-host/png_encode.h"
+
+namespace qelvar::gui {
+namespace {
+
+// A Linux path of the build as a Windows path: Wine's own mapping when it offers one, else drive Z:.
+std::wstring WindowsPathOf(const std::string& unixPath) {
+  if (unixPath.empty() || unixPath.front() != '/') {
+    std::wstring wide(unixPath.begin(), unixPath.end());
+    return wide;
+  }
+  using DosNameFn = WCHAR*(CDECL*)(const char*);
+  if (HMODULE kernel = GetModuleHandleW(L"kernel32.dll")) {
+    const auto fn = reinterpret_cast<DosNameFn>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_dos_file_name")));
+    if (fn != nullptr) {
+      if (WCHAR* dos = fn(unixPath.c_str())) {
+        std::wstring result(dos);
+        HeapFree(GetProcessHeap(), 0, dos);
+        return result;
+      }
+    }
+  }
+  std::wstring result = L"Z:";
+  for (const char c : unixPath) result.push_back(c == '/' ? L'\\' : static_cast<wchar_t>(c));
+  return result;
+}
+
+std::wstring EnvironmentOr(const wchar_t* name, const std::wstring& fallback) {
+  wchar_t buffer[MAX_PATH * 2];
+  const DWORD n = GetEnvironmentVariableW(name, buffer, MAX_PATH * 2);
+  return n > 0 && n < MAX_PATH * 2 ? std::wstring(buffer, n) : fallback;
+}
+
+std::wstring JoinPath(std::wstring base, std::wstring_view relative) {
+  if (!base.empty() && base.back() != L'\\') base.push_back(L'\\');
+  for (const wchar_t c : relative) base.push_back(c == L'/' ? L'\\' : c);
+  return base;
+}
+
+bool WriteWholeFile(const std::wstring& path, std::string_view bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  return ok != FALSE && written == bytes.size();
+}
+
+void RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring path = folder + L"\\" + name;
+      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        RemoveTree(path);
+      } else {
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
+      }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+struct TTempFolder {
+  std::wstring path;
+  TTempFolder() {
+    wchar_t base[MAX_PATH];
+    const DWORD n = GetTempPathW(MAX_PATH, base);
+    path = std::wstring(base, n) + L"qelvar-gui-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(path.c_str(), nullptr);
+  }
+  ~TTempFolder() { RemoveTree(path); }
+  TTempFolder(const TTempFolder&) = delete;
+  TTempFolder& operator=(const TTempFolder&) = delete;
+};
+
+TTempFolder& Temp() {
+  static TTempFolder folder;
+  return folder;
+}
+
+}  // namespace
+
+// ---- the plug-in and the files of a test run --------------------------------------------------------
+
+std::wstring PluginPath() { return EnvironmentOr(L"QELVAR_PLUGIN", WindowsPathOf(QELVAR_PLUGIN_FILE)); }
+
+std::wstring SourcePath(std::wstring_view relative) {
+  return JoinPath(WindowsPathOf(QELVAR_SOURCE_DIR), relative);
+}
+
+std::wstring BuildPath(std::wstring_view relative) {
+  std::wstring plugin = PluginPath();
+  const auto slash = plugin.find_last_of(L"\\/");
+  return JoinPath(slash == std::wstring::npos ? std::wstring(L".") : plugin.substr(0, slash), relative);
+}
+
+std::wstring TempDir() { return Temp().path; }
+
+std::wstring WriteTempFile(std::wstring_view name, std::string_view bytes) {
+  const std::wstring path = JoinPath(TempDir(), name);
+  if (!WriteWholeFile(path, bytes)) std::fprintf(stderr, "harness: cannot write %s\n", Utf8(path).c_str());
+  return path;
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  std::string bytes;
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+std::wstring SettingsPath() { return JoinPath(TempDir(), L"lsplugin.ini"); }
+
+void SetSettings(std::string_view lines) {
+  std::string text = "[qelvar]\r\n";
+  text.append(lines);
+  if (!text.empty() && text.back() != '\n') text += "\r\n";
+  WriteWholeFile(SettingsPath(), text);
+}
+
+const host::TListerPlugin& Plugin() {
+  static const host::TListerPlugin* plugin = [] {
+    static host::TListerPlugin loaded;
+    const std::wstring path = PluginPath();
+    if (!loaded.Load(path)) {
+      std::fprintf(stderr, "harness: cannot load the plug-in %s (error %lu)\n", Utf8(path).c_str(),
+                   GetLastError());
+      std::exit(1);
+    }
+    ResetSettings();
+    host::SetPluginIni(loaded, SettingsPath());
+    return &loaded;
+  }();
+  return *plugin;
+}
+
+// ---- message loop -------------------------------------------------------------------------------------
+
+namespace {
+// Dispatches queued messages; stops early when `condition` holds. Returns whether it held.
+bool DispatchQueued(const std::function<bool()>* condition) {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) continue;  // tests never quit the thread's loop
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+    if (condition != nullptr && (*condition)()) return true;
+  }
+  return condition != nullptr && (*condition)();
+}
+}  // namespace
+
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (DispatchQueued(&condition)) return true;
+    const ULONGLONG now = GetTickCount64();
+    if (now >= deadline) return false;
+    const auto wait = static_cast<DWORD>(deadline - now < 10 ? deadline - now : 10);
+    MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  }
+}
+
+void PumpFor(DWORD milliseconds) {
+  PumpUntil([] { return false; }, milliseconds);
+}
+
+void PumpPending() { DispatchQueued(nullptr); }
+
+// ---- the host window ------------------------------------------------------------------------------------
+
+struct THostWindow::TState {
+  std::vector<std::pair<WPARAM, LPARAM>> keys;
+};
+
+namespace {
+constexpr wchar_t kHostClass[] = L"QelvarTestHost";
+
+LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  auto* state = reinterpret_cast<THostWindow::TState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  switch (message) {
+    case WM_KEYDOWN:
+      if (state != nullptr) state->keys.emplace_back(wParam, lParam);
+      return 0;
+    case WM_SIZE: {
+      // Like the host: the plug-in window fills the client area.
+      HWND child = GetWindow(hwnd, GW_CHILD);
+      if (child != nullptr) MoveWindow(child, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+      return 0;
+    }
+    default:
+      return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+}
+
+void RegisterHostClass() {
+  static const bool registered = [] {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = HostProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+    wc.lpszClassName = kHostClass;
+    return RegisterClassExW(&wc) != 0;
+  }();
+  (void)registered;
+}
+}  // namespace
+
+THostWindow::THostWindow(int width, int height) : state_(std::make_unique<TState>()) {
+  RegisterHostClass();
+  RECT r{0, 0, width, height};
+  AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, 0);
+  hwnd_ = CreateWindowExW(0, kHostClass, L"qelvar test host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 20, 20,
+                          r.right - r.left, r.bottom - r.top, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (hwnd_ == nullptr) {
+    std::fprintf(stderr, "harness: cannot create the host window (is there a DISPLAY?)\n");
+    std::exit(1);
+  }
+  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state_.get()));
+  ShowWindow(hwnd_, SW_SHOWNORMAL);
+  UpdateWindow(hwnd_);
+  PumpPending();
+}
+
+THostWindow::~THostWindow() {
+  if (hwnd_ != nullptr && IsWindow(hwnd_)) {
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+  }
+  PumpPending();
+}
+
+const std::vector<std::pair<WPARAM, LPARAM>>& THostWindow::PostedKeys() const { return state_->keys; }
+void THostWindow::ClearPostedKeys() { state_->keys.clear(); }
+
+void THostWindow::Resize(int width, int height) {
+  RECT r{0, 0, width, height};
+  AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
+  SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+  PumpPending();
+}
+
+// ---- a viewer opened like the host opens one ----------------------------------------------------------
+
+TViewerSession::TViewerSession(const std::wstring& path, int showFlags, int width, int height)
+    : host_(width, height) {
+  const host::TListerPlugin& plugin = Plugin();
+  std::wstring file = path;
+  viewer_ = plugin.listLoadW(host_.Handle(), file.data(), showFlags);
+  PumpPending();
+}
+
+TViewerSession::~TViewerSession() {
+  if (Alive()) {
+    // A save prompt at this point would block the run: say "No" unless the test answers itself.
+    std::unique_ptr<TMessageBoxAnswerer> answerer;
+    try {
+      answerer = std::make_unique<TMessageBoxAnswerer>(IDNO);
+    } catch (...) {
+      // another answerer is active; it answers instead
+    }
+    Close();
+    if (Alive()) DestroyWindow(viewer_);
+  }
+  PumpPending();
+}
+
+bool TViewerSession::WaitLoaded(DWORD timeoutMs) {
+  return PumpUntil([this] { return Alive() && IsShown(ListView()) && !IsShown(LoadingLabel()); }, timeoutMs);
+}
+
+bool TViewerSession::WaitGone(DWORD timeoutMs) {
+  return PumpUntil([this] { return !Alive(); }, timeoutMs);
+}
+
+bool TViewerSession::Close() {
+  if (Alive() && Plugin().listCloseWindow != nullptr) Plugin().listCloseWindow(viewer_);
+  PumpPending();
+  return !Alive();
+}
+
+HWND TViewerSession::Header() const {
+  HWND lv = ListView();
+  return lv != nullptr ? reinterpret_cast<HWND>(SendMessageW(lv, LVM_GETHEADER, 0, 0)) : nullptr;
+}
+
+HWND TViewerSession::Child(int id) const { return Alive() ? GetDlgItem(viewer_, id) : nullptr; }
+
+// ---- reading the controls -------------------------------------------------------------------------------
+
+int ItemCount(HWND listView) { return static_cast<int>(SendMessageW(listView, LVM_GETITEMCOUNT, 0, 0)); }
+
+int ColumnCount(HWND listView) {
+  HWND header = reinterpret_cast<HWND>(SendMessageW(listView, LVM_GETHEADER, 0, 0));
+  return header != nullptr ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+std::vector<std::wstring> ColumnTitles(HWND listView) {
+  std::vector<std::wstring> titles;
+  const int count = ColumnCount(listView);
+  for (int i = 0; i < count; ++i) {
+    wchar_t buffer[1024] = {};
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT;
+    column.pszText = buffer;
+    column.cchTextMax = 1024;
+    SendMessageW(listView, LVM_GETCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+    titles.emplace_back(column.pszText != nullptr ? column.pszText : L"");
+  }
+  return titles;
+}
+
+int ColumnWidth(HWND listView, int column) {
+  return static_cast<int>(SendMessageW(listView, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+}
+
+std::wstring CellText(HWND listView, int item, int subItem) {
+  std::wstring buffer(8192, L'\0');
+  LVITEMW lvi{};
+  lvi.iSubItem = subItem;
+  lvi.pszText = buffer.data();
+  lvi.cchTextMax = static_cast<int>(buffer.size());
+  const auto n = SendMessageW(listView, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lvi));
+  // The control may hand back its own pointer instead of filling the buffer.
+  if (lvi.pszText != buffer.data() && lvi.pszText != nullptr && lvi.pszText != LPSTR_TEXTCALLBACKW) {
+    return std::wstring(lvi.pszText);
+  }
+  buffer.resize(static_cast<std::size_t>(n > 0 ? n : 0));
+  return buffer;
+}
+
+std::vector<std::wstring> RowTexts(HWND listView, int item) {
+  std::vector<std::wstring> row;
+  const int count = ColumnCount(listView);
+  for (int c = 0; c < count; ++c) row.push_back(CellText(listView, item, c));
+  return row;
+}
+
+std::vector<int> SelectedItems(HWND listView) {
+  std::vector<int> items;
+  int i = -1;
+  while ((i = static_cast<int>(SendMessageW(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED))) >= 0) {
+    items.push_back(i);
+    if (items.size() > 1000000) break;
+  }
+  return items;
+}
+
+int FocusedItem(HWND listView) {
+  return static_cast<int>(SendMessageW(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+}
+
+int TopIndex(HWND listView) { return static_cast<int>(SendMessageW(listView, LVM_GETTOPINDEX, 0, 0)); }
+
+int HeaderFormat(HWND header, int column) {
+  HDITEMW item{};
+  item.mask = HDI_FORMAT;
+  SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
+  return item.fmt;
+}
+
+std::vector<int> StatusPartEdges(HWND statusBar) {
+  const int count = static_cast<int>(SendMessageW(statusBar, SB_GETPARTS, 0, 0));
+  std::vector<int> edges(static_cast<std::size_t>(count > 0 ? count : 0));
+  if (count > 0) SendMessageW(statusBar, SB_GETPARTS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(edges.data()));
+  return edges;
+}
+
+std::vector<std::wstring> StatusTexts(HWND statusBar) {
+  std::vector<std::wstring> texts;
+  const int count = static_cast<int>(SendMessageW(statusBar, SB_GETPARTS, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    const auto length = LOWORD(SendMessageW(statusBar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(i), 0));
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    SendMessageW(statusBar, SB_GETTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(wcslen(text.c_str()));
+    texts.push_back(text);
+  }
+  return texts;
+}
+
+RECT RectIn(HWND window, HWND relativeTo) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  MapWindowPoints(HWND_DESKTOP, relativeTo, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+bool IsShown(HWND window) { return window != nullptr && IsWindowVisible(window) != FALSE; }
+
+std::wstring WindowText(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int got = GetWindowTextW(window, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+  return text;
+}
+
+// ---- input ----------------------------------------------------------------------------------------------
+
+TModifierKeys::TModifierKeys(std::initializer_list<int> keys) {
+  GetKeyboardState(saved_);
+  BYTE state[256];
+  std::copy(std::begin(saved_), std::end(saved_), std::begin(state));
+  for (const int key : keys) {
+    state[key & 0xFF] |= 0x80;
+    // The left-hand key too, for code that asks about it.
+    if (key == VK_CONTROL) state[VK_LCONTROL] |= 0x80;
+    if (key == VK_SHIFT) state[VK_LSHIFT] |= 0x80;
+    if (key == VK_MENU) state[VK_LMENU] |= 0x80;
+  }
+  SetKeyboardState(state);
+}
+
+TModifierKeys::~TModifierKeys() { SetKeyboardState(saved_); }
+
+namespace {
+LPARAM KeyLParam(int vk, bool up) {
+  const UINT scan = MapVirtualKeyW(static_cast<UINT>(vk), MAPVK_VK_TO_VSC);
+  auto value = static_cast<std::uint32_t>(1U | (scan << 16));
+  if (up) value |= 0xC0000000U;
+  return static_cast<LPARAM>(value);
+}
+}  // namespace
+
+LRESULT SendKeyDown(HWND window, int vk) {
+  return SendMessageW(window, WM_KEYDOWN, static_cast<WPARAM>(vk), KeyLParam(vk, false));
+}
+
+void SendKey(HWND window, int vk) {
+  SendKeyDown(window, vk);
+  SendMessageW(window, WM_KEYUP, static_cast<WPARAM>(vk), KeyLParam(vk, true));
+  PumpPending();
+}
+
+void TypeText(HWND edit, std::wstring_view text) {
+  for (const wchar_t c : text) SendMessageW(edit, WM_CHAR, static_cast<WPARAM>(c), 1);
+  PumpPending();
+}
+
+void ClickColumnHeader(HWND listView, int column) {
+  NMLISTVIEW nm{};
+  nm.hdr.hwndFrom = listView;
+  nm.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(listView));
+  nm.hdr.code = LVN_COLUMNCLICK;
+  nm.iItem = -1;
+  nm.iSubItem = column;
+  SendMessageW(GetParent(listView), WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm));
+  PumpPending();
+}
+
+void ClickAt(HWND window, int x, int y) {
+  const LPARAM point = MAKELPARAM(x, y);
+  // The button-up is queued first: controls that track the mouse after a button-down find it at once
+  // instead of waiting for a real mouse.
+  PostMessageW(window, WM_LBUTTONUP, 0, point);
+  SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, point);
+  PumpPending();
+}
+
+// ---- message boxes --------------------------------------------------------------------------------------
+
+namespace {
+struct TAnswererState {
+  int answer = IDOK;
+  std::vector<TMessageBoxAnswerer::TBox> boxes;
+  std::set<HWND> answered;
+  bool active = false;
+};
+
+TAnswererState& Answerer() {
+  static TAnswererState state;
+  return state;
+}
+
+bool IsDialog(HWND hwnd) {
+  wchar_t name[16] = {};
+  GetClassNameW(hwnd, name, 16);
+  return std::wstring_view(name) == L"#32770";
+}
+
+BOOL CALLBACK CollectStaticText(HWND child, LPARAM lParam) {
+  wchar_t name[16] = {};
+  GetClassNameW(child, name, 16);
+  if (_wcsicmp(name, L"Static") != 0) return TRUE;
+  if ((GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) return TRUE;
+  auto* best = reinterpret_cast<std::wstring*>(lParam);
+  std::wstring text = WindowText(child);
+  if (text.size() > best->size()) *best = std::move(text);
+  return TRUE;
+}
+
+void AnswerDialog(HWND dialog) {
+  TAnswererState& state = Answerer();
+  if (!state.active || state.answered.count(dialog) != 0) return;
+  state.answered.insert(dialog);
+  TMessageBoxAnswerer::TBox box;
+  box.caption = WindowText(dialog);
+  CollectStaticText(GetDlgItem(dialog, 0xFFFF), reinterpret_cast<LPARAM>(&box.text));
+  if (box.text.empty()) EnumChildWindows(dialog, CollectStaticText, reinterpret_cast<LPARAM>(&box.text));
+  state.boxes.push_back(box);
+  int answer = state.answer;
+  if (GetDlgItem(dialog, answer) == nullptr) {
+    for (const int fallback : {IDOK, IDCANCEL, IDNO, IDYES}) {
+      if (GetDlgItem(dialog, fallback) != nullptr) {
+        answer = fallback;
+        break;
+      }
+    }
+  }
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, answer)));
+}
+
+LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
+  if (code == HCBT_ACTIVATE) {
+    const auto hwnd = reinterpret_cast<HWND>(wParam);
+    if (IsDialog(hwnd)) AnswerDialog(hwnd);
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A dialog that is never activated (no window manager) is found by a thread timer instead.
+BOOL CALLBACK AnswerThreadDialog(HWND hwnd, LPARAM) {
+  if (IsDialog(hwnd) && IsWindowVisible(hwnd)) AnswerDialog(hwnd);
+  return TRUE;
+}
+
+void CALLBACK LookForDialogs(HWND, UINT, UINT_PTR, DWORD) noexcept {
+  EnumThreadWindows(GetCurrentThreadId(), AnswerThreadDialog, 0);
+}
+}  // namespace
+
+TMessageBoxAnswerer::TMessageBoxAnswerer(int answer) {
+  TAnswererState& state = Answerer();
+  if (state.active) throw std::logic_error("one message-box answerer at a time");
+  state = TAnswererState{};
+  state.answer = answer;
+  state.active = true;
+  hook_ = SetWindowsHookExW(WH_CBT, CbtProc, nullptr, GetCurrentThreadId());
+  // Modal loops dispatch thread timers too, so a box that is never activated is still answered.
+  timer_ = SetTimer(nullptr, 0, 50, LookForDialogs);
+}
+
+TMessageBoxAnswerer::~TMessageBoxAnswerer() {
+  if (timer_ != 0) KillTimer(nullptr, timer_);
+  if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
+  Answerer().active = false;
+}
+
+void TMessageBoxAnswerer::SetAnswer(int answer) { Answerer().answer = answer; }
+
+const std::vector<TMessageBoxAnswerer::TBox>& TMessageBoxAnswerer::Boxes() const { return Answerer().boxes; }
+
+// ---- pixels and resources -------------------------------------------------------------------------------
+
+COLORREF TCapture::At(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width || y >= height) return CLR_INVALID;
+  const std::uint32_t p = pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
+  return RGB((p >> 16) & 0xFFU, (p >> 8) & 0xFFU, p & 0xFFU);
+}
+
+TCapture CaptureWindow(HWND window) {
+  TCapture capture;
+  if (window == nullptr || !IsWindow(window)) return capture;
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  UpdateWindow(window);
+  PumpPending();
+  RECT client{};
+  GetClientRect(window, &client);
+  const int w = client.right - client.left;
+  const int h = client.bottom - client.top;
+  if (w <= 0 || h <= 0) return capture;
+
+  HDC source = GetDC(window);
+  HDC memory = CreateCompatibleDC(source);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = -h;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap != nullptr && bits != nullptr) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, source, 0, 0, SRCCOPY);
+    GdiFlush();
+    capture.width = w;
+    capture.height = h;
+    const auto* p = static_cast<const std::uint32_t*>(bits);
+    capture.pixels.assign(p, p + static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+  }
+  DeleteDC(memory);
+  ReleaseDC(window, source);
+  return capture;
+}
+
+bool SavePng(const TCapture& capture, const std::wstring& path) {
+  if (capture.Empty()) return false;
+  const std::string png = png::EncodeBgrx(reinterpret_cast<const unsigned char*>(capture.pixels.data()),
+                                          static_cast<std::uint32_t>(capture.width),
+                                          static_cast<std::uint32_t>(capture.height),
+                                          static_cast<std::size_t>(capture.width) * 4);
+  return !png.empty() && WriteWholeFile(path, png);
+}
+
+DWORD GdiObjectCount() { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); }
+DWORD UserObjectCount() { return GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS); }
+
+std::string Utf8(std::wstring_view text) {
+  if (text.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+}  // namespace qelvar::gui
