@@ -27,6 +27,7 @@ class TNameValueMap {
   struct TPair {
     std::u16string Name;
     std::u16string Value;
+    bool operator==(const TPair&) const = default;
   };
 
   // The value of the first pair whose name matches, or empty. Valid until the map changes.

@@ -1,0 +1,166 @@
+// The transformation engine: output cell values, field quoting, number formats and the exported bytes.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/csv_model.h"
+#include "platform/utf.h"
+#include "test_support.h"
+#include "transform/transform.h"
+
+namespace qelvar {
+namespace {
+
+std::unique_ptr<TCsvDocument> Load(const std::string& utf8) {
+  std::unique_ptr<TCsvDocument> document;
+  EXPECT_TRUE(LoadFromBytes(utf8, u',', kCommentsParsed, u"UTF-8", document, false, 1000));
+  return document;
+}
+
+std::vector<std::u16string> ColumnValues(const TTransformConfig& config, std::int32_t index, TCsvDocument* document,
+                                         std::int32_t startRow) {
+  std::vector<std::u16string> out;
+  for (std::int32_t r = startRow; r < document->RowCount(); ++r)
+    out.push_back(config.CellValue(index, r, startRow, document));
+  return out;
+}
+
+TEST(DecimalNumber, RecognitionAndFormats) {
+  struct Case {
+    std::u16string value, toDot, toComma;
+  };
+  const Case cases[] = {
+      {u"1,5", u"1.5", u"1,5"},
+      {u"2.75", u"2.75", u"2,75"},
+      {u",5", u".5", u",5"},
+      {u"5.", u"5.", u"5,"},
+      {u"1.234,5", u"1.234,5", u"1.234,5"},  // two separators
+      {u"-1,5", u"-1,5", u"-1,5"},           // a sign
+      {u"1 5", u"1 5", u"1 5"},
+      {u"15", u"15", u"15"},                 // no separator
+      {u",", u".", u","},                    // a separator alone has no digit but passes the rule
+      {u"", u"", u""},
+      {u"\uFF11,5", u"\uFF11,5", u"\uFF11,5"},
+  };
+  EXPECT_TRUE(IsDecimalNumber(u"1,5"));
+  EXPECT_TRUE(IsDecimalNumber(u"."));
+  EXPECT_FALSE(IsDecimalNumber(u"1..5"));
+  EXPECT_FALSE(IsDecimalNumber(u""));
+  EXPECT_FALSE(IsDecimalNumber(u"1e5"));
+  for (const auto& c : cases) {
+    auto document = Load("v\n\"" + Utf16ToUtf8(c.value) + "\"\n");
+    TTransformConfig config;
+    config.InitFromDocument(document.get(), true);
+    for (const auto& [format, expected] : {std::pair{u".", c.toDot}, {u",", c.toComma}, {u"original", c.value},
+                                           {u"x", c.value}}) {
+      config.NumberFormat = format;
+      EXPECT_EQ(config.CellValue(0, 1, 1, document.get()), expected) << Utf16ToUtf8(c.value) << " " << Utf16ToUtf8(format);
+    }
+  }
+}
+
+TEST(CellValue, SourceFillConstantSequence) {
+  // A header row, five data rows, one ragged.
+  auto document = Load("id,name,price\n1,a,1.5\n2,,2\n3,c\n4,d,\n5,e,7\n");
+  TTransformConfig config;
+  config.InitFromDocument(document.get(), true);
+  config.RemoveColumn(0);
+  config.AddColumn(-1, u"Seq");
+  config.AddColumn(-1, u"Blank");
+  config.AddColumn(-1, u"ID");  // equals an initial header without regard to case: shows that source
+  ASSERT_EQ(config.TargetOrder, (std::vector<std::u16string>{u"name", u"price", u"Seq", u"Blank", u"ID"}));
+  config.SetEnumeration(2, 1, 3);
+  config.SetFill(0, u"?");
+  config.SetFill(1, u"0");
+  using V = std::vector<std::u16string>;
+  EXPECT_EQ(ColumnValues(config, 0, document.get(), 1), (V{u"a", u"?", u"c", u"d", u"e"}));
+  EXPECT_EQ(ColumnValues(config, 1, document.get(), 1), (V{u"1.5", u"2", u"0", u"0", u"7"}));  // ragged row filled
+  EXPECT_EQ(ColumnValues(config, 2, document.get(), 1), (V{u"1", u"2", u"3", u"", u""}));
+  EXPECT_EQ(ColumnValues(config, 3, document.get(), 1), (V{u"", u"", u"", u"", u""}));
+  EXPECT_EQ(ColumnValues(config, 4, document.get(), 1), (V{u"1", u"2", u"3", u"4", u"5"}));
+
+  config.SetConstant(1, u"K");  // a constant wins over source and fill
+  EXPECT_EQ(ColumnValues(config, 1, document.get(), 1), (V{u"K", u"K", u"K", u"K", u"K"}));
+  config.SetEnumeration(1, 10, 11);  // a sequence wins over the constant
+  EXPECT_EQ(ColumnValues(config, 1, document.get(), 1), (V{u"10", u"11", u"", u"", u""}));
+  config.SetEnumeration(1, 5, 3);  // start after stop: nothing
+  EXPECT_EQ(ColumnValues(config, 1, document.get(), 1), (V{u"", u"", u"", u"", u""}));
+  config.SetEnumeration(1, -2, 100);
+  EXPECT_EQ(ColumnValues(config, 1, document.get(), 1), (V{u"-2", u"-1", u"0", u"1", u"2"}));
+  // Numbers near the 64-bit limits: no overflow, the number past the limit is empty.
+  config.SetEnumeration(1, 9223372036854775806, 9223372036854775807);
+  EXPECT_EQ(ColumnValues(config, 1, document.get(), 1),
+            (V{u"9223372036854775806", u"9223372036854775807", u"", u"", u""}));
+
+  EXPECT_EQ(config.CellValue(0, -1, 1, document.get()), u"");
+  EXPECT_EQ(config.CellValue(0, 99, 1, document.get()), u"?");  // beyond the rows: no source, the fill
+  EXPECT_EQ(config.CellValue(9, 1, 1, document.get()), u"");
+  EXPECT_EQ(config.CellValue(0, 1, 1, nullptr), u"");
+  config.SetEnumeration(3, 1, 3);
+  EXPECT_EQ(config.CellValue(3, 0, 0, document.get()), u"1");  // without a header row the sequence starts at row 0
+  EXPECT_EQ(config.CellValue(3, 1, 0, document.get()), u"2");
+}
+
+TEST(QuoteField, OnlyWhereTheRuleSays) {
+  struct Case {
+    std::u16string value;
+    char16_t delimiter;
+    std::u16string quoted;
+  };
+  const Case cases[] = {
+      {u"a;b", u';', u"\"a;b\""},      {u"a,b", u';', u"a,b"},       {u"a\"b", u';', u"\"a\"\"b\""},
+      {u"a\nb", u';', u"\"a\nb\""},    {u"a\rb", u',', u"\"a\rb\""}, {u" a ", u';', u" a "},
+      {u"", u';', u""},                {u"\"", u'\t', u"\"\"\"\""},  {u"x\ty", u'\t', u"\"x\ty\""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(QuoteField(c.value, c.delimiter), c.quoted) << Utf16ToUtf8(c.value);
+}
+
+TEST(ExportCsv, Bytes) {
+  struct Case {
+    std::string csv;
+    bool headerRow;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"a,b\n1,x;y\n2,\"q\"\"z\"\n", true, "a;b\r\n1;\"x;y\"\r\n2;\"q\"\"z\"\r\n"},
+      {"a,b\n1,2\n", false, "Column 1;Column 2\r\na;b\r\n1;2\r\n"},
+      {"a,b\n", true, "a;b\r\n"},
+      {"\xd0\x98\xd0\xbc\xd1\x8f,b\n\"line\nbreak\",2\n", true,
+       "\xd0\x98\xd0\xbc\xd1\x8f;b\r\n\"line\nbreak\";2\r\n"},
+      {"# note\na,b\n1,2\n", false, "Column 1;Column 2\r\n# note;\r\na;b\r\n1;2\r\n"},  // comment rows too
+  };
+  test::TempDir dir;
+  for (const auto& c : cases) {
+    auto document = Load(c.csv);
+    TTransformConfig config;
+    config.InitFromDocument(document.get(), c.headerRow);
+    config.ExportDelimiter = u';';
+    const auto path = dir.File("out.csv");
+    ASSERT_TRUE(config.ExportCsv(path, document.get(), c.headerRow));
+    EXPECT_EQ(test::ReadBytes(path), c.expected) << c.csv;
+  }
+}
+
+TEST(ExportCsv, RenamedHeadersEmptyTransformAndFailures) {
+  auto document = Load("a,b\n1,2\n3,4\n");
+  TTransformConfig config;
+  config.InitFromDocument(document.get(), true);
+  config.RenameColumn(1, u"B;new");
+  config.MoveTargetTo(1, 0);
+  EXPECT_EQ(config.DisplayText(0), u"1. b -> B;new");
+  EXPECT_EQ(config.ExportText(document.get(), true), "B;new,a\r\n2,1\r\n4,3\r\n");
+
+  TTransformConfig empty;
+  EXPECT_EQ(empty.ExportText(document.get(), true), "\r\n\r\n\r\n");
+
+  test::TempDir dir;
+  EXPECT_FALSE(config.ExportCsv(dir.File("x.csv"), nullptr, true));
+  EXPECT_TRUE(test::ReadBytes(dir.File("x.csv")).empty());
+  EXPECT_FALSE(config.ExportCsv(dir.File("missing/x.csv"), document.get(), true));
+  EXPECT_FALSE(config.ExportCsv(dir.Folder(), document.get(), true));
+}
+
+}  // namespace
+}  // namespace qelvar
