@@ -148,7 +148,8 @@ const host::TListerPlugin& Plugin() {
                    GetLastError());
       std::exit(1);
     }
-    ResetSettings();
+    // Settings a test wrote before the first use stay.
+    if (GetFileAttributesW(SettingsPath().c_str()) == INVALID_FILE_ATTRIBUTES) ResetSettings();
     host::SetPluginIni(loaded, SettingsPath());
     return &loaded;
   }();
