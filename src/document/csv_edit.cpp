@@ -48,7 +48,9 @@ std::u16string_view TCsvDocument::LineEndingAfter(std::int32_t row) const {
   return (first + 1 < text_.size() && text_[first + 1] == u'\n') ? u"\r\n" : u"\r";
 }
 
-bool TCsvDocument::SetCell(std::int32_t row, std::int32_t col, std::u16string_view value) {
+bool TCsvDocument::SetCell(std::int32_t row, std::int32_t col, std::u16string_view newValue) {
+  // The value may be a view into this document's own text or stored values, which the edit moves.
+  const std::u16string value(newValue);
   TCsvCell* cell = CellAt(row, col);
   if (!cell) return false;
   TCsvRow& r = rows_[static_cast<std::size_t>(row)];
@@ -57,7 +59,7 @@ bool TCsvDocument::SetCell(std::int32_t row, std::int32_t col, std::u16string_vi
 
   bool quote = cell->Quoted();
   if (!quote) {
-    quote = value.find_first_of(std::u16string{delimiter_, u'"', u'\n', u'\r'}) != std::u16string_view::npos ||
+    quote = value.find_first_of(std::u16string{delimiter_, u'"', u'\n', u'\r'}) != std::u16string::npos ||
             (!value.empty() && (IsBlank(value.front()) || IsBlank(value.back())));
   }
   std::u16string raw;
@@ -77,7 +79,7 @@ bool TCsvDocument::SetCell(std::int32_t row, std::int32_t col, std::u16string_vi
 
   // Everything that can fail (allocation) happens before the cell is changed.
   std::uint32_t slot = 0;
-  if (quote && value.find(u'"') != std::u16string_view::npos) slot = StoreValue(std::u16string(value));
+  if (quote && value.find(u'"') != std::u16string::npos) slot = StoreValue(value);
   Splice(static_cast<std::size_t>(r.LineStart - 1 + cell->Offset), static_cast<std::size_t>(cell->Length), raw);
   ReleaseValue(*cell);
   cell->Length = static_cast<std::int32_t>(raw.size());
