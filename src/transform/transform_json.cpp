@@ -213,7 +213,10 @@ bool TTransformConfig::LoadFromJsonText(std::string_view utf8) {
     std::u16string delimiter = u";";
     if (const auto it = root.find("export_delimiter"); it != root.end() && it->is_string())
       delimiter = Utf8ToUtf16(it->get_ref<const std::string&>());
-    if (!delimiter.empty()) next.ExportDelimiter = delimiter[0];
+    // Half of a surrogate pair is no character: exported, it would become U+FFFD between every two
+    // fields. Such a delimiter is ignored like an empty one.
+    const bool surrogate = !delimiter.empty() && delimiter[0] >= 0xD800 && delimiter[0] <= 0xDFFF;
+    if (!delimiter.empty() && !surrogate) next.ExportDelimiter = delimiter[0];
 
     next.NumberFormat = u"original";
     if (const auto it = root.find("number_format"); it != root.end() && it->is_string())

@@ -93,6 +93,7 @@ TEST(TransformFile, ReadingRules) {
       {"{" + required + R"(, "target_order": ["b"], "export_delimiter": ""})", true, {u"b"}, u'#', u"original"},
       {"{" + required + R"(, "target_order": ["b"], "export_delimiter": "\t|"})", true, {u"b"}, u'\t', u"original"},
       {"{" + required + R"(, "target_order": ["b"], "export_delimiter": 5})", true, {u"b"}, u';', u"original"},
+      {"{" + required + R"(, "target_order": ["b"], "export_delimiter": "\ud83d\ude00"})", true, {u"b"}, u'#', u"original"},
       {"{" + required + R"(, "target_order": ["b"], "number_format": "weird"})", true, {u"b"}, u';', u"weird"},
       {"{" + required + R"(, "target_order": ["b"], "number_format": null})", true, {u"b"}, u';', u"original"},
       {"{" + required + R"(, "target_order": [1, true, 2.5, "x", -3]})", true, {u"1", u"true", u"2.5", u"x", u"-3"},
