@@ -16,15 +16,20 @@ case $arch in
 esac
 
 mkdir -p "$(dirname "$WINEPREFIX")"
-if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.qelvar-ready" ]; then
+ready=$WINEPREFIX/.qelvar-ready-2
+if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$ready" ]; then
   (
     flock 9
-    if [ ! -f "$WINEPREFIX/.qelvar-ready" ]; then
+    if [ ! -f "$ready" ]; then
       /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
       /usr/lib/wine/wineserver64 -w 2>/dev/null || wineserver -w 2>/dev/null
       # Crash dialogs would block a test run forever: report crashes on stderr instead.
       /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-      touch "$WINEPREFIX/.qelvar-ready"
+      # Without a window manager (Xvfb) Wine waits 2 s for every managed top-level window to be withdrawn
+      # when it is destroyed or hidden; unmanaged windows go at once.
+      /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+      /usr/lib/wine/wineserver64 -w 2>/dev/null || wineserver -w 2>/dev/null
+      touch "$ready"
     fi
   ) 9>"$WINEPREFIX.lock"
 fi
