@@ -132,6 +132,9 @@ bool TCsvDocument::InsertRowAfter(std::int32_t row) {
   }
   rows_.insert(rows_.begin() + row + 1, added);
   ++rowCount_;
+  // After the last column was deleted the new row still has one cell; the width follows it, so that no
+  // data row is ever wider than ColumnCount.
+  columnCount_ = std::max(columnCount_, n);
   if (row < decodeRow_) ++decodeRow_;
   return true;
 }
