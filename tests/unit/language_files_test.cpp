@@ -51,11 +51,5 @@ TEST(ShippedLanguageFiles, CompleteWithTheEnglishPlaceholders) {
   platform::OverrideModulePath(u"");
 }
 
-TEST(ShippedLanguageFiles, PlaceholderScan) {
-  EXPECT_EQ(Placeholders(u"Rows: %d/%d"), (std::vector<std::u16string>{u"%d", u"%d"}));
-  EXPECT_EQ(Placeholders(u"100%% %s%"), (std::vector<std::u16string>{u"%s"}));
-  EXPECT_TRUE(Placeholders(u"none").empty());
-}
-
 }  // namespace
 }  // namespace qelvar

@@ -155,12 +155,6 @@ TEST(SettingKeys, UniqueAndEveryColourHasADarkPartner) {
     EXPECT_EQ(other->Type, TSettingType::Colour);
   }
   EXPECT_EQ(FindSettingKey(u"no-such-key"), nullptr);
-  // The keys the viewer writes back.
-  std::set<std::u16string> written;
-  for (const auto& key : SettingKeys())
-    if (key.WrittenByViewer) written.emplace(key.Key);
-  EXPECT_EQ(written, (std::set<std::u16string>{u"theme-mode", u"dark-theme", u"font-size", u"filter-row",
-                                                u"header-row", u"show-line-numbers"}));
 }
 
 // ---- words ----------------------------------------------------------------------------------------
