@@ -79,7 +79,17 @@ void AppendNaturalKey(std::u16string_view text, LowerFunction lower, std::u16str
 }
 
 int CompareNaturalKeys(std::u16string_view a, std::u16string_view b) {
-  return CompareWalk<NoFold>(a, b, NoLower);
+  // Sorting compares many keys with long common prefixes: skip equal plain code units (no digit, no
+  // surrogate) first. For them the walk would do the same, one character at a time; at the first other
+  // unit the walk takes over where a digit run or a character begins in both keys.
+  const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+  std::size_t p = 0;
+  while (p < n) {
+    const char16_t c = a[p];
+    if (c != b[p] || (c >= u'0' && c <= u'9') || (c >= 0xD800 && c <= 0xDFFF)) break;
+    ++p;
+  }
+  return CompareWalk<NoFold>(a.substr(p), b.substr(p), NoLower);
 }
 
 }  // namespace qelvar::platform
