@@ -22,6 +22,9 @@ PACKAGES=(
   "googletest|/usr/src/googletest/CMakeLists.txt"
   "nlohmann-json3-dev|/usr/include/nlohmann/json.hpp"
   "imagemagick|/usr/bin/convert-im6.q16"
+  # Metric twins of Arial and friends: Wine draws the viewer's default font "Arial" with them, so text
+  # under Wine takes the room it takes on Windows (the fallback font is much wider).
+  "fonts-liberation|/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf"
 )
 
 missing=()
