@@ -1,5 +1,6 @@
 // Choosing the language: the `language` setting, else the host's configured language, else the user's UI
 // language; and building the catalogues for it.
+#include <initializer_list>
 #include <new>
 
 #include "localization/catalog_state.h"

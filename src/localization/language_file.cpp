@@ -1,6 +1,7 @@
 // Language files: where they are and how their "strings" section is read.
 #include <cstdint>
 #include <new>
+#include <utility>
 
 #include "localization/localization.h"
 #include "platform/platform.h"

@@ -1,4 +1,6 @@
 // Settings whose values are words: the start mode of a new viewer and the colour theme.
+#include <initializer_list>
+
 #include "platform/utf.h"
 #include "plugin/settings.h"
 
