@@ -26,3 +26,8 @@ if(QELVAR_HOST_SOURCES)
   target_link_libraries(qelvar-host PRIVATE qelvar_warnings comctl32 gdi32 user32 shell32 kernel32)
   target_link_options(qelvar-host PRIVATE -municode)
 endif()
+
+# Benchmarks that need the plug-in and a window run under Wine: built by the Windows presets.
+if(EXISTS ${CMAKE_SOURCE_DIR}/bench/windows/CMakeLists.txt)
+  add_subdirectory(bench/windows)
+endif()
