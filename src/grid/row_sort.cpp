@@ -1,7 +1,10 @@
 #include "grid/row_sort.h"
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "document/csv_model.h"
@@ -37,10 +40,13 @@ void SortRange(Key* in, Key* out, std::size_t lo, std::size_t hi, const TakeRigh
   Merge(in, out, lo, mid, hi, takeRight);
 }
 
+// Sorts keys[0..n-1]. Buffers are allocated without being cleared: on a large table, touching fresh memory
+// twice costs as much as a level of the sort.
 template <typename Key, typename TakeRight>
-void MergeSort(std::vector<Key>& keys, const TakeRight& takeRight) {
-  std::vector<Key> scratch(keys);
-  SortRange(scratch.data(), keys.data(), 0, keys.size() - 1, takeRight);
+void MergeSort(Key* keys, std::size_t n, const TakeRight& takeRight) {
+  auto scratch = std::make_unique_for_overwrite<Key[]>(n);
+  std::copy(keys, keys + n, scratch.get());
+  SortRange(scratch.get(), keys, 0, n - 1, takeRight);
 }
 
 // ---- keys -----------------------------------------------------------------------------------------
@@ -48,14 +54,11 @@ void MergeSort(std::vector<Key>& keys, const TakeRight& takeRight) {
 // A number as an unsigned integer that orders like the double: no NaN can occur, and -0 and +0 are one
 // value. Split in two halves so that a key with its row takes 12 bytes: the sort is memory-bound.
 struct NumberKey {
-  std::uint32_t High = 0;
-  std::uint32_t Low = 0;
-  std::int32_t Row = 0;
+  std::uint32_t High;
+  std::uint32_t Low;
+  std::int32_t Row;
   std::uint64_t Bits() const { return (std::uint64_t{High} << 32) | Low; }
 };
-
-// No finite or infinite double maps to this (it is where a NaN would go): it marks a value that is no number.
-constexpr std::uint64_t kNotANumber = 0xFFF8'0000'0000'0000ull;
 
 std::uint64_t OrderedBits(double value) {
   if (value == 0) value = 0;  // -0 -> +0
@@ -69,69 +72,97 @@ void SetBits(NumberKey& key, std::uint64_t bits) {
   key.Low = static_cast<std::uint32_t>(bits);
 }
 
-// A value that is not a number (or a column that is not all numbers): its prepared text in the pool,
-// and its position in the number keys, whose entry says whether the value is a number.
+// A text to compare: the value itself when it is its own sort key (in the document's text, which does not
+// move while sorting), else its prepared key in a pool. In a column that mixes numbers and texts, also
+// the value's number (kNoNumber when it is none).
 struct TextKey {
-  std::uint32_t Start = 0;
-  std::uint32_t Length = 0;
-  std::int32_t Row = 0;
-  std::uint32_t Index = 0;
+  const char16_t* Text;
+  std::uint32_t Length;
+  std::int32_t Row;
 };
+struct MixedKey : TextKey {
+  std::uint64_t Number;
+};
+
+// Where a NaN would go: no number maps to it.
+constexpr std::uint64_t kNoNumber = 0xFFF8'0000'0000'0000ull;
 
 class TextComparer {
  public:
-  TextComparer(TCsvDocument& document, std::int32_t col, bool descending, const std::u16string& pool,
-               const std::vector<NumberKey>& numbers)
-      : document_(document), col_(col), descending_(descending), pool_(pool), numbers_(numbers) {}
+  TextComparer(TCsvDocument& document, std::int32_t col, bool descending)
+      : document_(document), col_(col), descending_(descending) {}
 
   // The row comparison: CompareValues of the two cells (negated when descending), then document order.
-  int Compare(const TextKey& a, const TextKey& b) const {
-    int r = 0;
-    const std::uint64_t x = numbers_[a.Index].Bits(), y = numbers_[b.Index].Bits();
-    if (x != kNotANumber && y != kNotANumber) {
-      r = x < y ? -1 : (x > y ? 1 : 0);
-    } else if (const auto t = platform::CompareTextSortKeys(Text(a), Text(b))) {
-      r = *t < 0 ? -1 : (*t > 0 ? 1 : 0);
-    } else {
-      r = Ordinal(a.Row, b.Row);
-    }
-    if (r != 0) return descending_ ? -r : r;
-    return a.Row < b.Row ? -1 : (a.Row > b.Row ? 1 : 0);
+  int Compare(const TextKey& a, const TextKey& b) const { return Finish(CompareTexts(a, b), a, b); }
+  int Compare(const MixedKey& a, const MixedKey& b) const {
+    if (a.Number != kNoNumber && b.Number != kNoNumber)
+      return Finish(a.Number < b.Number ? -1 : (a.Number > b.Number ? 1 : 0), a, b);
+    return Finish(CompareTexts(a, b), a, b);
   }
 
  private:
-  std::u16string_view Text(const TextKey& k) const { return std::u16string_view(pool_).substr(k.Start, k.Length); }
-  // The system could not compare: the original texts compare ordinally (rare, so they are read again).
-  int Ordinal(std::int32_t rowA, std::int32_t rowB) const {
-    const std::u16string a = document_.GetCell(rowA, col_);
-    const std::u16string b = document_.GetCell(rowB, col_);
-    return CompareOrdinal(a, b);
+  int Finish(int r, const TextKey& a, const TextKey& b) const {
+    if (r != 0) return descending_ ? -r : r;
+    return a.Row < b.Row ? -1 : (a.Row > b.Row ? 1 : 0);
+  }
+  int CompareTexts(const TextKey& a, const TextKey& b) const {
+    if (const auto t = platform::CompareTextSortKeys({a.Text, a.Length}, {b.Text, b.Length}))
+      return *t < 0 ? -1 : (*t > 0 ? 1 : 0);
+    // The system could not compare: the original texts compare ordinally (rare, so they are read again).
+    const std::u16string x = document_.GetCell(a.Row, col_);
+    const std::u16string y = document_.GetCell(b.Row, col_);
+    return CompareOrdinal(x, y);
   }
 
   TCsvDocument& document_;
   std::int32_t col_;
   bool descending_;
-  const std::u16string& pool_;
-  const std::vector<NumberKey>& numbers_;
 };
 
-void SortTexts(TCsvDocument& document, std::int32_t col, bool descending, const std::vector<NumberKey>& numbers,
-               TIntArray& rows) {
-  const std::size_t n = rows.size();
-  std::size_t total = 0;
-  for (const std::int32_t row : rows) total += document.ValueView(row, col).size();
-  std::u16string pool;
-  pool.reserve(total);
-  std::vector<TextKey> keys(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::size_t start = pool.size();
-    platform::AppendTextSortKey(document.ValueView(rows[i], col), pool);
-    // The values of one column together are no longer than the document's text (32-bit positions).
-    keys[i] = {static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(pool.size() - start), rows[i],
-               static_cast<std::uint32_t>(i)};
+// Fills Text and Length of every key: values that are their own sort key point into the document's
+// text; the others get their key in `pool`, which is sized first so that it never moves.
+template <typename Key>
+void PrepareTexts(TCsvDocument& document, std::int32_t col, const TIntArray& rows, Key* keys, std::u16string& pool) {
+  const std::u16string& text = document.Text();
+  const auto inText = [&text](std::u16string_view v) {
+    return v.data() >= text.data() && v.data() + v.size() <= text.data() + text.size();
+  };
+  std::vector<std::size_t> pooled;  // positions whose key goes into the pool
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const std::u16string_view value = document.ValueView(rows[i], col);
+    keys[i].Row = rows[i];
+    if (inText(value) && platform::IsOwnTextSortKey(value)) {
+      keys[i].Text = value.data();
+      keys[i].Length = static_cast<std::uint32_t>(value.size());
+    } else {
+      pooled.push_back(i);
+    }
   }
-  const TextComparer cmp(document, col, descending, pool, numbers);
-  MergeSort(keys, [&cmp](const TextKey& l, const TextKey& r) { return cmp.Compare(l, r) > 0; });
+  if (pooled.empty()) return;
+  std::vector<std::size_t> starts(pooled.size() + 1);
+  for (std::size_t k = 0; k < pooled.size(); ++k) {
+    starts[k] = pool.size();
+    platform::AppendTextSortKey(document.ValueView(rows[pooled[k]], col), pool);
+  }
+  starts[pooled.size()] = pool.size();
+  // The pool is complete and no longer grows: its characters stay where they are.
+  for (std::size_t k = 0; k < pooled.size(); ++k) {
+    keys[pooled[k]].Text = pool.data() + starts[k];
+    keys[pooled[k]].Length = static_cast<std::uint32_t>(starts[k + 1] - starts[k]);
+  }
+}
+
+template <typename Key>
+void SortTexts(TCsvDocument& document, std::int32_t col, bool descending, TIntArray& rows,
+               const NumberKey* numbers) {
+  const std::size_t n = rows.size();
+  auto keys = std::make_unique_for_overwrite<Key[]>(n);
+  if constexpr (std::is_same_v<Key, MixedKey>)
+    for (std::size_t i = 0; i < n; ++i) keys[i].Number = numbers[i].Bits();
+  std::u16string pool;
+  PrepareTexts(document, col, rows, keys.get(), pool);
+  const TextComparer cmp(document, col, descending);
+  MergeSort(keys.get(), n, [&cmp](const Key& l, const Key& r) { return cmp.Compare(l, r) > 0; });
   for (std::size_t i = 0; i < n; ++i) rows[i] = keys[i].Row;
 }
 
@@ -142,25 +173,42 @@ void SortRows(TCsvDocument& document, std::int32_t col, int direction, TIntArray
   if (n < 2) return;
   const bool descending = direction < 0;
 
-  std::vector<NumberKey> numbers(n);
-  bool allNumbers = true;
+  // Numbers are stored while every value so far is one; after the first text they are only counted.
+  auto numbers = std::make_unique_for_overwrite<NumberKey[]>(n);
+  std::size_t count = 0;
+  bool allSoFar = true;
   for (std::size_t i = 0; i < n; ++i) {
     double value = 0;
-    const bool isNumber = TryParseNumber(document.ValueView(rows[i], col), value);
-    SetBits(numbers[i], isNumber ? OrderedBits(value) : kNotANumber);
-    numbers[i].Row = rows[i];
-    allNumbers = allNumbers && isNumber;
+    if (TryParseNumber(document.ValueView(rows[i], col), value)) {
+      ++count;
+      if (allSoFar) {
+        SetBits(numbers[i], OrderedBits(value));
+        numbers[i].Row = rows[i];
+      }
+    } else {
+      allSoFar = false;
+    }
   }
-  if (!allNumbers) {
-    SortTexts(document, col, descending, numbers, rows);
+  if (count == 0) {
+    numbers.reset();
+    SortTexts<TextKey>(document, col, descending, rows, nullptr);
+    return;
+  }
+  if (count < n) {
+    // Numbers and texts: numbers compare as numbers among themselves and as texts against texts.
+    for (std::size_t i = 0; i < n; ++i) {
+      double value = 0;
+      SetBits(numbers[i], TryParseNumber(document.ValueView(rows[i], col), value) ? OrderedBits(value) : kNoNumber);
+    }
+    SortTexts<MixedKey>(document, col, descending, rows, numbers.get());
     return;
   }
 
   // Numbers only: the row comparison is the comparison of (value, row), with the value's order inverted
   // for a descending sort; a total order, so the merge needs no branch on the values.
   if (descending)
-    for (auto& key : numbers) SetBits(key, ~key.Bits());
-  MergeSort(numbers, [](const NumberKey& l, const NumberKey& r) {
+    for (std::size_t i = 0; i < n; ++i) SetBits(numbers[i], ~numbers[i].Bits());
+  MergeSort(numbers.get(), n, [](const NumberKey& l, const NumberKey& r) {
     const std::uint64_t a = l.Bits(), b = r.Bits();
     return a > b || (a == b && l.Row > r.Row);
   });

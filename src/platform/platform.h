@@ -91,6 +91,10 @@ std::optional<int> CompareTextLocale(std::u16string_view a, std::u16string_view 
 // sort key is not guaranteed to order digit runs as the comparison does). Only `keys` may allocate.
 void AppendTextSortKey(std::u16string_view text, std::u16string& keys);
 std::optional<int> CompareTextSortKeys(std::u16string_view a, std::u16string_view b);
+// True only when `text` is its own sort key (AppendTextSortKey would append it unchanged), so that a caller
+// may compare the text in place. POSIX: text of ASCII characters other than capital letters (a
+// conservative test). Windows: always. Does not allocate.
+bool IsOwnTextSortKey(std::u16string_view text);
 
 // Full Unicode lower-casing (surrogate pairs included). The result has the same length in code units
 // for every mapping the system applies (LCMapStringEx with LCMAP_LOWERCASE / simple case mapping).

@@ -255,6 +255,12 @@ std::optional<int> CompareTextSortKeys(std::u16string_view a, std::u16string_vie
   return CompareNaturalKeys(a, b);
 }
 
+bool IsOwnTextSortKey(std::u16string_view text) {
+  for (const char16_t c : text)
+    if (c >= 0x80 || (c >= u'A' && c <= u'Z')) return false;
+  return true;
+}
+
 void ToLowerInPlace(std::u16string& text) {
   const std::size_t n = text.size();
   for (std::size_t i = 0; i < n; ++i) {

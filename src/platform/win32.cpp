@@ -220,6 +220,8 @@ std::optional<int> CompareTextSortKeys(std::u16string_view a, std::u16string_vie
   return CompareTextLocale(a, b);
 }
 
+bool IsOwnTextSortKey(std::u16string_view) { return true; }
+
 void ToLowerInPlace(std::u16string& text) {
   if (text.empty() || text.size() > static_cast<std::size_t>(INT_MAX)) return;
   // Case mapping never changes the length in code units, so the text is mapped in place.
