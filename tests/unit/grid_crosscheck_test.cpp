@@ -88,18 +88,18 @@ std::vector<std::int32_t> NaiveVisibleRows(TCsvDocument& document, bool headerRo
     return r;
   };
   std::vector<std::int32_t> scratch(rows.size());
-  auto sort = [&](auto&& self, int lo, int hi) -> void {
+  auto sort = [&](auto&& self, std::size_t lo, std::size_t hi) -> void {
     if (hi <= lo) return;
-    const int mid = (lo + hi) / 2;
+    const std::size_t mid = (lo + hi) / 2;
     self(self, lo, mid);
     self(self, mid + 1, hi);
-    int i = lo, j = mid + 1, k = lo;
+    std::size_t i = lo, j = mid + 1, k = lo;
     while (i <= mid && j <= hi) scratch[k++] = compareRows(rows[i], rows[j]) > 0 ? rows[j++] : rows[i++];
     while (i <= mid) scratch[k++] = rows[i++];
     while (j <= hi) scratch[k++] = rows[j++];
     for (k = lo; k <= hi; ++k) rows[k] = scratch[k];
   };
-  sort(sort, 0, static_cast<int>(rows.size()) - 1);
+  sort(sort, 0, rows.size() - 1);
   return rows;
 }
 
