@@ -14,6 +14,11 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/src/plugin/exports.cpp)
   set_target_properties(qelvar PROPERTIES PREFIX "" OUTPUT_NAME "qelvar" SUFFIX "${QELVAR_PLUGIN_SUFFIX}")
   # The .def file names the exports; nothing else may leak into the export table.
   target_link_options(qelvar PRIVATE -Wl,--kill-at -Wl,--exclude-all-symbols)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    # qelvar.def names the plain functions; on x86 the linker maps each to its stdcall symbol
+    # (ListLoad -> _ListLoad@12). That is intended, so it need not warn about it.
+    target_link_options(qelvar PRIVATE -Wl,--enable-stdcall-fixup)
+  endif()
   # Language files travel beside the plug-in in a folder "language".
   add_custom_command(TARGET qelvar POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E make_directory $<TARGET_FILE_DIR:qelvar>/language
