@@ -70,16 +70,18 @@ std::u16string LanguageFilePath(std::u16string_view fileName) {
   const std::u16string module = platform::ModulePath();
   std::size_t cut = module.size();
   while (cut > 0 && !IsSeparator(module[cut - 1])) --cut;
+  // Without the module's folder there is nowhere to look (and the host's current folder is no substitute).
+  if (cut == 0) return {};
   // The folder keeps the module path's own separator, so the result reads naturally on either system.
   const std::u16string folder = module.substr(0, cut);
-  const char16_t sep = cut > 0 ? module[cut - 1] : u'\\';
+  const char16_t sep = module[cut - 1];
   const std::u16string tail = u"language" + std::u16string(1, sep) + std::u16string(fileName);
 
   std::u16string beside = folder + tail;
   if (platform::FileExists(beside)) return beside;
 
   // "..\language\": the parent of the module's folder; the parent of a root is the root itself.
-  std::size_t parent = cut > 0 ? cut - 1 : 0;
+  std::size_t parent = cut - 1;
   while (parent > 0 && !IsSeparator(module[parent - 1])) --parent;
   return (parent > 0 ? module.substr(0, parent) : folder) + tail;
 }

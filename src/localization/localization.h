@@ -122,7 +122,8 @@ TLanguage LanguageFromLangId(std::uint16_t langId);
 std::u16string_view LanguageFileName(TLanguage language);
 
 // Where a language file is looked for: "language" beside the plug-in module, else "..\language" (returned
-// whether or not the file exists there).
+// whether or not the file exists there; the parent of a root folder is the root). Empty when the module's
+// folder is unknown.
 std::u16string LanguageFilePath(std::u16string_view fileName);
 // Reads the language file `fileName` (located by LanguageFilePath) into `catalog`. False, with the catalogue
 // unchanged, when the file is missing or cannot be read.

@@ -184,6 +184,14 @@ TEST_F(Localization, LanguageFileLocation) {
   EXPECT_TRUE(LoadLanguageFile(u"de.lng", catalog));
   EXPECT_EQ(catalog[utHide], u"daneben");
 
+  // A module in a root folder looks in the root's "language"; one without a folder looks nowhere.
+  platform::OverrideModulePath(u"/qelvar.wlx64");
+  EXPECT_EQ(LanguageFilePath(u"de.lng"), u"/language/de.lng");
+  platform::OverrideModulePath(u"qelvar.wlx64");
+  EXPECT_EQ(LanguageFilePath(u"de.lng"), u"");
+  EXPECT_FALSE(LoadLanguageFile(u"de.lng", catalog));
+  platform::OverrideModulePath((pluginDir() / "qelvar.wlx64").u16string());
+
   // A folder named like the file is no file.
   std::filesystem::create_directories(pluginDir() / "language" / "ru.lng");
   EXPECT_FALSE(LoadLanguageFile(u"ru.lng", catalog));
