@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "harness.h"
 
@@ -113,13 +115,96 @@ TEST_F(ExportsTest, RequestsOnWindowsWithoutViewerDoNothing) {
 
 TEST_F(ExportsTest, LoadingWithoutAParentOrPathFailsQuietly) {
   TMessageBoxAnswerer boxes;
-  // A nil ANSI path becomes the empty name: the viewer reports it like any missing file, or refuses.
+  // Without a parent no child window can exist: the host sees a refusal, and no box appears.
+  wchar_t sample[] = L"C:\\nowhere\\missing.csv";
+  EXPECT_EQ(Plugin().listLoadW(nullptr, sample, 0), nullptr);
+  EXPECT_TRUE(boxes.Boxes().empty());
+  // A nil ANSI path becomes the empty name, reported like any file that cannot be read: one box, no window.
   THostWindow host;
   HWND viewer = Plugin().listLoad(host.Handle(), nullptr, 0);
   if (viewer != nullptr) {
     EXPECT_TRUE(PumpUntil([&] { return !IsWindow(viewer); }));
+    EXPECT_EQ(boxes.Boxes().size(), 1U);
   }
-  EXPECT_LE(boxes.Boxes().size(), 1U);
+  EXPECT_EQ(GetWindow(host.Handle(), GW_CHILD), nullptr);
+}
+
+// ---- the exports on a real viewer ---------------------------------------------------------------------
+
+// A path or text in the ANSI code page; nullopt when the code page cannot hold it.
+std::optional<std::string> ToAnsi(const std::wstring& text) {
+  BOOL lossy = FALSE;
+  const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), -1, nullptr, 0, nullptr, &lossy);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), -1, out.data(), n, nullptr, &lossy);
+  if (lossy || n <= 0) return std::nullopt;
+  out.resize(static_cast<std::size_t>(n - 1));
+  return out;
+}
+
+constexpr char kCities[] = "city,country\r\nOslo,Norway\r\nZ\xC3\xBCrich,Switzerland\r\nWien,Austria\r\n";
+
+double Brightness(const TCapture& capture) {
+  double sum = 0;
+  for (const std::uint32_t p : capture.pixels) sum += ((p >> 16) & 0xFFU) + ((p >> 8) & 0xFFU) + (p & 0xFFU);
+  return capture.pixels.empty() ? 0 : sum / 3 / static_cast<double>(capture.pixels.size());
+}
+
+TEST_F(ExportsTest, AnsiLoadAndSearchConvertFromTheAnsiCodePage) {
+  const std::wstring path = WriteTempFile(L"Z\u00FCrich.csv", kCities);
+  const std::optional<std::string> ansiPath = ToAnsi(path);
+  const std::optional<std::string> ansiText = ToAnsi(L"Z\u00FCrich");
+  if (!ansiPath || !ansiText) GTEST_SKIP() << "the ANSI code page has no u-umlaut";
+
+  THostWindow host;
+  std::string file = *ansiPath;
+  HWND viewer = Plugin().listLoad(host.Handle(), file.data(), 0);
+  ASSERT_NE(viewer, nullptr);
+  HWND list = GetDlgItem(viewer, kListViewId);
+  ASSERT_TRUE(PumpUntil([&] { return IsShown(list); })) << "the ANSI path did not reach the file";
+  EXPECT_EQ(CellText(list, 1, 0), L"Z\u00FCrich");
+
+  std::string text = *ansiText;
+  EXPECT_EQ(Plugin().listSearchText(viewer, text.data(), host::kSearchFindFirst), 1);
+  EXPECT_EQ(SelectedItems(list), std::vector<int>{1});
+  // The same search through the wide export continues after the match and wraps to nothing else.
+  wchar_t wide[] = L"Wien";
+  EXPECT_EQ(Plugin().listSearchTextW(viewer, wide, 0), 1);
+  EXPECT_EQ(SelectedItems(list), std::vector<int>{2});
+
+  Plugin().listCloseWindow(viewer);
+  EXPECT_FALSE(IsWindow(viewer));
+  EXPECT_TRUE(IsWindow(host.Handle()));
+}
+
+TEST_F(ExportsTest, OnlyNewDisplayParametersReachTheTheme) {
+  // "tc" follows the host's dark-mode bit, which arrives with command 2 only.
+  SetSettings("theme-mode=tc\n");
+  TViewerSession session(WriteTempFile(L"cities.csv", kCities), 0, 500, 300);
+  ASSERT_TRUE(session.WaitLoaded());
+  const double light = Brightness(CaptureWindow(session.Host().Handle()));
+  ASSERT_GT(light, 150.0);
+  // Copy, select all and set percent (1, 3, 4) and unknown commands are ignored, whatever the parameter.
+  for (const int command : {1, 3, 4, 0, 5, -1}) {
+    EXPECT_EQ(Plugin().listSendCommand(session.Viewer(), command, host::kShowFlagDarkMode | host::kShowFlagDarkModeNative), 0);
+    EXPECT_NEAR(Brightness(CaptureWindow(session.Host().Handle())), light, 3.0) << "command " << command;
+  }
+  EXPECT_EQ(Plugin().listSendCommand(session.Viewer(), host::kCommandNewParams, host::kShowFlagDarkMode), 0);
+  EXPECT_LT(Brightness(CaptureWindow(session.Host().Handle())), 110.0);
+  EXPECT_EQ(Plugin().listSendCommand(session.Viewer(), host::kCommandNewParams, 0), 0);
+  EXPECT_NEAR(Brightness(CaptureWindow(session.Host().Handle())), light, 3.0);
+}
+
+TEST_F(ExportsTest, CloseWindowDestroysTheViewerAndOnlyIt) {
+  TViewerSession session(WriteTempFile(L"close.csv", kCities));
+  ASSERT_TRUE(session.WaitLoaded());
+  HWND list = session.ListView();
+  EXPECT_TRUE(session.Close());
+  EXPECT_FALSE(IsWindow(list));
+  EXPECT_TRUE(IsWindow(session.Host().Handle()));
+  // A second close of the same, now dead, handle is harmless.
+  Plugin().listCloseWindow(session.Viewer());
+  EXPECT_TRUE(IsWindow(session.Host().Handle()));
 }
 
 }  // namespace
