@@ -60,7 +60,11 @@ std::vector<int> TCsvViewer::ComputeColumnWidths(bool toMax) {
       width = 0;
       continue;
     }
-    width = TextWidth(dc.Get(), ColumnTitle(i)) + padding;
+    {
+      // The header draws its titles in bold: measured in the grid font they would be cut off.
+      TSelectObject selectBold(dc.Get(), boldFont.Get());
+      width = TextWidth(dc.Get(), ColumnTitle(i)) + padding;
+    }
     for (int j = 0; j < samples; ++j)
       width = std::max(width, TextWidth(dc.Get(), CellText(SampleRow(j, samples, total), i)) + padding);
     width = std::max(width, padding);

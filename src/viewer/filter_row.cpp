@@ -19,6 +19,7 @@ void TCsvViewer::CreateFilterEdits() {
     if (edit) DestroyWindow(edit);
   filterEdits.assign(static_cast<std::size_t>(count), nullptr);
   pendingFilters.clear();
+  themeStale = true;
   if (!header || transformedView) return;
 
   const int align = ReadInteger(u"filter-align", 0);

@@ -70,6 +70,13 @@ void TCsvViewer::ApplyTheme() noexcept {
   }
   for (HWND edit : filterEdits) SetDarkMode(uxtheme, edit, dark);
   if (listView) RedrawWindow(listView, nullptr, nullptr, RDW_FRAME | RDW_UPDATENOW | RDW_ERASE | RDW_INVALIDATE);
+  themedAs = dark ? 1 : 0;
+  themeStale = false;
+}
+
+void TCsvViewer::RefreshTheme() noexcept {
+  // Re-theming repaints the whole grid at once; a resize of an already themed window needs none of it.
+  if (themeStale || themedAs != (IsDarkTheme() ? 1 : 0)) ApplyTheme();
 }
 
 void TCsvViewer::LoadColors() noexcept {

@@ -128,6 +128,9 @@ class TCsvViewer {
   bool hostNativeDarkMode = false;
   HWND window = nullptr;
   std::u16string fileName;
+  // The window theme the controls carry: -1 none yet, 0 light, 1 dark; stale after new controls.
+  int themedAs = -1;
+  bool themeStale = true;
   std::unique_ptr<TCsvDocument> document;
 
   // ---- window and lifecycle (viewer_window.cpp) ---------------------------------------------------
@@ -173,6 +176,8 @@ class TCsvViewer {
   bool IsDarkTheme() const noexcept;
   void LoadColors() noexcept;
   void ApplyTheme() noexcept;
+  // ApplyTheme when the controls do not carry the current theme yet (new controls, or another theme).
+  void RefreshTheme() noexcept;
   void ApplyHeaderWithoutStyles() noexcept;
 
   // ---- column widths (column_widths.cpp) ---------------------------------------------------------

@@ -122,7 +122,7 @@ void TCsvViewer::Layout() noexcept {
                flags | (loaded ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
 
   PlaceFilterEdits();
-  ApplyTheme();
+  RefreshTheme();
 }
 
 void TCsvViewer::OnDpiChanged(int newDpi) {

@@ -1,0 +1,144 @@
+// The filter row: the boxes over the columns, the 250 ms pause before a filter applies, and what
+// applying it changes.
+#include <string>
+
+#include "viewer_test_support.h"
+
+namespace qelvar::gui {
+namespace {
+
+constexpr char kFruit[] =
+    "fruit,colour,price\r\napple,red,1.20\r\napricot,orange,2.50\r\nbanana,yellow,0.80\r\n"
+    "cherry,red,4.00\r\ngrape,green,3.10\r\n";
+
+using ViewerFilterTest = ViewerTest;
+
+TEST_F(ViewerFilterTest, TypingAppliesOnce250MillisecondsAfterTheLastChange) {
+  TViewerSession session(WriteTempFile(L"fruit.csv", kFruit));
+  ASSERT_TRUE(session.WaitLoaded());
+  const HWND list = session.ListView();
+  const HWND box = session.FilterEdit(0);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(StatusPart(session.StatusBar(), 3), L" Rows: 5/5");
+
+  // "ap" would keep two rows and "apr" one: had the first keystrokes applied, two rows would show.
+  TypeText(box, L"a");
+  PumpFor(150);
+  TypeText(box, L"p");
+  PumpFor(150);
+  EXPECT_EQ(ItemCount(list), 5) << "applied before the typing paused";
+  TypeText(box, L"r");
+  const ULONGLONG typed = GetTickCount64();
+  PumpFor(150);
+  EXPECT_EQ(ItemCount(list), 5);
+  ASSERT_TRUE(PumpUntil([&] { return ItemCount(list) != 5; }, 2000));
+  EXPECT_GE(GetTickCount64() - typed, 240u);
+  EXPECT_EQ(ItemCount(list), 1);
+  EXPECT_EQ(CellText(list, 0, 0), L"apricot");
+  EXPECT_EQ(StatusPart(session.StatusBar(), 3), L" Rows: 1/5");
+}
+
+TEST_F(ViewerFilterTest, ApplyingAFilterClearsTheCurrentCell) {
+  TViewerSession session(WriteTempFile(L"fruit.csv", kFruit));
+  ASSERT_TRUE(session.WaitLoaded());
+  ASSERT_EQ(Search(session.Viewer(), L"banana", 1), 1);
+  EXPECT_EQ(StatusPart(session.StatusBar(), 4), L" 3:1");
+  TypeText(session.FilterEdit(1), L"red");
+  ASSERT_TRUE(PumpUntil([&] { return ItemCount(session.ListView()) == 2; }));
+  EXPECT_EQ(StatusPart(session.StatusBar(), 4), L"");
+  EXPECT_EQ(StatusPart(session.StatusBar(), 3), L" Rows: 2/5");
+  // The filter operators of the grid model arrive unchanged.
+  SetWindowTextW(session.FilterEdit(1), L"");
+  SetWindowTextW(session.FilterEdit(2), L">2");
+  ASSERT_TRUE(PumpUntil([&] { return ItemCount(session.ListView()) == 3; }));
+  EXPECT_EQ(ColumnTexts(session.ListView(), 0), (std::vector<std::wstring>{L"apricot", L"cherry", L"grape"}));
+}
+
+TEST_F(ViewerFilterTest, BoxesSitOverTheVisiblePartOfTheirColumns) {
+  SetSettings("show-line-numbers=1\n");
+  std::string csv = "one,two,three,four,five\r\n";
+  const std::string cell = " fairly long text that makes the column wide";
+  for (int i = 0; i < 5; ++i) csv += "a" + cell + ",b" + cell + ",c" + cell + ",d" + cell + ",e\r\n";
+  TViewerSession session(WriteTempFile(L"wide.csv", csv), 0, 700, 400);
+  ASSERT_TRUE(session.WaitLoaded());
+  const HWND viewer = session.Viewer();
+  const HWND list = session.ListView();
+  const RECT grid = RectIn(list, viewer);
+  EXPECT_EQ(session.FilterEdit(0), nullptr);
+
+  const auto check = [&](const char* when) {
+    SCOPED_TRACE(when);
+    RECT client{};
+    GetClientRect(list, &client);
+    const int gridLeft = grid.left;
+    const int gridRight = grid.left + client.right;
+    for (int column = 1; column <= 5; ++column) {
+      SCOPED_TRACE(column);
+      const HWND box = session.FilterEdit(column);
+      ASSERT_NE(box, nullptr);
+      RECT item{};
+      SendMessageW(session.Header(), HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
+      MapWindowPoints(session.Header(), viewer, reinterpret_cast<POINT*>(&item), 2);
+      const int left = std::max<int>(item.left, gridLeft);
+      const int right = std::min<int>(item.right, gridRight);
+      if (right <= left) {
+        EXPECT_FALSE(IsShown(box)) << "a column out of view has no box";
+        continue;
+      }
+      EXPECT_TRUE(IsShown(box));
+      const RECT r = RectIn(box, viewer);
+      EXPECT_EQ(r.left, left);
+      EXPECT_EQ(r.right, right);
+      EXPECT_EQ(r.bottom, grid.top);
+      EXPECT_EQ(r.top, 0);
+    }
+  };
+  check("unscrolled");
+  EXPECT_FALSE(IsShown(session.FilterEdit(5))) << "700 pixels do not reach the fifth column";
+  SendMessageW(list, LVM_SCROLL, static_cast<WPARAM>(ColumnWidth(list, 0) + ColumnWidth(list, 1) + 40), 0);
+  PumpPending();
+  check("scrolled right");
+  EXPECT_FALSE(IsShown(session.FilterEdit(1)));
+  EXPECT_TRUE(IsShown(session.FilterEdit(2)));
+
+  // With line numbers the first box filters the first document column.
+  TypeText(session.FilterEdit(1), L"zzz");
+  ASSERT_TRUE(PumpUntil([&] { return ItemCount(list) == 0; }));
+}
+
+TEST_F(ViewerFilterTest, TheAlignmentSettingAlignsTheTypedText) {
+  const std::wstring path = WriteTempFile(L"align.csv", "a\r\n1\r\n");
+  struct Case {
+    const char* settings;
+    LONG_PTR style;
+  };
+  const Case cases[] = {{"", ES_CENTER}, {"filter-align=-1\n", ES_LEFT}, {"filter-align=1\n", ES_RIGHT},
+                        {"filter-align=2\n", ES_CENTER}, {"filter-align=x\n", ES_CENTER}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.settings);
+    SetSettings(c.settings);
+    TViewerSession session(path);
+    ASSERT_TRUE(session.WaitLoaded());
+    EXPECT_EQ(GetWindowLongPtrW(session.FilterEdit(0), GWL_STYLE) & (ES_CENTER | ES_RIGHT), c.style);
+  }
+}
+
+TEST_F(ViewerFilterTest, WithTheFilterRowSwitchedOffTheGridStartsAtTheTop) {
+  SetSettings("filter-row=0\n");
+  TViewerSession session(WriteTempFile(L"nofilter.csv", kFruit));
+  ASSERT_TRUE(session.WaitLoaded());
+  EXPECT_EQ(RectIn(session.ListView(), session.Viewer()).top, 0);
+  EXPECT_FALSE(IsShown(session.FilterEdit(0)));
+}
+
+TEST_F(ViewerFilterTest, EscInABoxGivesTheFocusToTheGrid) {
+  TViewerSession session(WriteTempFile(L"esc.csv", kFruit));
+  ASSERT_TRUE(session.WaitLoaded());
+  SetFocus(session.FilterEdit(1));
+  ASSERT_EQ(GetFocus(), session.FilterEdit(1));
+  SendKey(session.FilterEdit(1), VK_ESCAPE);
+  EXPECT_EQ(GetFocus(), session.ListView());
+}
+
+}  // namespace
+}  // namespace qelvar::gui

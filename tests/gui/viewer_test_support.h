@@ -1,0 +1,144 @@
+// Helpers shared by the viewer's GUI tests: search through the export, beeps of the plug-in, cell
+// rectangles and the ink of drawn text.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "harness.h"
+
+namespace qelvar::gui {
+
+// Settings reset before and after each test, so that no test sees another's ini file.
+class ViewerTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetSettings(); }
+  void TearDown() override { ResetSettings(); }
+};
+
+inline int Search(HWND viewer, std::wstring text, int flags) {
+  return Plugin().listSearchTextW(viewer, text.data(), flags);
+}
+
+inline std::wstring StatusPart(HWND statusBar, std::size_t part) {
+  const std::vector<std::wstring> texts = StatusTexts(statusBar);
+  return part < texts.size() ? texts[part] : std::wstring(L"<missing>");
+}
+
+// A column of texts read through the owner-data path.
+inline std::vector<std::wstring> ColumnTexts(HWND listView, int column) {
+  std::vector<std::wstring> texts;
+  for (int i = 0; i < ItemCount(listView); ++i) texts.push_back(CellText(listView, i, column));
+  return texts;
+}
+
+// Bounds of a cell in the list view's client area; column 0 ends at its own width (the list view reports
+// the whole row for it).
+inline RECT CellRect(HWND listView, int item, int column) {
+  RECT rect{};
+  rect.top = column;
+  rect.left = LVIR_BOUNDS;
+  SendMessageW(listView, LVM_GETSUBITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&rect));
+  if (column == 0) rect.right = rect.left + ColumnWidth(listView, 0);
+  return rect;
+}
+
+// A point of a cell's background: right of any left-aligned text and clear of the grid lines.
+inline COLORREF CellBackground(const TCapture& capture, const RECT& cell) {
+  return capture.At(cell.right - 6, (cell.top + cell.bottom) / 2);
+}
+
+// The leftmost and rightmost columns of a cell where text is drawn (pixels much darker than the cell's
+// background); {-1, -1} when there is none. Grid lines at the cell's right and bottom edges are skipped.
+struct TInk {
+  int left = -1;
+  int right = -1;
+};
+inline TInk InkOf(const TCapture& capture, const RECT& cell) {
+  const auto luminance = [](COLORREF c) { return (GetRValue(c) * 3 + GetGValue(c) * 6 + GetBValue(c)) / 10; };
+  const int background = luminance(CellBackground(capture, cell));
+  TInk ink;
+  for (int x = cell.left + 1; x < cell.right - 2; ++x) {
+    for (int y = cell.top + 1; y < cell.bottom - 2; ++y) {
+      if (background - luminance(capture.At(x, y)) > 100) {
+        if (ink.left < 0) ink.left = x;
+        ink.right = x;
+        break;
+      }
+    }
+  }
+  return ink;
+}
+
+// Counts the plug-in's calls of MessageBeep while alive, by pointing its import of the function at a
+// counter (and back again afterwards). Installed() is false when the import could not be found.
+class TBeepCounter {
+ public:
+  TBeepCounter() {
+    slot_ = FindImport(Plugin().module, "user32.dll", "MessageBeep");
+    if (slot_ == nullptr) return;
+    Count() = 0;
+    DWORD protection = 0;
+    VirtualProtect(slot_, sizeof *slot_, PAGE_READWRITE, &protection);
+    original_ = *slot_;
+    *slot_ = reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&CountingBeep));
+    VirtualProtect(slot_, sizeof *slot_, protection, &protection);
+  }
+  ~TBeepCounter() {
+    if (slot_ == nullptr) return;
+    DWORD protection = 0;
+    VirtualProtect(slot_, sizeof *slot_, PAGE_READWRITE, &protection);
+    *slot_ = original_;
+    VirtualProtect(slot_, sizeof *slot_, protection, &protection);
+  }
+  TBeepCounter(const TBeepCounter&) = delete;
+  TBeepCounter& operator=(const TBeepCounter&) = delete;
+
+  bool Installed() const { return slot_ != nullptr; }
+  int Beeps() const { return Count(); }
+
+ private:
+  static int& Count() {
+    static int count = 0;
+    return count;
+  }
+  static BOOL WINAPI CountingBeep(UINT) {
+    ++Count();
+    return TRUE;
+  }
+  static FARPROC* FindImport(HMODULE module, const char* library, const char* function) {
+    auto* base = reinterpret_cast<BYTE*>(module);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (imports.VirtualAddress == 0) return nullptr;
+    for (auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); entry->Name != 0;
+         ++entry) {
+      if (_stricmp(reinterpret_cast<const char*>(base + entry->Name), library) != 0) continue;
+      auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
+      auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
+      for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+        if ((names->u1.Ordinal & IMAGE_ORDINAL_FLAG) != 0) continue;
+        const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+        if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0)
+          return reinterpret_cast<FARPROC*>(&slots->u1.Function);
+      }
+    }
+    return nullptr;
+  }
+
+  FARPROC* slot_ = nullptr;
+  FARPROC original_ = nullptr;
+};
+
+// Whether a timer of the window runs now: killing it tells, and it is started again at once.
+inline bool TimerRuns(HWND window, UINT_PTR id, UINT period) {
+  if (!KillTimer(window, id)) return false;
+  SetTimer(window, id, period, nullptr);
+  return true;
+}
+
+}  // namespace qelvar::gui
