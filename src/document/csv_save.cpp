@@ -124,6 +124,8 @@ bool SaveTextToFile(const std::u16string& fileName, std::u16string_view text, co
     if (!info.Lossless) return false;
     std::string bytes;
     if (!EncodeText(text, info, bytes)) return false;
+    // Not every file system refuses to replace a read-only file (Wine does not): the save refuses it.
+    if (seam.IsReadOnlyFile(fileName)) return false;
     if (!seam.CreateTempFileIn(platform::FolderOf(fileName), tempPath)) return false;
     created = true;
     bool ok = seam.WriteFileFlushed(tempPath, bytes);

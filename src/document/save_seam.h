@@ -12,6 +12,7 @@
 namespace qelvar {
 
 struct TSaveSeam {
+  std::function<bool(const std::u16string& path)> IsReadOnlyFile = platform::IsReadOnlyFile;
   std::function<bool(const std::u16string& folder, std::u16string& tempPath)> CreateTempFileIn =
       platform::CreateTempFileIn;
   std::function<bool(const std::u16string& path, std::string_view bytes)> WriteFileFlushed =

@@ -41,6 +41,10 @@ ReadResult ReadWholeFile(const std::u16string& path, std::int64_t maxSize, std::
 // True when `path` names an existing file (not a folder).
 bool FileExists(const std::u16string& path);
 
+// True when `path` names an existing file marked read-only (the read-only attribute; POSIX: no write
+// permission bit at all). A save refuses such a file rather than rely on the replace to refuse it.
+bool IsReadOnlyFile(const std::u16string& path);
+
 // The folder part of a path ("C:\a\b.csv" -> "C:\a", "/a/b" -> "/a"); empty when there is none.
 // Pure string work: accepts both separators on every platform. Allocates.
 std::u16string FolderOf(const std::u16string& path);

@@ -180,6 +180,11 @@ ReadResult ReadWholeFile(const std::u16string& path, std::int64_t maxSize, std::
 
 bool FileExists(const std::u16string& path) { return !path.empty() && IsRegularFile(PathBytes(path)); }
 
+bool IsReadOnlyFile(const std::u16string& path) {
+  struct stat st {};
+  return !path.empty() && ::stat(PathBytes(path).c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0;
+}
+
 std::u16string FolderOf(const std::u16string& path) {
   const std::size_t slash = path.find_last_of(u"/\\");
   if (slash == std::u16string::npos) return {};

@@ -151,6 +151,13 @@ std::u16string FolderOf(const std::u16string& path) {
   return path.substr(0, slash);
 }
 
+bool IsReadOnlyFile(const std::u16string& path) {
+  if (path.empty()) return false;
+  const DWORD attributes = ::GetFileAttributesW(Wide(path));
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+         (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
 bool CreateTempFileIn(const std::u16string& folder, std::u16string& tempPath) {
   wchar_t buffer[MAX_PATH + 16] = {};
   const std::u16string dir = folder.empty() ? u"." : folder;
