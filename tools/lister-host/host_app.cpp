@@ -413,6 +413,14 @@ LRESULT THostApp::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       if (ViewerAlive()) MoveWindow(listWin_, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
       return 0;
+    case WM_DPICHANGED: {
+      // Only top-level windows hear of a new DPI: take the suggested size and pass the news to the plug-in.
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      if (ViewerAlive()) SendMessageW(listWin_, WM_DPICHANGED, wParam, lParam);
+      return 0;
+    }
     case WM_SETFOCUS:
       if (ViewerAlive()) SetFocus(listWin_);
       return 0;
