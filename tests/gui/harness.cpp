@@ -1,13 +1,7 @@
 #include "harness.h"
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <set>
-#include <stdexcept>
-
-#include "../../tools/lister-host/png_encode.h"
 
 namespace qelvar::gui {
 namespace {
@@ -47,7 +41,9 @@ std::wstring JoinPath(std::wstring base, std::wstring_view relative) {
   return base;
 }
 
-bool WriteWholeFile(const std::wstring& path, std::string_view bytes) {
+}  // namespace
+
+bool WriteFileBytes(const std::wstring& path, std::string_view bytes) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
@@ -55,6 +51,8 @@ bool WriteWholeFile(const std::wstring& path, std::string_view bytes) {
   CloseHandle(file);
   return ok != FALSE && written == bytes.size();
 }
+
+namespace {
 
 void RemoveTree(const std::wstring& folder) {
   WIN32_FIND_DATAW data;
@@ -114,7 +112,7 @@ std::wstring TempDir() { return Temp().path; }
 
 std::wstring WriteTempFile(std::wstring_view name, std::string_view bytes) {
   const std::wstring path = JoinPath(TempDir(), name);
-  if (!WriteWholeFile(path, bytes)) std::fprintf(stderr, "harness: cannot write %s\n", Utf8(path).c_str());
+  if (!WriteFileBytes(path, bytes)) std::fprintf(stderr, "harness: cannot write %s\n", Utf8(path).c_str());
   return path;
 }
 
@@ -136,7 +134,7 @@ void SetSettings(std::string_view lines) {
   std::string text = "[qelvar]\r\n";
   text.append(lines);
   if (!text.empty() && text.back() != '\n') text += "\r\n";
-  WriteWholeFile(SettingsPath(), text);
+  WriteFileBytes(SettingsPath(), text);
 }
 
 const host::TListerPlugin& Plugin() {
@@ -419,229 +417,6 @@ std::wstring WindowText(HWND window) {
   const int got = GetWindowTextW(window, text.data(), length + 1);
   text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
   return text;
-}
-
-// ---- input ----------------------------------------------------------------------------------------------
-
-TModifierKeys::TModifierKeys(std::initializer_list<int> keys) {
-  GetKeyboardState(saved_);
-  BYTE state[256];
-  std::copy(std::begin(saved_), std::end(saved_), std::begin(state));
-  for (const int key : keys) {
-    state[key & 0xFF] |= 0x80;
-    // The left-hand key too, for code that asks about it.
-    if (key == VK_CONTROL) state[VK_LCONTROL] |= 0x80;
-    if (key == VK_SHIFT) state[VK_LSHIFT] |= 0x80;
-    if (key == VK_MENU) state[VK_LMENU] |= 0x80;
-  }
-  SetKeyboardState(state);
-}
-
-TModifierKeys::~TModifierKeys() { SetKeyboardState(saved_); }
-
-namespace {
-LPARAM KeyLParam(int vk, bool up) {
-  const UINT scan = MapVirtualKeyW(static_cast<UINT>(vk), MAPVK_VK_TO_VSC);
-  auto value = static_cast<std::uint32_t>(1U | (scan << 16));
-  if (up) value |= 0xC0000000U;
-  return static_cast<LPARAM>(value);
-}
-}  // namespace
-
-LRESULT SendKeyDown(HWND window, int vk) {
-  return SendMessageW(window, WM_KEYDOWN, static_cast<WPARAM>(vk), KeyLParam(vk, false));
-}
-
-void SendKey(HWND window, int vk) {
-  SendKeyDown(window, vk);
-  SendMessageW(window, WM_KEYUP, static_cast<WPARAM>(vk), KeyLParam(vk, true));
-  PumpPending();
-}
-
-void TypeText(HWND edit, std::wstring_view text) {
-  for (const wchar_t c : text) SendMessageW(edit, WM_CHAR, static_cast<WPARAM>(c), 1);
-  PumpPending();
-}
-
-void ClickColumnHeader(HWND listView, int column) {
-  NMLISTVIEW nm{};
-  nm.hdr.hwndFrom = listView;
-  nm.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(listView));
-  nm.hdr.code = LVN_COLUMNCLICK;
-  nm.iItem = -1;
-  nm.iSubItem = column;
-  SendMessageW(GetParent(listView), WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm));
-  PumpPending();
-}
-
-void ClickAt(HWND window, int x, int y) {
-  const LPARAM point = MAKELPARAM(x, y);
-  // The button-up is queued first: controls that track the mouse after a button-down find it at once
-  // instead of waiting for a real mouse.
-  PostMessageW(window, WM_LBUTTONUP, 0, point);
-  SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, point);
-  PumpPending();
-}
-
-// ---- message boxes --------------------------------------------------------------------------------------
-
-namespace {
-struct TAnswererState {
-  int answer = IDOK;
-  std::vector<TMessageBoxAnswerer::TBox> boxes;
-  std::set<HWND> answered;
-  bool active = false;
-};
-
-TAnswererState& Answerer() {
-  static TAnswererState state;
-  return state;
-}
-
-bool IsDialog(HWND hwnd) {
-  wchar_t name[16] = {};
-  GetClassNameW(hwnd, name, 16);
-  return std::wstring_view(name) == L"#32770";
-}
-
-BOOL CALLBACK CollectStaticText(HWND child, LPARAM lParam) {
-  wchar_t name[16] = {};
-  GetClassNameW(child, name, 16);
-  if (_wcsicmp(name, L"Static") != 0) return TRUE;
-  if ((GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) return TRUE;
-  auto* best = reinterpret_cast<std::wstring*>(lParam);
-  std::wstring text = WindowText(child);
-  if (text.size() > best->size()) *best = std::move(text);
-  return TRUE;
-}
-
-void AnswerDialog(HWND dialog) {
-  TAnswererState& state = Answerer();
-  if (!state.active || state.answered.count(dialog) != 0) return;
-  state.answered.insert(dialog);
-  TMessageBoxAnswerer::TBox box;
-  box.caption = WindowText(dialog);
-  CollectStaticText(GetDlgItem(dialog, 0xFFFF), reinterpret_cast<LPARAM>(&box.text));
-  if (box.text.empty()) EnumChildWindows(dialog, CollectStaticText, reinterpret_cast<LPARAM>(&box.text));
-  state.boxes.push_back(box);
-  int answer = state.answer;
-  if (GetDlgItem(dialog, answer) == nullptr) {
-    for (const int fallback : {IDOK, IDCANCEL, IDNO, IDYES}) {
-      if (GetDlgItem(dialog, fallback) != nullptr) {
-        answer = fallback;
-        break;
-      }
-    }
-  }
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(dialog, answer)));
-}
-
-LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
-  if (code == HCBT_ACTIVATE) {
-    const auto hwnd = reinterpret_cast<HWND>(wParam);
-    if (IsDialog(hwnd)) AnswerDialog(hwnd);
-  }
-  return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-// A dialog that is never activated (no window manager) is found by a thread timer instead.
-BOOL CALLBACK AnswerThreadDialog(HWND hwnd, LPARAM) {
-  if (IsDialog(hwnd) && IsWindowVisible(hwnd)) AnswerDialog(hwnd);
-  return TRUE;
-}
-
-void CALLBACK LookForDialogs(HWND, UINT, UINT_PTR, DWORD) noexcept {
-  EnumThreadWindows(GetCurrentThreadId(), AnswerThreadDialog, 0);
-}
-}  // namespace
-
-TMessageBoxAnswerer::TMessageBoxAnswerer(int answer) {
-  TAnswererState& state = Answerer();
-  if (state.active) throw std::logic_error("one message-box answerer at a time");
-  state = TAnswererState{};
-  state.answer = answer;
-  state.active = true;
-  hook_ = SetWindowsHookExW(WH_CBT, CbtProc, nullptr, GetCurrentThreadId());
-  // Modal loops dispatch thread timers too, so a box that is never activated is still answered.
-  timer_ = SetTimer(nullptr, 0, 50, LookForDialogs);
-}
-
-TMessageBoxAnswerer::~TMessageBoxAnswerer() {
-  if (timer_ != 0) KillTimer(nullptr, timer_);
-  if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
-  Answerer().active = false;
-}
-
-void TMessageBoxAnswerer::SetAnswer(int answer) { Answerer().answer = answer; }
-
-const std::vector<TMessageBoxAnswerer::TBox>& TMessageBoxAnswerer::Boxes() const { return Answerer().boxes; }
-
-// ---- pixels and resources -------------------------------------------------------------------------------
-
-COLORREF TCapture::At(int x, int y) const {
-  if (x < 0 || y < 0 || x >= width || y >= height) return CLR_INVALID;
-  const std::uint32_t p = pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
-  return RGB((p >> 16) & 0xFFU, (p >> 8) & 0xFFU, p & 0xFFU);
-}
-
-TCapture CaptureWindow(HWND window) {
-  TCapture capture;
-  if (window == nullptr || !IsWindow(window)) return capture;
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  UpdateWindow(window);
-  PumpPending();
-  RECT client{};
-  GetClientRect(window, &client);
-  const int w = client.right - client.left;
-  const int h = client.bottom - client.top;
-  if (w <= 0 || h <= 0) return capture;
-
-  HDC source = GetDC(window);
-  HDC memory = CreateCompatibleDC(source);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = -h;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bitmap != nullptr && bits != nullptr) {
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, source, 0, 0, SRCCOPY);
-    GdiFlush();
-    capture.width = w;
-    capture.height = h;
-    const auto* p = static_cast<const std::uint32_t*>(bits);
-    capture.pixels.assign(p, p + static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-  }
-  DeleteDC(memory);
-  ReleaseDC(window, source);
-  return capture;
-}
-
-bool SavePng(const TCapture& capture, const std::wstring& path) {
-  if (capture.Empty()) return false;
-  const std::string png = png::EncodeBgrx(reinterpret_cast<const unsigned char*>(capture.pixels.data()),
-                                          static_cast<std::uint32_t>(capture.width),
-                                          static_cast<std::uint32_t>(capture.height),
-                                          static_cast<std::size_t>(capture.width) * 4);
-  return !png.empty() && WriteWholeFile(path, png);
-}
-
-DWORD GdiObjectCount() { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); }
-DWORD UserObjectCount() { return GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS); }
-
-std::string Utf8(std::wstring_view text) {
-  if (text.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-  return out;
 }
 
 }  // namespace qelvar::gui

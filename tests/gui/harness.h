@@ -41,6 +41,8 @@ std::wstring TempDir();
 std::wstring WriteTempFile(std::wstring_view name, std::string_view bytes);
 // Reads a whole file; empty when it cannot be read.
 std::string ReadFileBytes(const std::wstring& path);
+// Writes a whole file (created or truncated); false on failure.
+bool WriteFileBytes(const std::wstring& path, std::string_view bytes);
 
 // ---- settings -----------------------------------------------------------------------------------------
 
