@@ -25,7 +25,7 @@ bool ParseBytes(std::string_view bytes, std::string* owner, char16_t delimiter, 
   bool lossless = false;
   DecodeText(bytes, forcedEncoding, text, info, &lossless);
   info.Lossless = lossless;
-  if (owner) *owner = std::string();
+  if (owner) std::string().swap(*owner);  // gives the memory back (assigning an empty string may not)
   auto doc = std::make_unique<TCsvDocument>();
   doc->SetEncoding(info);
   if (!doc->Parse(std::move(text), delimiter, commentMode, trimValues, sampleRows)) return false;

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "document/csv_model.h"
+#include "platform/platform.h"
 
 namespace qelvar {
 
@@ -295,12 +296,14 @@ bool TCsvDocument::Parse(std::u16string text, char16_t delimiter, int commentMod
   if (text_.empty()) return true;
   if (pre.rowEstimate > 0) {
     rows_.reserve(static_cast<std::size_t>(pre.rowEstimate));
+    platform::PreferLargePages(rows_.data(), rows_.capacity() * sizeof(TCsvRow));
     // Every kept row holds at most the sampled width; a wider estimate than the text itself is pointless.
     if (pre.maxSampleFields > 0) {
       const std::size_t cellBound = static_cast<std::size_t>(
           std::min<std::int64_t>(pre.rowEstimate * pre.maxSampleFields,
                                  static_cast<std::int64_t>(text_.size()) + pre.rowEstimate));
       cells_.reserve(cellBound);
+      platform::PreferLargePages(cells_.data(), cells_.capacity() * sizeof(TCsvCell));
     }
   }
   TCsvParser parser(*this, commentMode, pre);

@@ -129,7 +129,7 @@ bool SaveTextToFile(const std::u16string& fileName, std::u16string_view text, co
     if (!seam.CreateTempFileIn(platform::FolderOf(fileName), tempPath)) return false;
     created = true;
     bool ok = seam.WriteFileFlushed(tempPath, bytes);
-    bytes = std::string();
+    std::string().swap(bytes);
     ok = ok && Verify(tempPath, text, info, delimiter, commentMode, trimValues);
     ok = ok && PutInPlace(fileName, tempPath, seam, keepTemp);
     if (ok) return true;

@@ -27,18 +27,26 @@ inline bool AllAscii8(const unsigned char* p) {
 }
 
 // Standard UTF-8 decoding. A sequence that is malformed (bad structure, overlong, surrogate, above
-// U+10FFFF) becomes one "?"; `clean` turns false when that happens.
+// U+10FFFF) becomes one "?"; `clean` turns false when that happens. The text is built from a small buffer
+// rather than by sizing it up front: sizing would first fill hundreds of megabytes with zeros.
 void DecodeUtf8(std::string_view bytes, std::u16string& text, bool& clean) {
   const unsigned char* p = Bytes(bytes);
   const std::size_t n = bytes.size();
-  text.resize(n);  // never more code units than bytes
-  char16_t* out = text.data();
+  text.clear();
+  text.reserve(n);  // never more code units than bytes
+  platform::PreferLargePages(text.data(), text.capacity() * sizeof(char16_t));
+  constexpr std::size_t kChunk = 8192;
+  char16_t out[kChunk + 8];
   std::size_t o = 0;
   std::size_t i = 0;
   clean = true;
   while (i < n) {
+    if (o >= kChunk - 8) {
+      text.append(out, o);
+      o = 0;
+    }
     // Fast path: runs of ASCII, eight bytes per step.
-    while (i + 8 <= n && AllAscii8(p + i)) {
+    while (i + 8 <= n && o + 8 <= kChunk && AllAscii8(p + i)) {
       for (int k = 0; k < 8; ++k) out[o + static_cast<std::size_t>(k)] = p[i + static_cast<std::size_t>(k)];
       o += 8;
       i += 8;
@@ -79,7 +87,7 @@ void DecodeUtf8(std::string_view bytes, std::u16string& text, bool& clean) {
       out[o++] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
     }
   }
-  text.resize(o);
+  text.append(out, o);
 }
 
 void DecodeUtf16(std::string_view bytes, bool bigEndian, std::u16string& text) {

@@ -77,6 +77,12 @@ bool MoveFileReplacing(const std::u16string& from, const std::u16string& to);
 // Deletes a file; false when it could not be deleted (a missing file is a failure too).
 bool DeleteFileAt(const std::u16string& path);
 
+// A hint that the untouched memory [data, data + bytes) of a large buffer should be backed by large
+// pages when it is first touched: the first touch of hundreds of megabytes in small pages costs more
+// than the work done on them. POSIX: madvise(MADV_HUGEPAGE) on the aligned interior; Windows: nothing
+// (large pages need a privilege). Never fails, does not allocate.
+void PreferLargePages(void* data, std::size_t bytes);
+
 // Sleeps the calling thread (used between retries of a save).
 void SleepMilliseconds(unsigned milliseconds);
 

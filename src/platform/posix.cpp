@@ -2,6 +2,7 @@
 // It follows the Windows behaviour wherever the core's results depend on it.
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <locale.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -159,6 +160,8 @@ ReadResult ReadWholeFile(const std::u16string& path, std::int64_t maxSize, std::
   size = st.st_size;
   if (maxSize > 0 && size > maxSize) return ReadResult::TooLarge;
   try {
+    bytes.reserve(static_cast<std::size_t>(size));
+    PreferLargePages(bytes.data(), bytes.capacity());
     bytes.resize(static_cast<std::size_t>(size));
   } catch (...) {
     return ReadResult::Failed;
@@ -241,6 +244,19 @@ bool MoveFileReplacing(const std::u16string& from, const std::u16string& to) {
 }
 
 bool DeleteFileAt(const std::u16string& path) { return ::unlink(PathBytes(path).c_str()) == 0; }
+
+void PreferLargePages(void* data, std::size_t bytes) {
+#ifdef MADV_HUGEPAGE
+  constexpr std::uintptr_t kLarge = 2u << 20;
+  const auto begin = reinterpret_cast<std::uintptr_t>(data);
+  const std::uintptr_t from = (begin + kLarge - 1) & ~(kLarge - 1);
+  const std::uintptr_t to = (begin + bytes) & ~(kLarge - 1);
+  if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+#else
+  (void)data;
+  (void)bytes;
+#endif
+}
 
 void SleepMilliseconds(unsigned milliseconds) {
   timespec ts{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};

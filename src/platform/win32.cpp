@@ -209,6 +209,8 @@ bool MoveFileReplacing(const std::u16string& from, const std::u16string& to) {
 
 bool DeleteFileAt(const std::u16string& path) { return ::DeleteFileW(Wide(path)) != FALSE; }
 
+void PreferLargePages(void*, std::size_t) {}
+
 void SleepMilliseconds(unsigned milliseconds) { ::Sleep(milliseconds); }
 
 std::optional<int> CompareTextLocale(std::u16string_view a, std::u16string_view b) {
