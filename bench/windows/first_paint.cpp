@@ -163,7 +163,7 @@ std::wstring ExecutableFolder() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  std::wstring pluginPath = ExecutableFolder() + L"\\..\\..\\qelvar.wlx64";
+  std::wstring pluginPath = ExecutableFolder() + (sizeof(void*) == 8 ? L"\\..\\..\\qelvar.wlx64" : L"\\..\\..\\qelvar.wlx");
   std::size_t megabytes = 10;
   std::wstring source;
   int runs = 3;
