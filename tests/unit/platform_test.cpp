@@ -51,7 +51,9 @@ TEST(AnsiCodePage, CharactersWithoutMappingAreReported) {
   for (const auto& c : cases) {
     std::string out;
     EXPECT_FALSE(platform::Utf16ToAnsi(c.text, out)) << Utf16ToUtf8(c.text);
-    if (!c.expected.empty()) EXPECT_EQ(out, c.expected);
+    if (!c.expected.empty()) {
+      EXPECT_EQ(out, c.expected);
+    }
   }
   std::string empty = "x";
   EXPECT_TRUE(platform::Utf16ToAnsi(u"", empty));
