@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 #include <type_traits>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "document/csv_model.h"
@@ -40,11 +42,19 @@ void SortRange(Key* in, Key* out, std::size_t lo, std::size_t hi, const TakeRigh
   Merge(in, out, lo, mid, hi, takeRight);
 }
 
-// Sorts keys[0..n-1]. Buffers are allocated without being cleared: on a large table, touching fresh memory
-// twice costs as much as a level of the sort.
+// A buffer of n keys in large pages where the system has them, not cleared: on a large table, touching
+// fresh memory costs as much as a level of the sort.
+template <typename Key>
+std::unique_ptr<Key[]> NewKeys(std::size_t n) {
+  auto keys = std::make_unique_for_overwrite<Key[]>(n);
+  platform::PreferLargePages(keys.get(), n * sizeof(Key));
+  return keys;
+}
+
+// Sorts keys[0..n-1].
 template <typename Key, typename TakeRight>
 void MergeSort(Key* keys, std::size_t n, const TakeRight& takeRight) {
-  auto scratch = std::make_unique_for_overwrite<Key[]>(n);
+  auto scratch = NewKeys<Key>(n);
   std::copy(keys, keys + n, scratch.get());
   SortRange(scratch.get(), keys, 0, n - 1, takeRight);
 }
@@ -139,6 +149,10 @@ void PrepareTexts(TCsvDocument& document, std::int32_t col, const TIntArray& row
     }
   }
   if (pooled.empty()) return;
+  std::size_t total = 0;
+  for (const std::size_t i : pooled) total += document.ValueView(rows[i], col).size();
+  pool.reserve(total);  // keys are usually as long as their values; the pool is only used once complete
+  platform::PreferLargePages(pool.data(), pool.capacity() * sizeof(char16_t));
   std::vector<std::size_t> starts(pooled.size() + 1);
   for (std::size_t k = 0; k < pooled.size(); ++k) {
     starts[k] = pool.size();
@@ -152,15 +166,80 @@ void PrepareTexts(TCsvDocument& document, std::int32_t col, const TIntArray& row
   }
 }
 
+// Keys whose order is that of their values: the row comparison is the comparison of (key, row), with
+// the key's order inverted for a descending sort; a total order, so the merge needs no branch on values.
+void SortOrderedKeys(NumberKey* keys, std::size_t n, bool descending, TIntArray& rows) {
+  if (descending)
+    for (std::size_t i = 0; i < n; ++i) SetBits(keys[i], ~keys[i].Bits());
+  MergeSort(keys, n, [](const NumberKey& l, const NumberKey& r) {
+    const std::uint64_t a = l.Bits(), b = r.Bits();
+    return a > b || (a == b && l.Row > r.Row);
+  });
+  for (std::size_t i = 0; i < n; ++i) rows[i] = keys[i].Row;
+}
+
+// A column of texts only, in which most values repeat (names, cities, categories): the different texts
+// are sorted once and every row gets the rank of its text, equal ranks for texts that compare equal.
+// Because the text comparison is a consistent order, sorting rows by (rank, row) gives the very order
+// that the merge sort over the rows gives, with one comparison per pair of different texts instead of
+// one per pair of rows. False (nothing changed) when the texts are mostly different or the system could
+// not compare two of them.
+bool SortByRanks(const TextKey* keys, std::size_t n, bool descending, TIntArray& rows) {
+  struct ViewHash {
+    std::size_t operator()(std::u16string_view v) const noexcept { return std::hash<std::u16string_view>()(v); }
+  };
+  constexpr std::size_t kSample = 4096;
+  if (n < 2 * kSample) return false;
+  {
+    std::unordered_set<std::u16string_view, ViewHash> sample;
+    for (std::size_t i = 0; i < kSample; ++i) sample.insert({keys[i].Text, keys[i].Length});
+    if (sample.size() * 8 > kSample) return false;
+  }
+  std::unordered_map<std::u16string_view, std::uint32_t, ViewHash> ids;
+  std::vector<std::u16string_view> texts;
+  auto ranks = NewKeys<NumberKey>(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto [it, added] = ids.try_emplace({keys[i].Text, keys[i].Length}, static_cast<std::uint32_t>(texts.size()));
+    if (added) {
+      texts.push_back(it->first);
+      if (texts.size() * 4 > n) return false;  // mostly different after all
+    }
+    SetBits(ranks[i], it->second);
+    ranks[i].Row = keys[i].Row;
+  }
+
+  std::vector<std::uint32_t> order(texts.size());
+  for (std::uint32_t k = 0; k < order.size(); ++k) order[k] = k;
+  bool failed = false;
+  const auto compare = [&](std::uint32_t a, std::uint32_t b) {
+    const auto r = platform::CompareTextSortKeys(texts[a], texts[b]);
+    failed = failed || !r;
+    return r ? *r : 0;
+  };
+  if (order.size() > 1) MergeSort(order.data(), order.size(), [&](std::uint32_t a, std::uint32_t b) { return compare(a, b) > 0; });
+  std::vector<std::uint32_t> rankOf(texts.size());
+  std::uint32_t rank = 0;
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    if (k > 0 && compare(order[k - 1], order[k]) != 0) ++rank;
+    rankOf[order[k]] = rank;
+  }
+  if (failed) return false;
+  for (std::size_t i = 0; i < n; ++i) SetBits(ranks[i], rankOf[ranks[i].Bits()]);
+  SortOrderedKeys(ranks.get(), n, descending, rows);
+  return true;
+}
+
 template <typename Key>
 void SortTexts(TCsvDocument& document, std::int32_t col, bool descending, TIntArray& rows,
                const NumberKey* numbers) {
   const std::size_t n = rows.size();
-  auto keys = std::make_unique_for_overwrite<Key[]>(n);
+  auto keys = NewKeys<Key>(n);
   if constexpr (std::is_same_v<Key, MixedKey>)
     for (std::size_t i = 0; i < n; ++i) keys[i].Number = numbers[i].Bits();
   std::u16string pool;
   PrepareTexts(document, col, rows, keys.get(), pool);
+  if constexpr (std::is_same_v<Key, TextKey>)
+    if (SortByRanks(keys.get(), n, descending, rows)) return;
   const TextComparer cmp(document, col, descending);
   MergeSort(keys.get(), n, [&cmp](const Key& l, const Key& r) { return cmp.Compare(l, r) > 0; });
   for (std::size_t i = 0; i < n; ++i) rows[i] = keys[i].Row;
@@ -174,7 +253,7 @@ void SortRows(TCsvDocument& document, std::int32_t col, int direction, TIntArray
   const bool descending = direction < 0;
 
   // Numbers are stored while every value so far is one; after the first text they are only counted.
-  auto numbers = std::make_unique_for_overwrite<NumberKey[]>(n);
+  auto numbers = NewKeys<NumberKey>(n);
   std::size_t count = 0;
   bool allSoFar = true;
   for (std::size_t i = 0; i < n; ++i) {
@@ -204,15 +283,7 @@ void SortRows(TCsvDocument& document, std::int32_t col, int direction, TIntArray
     return;
   }
 
-  // Numbers only: the row comparison is the comparison of (value, row), with the value's order inverted
-  // for a descending sort; a total order, so the merge needs no branch on the values.
-  if (descending)
-    for (std::size_t i = 0; i < n; ++i) SetBits(numbers[i], ~numbers[i].Bits());
-  MergeSort(numbers.get(), n, [](const NumberKey& l, const NumberKey& r) {
-    const std::uint64_t a = l.Bits(), b = r.Bits();
-    return a > b || (a == b && l.Row > r.Row);
-  });
-  for (std::size_t i = 0; i < n; ++i) rows[i] = numbers[i].Row;
+  SortOrderedKeys(numbers.get(), n, descending, rows);
 }
 
 }  // namespace qelvar
