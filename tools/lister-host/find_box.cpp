@@ -142,6 +142,10 @@ void TFindBox::Find(int extraFlags) {
   if (SendMessageW(wholeWords_, BM_GETCHECK, 0, 0) == BST_CHECKED) flags |= kSearchWholeWords;
   const int found = search_ ? search_(text, flags) : 0;
   SetWindowTextW(result_, found != 0 ? L"" : L"Not found.");
+  // A match moves the focus to the grid (its selection stays visible); the box takes it back, so that it
+  // stays in sight and Enter finds the next match.
+  SetActiveWindow(window_);
+  SetFocus(edit_);
 }
 
 LRESULT TFindBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
