@@ -100,7 +100,8 @@ int ChildLoad(const char* path) {
 
 struct Measure {
   bool ok = false;
-  double seconds = 0;
+  double seconds = 0;     // wall clock, best run
+  double cpuSeconds = 0;  // user + system time of the child, best run (steadier on a busy machine)
   double peakBytes = 0;
   std::string output;
 };
@@ -132,7 +133,10 @@ Measure Run(const std::vector<std::string>& argv) {
     ::wait4(pid, &status, 0, &usage);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return best;
+    const double cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                       static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     if (!best.ok || seconds < best.seconds) best.seconds = seconds;
+    if (!best.ok || cpu < best.cpuSeconds) best.cpuSeconds = cpu;
     best.peakBytes = std::max(best.peakBytes, static_cast<double>(usage.ru_maxrss) * 1024.0);
     best.output = output;
     best.ok = true;
@@ -145,13 +149,14 @@ bool OnPath(const char* program) {
   return std::system(command.c_str()) == 0;
 }
 
-void Print(const char* name, const Measure& m, double fileBytes, double floorSeconds) {
+void Print(const char* name, const Measure& m, double fileBytes, const Measure& floor) {
   if (!m.ok) {
     std::printf("%-28s failed\n", name);
     return;
   }
-  std::printf("%-28s %8.3f s  %7.1f MB/s  %6.2fx floor  peak RSS %7.1f MB = %5.2fx file\n", name, m.seconds,
-              fileBytes / 1e6 / m.seconds, m.seconds / floorSeconds, m.peakBytes / 1e6, m.peakBytes / fileBytes);
+  std::printf("%-26s %7.3f s %7.1f MB/s %6.2fx floor | cpu %6.3f s %6.2fx floor | peak RSS %6.1f MB = %4.2fx file\n",
+              name, m.seconds, fileBytes / 1e6 / m.seconds, m.seconds / floor.seconds, m.cpuSeconds,
+              m.cpuSeconds / floor.cpuSeconds, m.peakBytes / 1e6, m.peakBytes / fileBytes);
 }
 
 }  // namespace
@@ -179,12 +184,14 @@ int main(int argc, char** argv) {
   std::printf("floor: %s", floor.output.c_str());
   std::printf("load:  %s", load.output.c_str());
   std::printf("best of %d runs each\n", kRepeats);
-  Print("floor (read + count LF)", floor, fileBytes, floor.seconds);
-  Print("qelvar LoadFromFile", load, fileBytes, floor.seconds);
+  Print("floor (read + count LF)", floor, fileBytes, floor);
+  Print("qelvar LoadFromFile", load, fileBytes, floor);
   const double ratio = load.seconds / floor.seconds;
+  const double cpuRatio = load.cpuSeconds / floor.cpuSeconds;
   const double memory = load.peakBytes / fileBytes;
-  std::printf("targets: within 3x the floor (%s, %.2fx), peak memory at most 4x the file (%s, %.2fx)\n",
-              ratio <= 3 ? "met" : "MISSED", ratio, memory <= 4 ? "met" : "MISSED", memory);
+  std::printf("targets: within 3x the floor (%s: %.2fx wall clock, %.2fx cpu), peak memory at most 4x the file "
+              "(%s: %.2fx)\n",
+              ratio <= 3 ? "met" : "MISSED", ratio, cpuRatio, memory <= 4 ? "met" : "MISSED", memory);
 
   // Peers, when installed.
   if (OnPath("python3")) {
@@ -193,17 +200,17 @@ int main(int argc, char** argv) {
                "import csv,sys\nn=0\nfor r in csv.reader(open(sys.argv[1],newline='',encoding='utf-8')): n+=1\n"
                "print(n)",
                path}),
-          fileBytes, floor.seconds);
+          fileBytes, floor);
     if (std::system("python3 -c 'import pandas' >/dev/null 2>&1") == 0)
       Print("pandas read_csv",
             Run({"python3", "-c", "import pandas,sys\nprint(len(pandas.read_csv(sys.argv[1])))", path}), fileBytes,
-            floor.seconds);
+            floor);
     else
       std::printf("%-28s not installed\n", "pandas read_csv");
   }
   if (OnPath("mlr"))
     Print("Miller (mlr --icsv cat)", Run({"mlr", "--icsv", "--ojson", "tail", "-n", "1", path}), fileBytes,
-          floor.seconds);
+          floor);
   else
     std::printf("%-28s not installed\n", "Miller");
   return 0;

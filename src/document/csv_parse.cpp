@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "document/csv_model.h"
+#include "document/scan.h"
 #include "platform/platform.h"
 
 namespace qelvar {
@@ -63,8 +64,9 @@ std::size_t MeasureRecord(const char16_t* t, std::size_t n, std::size_t p, char1
 std::size_t SkipRecord(const char16_t* t, std::size_t n, std::size_t p) {
   bool inQuotes = false;
   for (std::size_t i = p; i < n; ++i) {
+    i = inQuotes ? scan::NextQuote(t, i, n) : scan::NextQuoteOrBreak(t, i, n);
+    if (i >= n) break;
     const char16_t c = t[i];
-    if (c > kLowSpecial) continue;
     if (c == kQuote) {
       if (inQuotes && i + 1 < n && t[i + 1] == kQuote) {
         ++i;
@@ -129,8 +131,9 @@ PreScan RunPreScan(std::u16string_view text, char16_t delimiter, std::int64_t sa
   // The rest of the text: every record lies after the data start.
   while (p < n) {
     if (!HidesLines(commentMode, dataSeen)) {
-      // Nothing can be hidden any more: only the number of records matters.
-      for (; p < n; p = SkipRecord(t, n, p)) ++result.rowEstimate;
+      // Nothing can be hidden any more: the rest only sizes the arrays, and counting line breaks
+      // bounds the number of records well enough (a quoted line break only raises the bound).
+      result.rowEstimate += static_cast<std::int64_t>(scan::RecordBound(t, p, n));
       break;
     }
     const bool empty = t[p] == kCr || t[p] == kLf;
@@ -167,6 +170,7 @@ class TCsvParser {
     bool inQuotes = false;
     lineIsComment_ = LineIsComment(0);
     bool stoppedOnComment = false;
+    scan::SpecialScanner specials(t, n, delimiter);
     while (i < n) {
       if (i == lineStart_ && lineIsComment_ &&
           (commentMode_ == kCommentsUnparsed || HidesLines(commentMode_, seenData_))) {
@@ -189,8 +193,10 @@ class TCsvParser {
         lineIsComment_ = LineIsComment(i);
         continue;
       }
+      i = inQuotes ? scan::NextQuote(t, i, n) : specials.Next(i);
+      if (i >= n) break;
       const char16_t c = t[i];
-      if (c <= kLowSpecial || c == delimiter) {
+      {
         if (c == kQuote) {
           if (inQuotes && i + 1 < n && t[i + 1] == kQuote) {
             ++i;
@@ -310,9 +316,8 @@ bool TCsvDocument::Parse(std::u16string text, char16_t delimiter, int commentMod
   const bool closed = parser.Run();
   if (cells_.size() > std::numeric_limits<std::uint32_t>::max()) return false;
   if (pre.maxSampleFields > 0) columnCount_ = static_cast<std::int32_t>(pre.maxSampleFields);
-  // A large surplus is given back; a small one is not worth a copy of the array.
-  if (rows_.capacity() - rows_.size() > rows_.size() / 8 + 1024) rows_.shrink_to_fit();
-  if (cells_.capacity() - cells_.size() > cells_.size() / 8 + 1024) cells_.shrink_to_fit();
+  // The surplus of the estimates is left alone: it was never touched, so it takes no memory, while
+  // trimming would copy the arrays and briefly need them twice.
   DecodeSample(sampleRows);
   return closed;
 }

@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "platform/platform.h"
 #include "platform/utf.h"
 
@@ -29,14 +33,17 @@ inline bool AllAscii8(const unsigned char* p) {
 // Standard UTF-8 decoding. A sequence that is malformed (bad structure, overlong, surrogate, above
 // U+10FFFF) becomes one "?"; `clean` turns false when that happens. The text is built from a small buffer
 // rather than by sizing it up front: sizing would first fill hundreds of megabytes with zeros.
-void DecodeUtf8(std::string_view bytes, std::u16string& text, bool& clean) {
+// With `structural` given, the structure test (IsValidUtf8) is made in the same pass: at the first lead
+// byte that is no lead byte, continuation byte out of range or sequence cut by the end, it is set false
+// and decoding stops.
+void DecodeUtf8(std::string_view bytes, std::u16string& text, bool& clean, bool* structural = nullptr) {
   const unsigned char* p = Bytes(bytes);
   const std::size_t n = bytes.size();
   text.clear();
   text.reserve(n);  // never more code units than bytes
   platform::PreferLargePages(text.data(), text.capacity() * sizeof(char16_t));
   constexpr std::size_t kChunk = 8192;
-  char16_t out[kChunk + 8];
+  char16_t out[kChunk + 16];
   std::size_t o = 0;
   std::size_t i = 0;
   clean = true;
@@ -45,7 +52,26 @@ void DecodeUtf8(std::string_view bytes, std::u16string& text, bool& clean) {
       text.append(out, o);
       o = 0;
     }
-    // Fast path: runs of ASCII, eight bytes per step.
+#if defined(__SSE2__)
+    // Fast path: runs of ASCII, sixteen bytes per step, widened to sixteen code units.
+    // A block with a non-ASCII byte still yields its ASCII prefix in one step.
+    const __m128i zero = _mm_setzero_si128();
+    while (i + 16 <= n && o + 16 <= kChunk) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+      const int high = _mm_movemask_epi8(v);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o), _mm_unpacklo_epi8(v, zero));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o + 8), _mm_unpackhi_epi8(v, zero));
+      if (high != 0) {
+        const auto ascii = static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(high)));
+        i += ascii;
+        o += ascii;
+        break;
+      }
+      i += 16;
+      o += 16;
+    }
+#endif
+    // Runs of ASCII, eight bytes per step.
     while (i + 8 <= n && o + 8 <= kChunk && AllAscii8(p + i)) {
       for (int k = 0; k < 8; ++k) out[o + static_cast<std::size_t>(k)] = p[i + static_cast<std::size_t>(k)];
       o += 8;
@@ -68,6 +94,7 @@ void DecodeUtf8(std::string_view bytes, std::u16string& text, bool& clean) {
     } else if ((b & 0xF8) == 0xF0) {
       extra = 3, cp = b & 0x07u, min = 0x10000;
     } else {
+      if (structural) return void(*structural = false);
       out[o++] = u'?';
       clean = false;
       ++i;
@@ -75,6 +102,7 @@ void DecodeUtf8(std::string_view bytes, std::u16string& text, bool& clean) {
     }
     std::size_t k = 1;
     for (; k <= extra && i + k < n && (p[i + k] & 0xC0) == 0x80; ++k) cp = (cp << 6) | (p[i + k] & 0x3Fu);
+    if (k <= extra && structural) return void(*structural = false);
     i += k;
     if (k <= extra || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
       out[o++] = u'?';
@@ -142,6 +170,22 @@ std::size_t DetectEncoding(std::string_view bytes, std::u16string_view forcedEnc
 
 void DecodeText(std::string_view bytes, std::u16string_view forcedEncoding, std::u16string& text,
                 TCsvEncodingInfo& info, bool* lossless) {
+  const unsigned char* p = Bytes(bytes);
+  const std::size_t n = bytes.size();
+  if (forcedEncoding.empty() && !StartsWith(bytes, kMarkUtf8) && !StartsWith(bytes, kMarkUtf16Le) &&
+      !StartsWith(bytes, kMarkUtf16Be) && !(n >= 2 && (p[0] == 0) != (p[1] == 0))) {
+    // Neither a mark nor UTF-16 by the first two bytes: the UTF-8 structure test decides, made while
+    // decoding so that a large file is walked once.
+    bool structural = true;
+    bool clean = true;
+    DecodeUtf8(bytes, text, clean, &structural);
+    info.HasBom = false;
+    if (structural) {
+      info.Name = kEncodingUtf8;
+      if (lossless) *lossless = clean;
+      return;
+    }
+  }
   const std::size_t skip = DetectEncoding(bytes, forcedEncoding, info);
   const std::string_view rest = bytes.substr(skip);
   bool clean = true;
