@@ -111,6 +111,10 @@ TEST_F(ExportsTest, RequestsOnWindowsWithoutViewerDoNothing) {
   Plugin().listCloseWindow(reinterpret_cast<HWND>(static_cast<INT_PTR>(0x12345)));
   EXPECT_TRUE(IsWindow(plain));
   EXPECT_TRUE(IsWindow(host.Handle()));
+  // A real window without a viewer is simply destroyed.
+  Plugin().listCloseWindow(plain);
+  EXPECT_FALSE(IsWindow(plain));
+  EXPECT_TRUE(IsWindow(host.Handle()));
 }
 
 TEST_F(ExportsTest, LoadingWithoutAParentOrPathFailsQuietly) {
