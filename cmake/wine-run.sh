@@ -33,4 +33,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$ready" ]; then
     fi
   ) 9>"$WINEPREFIX.lock"
 fi
+# Keep the server alive between the many short test processes: starting it costs seconds each time.
+# A second call finds the running server and returns at once.
+/usr/lib/wine/wineserver64 -p60 >/dev/null 2>&1 || true
 exec "$loader" "$@"
