@@ -23,6 +23,37 @@ TFilterMatcher::TFilterMatcher(std::u16string_view filter, bool caseSensitive) :
   if (kind_ == Kind::Less || kind_ == Kind::Greater) restIsNumber_ = TryParseNumber(operand_, restNumber_);
 }
 
+// Lower-cases `value` into the buffer. ASCII is lowered here; other characters of the basic plane through
+// a table filled from the system's lower-casing one character at a time (it maps characters one by one
+// and keeps the length); surrogate pairs go to the system with the whole text. The result equals
+// platform::ToLower(value).
+void TFilterMatcher::LowerInto(std::u16string_view value) {
+  buffer_.resize(value.size());
+  bool pairs = false;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    const char16_t c = value[i];
+    if (c < 0x80) {
+      buffer_[i] = (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      buffer_[i] = c;
+      pairs = true;
+    } else {
+      if (lowerTable_.empty()) lowerTable_.assign(0x10000, 0);
+      char16_t& lower = lowerTable_[c];
+      if (lower == 0) {
+        std::u16string one(1, c);
+        platform::ToLowerInPlace(one);
+        lower = one[0];
+      }
+      buffer_[i] = lower;
+    }
+  }
+  if (pairs) {
+    buffer_.assign(value);
+    platform::ToLowerInPlace(buffer_);
+  }
+}
+
 bool TFilterMatcher::Matches(std::u16string_view value) {
   if (kind_ == Kind::All) return true;
   if (restIsNumber_) {
@@ -33,8 +64,7 @@ bool TFilterMatcher::Matches(std::u16string_view value) {
   }
   std::u16string_view v = value;
   if (!caseSensitive_) {
-    buffer_.assign(value);
-    platform::ToLowerInPlace(buffer_);
+    LowerInto(value);
     v = buffer_;
   }
   switch (kind_) {

@@ -24,6 +24,8 @@ class TFilterMatcher {
   bool Matches(std::u16string_view value);
 
  private:
+  void LowerInto(std::u16string_view value);
+
   enum class Kind { All, Contains, NotContains, Less, Greater, Equal };
 
   Kind kind_ = Kind::All;
@@ -32,6 +34,7 @@ class TFilterMatcher {
   double restNumber_ = 0;
   std::u16string operand_;  // the text searched or compared, lower-cased unless case-sensitive
   std::u16string buffer_;   // the lower-cased value, reused from row to row
+  std::u16string lowerTable_;  // lower case of each basic-plane character met, 0 = not yet known
 };
 
 }  // namespace qelvar

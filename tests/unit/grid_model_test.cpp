@@ -8,6 +8,7 @@
 
 #include "document/csv_model.h"
 #include "grid/grid_model.h"
+#include "platform/platform.h"
 #include "platform/utf.h"
 
 namespace qelvar {
@@ -73,6 +74,19 @@ TEST(GridFilter, OperatorsAndCase) {
       const bool expected = std::find(c.visible.begin(), c.visible.end(), v) != c.visible.end();
       EXPECT_EQ(model.MatchFilter(Utf8ToUtf16(v), Utf8ToUtf16(c.filter)), expected) << c.filter << " on " << v;
     }
+  }
+}
+
+// Matching without case lowers values exactly as the system's lower-casing does, whatever the characters.
+TEST(GridFilter, LowerCasingEqualsTheSystems) {
+  const std::u16string values[] = {u"\u00C4\u00D6\u00DC\u1E9E", u"\u0130stanbul", u"\u212A\u2126", u"\uFF21\uFF3A",
+                                   u"\U00010400\U00010401x", u"\u0391\u03A3\u03A3", u"\xD801" u"A" u"\xDC00", u"\u0401\u0416"};
+  TCsvGridModel model(nullptr, false);
+  for (const auto& value : values) {
+    const std::u16string lower = platform::ToLower(value);
+    EXPECT_TRUE(model.MatchFilter(value, u"=" + lower)) << Utf16ToUtf8(value);
+    EXPECT_TRUE(model.MatchFilter(value, u"=" + value)) << Utf16ToUtf8(value);
+    EXPECT_TRUE(model.MatchFilter(u"a" + value + u"b", lower)) << Utf16ToUtf8(value);
   }
 }
 
