@@ -49,7 +49,7 @@ bool IsReadOnlyFile(const std::u16string& path);
 // Pure string work: accepts both separators on every platform. Allocates.
 std::u16string FolderOf(const std::u16string& path);
 
-// Creates a new, empty, uniquely named file in `folder` and returns its path in `tempPath`.
+// Creates a new, empty, uniquely named file with the prefix "qlv" in `folder` and returns its path in `tempPath`.
 // False when the folder is missing or not writable.
 bool CreateTempFileIn(const std::u16string& folder, std::u16string& tempPath);
 
@@ -70,7 +70,7 @@ enum class ReplaceResult {
 ReplaceResult ReplaceFileWith(const std::u16string& target, const std::u16string& replacement);
 
 // Moves `from` to `to`, replacing `to` if it exists, written through to the disk
-// (MoveFileExW with MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH;
+// (MoveFileExW with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
 // POSIX: rename() and an fsync of the folder). A read-only target is refused on both.
 bool MoveFileReplacing(const std::u16string& from, const std::u16string& to);
 

@@ -196,7 +196,7 @@ std::u16string FolderOf(const std::u16string& path) {
 }
 
 bool CreateTempFileIn(const std::u16string& folder, std::u16string& tempPath) {
-  std::string pattern = PathBytes(folder.empty() ? u"." : folder) + "/~qvr" + "XXXXXX" + ".tmp";
+  std::string pattern = PathBytes(folder.empty() ? u"." : folder) + "/qlv" + "XXXXXX" + ".tmp";
   FileDescriptor fd(::mkstemps(pattern.data(), 4));
   if (!fd.valid()) return false;
   if (!fd.Close()) return false;

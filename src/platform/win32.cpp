@@ -161,7 +161,7 @@ bool IsReadOnlyFile(const std::u16string& path) {
 bool CreateTempFileIn(const std::u16string& folder, std::u16string& tempPath) {
   wchar_t buffer[MAX_PATH + 16] = {};
   const std::u16string dir = folder.empty() ? u"." : folder;
-  if (::GetTempFileNameW(Wide(dir), L"qvr", 0, buffer) == 0) return false;
+  if (::GetTempFileNameW(Wide(dir), L"qlv", 0, buffer) == 0) return false;
   tempPath = FromWide(buffer);
   return true;
 }
@@ -204,7 +204,7 @@ ReplaceResult ReplaceFileWith(const std::u16string& target, const std::u16string
 
 bool MoveFileReplacing(const std::u16string& from, const std::u16string& to) {
   return ::MoveFileExW(Wide(from), Wide(to),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH) != FALSE;
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
 bool DeleteFileAt(const std::u16string& path) { return ::DeleteFileW(Wide(path)) != FALSE; }
