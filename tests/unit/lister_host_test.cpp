@@ -68,8 +68,10 @@ std::string DecodeStoredPng(const std::string& file, std::uint32_t& width, std::
   std::size_t at = 2;
   for (bool last = false; !last;) {
     last = (zlib.at(at) & 1) != 0;
-    const unsigned len = static_cast<unsigned char>(zlib[at + 1]) | (static_cast<unsigned char>(zlib[at + 2]) << 8);
-    const unsigned nlen = static_cast<unsigned char>(zlib[at + 3]) | (static_cast<unsigned char>(zlib[at + 4]) << 8);
+    const unsigned len = static_cast<unsigned>(static_cast<unsigned char>(zlib[at + 1])) |
+                         (static_cast<unsigned>(static_cast<unsigned char>(zlib[at + 2])) << 8);
+    const unsigned nlen = static_cast<unsigned>(static_cast<unsigned char>(zlib[at + 3])) |
+                          (static_cast<unsigned>(static_cast<unsigned char>(zlib[at + 4])) << 8);
     EXPECT_EQ(len ^ nlen, 0xFFFFU);
     raw += zlib.substr(at + 5, len);
     at += 5 + len;
