@@ -224,7 +224,7 @@ bool SortByRanks(const TextKey* keys, std::size_t n, bool descending, TIntArray&
     rankOf[order[k]] = rank;
   }
   if (failed) return false;
-  for (std::size_t i = 0; i < n; ++i) SetBits(ranks[i], rankOf[ranks[i].Bits()]);
+  for (std::size_t i = 0; i < n; ++i) SetBits(ranks[i], rankOf[static_cast<std::size_t>(ranks[i].Bits())]);
   SortOrderedKeys(ranks.get(), n, descending, rows);
   return true;
 }
