@@ -75,8 +75,17 @@ void TCsvViewer::ApplyTheme() noexcept {
 }
 
 void TCsvViewer::RefreshTheme() noexcept {
-  // Re-theming repaints the whole grid at once; a resize of an already themed window needs none of it.
-  if (themeStale || themedAs != (IsDarkTheme() ? 1 : 0)) ApplyTheme();
+  // Re-theming repaints the whole grid at once; a resize of an already themed window needs none of it,
+  // and new filter boxes need only their own theme.
+  const bool dark = IsDarkTheme();
+  if (themedAs != (dark ? 1 : 0)) {
+    ApplyTheme();
+    return;
+  }
+  if (!themeStale) return;
+  TLibrary uxtheme(L"uxtheme.dll");
+  for (HWND edit : filterEdits) SetDarkMode(uxtheme, edit, dark);
+  themeStale = false;
 }
 
 void TCsvViewer::LoadColors() noexcept {

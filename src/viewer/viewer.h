@@ -128,7 +128,7 @@ class TCsvViewer {
   bool hostNativeDarkMode = false;
   HWND window = nullptr;
   std::u16string fileName;
-  // The window theme the controls carry: -1 none yet, 0 light, 1 dark; stale after new controls.
+  // The window theme the controls carry: -1 none yet, 0 light, 1 dark; stale while new filter boxes lack it.
   int themedAs = -1;
   bool themeStale = true;
   std::unique_ptr<TCsvDocument> document;

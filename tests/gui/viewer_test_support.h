@@ -134,7 +134,8 @@ class TBeepCounter {
   FARPROC original_ = nullptr;
 };
 
-// Whether a timer of the window runs now: killing it tells, and it is started again at once.
+// Whether a timer of the window runs now: killing it tells, and it is started again at once (which restarts
+// its period: probe now and then, not after every message).
 inline bool TimerRuns(HWND window, UINT_PTR id, UINT period) {
   if (!KillTimer(window, id)) return false;
   SetTimer(window, id, period, nullptr);
