@@ -73,6 +73,20 @@ TEST_F(ViewerColumnsTest, AFileWithOnlyAHeaderLoadsWithTitleWideColumns) {
   EXPECT_EQ(StatusPart(session.StatusBar(), 3), L" Rows: 0/0");
 }
 
+TEST_F(ViewerColumnsTest, AnEmptyFileShowsAnEmptyGrid) {
+  for (const char* settings : {"", "show-line-numbers=1\n"}) {
+    SCOPED_TRACE(settings);
+    SetSettings(settings);
+    TViewerSession session(WriteTempFile(L"empty.csv", ""));
+    ASSERT_TRUE(session.WaitLoaded());
+    EXPECT_EQ(ItemCount(session.ListView()), 0);
+    EXPECT_EQ(ColumnCount(session.ListView()), settings[0] ? 1 : 0);
+    EXPECT_EQ(StatusPart(session.StatusBar(), 3), L" Rows: 0/0");
+    EXPECT_EQ(Search(session.Viewer(), L"x", 1), 0);
+    ClickColumnHeader(session.ListView(), 0);
+  }
+}
+
 TEST_F(ViewerColumnsTest, CtrlClickOnAHeaderHidesTheColumnButNotTheLineNumbers) {
   SetSettings("show-line-numbers=1\n");
   TViewerSession session(WriteTempFile(L"hide.csv", "a,b,c\r\n3,x,p\r\n1,y,q\r\n2,z,r\r\n"));
