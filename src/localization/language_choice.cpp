@@ -16,18 +16,6 @@ namespace {
 // The host's profile reader gives at most this many characters for LanguageIni.
 constexpr std::size_t kMaxLanguageIniLength = 520;
 
-std::u16string_view TrimBlanks(std::u16string_view s) {
-  while (!s.empty() && s.front() <= u' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() <= u' ') s.remove_suffix(1);
-  return s;
-}
-
-bool IsOneOf(std::u16string_view word, std::initializer_list<std::u16string_view> words) {
-  for (const auto w : words)
-    if (EqualsIgnoreAsciiCase(word, w)) return true;
-  return false;
-}
-
 std::u16string HostFolderFile(std::u16string_view fileName) {
   const std::u16string exe = platform::ExecutablePath();
   std::size_t cut = exe.size();
@@ -40,10 +28,10 @@ std::u16string HostFolderFile(std::u16string_view fileName) {
 
 std::optional<TLanguage> LanguageFromSetting(std::u16string_view setting) {
   const auto word = TrimBlanks(setting);
-  if (IsOneOf(word, {u"german", u"deutsch", u"de"})) return lgGerman;
-  if (IsOneOf(word, {u"ukrainian", u"ukrainisch", u"uk", u"ukr"})) return lgUkrainian;
-  if (IsOneOf(word, {u"russian", u"russisch", u"ru", u"rus"})) return lgRussian;
-  if (IsOneOf(word, {u"english", u"englisch", u"en"})) return lgEnglish;
+  if (EqualsAnyIgnoreAsciiCase(word, {u"german", u"deutsch", u"de"})) return lgGerman;
+  if (EqualsAnyIgnoreAsciiCase(word, {u"ukrainian", u"ukrainisch", u"uk", u"ukr"})) return lgUkrainian;
+  if (EqualsAnyIgnoreAsciiCase(word, {u"russian", u"russisch", u"ru", u"rus"})) return lgRussian;
+  if (EqualsAnyIgnoreAsciiCase(word, {u"english", u"englisch", u"en"})) return lgEnglish;
   return std::nullopt;
 }
 

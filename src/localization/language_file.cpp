@@ -16,12 +16,6 @@ constexpr std::int64_t kMaxLanguageFileSize = 64 * 1024 * 1024;
 
 bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 
-std::u16string_view TrimBlanks(std::u16string_view s) {
-  while (!s.empty() && s.front() <= u' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() <= u' ') s.remove_suffix(1);
-  return s;
-}
-
 bool IsStringsSection(std::u16string_view name) {
   constexpr std::u16string_view kStrings = u"strings";
   if (name.size() != kStrings.size()) return false;

@@ -134,4 +134,16 @@ bool EqualsIgnoreAsciiCase(std::u16string_view a, std::u16string_view b) {
   return true;
 }
 
+bool EqualsAnyIgnoreAsciiCase(std::u16string_view word, std::initializer_list<std::u16string_view> words) {
+  for (const auto w : words)
+    if (EqualsIgnoreAsciiCase(word, w)) return true;
+  return false;
+}
+
+std::u16string_view TrimBlanks(std::u16string_view s) {
+  while (!s.empty() && s.front() <= u' ') s.remove_prefix(1);
+  while (!s.empty() && s.back() <= u' ') s.remove_suffix(1);
+  return s;
+}
+
 }  // namespace qelvar

@@ -21,12 +21,6 @@ std::u16string& StoredDefaultIniPath() {
 
 bool IsBlank(char16_t c) { return c <= u' '; }
 
-std::u16string_view TrimBlanks(std::u16string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
 bool IsQuote(char16_t c) { return c == u'"' || c == u'\''; }
 
 // The value text after "=": an inline comment removed, blanks trimmed, one pair of enclosing quotes removed.

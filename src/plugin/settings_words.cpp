@@ -6,26 +6,10 @@
 
 namespace qelvar {
 
-namespace {
-
-std::u16string_view TrimBlanks(std::u16string_view s) {
-  while (!s.empty() && s.front() <= u' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() <= u' ') s.remove_suffix(1);
-  return s;
-}
-
-bool IsOneOf(std::u16string_view word, std::initializer_list<std::u16string_view> words) {
-  for (const auto w : words)
-    if (EqualsIgnoreAsciiCase(word, w)) return true;
-  return false;
-}
-
-}  // namespace
-
 int StartModeFromText(std::u16string_view text) {
   const auto word = TrimBlanks(text);
-  if (IsOneOf(word, {u"editor", u"editor mode", u"edit", u"edit mode", u"1"})) return 1;
-  if (IsOneOf(word, {u"transformer", u"transformer mode", u"transform", u"transform mode", u"2"})) return 2;
+  if (EqualsAnyIgnoreAsciiCase(word, {u"editor", u"editor mode", u"edit", u"edit mode", u"1"})) return 1;
+  if (EqualsAnyIgnoreAsciiCase(word, {u"transformer", u"transformer mode", u"transform", u"transform mode", u"2"})) return 2;
   return 0;
 }
 
@@ -34,9 +18,9 @@ int ReadStartMode() { return StartModeFromText(ReadString(u"start-mode")); }
 TThemeMode ThemeModeFromText(std::u16string_view themeMode, int darkTheme) {
   const auto word = TrimBlanks(themeMode);
   if (word.empty()) return darkTheme != 0 ? TThemeMode::Dark : TThemeMode::Light;
-  if (IsOneOf(word, {u"auto", u"system", u"total commander", u"tc"})) return TThemeMode::Tc;
-  if (IsOneOf(word, {u"0", u"light"})) return TThemeMode::Light;
-  if (IsOneOf(word, {u"1", u"dark"})) return TThemeMode::Dark;
+  if (EqualsAnyIgnoreAsciiCase(word, {u"auto", u"system", u"total commander", u"tc"})) return TThemeMode::Tc;
+  if (EqualsAnyIgnoreAsciiCase(word, {u"0", u"light"})) return TThemeMode::Light;
+  if (EqualsAnyIgnoreAsciiCase(word, {u"1", u"dark"})) return TThemeMode::Dark;
   return TThemeMode::Tc;
 }
 
