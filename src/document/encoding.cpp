@@ -84,27 +84,10 @@ void DecodeUtf8(std::string_view bytes, std::u16string& text, bool& clean, bool*
       ++i;
       continue;
     }
-    std::size_t extra;
-    char32_t cp;
-    char32_t min;
-    if ((b & 0xE0) == 0xC0) {
-      extra = 1, cp = b & 0x1Fu, min = 0x80;
-    } else if ((b & 0xF0) == 0xE0) {
-      extra = 2, cp = b & 0x0Fu, min = 0x800;
-    } else if ((b & 0xF8) == 0xF0) {
-      extra = 3, cp = b & 0x07u, min = 0x10000;
-    } else {
-      if (structural) return void(*structural = false);
-      out[o++] = u'?';
-      clean = false;
-      ++i;
-      continue;
-    }
-    std::size_t k = 1;
-    for (; k <= extra && i + k < n && (p[i + k] & 0xC0) == 0x80; ++k) cp = (cp << 6) | (p[i + k] & 0x3Fu);
-    if (k <= extra && structural) return void(*structural = false);
-    i += k;
-    if (k <= extra || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    char32_t cp = 0;
+    const Utf8Sequence kind = NextUtf8Sequence(p, n, i, cp);
+    if (kind == Utf8Sequence::Broken && structural) return void(*structural = false);
+    if (kind != Utf8Sequence::Valid) {
       out[o++] = u'?';
       clean = false;
     } else if (cp < 0x10000) {

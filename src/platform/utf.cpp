@@ -67,29 +67,12 @@ std::u16string Utf8ToUtf16(std::string_view bytes) {
       ++i;
       continue;
     }
-    std::size_t extra;
-    char32_t cp;
-    char32_t min;
-    if ((b & 0xE0) == 0xC0) {
-      extra = 1, cp = b & 0x1Fu, min = 0x80;
-    } else if ((b & 0xF0) == 0xE0) {
-      extra = 2, cp = b & 0x0Fu, min = 0x800;
-    } else if ((b & 0xF8) == 0xF0) {
-      extra = 3, cp = b & 0x07u, min = 0x10000;
-    } else {
+    char32_t cp = 0;
+    if (NextUtf8Sequence(p, n, i, cp) != Utf8Sequence::Valid) {
       out.push_back(u'\uFFFD');
-      ++i;
-      continue;
-    }
-    std::size_t k = 1;
-    for (; k <= extra && i + k < n && (p[i + k] & 0xC0) == 0x80; ++k) cp = (cp << 6) | (p[i + k] & 0x3Fu);
-    if (k <= extra || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-      out.push_back(u'\uFFFD');
-      i += k;
       continue;
     }
     AppendCodePoint(out, cp);
-    i += k;
   }
   return out;
 }
