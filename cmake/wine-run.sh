@@ -36,4 +36,14 @@ fi
 # Keep the server alive between the many short test processes: starting it costs seconds each time.
 # A second call finds the running server and returns at once.
 /usr/lib/wine/wineserver64 -p60 >/dev/null 2>&1 || true
-exec "$loader" "$@"
+
+# Wine starts helper processes (services, the desktop window) that live as long as the server and inherit
+# the output of whichever program started them; a caller that reads our output to its end (ctest) would
+# then wait for the server to exit. So the program writes into files, which are copied out when it ends.
+out=$(mktemp) && err=$(mktemp) || exec "$loader" "$@"
+"$loader" "$@" >"$out" 2>"$err"
+rc=$?
+cat "$out"
+cat "$err" >&2
+rm -f "$out" "$err"
+exit $rc
