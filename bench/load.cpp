@@ -87,6 +87,19 @@ int ChildFloor(const char* path) {
   return 0;
 }
 
+// Reading plus decoding alone: the decoder should cost little next to reading the file.
+int ChildDecode(const char* path) {
+  std::string bytes;
+  std::int64_t size = 0;
+  if (qelvar::platform::ReadWholeFile(qelvar::Utf8ToUtf16(path), 0, bytes, size) != qelvar::platform::ReadResult::Ok)
+    return 1;
+  std::u16string text;
+  qelvar::TCsvEncodingInfo info;
+  qelvar::DecodeText(bytes, u"", text, info);
+  std::printf("%zu characters, %s\n", text.size(), qelvar::Utf16ToUtf8(info.Name).c_str());
+  return 0;
+}
+
 int ChildLoad(const char* path) {
   std::unique_ptr<qelvar::TCsvDocument> doc;
   if (!qelvar::LoadFromFile(qelvar::Utf8ToUtf16(path), 0, 0, qelvar::kCommentsParsed, doc, true,
@@ -164,6 +177,7 @@ void Print(const char* name, const Measure& m, double fileBytes, const Measure& 
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "--floor") == 0) return ChildFloor(argv[2]);
   if (argc == 3 && std::strcmp(argv[1], "--load") == 0) return ChildLoad(argv[2]);
+  if (argc == 3 && std::strcmp(argv[1], "--decode") == 0) return ChildDecode(argv[2]);
   const std::string path = argc > 1 ? argv[1] : "/tmp/qelvar-bench/load-100mb.csv";
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) {
@@ -176,8 +190,9 @@ int main(int argc, char** argv) {
 
   const std::string self = argv[0];
   const Measure floor = Run({self, "--floor", path});
+  const Measure decode = Run({self, "--decode", path});
   const Measure load = Run({self, "--load", path});
-  if (!floor.ok || !load.ok) {
+  if (!floor.ok || !decode.ok || !load.ok) {
     std::fprintf(stderr, "bench-load: a measurement failed\n");
     return 1;
   }
@@ -185,6 +200,7 @@ int main(int argc, char** argv) {
   std::printf("load:  %s", load.output.c_str());
   std::printf("best of %d runs each\n", kRepeats);
   Print("floor (read + count LF)", floor, fileBytes, floor);
+  Print("read + DecodeText", decode, fileBytes, floor);
   Print("qelvar LoadFromFile", load, fileBytes, floor);
   const double ratio = load.seconds / floor.seconds;
   const double cpuRatio = load.cpuSeconds / floor.cpuSeconds;

@@ -63,7 +63,7 @@ log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 
 if [ ${#missing[@]} -eq 0 ]; then
-  enable_i386 || exit 1
+  enable_i386 || echo "install-deps: warning: 32-bit Wine cannot run here; the win32 tests will not run" >&2
   exit 0
 fi
 
@@ -107,4 +107,4 @@ for entry in "${PACKAGES[@]}"; do
   fi
 done
 
-enable_i386 || exit 1
+enable_i386 || echo "install-deps: warning: 32-bit Wine cannot run here; the win32 tests will not run" >&2
