@@ -58,7 +58,7 @@ HFONT CreateMessageFont() {
 
 TFindBox::TFindBox(HWND owner, SearchFn search) : owner_(owner), search_(std::move(search)) {
   RegisterFindBoxClass();
-  font_ = CreateMessageFont();
+  font_.reset(CreateMessageFont());
   RECT r{0, 0, 420, 92};
   constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
   AdjustWindowRectEx(&r, style, FALSE, WS_EX_TOOLWINDOW);
@@ -71,7 +71,7 @@ TFindBox::TFindBox(HWND owner, SearchFn search) : owner_(owner), search_(std::mo
   const auto make = [this](const wchar_t* cls, const wchar_t* text, DWORD styles, int id) {
     HWND control = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | styles, 0, 0, 10, 10, window_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-    if (control != nullptr && font_ != nullptr) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    if (control != nullptr && font_) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
     return control;
   };
   edit_ = make(L"EDIT", L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, kEditId);
@@ -88,7 +88,6 @@ TFindBox::TFindBox(HWND owner, SearchFn search) : owner_(owner), search_(std::mo
 
 TFindBox::~TFindBox() {
   if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
-  if (font_ != nullptr) DeleteObject(font_);
 }
 
 void TFindBox::Layout() {

@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
+#include <type_traits>
 #include <string>
 
 namespace qelvar::host {
@@ -39,7 +41,11 @@ class TFindBox {
   HWND matchCase_ = nullptr;
   HWND wholeWords_ = nullptr;
   HWND result_ = nullptr;
-  HFONT font_ = nullptr;
+  // The dialog font, deleted when the box goes (after its window, which only borrows it).
+  struct FontDeleter {
+    void operator()(HFONT font) const noexcept { DeleteObject(font); }
+  };
+  std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter> font_;
   SearchFn search_;
 };
 
