@@ -3,13 +3,18 @@
 enable_language(RC)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(QELVAR_PLUGIN_SUFFIX ".wlx64")
+  set(QELVAR_ARCHITECTURE "x86-64")
 else()
   set(QELVAR_PLUGIN_SUFFIX ".wlx")
+  set(QELVAR_ARCHITECTURE "x86")
 endif()
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/plugin/exports.cpp)
   file(GLOB QELVAR_VIEWER_SOURCES CONFIGURE_DEPENDS src/viewer/*.cpp src/viewer/*.rc)
-  add_library(qelvar SHARED src/plugin/exports.cpp src/plugin/qelvar.def ${QELVAR_VIEWER_SOURCES})
+  # The version resource, generated from the project version for this architecture.
+  configure_file(${CMAKE_SOURCE_DIR}/src/plugin/version.rc.in ${CMAKE_BINARY_DIR}/generated/qelvar_version.rc @ONLY)
+  add_library(qelvar SHARED src/plugin/exports.cpp src/plugin/qelvar.def ${QELVAR_VIEWER_SOURCES}
+              ${CMAKE_BINARY_DIR}/generated/qelvar_version.rc)
   target_link_libraries(qelvar PRIVATE qelvar_core qelvar_warnings comctl32 comdlg32 gdi32 user32 shell32 kernel32)
   set_target_properties(qelvar PROPERTIES PREFIX "" OUTPUT_NAME "qelvar" SUFFIX "${QELVAR_PLUGIN_SUFFIX}")
   # The .def file names the exports; nothing else may leak into the export table.
@@ -23,6 +28,9 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/src/plugin/exports.cpp)
   add_custom_command(TARGET qelvar POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E make_directory $<TARGET_FILE_DIR:qelvar>/language
     COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/lang $<TARGET_FILE_DIR:qelvar>/language)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    include(${CMAKE_CURRENT_LIST_DIR}/package.cmake)
+  endif()
 endif()
 
 file(GLOB QELVAR_HOST_SOURCES CONFIGURE_DEPENDS tools/lister-host/*.cpp tools/lister-host/*.rc)

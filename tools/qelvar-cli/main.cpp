@@ -11,6 +11,7 @@ namespace {
 
 constexpr std::string_view kUsage =
     "usage: qelvar-cli COMMAND FILE [options]\n"
+    "       qelvar-cli --version\n"
     "\n"
     "commands:\n"
     "  inspect FILE [load options] [--rows N]\n"
@@ -55,6 +56,11 @@ int Run(std::vector<std::u16string> argv) {
     }
     if (argv[0] == u"--help" || argv[0] == u"-h" || argv[0] == u"help") {
       WriteOut(kUsage);
+      return kExitOk;
+    }
+    // The release's version, the same number as in the plug-in's version resource (set by the build).
+    if (argv[0] == u"--version") {
+      WriteOut("qelvar-cli " QELVAR_VERSION "\n");
       return kExitOk;
     }
     throw UsageError{"unknown command " + Utf16ToUtf8(argv[0])};
