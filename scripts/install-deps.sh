@@ -25,6 +25,10 @@ PACKAGES=(
   # Metric twins of Arial and friends: Wine draws the viewer's default font "Arial" with them, so text
   # under Wine takes the room it takes on Windows (the fallback font is much wider).
   "fonts-liberation|/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf"
+  # The release package (scripts/package.sh, and its tests): the zip itself and the user guide rendered
+  # from README.md to HTML (cmark-gfm for its tables).
+  "zip|/usr/bin/zip"
+  "cmark-gfm|/usr/bin/cmark-gfm"
 )
 
 missing=()
