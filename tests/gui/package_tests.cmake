@@ -35,6 +35,6 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   add_test(NAME install-host-german
     COMMAND sh ${QELVAR_WITH_DISPLAY} ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:qelvar_gui_tests>
             --gtest_filter=InstallTest.* --gtest_brief=0)
-  set_tests_properties(install-host-german PROPERTIES TIMEOUT 300 FIXTURES_REQUIRED install-unpacked
+  set_tests_properties(install-host-german PROPERTIES TIMEOUT 600 FIXTURES_REQUIRED install-unpacked
                        ENVIRONMENT QELVAR_INSTALL_TEST=1)
 endif()
