@@ -1,5 +1,6 @@
-// Screenshots for people: the sample file in the light and the dark theme, with line numbers and sorted
-// by its "Date" column (newest first), written to <build>/screenshots. The test also checks what makes the
+// Screenshots for people (and the user guide, see scripts/update-screenshots.sh): the sample file in the
+// light and the dark theme, with line numbers and sorted by its "Date" column (newest first), and filtered
+// through the filter row, written to <build>/screenshots. The test also checks what makes the
 // pictures worth looking at: sorting takes effect (numerically on numbers) and the theme's background is
 // painted.
 #include <gtest/gtest.h>
@@ -78,6 +79,46 @@ TEST_P(ScreenshotTest, SampleSortedWithLineNumbers) {
   }
   CreateDirectoryW(BuildPath(L"screenshots").c_str(), nullptr);
   const std::wstring path = BuildPath(std::wstring(L"screenshots\\") + c.file);
+  ASSERT_TRUE(SavePng(capture, path)) << Utf8(path);
+  std::printf("screenshot: %s\n", Utf8(path).c_str());
+}
+
+// The filter row in use, for the user guide: two filters at once, a text and a number comparison.
+class ScreenshotFilterTest : public ::testing::Test {
+ protected:
+  void TearDown() override { ResetSettings(); }
+};
+
+TEST_F(ScreenshotFilterTest, SampleFilteredByProductAndQuantity) {
+  SetSettings("theme-mode=light\n");
+  // Wide enough for both filtered columns to be in the picture.
+  TViewerSession session(SourcePath(L"examples/sample.csv"), 0, 1400, 600);
+  ASSERT_TRUE(session.WaitLoaded());
+  HWND list = session.ListView();
+  const int product = ColumnIndex(list, L"Product");
+  const int quantity = ColumnIndex(list, L"Quantity");
+  ASSERT_GT(product, 0);
+  ASSERT_GT(quantity, product);
+
+  TypeText(session.FilterEdit(product), L"beans");
+  TypeText(session.FilterEdit(quantity), L">10");
+  // Three orders of more than ten bags of beans, compared as numbers: as text, 2, 6, 8 and 5 would pass too.
+  ASSERT_TRUE(PumpUntil([&] { return ItemCount(list) == 3; }, 5000)) << ItemCount(list);
+  for (int row = 0; row < ItemCount(list); ++row) {
+    EXPECT_NE(CellText(list, row, product).find(L"beans"), std::wstring::npos);
+    EXPECT_GT(std::stoi(CellText(list, row, quantity)), 10);
+  }
+  ASSERT_GE(StatusTexts(session.StatusBar()).size(), 4u);
+  EXPECT_EQ(StatusTexts(session.StatusBar())[3], L" Rows: 3/27");
+  const RECT box = RectIn(session.FilterEdit(quantity), session.Host().Handle());
+  RECT client{};
+  GetClientRect(session.Host().Handle(), &client);
+  EXPECT_LE(box.right, client.right) << "the quantity filter is not in the picture";
+
+  const TCapture capture = CaptureWindow(session.Host().Handle());
+  ASSERT_FALSE(capture.Empty());
+  CreateDirectoryW(BuildPath(L"screenshots").c_str(), nullptr);
+  const std::wstring path = BuildPath(L"screenshots\\grid-filter.png");
   ASSERT_TRUE(SavePng(capture, path)) << Utf8(path);
   std::printf("screenshot: %s\n", Utf8(path).c_str());
 }
