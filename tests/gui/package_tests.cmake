@@ -7,6 +7,9 @@
 #   install-host-german       (64-bit) the unpacked plug-in in the stand-in host, with a German language
 #                             setting in a qelvar.ini beside it
 set(QELVAR_INSTALL_DIR ${CMAKE_BINARY_DIR}/install-test)
+# The x86-64 binutils read both kinds of DLL; the i686 ones know only 32-bit files.
+find_program(QELVAR_PE_OBJDUMP NAMES x86_64-w64-mingw32-objdump REQUIRED)
+find_program(QELVAR_PE_WINDRES NAMES x86_64-w64-mingw32-windres REQUIRED)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(plugin64 $<TARGET_FILE:qelvar>)
   set(plugin32 ${CMAKE_SOURCE_DIR}/build/win32/qelvar.wlx)
@@ -24,7 +27,7 @@ set_tests_properties(install-package PROPERTIES TIMEOUT 120 FIXTURES_SETUP insta
 
 add_test(NAME install-package-contents
   COMMAND ${CMAKE_COMMAND} -DZIP=${QELVAR_INSTALL_DIR}/qelvar-${PROJECT_VERSION}.zip -DVERSION=${PROJECT_VERSION}
-          -DWINDRES=${CMAKE_RC_COMPILER} -DOBJDUMP=${QELVAR_OBJDUMP} -DOPTIONAL=${other}
+          -DWINDRES=${QELVAR_PE_WINDRES} -DOBJDUMP=${QELVAR_PE_OBJDUMP} -DOPTIONAL=${other}
           -DUNPACK=${QELVAR_INSTALL_DIR}/qelvar -P ${CMAKE_CURRENT_SOURCE_DIR}/check_package.cmake)
 set_tests_properties(install-package-contents PROPERTIES TIMEOUT 120
                      FIXTURES_REQUIRED install-zip FIXTURES_SETUP install-unpacked)
