@@ -123,23 +123,23 @@ TEST_F(ViewerSearchTest, HeaderClicksCycleAscendingDescendingFileOrderAndKeepThe
   ASSERT_EQ(Search(session.Viewer(), L"c", kFirst | kWords), 1);  // row "c,2" is current
   struct Click {
     int column;
-    int sortFlag;  // of the clicked header item afterwards
+    int arrow;  // drawn in the clicked header item afterwards: 1 up, -1 down, 0 none
     std::vector<std::wstring> names;
     int currentRow;  // 1-based
   };
   const Click clicks[] = {
-      {1, HDF_SORTUP, {L"c", L"a", L"b", L"d"}, 1},  // numbers before text; equal values in file order
-      {1, HDF_SORTDOWN, {L"d", L"b", L"c", L"a"}, 3},
+      {1, 1, {L"c", L"a", L"b", L"d"}, 1},  // numbers before text; equal values in file order
+      {1, -1, {L"d", L"b", L"c", L"a"}, 3},
       {1, 0, {L"b", L"c", L"a", L"d"}, 2},
-      {0, HDF_SORTUP, {L"a", L"b", L"c", L"d"}, 3},
-      {1, HDF_SORTUP, {L"c", L"a", L"b", L"d"}, 1},  // another column starts ascending again
+      {0, 1, {L"a", L"b", L"c", L"d"}, 3},
+      {1, 1, {L"c", L"a", L"b", L"d"}, 1},  // another column starts ascending again
   };
   for (const Click& c : clicks) {
     ClickColumnHeader(list, c.column);
     SCOPED_TRACE("after a click on column " + std::to_string(c.column));
     EXPECT_EQ(ColumnTexts(list, 0), c.names);
-    EXPECT_EQ(HeaderFormat(header, c.column) & (HDF_SORTUP | HDF_SORTDOWN), c.sortFlag);
-    EXPECT_EQ(HeaderFormat(header, 1 - c.column) & (HDF_SORTUP | HDF_SORTDOWN), 0);
+    EXPECT_EQ(SortArrow(header, c.column), c.arrow);
+    EXPECT_EQ(SortArrow(header, 1 - c.column), 0);
     EXPECT_EQ(SelectedItems(list), std::vector<int>{c.currentRow - 1});
     EXPECT_EQ(CellText(list, c.currentRow - 1, 0), L"c");
     EXPECT_EQ(StatusPart(session.StatusBar(), 4), L" " + std::to_wstring(c.currentRow) + L":1");
