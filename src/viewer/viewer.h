@@ -62,6 +62,10 @@ inline constexpr int kDecodeCellsPerTick = 2000;
 inline constexpr UINT kDecodeTickMs = 15;
 inline constexpr UINT kFilterDelayMs = 250;
 inline constexpr int kSearchFromEnd = 2147483647;
+// The grid font's sizes in points: zooming stays within them, and a size read from the settings is
+// clamped to them.
+inline constexpr int kMinFontSize = 10;
+inline constexpr int kMaxFontSize = 48;
 
 class TCsvViewer {
  public:
