@@ -99,8 +99,6 @@ void TCsvViewer::SortByHeaderClick(int listColumn) {
   if (column < 0) return;
 
   const int rememberedColumn = currentColumn >= 0 ? currentColumn : listColumn;
-  const int rememberedRow =
-      currentRow >= 0 && currentRow < VisibleRowCount() ? model->VisibleToDocumentRow(currentRow) : -1;
   const int rememberedTop = std::max(ListView_GetTopIndex(listView), 0);
   const int rememberedScroll = GetScrollPos(listView, SB_HORZ);
 
@@ -118,7 +116,7 @@ void TCsvViewer::SortByHeaderClick(int listColumn) {
   };
   setRedraw(FALSE);
   try {
-    model->SetSort(column, direction);
+    RebuildVisibleRows([&] { model->SetSort(column, direction); }, true);
   } catch (...) {
     setRedraw(TRUE);
     throw;
@@ -126,17 +124,9 @@ void TCsvViewer::SortByHeaderClick(int listColumn) {
   searchText.clear();
   UpdateSortMarks();
   const int rows = VisibleRowCount();
-  ListView_SetItemCountEx(listView, rows, LVSICF_NOSCROLL);
-
-  currentRow = -1;
-  if (rememberedRow >= 0) {
-    const auto& visible = model->VisibleRows();
-    const auto found = std::find(visible.begin(), visible.end(), rememberedRow);
-    if (found != visible.end()) currentRow = static_cast<int>(found - visible.begin());
-  }
+  // Without a current cell, the clicked column becomes the current column.
   currentColumn = std::min(rememberedColumn, GridColumnCount() - 1);
   if (currentColumn < 0) currentColumn = -1;
-  if (currentRow >= 0) SelectOnly(listView, currentRow);
 
   if (rows > 0) {
     const int target = std::min(rememberedTop, rows - 1);
@@ -156,7 +146,6 @@ void TCsvViewer::SortByHeaderClick(int listColumn) {
   if (header) RedrawWindow(header, nullptr, nullptr, kRedraw);
   for (HWND edit : filterEdits)
     if (edit) RedrawWindow(edit, nullptr, nullptr, kRedraw);
-  UpdateStatusBar();
 }
 
 }  // namespace qelvar

@@ -14,6 +14,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -117,6 +118,8 @@ class TCsvViewer {
   int searchRow = 0;
   int searchColumn = 0;
   int searchPos = 1;
+  // While set, UpdateStatusBar does nothing (a rebuild selects rows one by one and updates it once).
+  bool holdStatusBar = false;
 
   bool transformedView = false;
   bool showLineNumbers = false;
@@ -202,6 +205,14 @@ class TCsvViewer {
   // ---- search and header sorting (grid_search.cpp) -----------------------------------------------
   int SearchText(const std::u16string& text, int flags);
   void SortByHeaderClick(int listColumn);
+
+  // ---- rows, selection and the current cell (grid_rows.cpp) ------------------------------------------
+  // The one way the visible rows change order or membership (filter, sort, reload, header-row toggle):
+  // runs `change` on the model, gives the list view the new row count (without scrolling when
+  // `keepScroll`), and keeps the selected rows, the focused row and the current cell on the same records
+  // (document rows) where those are still visible; the others are dropped. A current column without a
+  // current row stays. The status bar is updated once. When `change` throws, nothing has changed.
+  void RebuildVisibleRows(const std::function<void()>& change, bool keepScroll);
 
   // ---- status bar (status_bar.cpp) -----------------------------------------------------------------
   void UpdateStatusBar();

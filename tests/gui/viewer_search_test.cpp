@@ -146,6 +146,36 @@ TEST_F(ViewerSearchTest, HeaderClicksCycleAscendingDescendingFileOrderAndKeepThe
   }
 }
 
+// Regression: a sort kept the selected list positions, which then belonged to other records.
+TEST_F(ViewerSearchTest, SortingKeepsTheSelectedRecordsSelected) {
+  TViewerSession session(WriteTempFile(L"selected.csv", "name,size\r\nb,10\r\nc,2\r\na,2\r\nd,x\r\n"));
+  ASSERT_TRUE(session.WaitLoaded());
+  const HWND list = session.ListView();
+  for (const int item : {0, 2}) {  // "b" and "a"; "b" has the focus
+    LVITEMW state{};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    state.state = item == 0 ? LVIS_SELECTED | LVIS_FOCUSED : LVIS_SELECTED;
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&state));
+  }
+  struct Click {
+    std::vector<std::wstring> names;
+    std::vector<int> selected;
+    int focused;
+  };
+  const Click clicks[] = {
+      {{L"a", L"b", L"c", L"d"}, {0, 1}, 1},
+      {{L"d", L"c", L"b", L"a"}, {2, 3}, 2},
+      {{L"b", L"c", L"a", L"d"}, {0, 2}, 0},
+  };
+  for (const Click& c : clicks) {
+    ClickColumnHeader(list, 0);
+    EXPECT_EQ(ColumnTexts(list, 0), c.names);
+    EXPECT_EQ(SelectedItems(list), c.selected);
+    EXPECT_EQ(FocusedItem(list), c.focused);
+    EXPECT_EQ(StatusPart(session.StatusBar(), 4), L" Selected: 2 rows, 2 columns");
+  }
+}
+
 TEST_F(ViewerSearchTest, SortingKeepsTheScrollPosition) {
   std::string csv = "n,text\r\n";
   for (int i = 0; i < 300; ++i) csv += std::to_string(i) + ",row " + std::to_string(299 - i) + "\r\n";
