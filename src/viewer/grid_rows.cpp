@@ -1,6 +1,6 @@
 // The grid's rows as the user picked them: list positions change with every filter and sort, but the user
 // selected records, so the selection, the focus and the current cell are carried across a rebuild by
-// document row.
+// document row. Also bringing the current cell into view.
 #include <algorithm>
 
 #include "document/csv_model.h"
@@ -79,6 +79,25 @@ void TCsvViewer::RebuildVisibleRows(const std::function<void()>& change, bool ke
     }
   }
   UpdateStatusBar();
+}
+
+void TCsvViewer::EnsureCellVisible(int direction) noexcept {
+  if (!listView || currentRow < 0 || currentColumn < 0) return;
+  ListView_EnsureVisible(listView, currentRow, FALSE);
+  RECT cell{};
+  if (!ListView_GetSubItemRect(listView, currentRow, currentColumn, LVIR_BOUNDS, &cell)) return;
+  // Sub-item 0 reports the whole row.
+  if (currentColumn == 0) cell.right = cell.left + ListView_GetColumnWidth(listView, 0);
+  RECT client{};
+  GetClientRect(listView, &client);
+  int shift = 0;
+  if (direction < 0 && cell.left < client.left) shift = cell.left - client.left;
+  else if (direction > 0 && cell.right > client.right) shift = cell.right - client.right;
+  else if (cell.left < client.left) shift = cell.left - client.left;
+  else if (cell.right > client.right) shift = cell.right - client.right;
+  if (shift == 0) return;
+  ListView_Scroll(listView, shift, 0);
+  PlaceFilterEdits();
 }
 
 }  // namespace qelvar

@@ -51,12 +51,15 @@ int TCsvViewer::SearchText(const std::u16string& text, int flags) {
 
   const bool matchCase = (flags & kMatchCase) != 0;
   const bool wholeWords = (flags & kWholeWords) != 0;
-  const int firstColumn = LineNumberOffset();  // the line-number column never matches
+  // Only what the user can see matches: never the line numbers, nor columns hidden with width 0.
+  std::vector<bool> searchable(static_cast<std::size_t>(columns), false);
+  for (int c = LineNumberOffset(); c < columns; ++c)
+    searchable[static_cast<std::size_t>(c)] = ListView_GetColumnWidth(listView, c) > 0;
   int row = searchRow;
   int column = searchColumn;
   int position = searchPos;
   while (row >= 0 && row < rows) {
-    if (column >= firstColumn) {
+    if (searchable[static_cast<std::size_t>(column)]) {
       const std::u16string cell = CellText(row, column);
       const int found = backwards ? FindLastInText(cell, text, position, matchCase, wholeWords)
                                   : FindInText(cell, text, position, matchCase, wholeWords);
@@ -67,7 +70,7 @@ int TCsvViewer::SearchText(const std::u16string& text, int flags) {
         currentRow = row;
         currentColumn = column;
         SelectOnly(listView, row);
-        ListView_EnsureVisible(listView, row, FALSE);
+        EnsureCellVisible(0);
         InvalidateRect(listView, nullptr, FALSE);
         UpdateStatusBar();
         SetFocus(listView);

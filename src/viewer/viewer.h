@@ -213,6 +213,9 @@ class TCsvViewer {
   // (document rows) where those are still visible; the others are dropped. A current column without a
   // current row stays. The status bar is updated once. When `change` throws, nothing has changed.
   void RebuildVisibleRows(const std::function<void()>& change, bool keepScroll);
+  // Scrolls the current cell into view: its row vertically, and horizontally its column, preferring the
+  // left edge for `direction` < 0 and the right edge for > 0. The filter row follows.
+  void EnsureCellVisible(int direction) noexcept;
 
   // ---- status bar (status_bar.cpp) -----------------------------------------------------------------
   void UpdateStatusBar();

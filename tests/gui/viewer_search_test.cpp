@@ -98,6 +98,54 @@ TEST_F(ViewerSearchTest, FindsForwardsBackwardsAndWholeWordsAndBeepsAtTheEnd) {
   }
 }
 
+// Regression: hidden (zero-width) columns matched, and a match right of the visible area was only scrolled
+// into view vertically.
+TEST_F(ViewerSearchTest, FindsOnlyVisibleColumnsAndScrollsTheMatchIntoView) {
+  std::string csv = "c1,c2,c3,c4,c5,c6,c7,c8\r\n";
+  const auto filler = [](int k) { return "filler text that makes a wide column " + std::to_string(k); };
+  for (int row = 0; row < 2; ++row) {
+    for (int column = 0; column < 8; ++column) {
+      const bool needle = (row == 0 && (column == 3 || column == 7)) || (row == 1 && column == 0);
+      csv += (column > 0 ? "," : "") + (needle ? std::string("needle") : filler(column));
+    }
+    csv += "\r\n";
+  }
+  TViewerSession session(WriteTempFile(L"far.csv", csv), 0, 700, 400);
+  ASSERT_TRUE(session.WaitLoaded());
+  const HWND list = session.ListView();
+  {
+    TModifierKeys ctrl({VK_CONTROL});
+    ClickColumnHeader(list, 3);
+  }
+  ASSERT_EQ(ColumnWidth(list, 3), 0);
+
+  struct Find {
+    int flags;
+    int row;  // 0-based list row and column of the match; -1: not found
+    int column;
+  };
+  const Find finds[] = {{kFirst, 0, 7}, {0, 1, 0}, {0, -1, -1}};
+  for (const Find& s : finds) {
+    SCOPED_TRACE("expecting " + std::to_string(s.row) + ":" + std::to_string(s.column));
+    const int found = Search(session.Viewer(), L"needle", s.flags);
+    if (s.row < 0) {
+      EXPECT_EQ(found, 0);
+      continue;
+    }
+    ASSERT_EQ(found, 1);
+    EXPECT_EQ(StatusPart(session.StatusBar(), 4), L" " + std::to_wstring(s.row + 1) + L":" + std::to_wstring(s.column + 1));
+    RECT client{};
+    GetClientRect(list, &client);
+    const RECT cell = CellRect(list, s.row, s.column);
+    EXPECT_GE(cell.left, client.left);
+    EXPECT_LE(cell.right, client.right);
+    // The filter row moved with the columns.
+    const HWND box = session.FilterEdit(s.column);
+    EXPECT_TRUE(IsShown(box));
+    EXPECT_EQ(RectIn(box, session.Viewer()).left, RectIn(list, session.Viewer()).left + cell.left);
+  }
+}
+
 TEST_F(ViewerSearchTest, SearchAppliesAPendingFilterFirst) {
   TViewerSession session(WriteTempFile(L"pending.csv", kGrid));
   ASSERT_TRUE(session.WaitLoaded());
