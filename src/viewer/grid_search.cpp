@@ -35,6 +35,13 @@ int TCsvViewer::SearchText(const std::u16string& text, int flags) {
   searchText = text;
   searchFlags = flags & (kMatchCase | kWholeWords | kBackwards);
   const int length = static_cast<int>(text.size());
+  // The same request after "not found" would start over from the last match's cell and report old matches
+  // as new ones; it stays "not found" until the text, the options, the direction or the start change.
+  if (searchExhausted && !restart && !reversed) {
+    MessageBeep(MB_OK);
+    return 0;
+  }
+  searchExhausted = false;
 
   if (restart) {
     searchRow = backwards ? rows - 1 : 0;
@@ -91,7 +98,8 @@ int TCsvViewer::SearchText(const std::u16string& text, int flags) {
       }
     }
   }
-  searchPos = backwards ? kSearchFromEnd : 1;
+  // searchPos stays after the match that is still shown, so that a reversed request steps over it.
+  searchExhausted = true;
   MessageBeep(MB_OK);
   return 0;
 }

@@ -118,6 +118,8 @@ class TCsvViewer {
   int searchRow = 0;
   int searchColumn = 0;
   int searchPos = 1;
+  // The last search found nothing: repeating it (same text, options and direction) finds nothing again.
+  bool searchExhausted = false;
   // While set, UpdateStatusBar does nothing (a rebuild selects rows one by one and updates it once).
   bool holdStatusBar = false;
 

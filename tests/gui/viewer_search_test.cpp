@@ -41,7 +41,13 @@ TEST_F(ViewerSearchTest, FindsForwardsBackwardsAndWholeWordsAndBeepsAtTheEnd) {
         {L"ab", 0, 3, 1},
         {L"ab", 0, 3, 1},  // the second "ab" of "ab ab"
         {L"ab", 0, 3, 2},
-        {L"ab", 0, 0, 0}}},
+        {L"ab", 0, 0, 0},
+        // After "not found" the same request stays "not found" instead of reporting old matches again.
+        {L"ab", 0, 0, 0},
+        {L"ab", kBack, 3, 1},  // a reversed request steps over the match that is still shown
+        {L"ab", 0, 3, 2},
+        {L"ab", 0, 0, 0},
+        {L"ab", kFirst, 1, 1}}},
       {"whole words",
        "",
        {{L"ab", kFirst | kWords, 1, 1},
@@ -58,7 +64,9 @@ TEST_F(ViewerSearchTest, FindsForwardsBackwardsAndWholeWordsAndBeepsAtTheEnd) {
         {L"ab", kBack | kWords, 3, 1},
         {L"ab", kBack | kWords, 2, 2},
         {L"ab", kBack | kWords, 1, 1},
-        {L"ab", kBack | kWords, 0, 0}}},
+        {L"ab", kBack | kWords, 0, 0},
+        {L"ab", kBack | kWords, 0, 0},
+        {L"ab", kWords, 2, 2}}},
       {"reversing steps over the shown match",
        "",
        {{L"ab", kFirst | kWords, 1, 1},
