@@ -74,7 +74,7 @@ TEST_F(ViewerFilterTest, TheSelectionStaysOnTheSameRecordsAndHiddenOnesAreDroppe
     const wchar_t* filter;
     std::vector<std::wstring> selected;
     int focused;
-    std::wstring cell;  // status bar part 4
+    std::wstring cell;  // the status bar's last part
   };
   const Step steps[] = {
       {L"!apple", {L"apricot", L"cherry", L"grape"}, 0, L" 1:1 | Selected: 3 rows, 3 columns"},
