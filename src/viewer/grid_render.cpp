@@ -275,7 +275,8 @@ LRESULT TCsvViewer::GridCustomDraw(NMLVCUSTOMDRAW& draw) noexcept {
     }
     if (integerWidth <= aligned && left + aligned + tailWidth <= right) {
       const int edge = left + aligned;
-      DrawTextIn(dc, number.IntegerPart, RECT{left, cell.top, edge, cell.bottom}, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+      DrawTextIn(dc, number.IntegerPart, RECT{left, cell.top, edge, cell.bottom},
+                 DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
       if (!tail.empty())
         DrawTextIn(dc, tail, RECT{edge, cell.top, right, cell.bottom}, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
     } else {

@@ -28,7 +28,9 @@ class THeldFlag {
 void TCsvViewer::RebuildVisibleRows(const std::function<void()>& change, bool keepScroll) {
   if (!model) return;
   const int oldCount = VisibleRowCount();
-  const auto documentRowAt = [&](int index) { return index >= 0 && index < oldCount ? model->VisibleToDocumentRow(index) : -1; };
+  const auto documentRowAt = [&](int index) {
+    return index >= 0 && index < oldCount ? model->VisibleToDocumentRow(index) : -1;
+  };
 
   std::vector<int> selected;  // document rows, sorted
   int focused = -1;
@@ -91,6 +93,7 @@ void TCsvViewer::EnsureCellVisible(int direction) noexcept {
   RECT client{};
   GetClientRect(listView, &client);
   int shift = 0;
+  // The edge in the direction of travel first, then whichever edge is out of view.
   if (direction < 0 && cell.left < client.left) shift = cell.left - client.left;
   else if (direction > 0 && cell.right > client.right) shift = cell.right - client.right;
   else if (cell.left < client.left) shift = cell.left - client.left;

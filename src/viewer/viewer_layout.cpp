@@ -37,15 +37,18 @@ int TCsvViewer::FontPixelHeight() noexcept {
 }
 
 int TCsvViewer::ScaleByFont(int n) noexcept {
-  return ToPixels(std::max(static_cast<long long>(n) * FontPixelHeight() / 13, static_cast<long long>(Scale(n))));
+  return ToPixels(
+      std::max(static_cast<long long>(n) * FontPixelHeight() / 13, static_cast<long long>(Scale(n))));
 }
 
 int TCsvViewer::FilterRowHeight() noexcept {
-  return ToPixels(std::max(static_cast<long long>(FontPixelHeight()) + Scale(8), static_cast<long long>(Scale(24))));
+  return ToPixels(
+      std::max(static_cast<long long>(FontPixelHeight()) + Scale(8), static_cast<long long>(Scale(24))));
 }
 
 int TCsvViewer::StatusBarHeight() noexcept {
-  return ToPixels(std::max(static_cast<long long>(FontPixelHeight()) + Scale(8), static_cast<long long>(Scale(22))));
+  return ToPixels(
+      std::max(static_cast<long long>(FontPixelHeight()) + Scale(8), static_cast<long long>(Scale(22))));
 }
 
 int TCsvViewer::TransformPanelWidth() noexcept {

@@ -377,7 +377,8 @@ int TopIndex(HWND listView) { return static_cast<int>(SendMessageW(listView, LVM
 
 int SortArrow(HWND header, int column) {
   RECT item{};
-  if (!SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item))) return 0;
+  if (!SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item)))
+    return 0;
   const TCapture shot = CaptureWindow(header);
   const auto luminance = [](COLORREF c) { return (GetRValue(c) * 3 + GetGValue(c) * 6 + GetBValue(c)) / 10; };
   const int background = luminance(shot.At(item.left + 2, item.top + 2));

@@ -69,7 +69,8 @@ void ClickColumnHeader(HWND listView, int column) {
     itemIn(item);
   }
   // The middle of the item's visible part, in the header's own coordinates.
-  POINT point{(std::max(item.left, client.left) + std::min(item.right, client.right)) / 2, (item.top + item.bottom) / 2};
+  POINT point{(std::max(item.left, client.left) + std::min(item.right, client.right)) / 2,
+              (item.top + item.bottom) / 2};
   MapWindowPoints(listView, header, &point, 1);
   ClickAt(header, point.x, point.y);
 }

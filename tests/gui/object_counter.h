@@ -94,10 +94,9 @@ class TGdiObjectCounter {
         {"user32.dll", "ReleaseDC", Freeing<kReleaseDC>(&::ReleaseDC)},
     };
     counted::Live() = 0;
-    for (int i = 0; i < kFunctionCount; ++i) {
-      slots_[static_cast<std::size_t>(i)] = FindImportSlot(Plugin().module, entries[i].library, entries[i].function);
-      if (slots_[static_cast<std::size_t>(i)] != nullptr)
-        Originals()[static_cast<std::size_t>(i)] = ReplaceImport(slots_[static_cast<std::size_t>(i)], entries[i].wrapper);
+    for (std::size_t i = 0; i < slots_.size(); ++i) {
+      slots_[i] = FindImportSlot(Plugin().module, entries[i].library, entries[i].function);
+      if (slots_[i] != nullptr) Originals()[i] = ReplaceImport(slots_[i], entries[i].wrapper);
     }
   }
   ~TGdiObjectCounter() {

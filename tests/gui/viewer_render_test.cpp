@@ -174,7 +174,8 @@ TEST_F(ViewerRenderTest, NumbersAlignOnTheirDecimalSeparator) {
 // The width of a text in the grid's font.
 int GridTextWidth(HWND listView, const std::wstring& text) {
   const HDC dc = GetDC(listView);
-  const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(listView, WM_GETFONT, 0, 0)));
+  const HGDIOBJ previous =
+      SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(listView, WM_GETFONT, 0, 0)));
   SIZE size{};
   GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
   SelectObject(dc, previous);
@@ -193,13 +194,14 @@ TEST_F(ViewerRenderTest, ANumberIsNeverDrawnWithMissingDigits) {
     bool narrow;  // the column is made just wide enough for 1234567
     int row;
     std::wstring text;
-    bool cut;          // too wide for the column: drawn from its first digit, cut before the margin
-    int alignedWith;   // a row whose number (with the same fraction) ends at the same edge, or -1
+    bool cut;         // too wide for the column: drawn from its first digit, cut before the margin
+    int alignedWith;  // a row whose number (with the same fraction) ends at the same edge, or -1
   };
   const std::string late = "amount in euros and cents\r\n1.5\r\n2.5\r\n123456789.5\r\n4.5\r\n3.5\r\n";
   const std::string mixed = "n\r\n12345678901234567890\r\n1234567\r\n1.5\r\n";
   const Case cases[] = {
-      {"a wider value between the samples", "max-column-samples=2\n", late, false, 2, L"123456789.5", false, 0},
+      {"a wider value between the samples", "max-column-samples=2\n", late, false, 2, L"123456789.5", false,
+       0},
       {"a column narrower than the alignment", "", mixed, true, 1, L"1234567", false, -1},
       {"a number wider than its column", "", mixed, true, 0, L"12345678901234567890", true, -1},
   };

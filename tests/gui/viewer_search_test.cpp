@@ -141,7 +141,8 @@ TEST_F(ViewerSearchTest, FindsOnlyVisibleColumnsAndScrollsTheMatchIntoView) {
       continue;
     }
     ASSERT_EQ(found, 1);
-    EXPECT_EQ(StatusPart(session.StatusBar(), 4), L" " + std::to_wstring(s.row + 1) + L":" + std::to_wstring(s.column + 1));
+    EXPECT_EQ(StatusPart(session.StatusBar(), 4),
+              L" " + std::to_wstring(s.row + 1) + L":" + std::to_wstring(s.column + 1));
     RECT client{};
     GetClientRect(list, &client);
     const RECT cell = CellRect(list, s.row, s.column);
