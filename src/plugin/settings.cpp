@@ -46,6 +46,24 @@ std::u16string_view CleanValue(std::u16string_view value) {
   return value;
 }
 
+// The section a header line names, or false when the line is no header. The system's profile writer takes
+// "[name]" followed by anything; the reader accepts "[name]" followed by blanks and a comment, so that it
+// never reads a section the writer would then rewrite as another. Any other line from "[" to "]" keeps
+// naming what stands between its outer brackets.
+bool SectionHeader(std::u16string_view line, std::u16string_view& name) {
+  if (line.size() < 2 || line.front() != u'[') return false;
+  const std::size_t close = line.find(u']');
+  if (close == std::u16string_view::npos) return false;
+  const std::u16string_view rest = TrimBlanks(line.substr(close + 1));
+  if (rest.empty() || rest.front() == u';' || rest.front() == u'#') {
+    name = TrimBlanks(line.substr(1, close - 1));
+    return true;
+  }
+  if (line.back() != u']') return false;
+  name = TrimBlanks(line.substr(1, line.size() - 2));
+  return true;
+}
+
 std::u16string DecodeIni(std::string_view bytes) {
   if (IsValidUtf8(bytes)) {
     if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
@@ -77,8 +95,8 @@ bool FindIniValue(std::string_view bytes, std::u16string_view key, std::u16strin
     if (pos < all.size() && all[pos] == u'\n') ++pos;
 
     if (line.empty() || line.front() == u'#' || line.front() == u';') continue;
-    if (line.front() == u'[' && line.back() == u']' && line.size() >= 2) {
-      inSection = EqualsIgnoreAsciiCase(TrimBlanks(line.substr(1, line.size() - 2)), kSettingsSection);
+    if (std::u16string_view section; SectionHeader(line, section)) {
+      inSection = EqualsIgnoreAsciiCase(section, kSettingsSection);
       continue;
     }
     if (!inSection) continue;

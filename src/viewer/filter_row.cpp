@@ -120,17 +120,12 @@ void TCsvViewer::ApplyFilterEdit(int index) {
   std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
   const int copied = GetWindowTextW(edit, text.data(), static_cast<int>(text.size()));
   text.resize(static_cast<std::size_t>(std::max(copied, 0)));
-  model->SetFilter(column, FromWide(text));
+  const std::u16string filter = FromWide(text);
+  RebuildVisibleRows([&] { model->SetFilter(column, filter); }, false);
 
   searchText.clear();
-  currentRow = -1;
-  currentColumn = -1;
-  if (listView) {
-    ListView_SetItemCountEx(listView, VisibleRowCount(), 0);
-    InvalidateRect(listView, nullptr, TRUE);
-  }
+  if (listView) InvalidateRect(listView, nullptr, TRUE);
   PlaceFilterEdits();
-  UpdateStatusBar();
 }
 
 }  // namespace qelvar

@@ -259,14 +259,30 @@ LRESULT TCsvViewer::GridCustomDraw(NMLVCUSTOMDRAW& draw) noexcept {
     SetTextColor(dc, text);
     SetBkMode(dc, TRANSPARENT);
     const int margin = Scale(6);
-    const int edge = cell.left + margin + intPartWidths[index];
-    DrawTextIn(dc, number.IntegerPart, RECT{cell.left + margin, cell.top, edge, cell.bottom},
-               DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
-    if (number.IsDecimal) {
-      // The separator and the fraction as one run, so that kerning matches the text measured elsewhere.
-      const std::u16string_view tail(number.IntegerPart.data() + number.IntegerPart.size(),
-                                     1 + number.Fraction.size());
-      DrawTextIn(dc, tail, RECT{edge, cell.top, cell.right - margin, cell.bottom},
+    const int left = cell.left + margin;
+    const int right = cell.right - margin;
+    // The separator and the fraction as one run, so that kerning matches the text measured elsewhere.
+    const std::u16string_view tail(number.IntegerPart.data() + number.IntegerPart.size(),
+                                   number.IsDecimal ? 1 + number.Fraction.size() : 0);
+    const int integerWidth = TextWidth(dc, number.IntegerPart);
+    const int tailWidth = TextWidth(dc, tail);
+    // The widths were measured on sampled rows only: a wider integer part widens the column's alignment
+    // when the number then still fits, and the cells drawn before move to the new edge on the repaint.
+    int& aligned = intPartWidths[index];
+    if (integerWidth > aligned && left + integerWidth + tailWidth <= right) {
+      aligned = integerWidth;
+      InvalidateRect(listView, nullptr, FALSE);
+    }
+    if (integerWidth <= aligned && left + aligned + tailWidth <= right) {
+      const int edge = left + aligned;
+      DrawTextIn(dc, number.IntegerPart, RECT{left, cell.top, edge, cell.bottom},
+                 DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+      if (!tail.empty())
+        DrawTextIn(dc, tail, RECT{edge, cell.top, right, cell.bottom}, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    } else {
+      // Aligned, a digit would fall outside the cell and the rest would read as another number: drawn like
+      // text instead, whole or visibly cut by an ellipsis.
+      DrawTextIn(dc, number.Trimmed, RECT{left, cell.top, right, cell.bottom},
                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
     }
   }

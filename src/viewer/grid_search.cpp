@@ -35,6 +35,13 @@ int TCsvViewer::SearchText(const std::u16string& text, int flags) {
   searchText = text;
   searchFlags = flags & (kMatchCase | kWholeWords | kBackwards);
   const int length = static_cast<int>(text.size());
+  // The same request after "not found" would start over from the last match's cell and report old matches
+  // as new ones; it stays "not found" until the text, the options, the direction or the start change.
+  if (searchExhausted && !restart && !reversed) {
+    MessageBeep(MB_OK);
+    return 0;
+  }
+  searchExhausted = false;
 
   if (restart) {
     searchRow = backwards ? rows - 1 : 0;
@@ -51,12 +58,15 @@ int TCsvViewer::SearchText(const std::u16string& text, int flags) {
 
   const bool matchCase = (flags & kMatchCase) != 0;
   const bool wholeWords = (flags & kWholeWords) != 0;
-  const int firstColumn = LineNumberOffset();  // the line-number column never matches
+  // Only what the user can see matches: never the line numbers, nor columns hidden with width 0.
+  std::vector<bool> searchable(static_cast<std::size_t>(columns), false);
+  for (int c = LineNumberOffset(); c < columns; ++c)
+    searchable[static_cast<std::size_t>(c)] = ListView_GetColumnWidth(listView, c) > 0;
   int row = searchRow;
   int column = searchColumn;
   int position = searchPos;
   while (row >= 0 && row < rows) {
-    if (column >= firstColumn) {
+    if (searchable[static_cast<std::size_t>(column)]) {
       const std::u16string cell = CellText(row, column);
       const int found = backwards ? FindLastInText(cell, text, position, matchCase, wholeWords)
                                   : FindInText(cell, text, position, matchCase, wholeWords);
@@ -67,7 +77,7 @@ int TCsvViewer::SearchText(const std::u16string& text, int flags) {
         currentRow = row;
         currentColumn = column;
         SelectOnly(listView, row);
-        ListView_EnsureVisible(listView, row, FALSE);
+        EnsureCellVisible(0);
         InvalidateRect(listView, nullptr, FALSE);
         UpdateStatusBar();
         SetFocus(listView);
@@ -88,7 +98,8 @@ int TCsvViewer::SearchText(const std::u16string& text, int flags) {
       }
     }
   }
-  searchPos = backwards ? kSearchFromEnd : 1;
+  // searchPos stays after the match that is still shown, so that a reversed request steps over it.
+  searchExhausted = true;
   MessageBeep(MB_OK);
   return 0;
 }
@@ -99,8 +110,6 @@ void TCsvViewer::SortByHeaderClick(int listColumn) {
   if (column < 0) return;
 
   const int rememberedColumn = currentColumn >= 0 ? currentColumn : listColumn;
-  const int rememberedRow =
-      currentRow >= 0 && currentRow < VisibleRowCount() ? model->VisibleToDocumentRow(currentRow) : -1;
   const int rememberedTop = std::max(ListView_GetTopIndex(listView), 0);
   const int rememberedScroll = GetScrollPos(listView, SB_HORZ);
 
@@ -118,7 +127,7 @@ void TCsvViewer::SortByHeaderClick(int listColumn) {
   };
   setRedraw(FALSE);
   try {
-    model->SetSort(column, direction);
+    RebuildVisibleRows([&] { model->SetSort(column, direction); }, true);
   } catch (...) {
     setRedraw(TRUE);
     throw;
@@ -126,17 +135,9 @@ void TCsvViewer::SortByHeaderClick(int listColumn) {
   searchText.clear();
   UpdateSortMarks();
   const int rows = VisibleRowCount();
-  ListView_SetItemCountEx(listView, rows, LVSICF_NOSCROLL);
-
-  currentRow = -1;
-  if (rememberedRow >= 0) {
-    const auto& visible = model->VisibleRows();
-    const auto found = std::find(visible.begin(), visible.end(), rememberedRow);
-    if (found != visible.end()) currentRow = static_cast<int>(found - visible.begin());
-  }
+  // Without a current cell, the clicked column becomes the current column.
   currentColumn = std::min(rememberedColumn, GridColumnCount() - 1);
   if (currentColumn < 0) currentColumn = -1;
-  if (currentRow >= 0) SelectOnly(listView, currentRow);
 
   if (rows > 0) {
     const int target = std::min(rememberedTop, rows - 1);
@@ -156,7 +157,6 @@ void TCsvViewer::SortByHeaderClick(int listColumn) {
   if (header) RedrawWindow(header, nullptr, nullptr, kRedraw);
   for (HWND edit : filterEdits)
     if (edit) RedrawWindow(edit, nullptr, nullptr, kRedraw);
-  UpdateStatusBar();
 }
 
 }  // namespace qelvar

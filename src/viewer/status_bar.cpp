@@ -67,7 +67,7 @@ void TCsvViewer::ShowLoadingStatus() {
 }
 
 void TCsvViewer::UpdateStatusBar() {
-  if (!statusBar) return;
+  if (!statusBar || holdStatusBar) return;
   if (!loaded || !document || !model) {
     ShowLoadingStatus();
     return;

@@ -14,6 +14,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -62,6 +63,10 @@ inline constexpr int kDecodeCellsPerTick = 2000;
 inline constexpr UINT kDecodeTickMs = 15;
 inline constexpr UINT kFilterDelayMs = 250;
 inline constexpr int kSearchFromEnd = 2147483647;
+// The grid font's sizes in points: zooming stays within them, and a size read from the settings is
+// clamped to them.
+inline constexpr int kMinFontSize = 10;
+inline constexpr int kMaxFontSize = 48;
 
 class TCsvViewer {
  public:
@@ -113,6 +118,10 @@ class TCsvViewer {
   int searchRow = 0;
   int searchColumn = 0;
   int searchPos = 1;
+  // The last search found nothing: repeating it (same text, options and direction) finds nothing again.
+  bool searchExhausted = false;
+  // While set, UpdateStatusBar does nothing (a rebuild selects rows one by one and updates it once).
+  bool holdStatusBar = false;
 
   bool transformedView = false;
   bool showLineNumbers = false;
@@ -198,6 +207,17 @@ class TCsvViewer {
   // ---- search and header sorting (grid_search.cpp) -----------------------------------------------
   int SearchText(const std::u16string& text, int flags);
   void SortByHeaderClick(int listColumn);
+
+  // ---- rows, selection and the current cell (grid_rows.cpp) ------------------------------------------
+  // The one way the visible rows change order or membership (filter, sort, reload, header-row toggle):
+  // runs `change` on the model, gives the list view the new row count (without scrolling when
+  // `keepScroll`), and keeps the selected rows, the focused row and the current cell on the same records
+  // (document rows) where those are still visible; the others are dropped. A current column without a
+  // current row stays. The status bar is updated once. When `change` throws, nothing has changed.
+  void RebuildVisibleRows(const std::function<void()>& change, bool keepScroll);
+  // Scrolls the current cell into view: its row vertically, and horizontally its column, preferring the
+  // left edge for `direction` < 0 and the right edge for > 0. The filter row follows.
+  void EnsureCellVisible(int direction) noexcept;
 
   // ---- status bar (status_bar.cpp) -----------------------------------------------------------------
   void UpdateStatusBar();

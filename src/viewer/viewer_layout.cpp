@@ -9,6 +9,14 @@
 #include "viewer/viewer.h"
 
 namespace qelvar {
+namespace {
+
+// Pixel sizes are computed in 64 bits and kept within int: no font size or DPI can overflow them.
+int ToPixels(long long value) noexcept {
+  return static_cast<int>(std::clamp<long long>(value, -32767, 32767));
+}
+
+}  // namespace
 
 int TCsvViewer::Scale(int n) noexcept {
   if (dpi <= 0) dpi = 96;
@@ -25,17 +33,27 @@ int TCsvViewer::QueryDpi() noexcept {
 
 int TCsvViewer::FontPixelHeight() noexcept {
   if (dpi <= 0) dpi = QueryDpi();
-  return std::max(fontSize * dpi / 72, Scale(10));
+  return ToPixels(std::max(static_cast<long long>(fontSize) * dpi / 72, static_cast<long long>(Scale(10))));
 }
 
-int TCsvViewer::ScaleByFont(int n) noexcept { return std::max(n * FontPixelHeight() / 13, Scale(n)); }
+int TCsvViewer::ScaleByFont(int n) noexcept {
+  return ToPixels(
+      std::max(static_cast<long long>(n) * FontPixelHeight() / 13, static_cast<long long>(Scale(n))));
+}
 
-int TCsvViewer::FilterRowHeight() noexcept { return std::max(FontPixelHeight() + Scale(8), Scale(24)); }
+int TCsvViewer::FilterRowHeight() noexcept {
+  return ToPixels(
+      std::max(static_cast<long long>(FontPixelHeight()) + Scale(8), static_cast<long long>(Scale(24))));
+}
 
-int TCsvViewer::StatusBarHeight() noexcept { return std::max(FontPixelHeight() + Scale(8), Scale(22)); }
+int TCsvViewer::StatusBarHeight() noexcept {
+  return ToPixels(
+      std::max(static_cast<long long>(FontPixelHeight()) + Scale(8), static_cast<long long>(Scale(22))));
+}
 
 int TCsvViewer::TransformPanelWidth() noexcept {
-  return std::max(ScaleByFont(260) + 5 * FontPixelHeight(), ScaleByFont(330));
+  return ToPixels(std::max(static_cast<long long>(ScaleByFont(260)) + 5LL * FontPixelHeight(),
+                           static_cast<long long>(ScaleByFont(330))));
 }
 
 void TCsvViewer::SetEditMargins(HWND edit) noexcept {
@@ -55,7 +73,7 @@ int TCsvViewer::VisibleRowCount() const noexcept { return model ? model->Visible
 
 void TCsvViewer::CreateFonts() noexcept {
   if (dpi <= 0) dpi = QueryDpi();
-  const int height = -(fontSize * dpi / 72);
+  const int height = -ToPixels(static_cast<long long>(fontSize) * dpi / 72);
   const auto make = [&](int weight) {
     return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Wide(fontName));
@@ -87,7 +105,7 @@ void TCsvViewer::CreateFonts() noexcept {
 }
 
 void TCsvViewer::SetFontSize(int size) {
-  if (size < 10 || size > 48 || size == fontSize) return;
+  if (size < kMinFontSize || size > kMaxFontSize || size == fontSize) return;
   fontSize = size;
   CreateFonts();
   WriteInteger(u"font-size", size);

@@ -410,7 +410,7 @@ HWND CreateViewer(HWND parent, const std::u16string& fileName, int showFlags) no
     }
 
     v.fontName = ReadString(u"font", u"Arial");
-    v.fontSize = ReadInteger(u"font-size", 16);
+    v.fontSize = std::clamp(ReadInteger(u"font-size", 16), kMinFontSize, kMaxFontSize);
     const int weight = ReadInteger(u"font-weight", 0);
     v.fontWeight = weight >= 1 && weight <= 9 ? weight * 100 : 0;
     v.dpi = v.QueryDpi();

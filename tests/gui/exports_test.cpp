@@ -126,10 +126,9 @@ TEST_F(ExportsTest, LoadingWithoutAParentOrPathFailsQuietly) {
   // A nil ANSI path becomes the empty name, reported like any file that cannot be read: one box, no window.
   THostWindow host;
   HWND viewer = Plugin().listLoad(host.Handle(), nullptr, 0);
-  if (viewer != nullptr) {
-    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(viewer); }));
-    EXPECT_EQ(boxes.Boxes().size(), 1U);
-  }
+  ASSERT_NE(viewer, nullptr) << "the window is created before the file is read";
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(viewer); }));
+  EXPECT_EQ(boxes.Boxes().size(), 1U);
   EXPECT_EQ(GetWindow(host.Handle(), GW_CHILD), nullptr);
 }
 

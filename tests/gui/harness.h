@@ -144,8 +144,9 @@ std::vector<std::wstring> RowTexts(HWND listView, int item);
 std::vector<int> SelectedItems(HWND listView);
 int FocusedItem(HWND listView);
 int TopIndex(HWND listView);
-// Header item format flags (HDF_SORTUP / HDF_SORTDOWN live here).
-int HeaderFormat(HWND header, int column);
+// The sort arrow drawn in a header item, read from the header's pixels (the header's own sort flags are
+// not what the user sees): 1 pointing up, -1 pointing down, 0 none, 2 ink that is no arrow.
+int SortArrow(HWND header, int column);
 
 // Status bar parts: their right edges (SB_GETPARTS) and texts (SB_GETTEXTW).
 std::vector<int> StatusPartEdges(HWND statusBar);
@@ -178,7 +179,8 @@ void SendKey(HWND window, int vk);
 LRESULT SendKeyDown(HWND window, int vk);
 // Types text into an edit box character by character (WM_CHAR), as a user would.
 void TypeText(HWND edit, std::wstring_view text);
-// Simulates a click on a header item: the LVN_COLUMNCLICK the list view would send to its parent.
+// Clicks a header item with the mouse (button down and up over its middle), first scrolling the list view
+// as a user would when the item is out of view. Modifiers come from the keyboard state (TModifierKeys).
 void ClickColumnHeader(HWND listView, int column);
 // A left click at a point in the client area of `window` (button down and up messages).
 void ClickAt(HWND window, int x, int y);

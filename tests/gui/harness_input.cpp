@@ -1,4 +1,5 @@
 // The harness's input, message-box, capture and resource helpers (declared in harness.h).
+#include <algorithm>
 #include <cstdio>
 #include <set>
 #include <stdexcept>
@@ -51,14 +52,27 @@ void TypeText(HWND edit, std::wstring_view text) {
 }
 
 void ClickColumnHeader(HWND listView, int column) {
-  NMLISTVIEW nm{};
-  nm.hdr.hwndFrom = listView;
-  nm.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(listView));
-  nm.hdr.code = LVN_COLUMNCLICK;
-  nm.iItem = -1;
-  nm.iSubItem = column;
-  SendMessageW(GetParent(listView), WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm));
-  PumpPending();
+  const auto header = reinterpret_cast<HWND>(SendMessageW(listView, LVM_GETHEADER, 0, 0));
+  const auto itemIn = [&](RECT& item) {
+    if (!SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item)))
+      return false;
+    MapWindowPoints(header, listView, reinterpret_cast<POINT*>(&item), 2);
+    return true;
+  };
+  RECT item{};
+  if (header == nullptr || !itemIn(item)) return;
+  RECT client{};
+  GetClientRect(listView, &client);
+  if (item.left < client.left || item.right > client.right) {
+    SendMessageW(listView, LVM_SCROLL, static_cast<WPARAM>(item.left - client.left), 0);
+    PumpPending();
+    itemIn(item);
+  }
+  // The middle of the item's visible part, in the header's own coordinates.
+  POINT point{(std::max(item.left, client.left) + std::min(item.right, client.right)) / 2,
+              (item.top + item.bottom) / 2};
+  MapWindowPoints(listView, header, &point, 1);
+  ClickAt(header, point.x, point.y);
 }
 
 void ClickAt(HWND window, int x, int y) {

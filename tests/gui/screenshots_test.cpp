@@ -68,7 +68,7 @@ TEST_P(ScreenshotTest, SampleSortedWithLineNumbers) {
   ClickColumnHeader(list, date);
   ClickColumnHeader(list, date);
   ASSERT_TRUE(PumpUntil([&] { return CellText(list, 0, date) == L"2024-01-31"; }, 5000));
-  EXPECT_NE(HeaderFormat(session.Header(), date) & HDF_SORTDOWN, 0);
+  EXPECT_EQ(SortArrow(session.Header(), date), -1);
 
   const TCapture capture = CaptureWindow(session.Host().Handle());
   ASSERT_FALSE(capture.Empty());

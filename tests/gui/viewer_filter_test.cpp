@@ -54,6 +54,49 @@ TEST_F(ViewerFilterTest, ApplyingAFilterClearsTheCurrentCell) {
   EXPECT_EQ(ColumnTexts(session.ListView(), 0), (std::vector<std::wstring>{L"apricot", L"cherry", L"grape"}));
 }
 
+// Regression: after a filter the list view kept its selected positions, which then belonged to other
+// records (with "apricot" selected, the filter "!apple" selected "banana").
+TEST_F(ViewerFilterTest, TheSelectionStaysOnTheSameRecordsAndHiddenOnesAreDropped) {
+  TViewerSession session(WriteTempFile(L"fruit.csv", kFruit));
+  ASSERT_TRUE(session.WaitLoaded());
+  const HWND list = session.ListView();
+  const RECT apricot = CellRect(list, 1, 0);
+  ClickAt(list, (apricot.left + apricot.right) / 2, (apricot.top + apricot.bottom) / 2);
+  for (const int item : {0, 3, 4}) {  // apple, cherry and grape join the selection
+    LVITEMW state{};
+    state.stateMask = LVIS_SELECTED;
+    state.state = LVIS_SELECTED;
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&state));
+  }
+  ASSERT_EQ(StatusPart(session.StatusBar(), 4), L" 2:1 | Selected: 4 rows, 3 columns");
+
+  struct Step {
+    const wchar_t* filter;
+    std::vector<std::wstring> selected;
+    int focused;
+    std::wstring cell;  // the status bar's last part
+  };
+  const Step steps[] = {
+      {L"!apple", {L"apricot", L"cherry", L"grape"}, 0, L" 1:1 | Selected: 3 rows, 3 columns"},
+      // apple was dropped while it was hidden
+      {L"", {L"apricot", L"cherry", L"grape"}, 1, L" 2:1 | Selected: 3 rows, 3 columns"},
+      {L"an", {}, -1, L""},
+      {L"", {}, -1, L""},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(Utf8(s.filter));
+    SetWindowTextW(session.FilterEdit(0), s.filter);
+    const int rows = s.filter[0] == L'\0' ? 5 : s.filter[0] == L'!' ? 4 : 1;
+    ASSERT_TRUE(PumpUntil([&] { return ItemCount(list) == rows; }));
+    std::vector<std::wstring> selected;
+    for (const int item : SelectedItems(list)) selected.push_back(CellText(list, item, 0));
+    EXPECT_EQ(selected, s.selected);
+    EXPECT_EQ(FocusedItem(list), s.focused);
+    EXPECT_EQ(StatusPart(session.StatusBar(), 4), s.cell);
+    EXPECT_EQ(StatusPart(session.StatusBar(), 3), L" Rows: " + std::to_wstring(rows) + L"/5");
+  }
+}
+
 TEST_F(ViewerFilterTest, BoxesSitOverTheVisiblePartOfTheirColumns) {
   SetSettings("show-line-numbers=1\n");
   std::string csv = "one,two,three,four,five\r\n";

@@ -134,7 +134,7 @@ TEST_F(ViewerRenderTest, LineNumbersCountTheRowsInViewOrder) {
   // A click on the line-number column sorts nothing.
   ClickColumnHeader(list, 0);
   EXPECT_EQ(ColumnTexts(list, 1), (std::vector<std::wstring>{L"a", L"ab", L"b", L"c"}));
-  EXPECT_EQ(HeaderFormat(session.Header(), 1) & HDF_SORTUP, HDF_SORTUP);
+  EXPECT_EQ(SortArrow(session.Header(), 1), 1);
 
   TypeText(session.FilterEdit(1), L"b");
   ASSERT_TRUE(PumpUntil([&] { return ItemCount(list) == 2; }));
@@ -169,6 +169,68 @@ TEST_F(ViewerRenderTest, NumbersAlignOnTheirDecimalSeparator) {
   // The skipped default drawing leaves the grid lines to the viewer.
   const RECT cell = CellRect(list, r1_5, 0);
   EXPECT_EQ(shot.At(cell.right - 1, (cell.top + cell.bottom) / 2), GetSysColor(COLOR_BTNFACE));
+}
+
+// The width of a text in the grid's font.
+int GridTextWidth(HWND listView, const std::wstring& text) {
+  const HDC dc = GetDC(listView);
+  const HGDIOBJ previous =
+      SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(listView, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, previous);
+  ReleaseDC(listView, dc);
+  return size.cx;
+}
+
+// Regression: the alignment's integer width was measured on sampled rows only, so a wider value later in
+// the file, or any value in a column too narrow for the alignment, lost digits and read as another number
+// (123456789.5 was drawn as 9.5).
+TEST_F(ViewerRenderTest, ANumberIsNeverDrawnWithMissingDigits) {
+  struct Case {
+    const char* name;
+    const char* settings;
+    std::string csv;
+    bool narrow;  // the column is made just wide enough for 1234567
+    int row;
+    std::wstring text;
+    bool cut;         // too wide for the column: drawn from its first digit, cut before the margin
+    int alignedWith;  // a row whose number (with the same fraction) ends at the same edge, or -1
+  };
+  const std::string late = "amount in euros and cents\r\n1.5\r\n2.5\r\n123456789.5\r\n4.5\r\n3.5\r\n";
+  const std::string mixed = "n\r\n12345678901234567890\r\n1234567\r\n1.5\r\n";
+  const Case cases[] = {
+      {"a wider value between the samples", "max-column-samples=2\n", late, false, 2, L"123456789.5", false,
+       0},
+      {"a column narrower than the alignment", "", mixed, true, 1, L"1234567", false, -1},
+      {"a number wider than its column", "", mixed, true, 0, L"12345678901234567890", true, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetSettings(c.settings);
+    TViewerSession session(WriteTempFile(L"digits.csv", c.csv));
+    ASSERT_TRUE(session.WaitLoaded());
+    const HWND list = session.ListView();
+    if (c.narrow) {
+      // Margins of 6 pixels and 4 to spare; the alignment, measured on the long number, is far wider.
+      SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(GridTextWidth(list, L"1234567") + 16, 0));
+      PumpPending();
+    }
+    const TCapture shot = CaptureWindow(list);
+    const RECT cell = CellRect(list, c.row, 0);
+    const TInk ink = InkOf(shot, cell);
+    ASSERT_GE(ink.left, 0) << "nothing drawn";
+    EXPECT_GE(ink.left, cell.left + 3) << "cut at the cell's left edge";
+    if (c.cut) {
+      EXPECT_LE(ink.left, cell.left + 9) << "the first digits are shown";
+      EXPECT_LT(ink.right, cell.right - 4) << "cut within the cell, where the ellipsis shows it";
+    } else {
+      EXPECT_GE(ink.right - ink.left + 1, GridTextWidth(list, c.text) - 4) << "digits are missing";
+    }
+    if (c.alignedWith >= 0) {
+      EXPECT_EQ(ink.right, InkOf(shot, CellRect(list, c.alignedWith, 0)).right) << "not aligned";
+    }
+  }
 }
 
 TEST_F(ViewerRenderTest, WithoutDecimalAlignmentOrGridLinesNumbersAreDrawnPlainly) {

@@ -56,6 +56,10 @@ TEST(IniReader, CleanUpRules) {
       {"unclosed bracket is no header", "[qelvar]\n[other\nfont=x\n", u"font", true, u"x"},
       {"unopened bracket is no header", "[other]\nqelvar]\nfont=x\n", u"font", false, u""},
       {"section name with text after ]", "[qelvar] x\nfont=x\n", u"font", false, u""},
+      {"header followed by a comment", "[qelvar] ; my settings\nfont-size=20\n", u"font-size", true, u"20"},
+      {"header followed at once by a # comment", "[qelvar]#note\nfont=x\n", u"font", true, u"x"},
+      {"a comment holding brackets", "[qelvar]\t; [a] b]\nfont=x\n", u"font", true, u"x"},
+      {"another header followed by a comment", "[qelvar]\n[other] ; x\nfont=x\n", u"font", false, u""},
       {"CR line ends", "[qelvar]\rfont=a\rsize=2\r", u"size", true, u"2"},
       {"CR LF line ends", "[qelvar]\r\nfont=a\r\nsize=2\r\n", u"size", true, u"2"},
       {"no line end at the end", "[qelvar]\nfont=a", u"font", true, u"a"},
@@ -351,6 +355,19 @@ TEST_F(SettingsFiles, WritesKeepAHandEditedFile) {
   const std::string after = test::ReadBytes(OwnIni());
   EXPECT_NE(after.find("; my settings"), std::string::npos);
   EXPECT_NE(after.find("[other]\r\nheader-row=5"), std::string::npos);
+}
+
+// The system's writer takes "[qelvar] ; comment" as the section; the reader must too, or the first write
+// made the reader lose the user's values (the writer keeps the line, the reader skipped its section).
+TEST_F(SettingsFiles, HeaderFollowedByACommentIsTheSectionForReaderAndWriter) {
+  test::WriteBytes(OwnIni(), "[qelvar] ; my settings\r\nfont-size=20\r\n");
+  EXPECT_EQ(ReadInteger(u"font-size"), 20);
+  WriteInteger(u"filter-row", 0);
+  EXPECT_EQ(ReadInteger(u"font-size"), 20);
+  EXPECT_EQ(ReadInteger(u"filter-row"), 0);
+  EXPECT_EQ(platform::ReadProfileString(OwnIni(), u"qelvar", u"font-size", u""), u"20");
+  const std::string after = test::ReadBytes(OwnIni());
+  EXPECT_EQ(after.find("[qelvar]", 1), std::string::npos) << "the writer added a second section:\n" << after;
 }
 
 TEST_F(SettingsFiles, WritesIntoTheHostsFileWhenThereIsNoOwnIni) {

@@ -1,0 +1,106 @@
+// The grid's rows as the user picked them: list positions change with every filter and sort, but the user
+// selected records, so the selection, the focus and the current cell are carried across a rebuild by
+// document row. Also bringing the current cell into view.
+#include <algorithm>
+
+#include "document/csv_model.h"
+#include "grid/grid_model.h"
+#include "viewer/viewer.h"
+
+namespace qelvar {
+namespace {
+
+// Sets `flag` for its lifetime and restores its previous value, also when unwinding.
+class THeldFlag {
+ public:
+  explicit THeldFlag(bool& flag) noexcept : flag_(flag), previous_(flag) { flag_ = true; }
+  ~THeldFlag() { flag_ = previous_; }
+  THeldFlag(const THeldFlag&) = delete;
+  THeldFlag& operator=(const THeldFlag&) = delete;
+
+ private:
+  bool& flag_;
+  bool previous_;
+};
+
+}  // namespace
+
+void TCsvViewer::RebuildVisibleRows(const std::function<void()>& change, bool keepScroll) {
+  if (!model) return;
+  const int oldCount = VisibleRowCount();
+  const auto documentRowAt = [&](int index) {
+    return index >= 0 && index < oldCount ? model->VisibleToDocumentRow(index) : -1;
+  };
+
+  std::vector<int> selected;  // document rows, sorted
+  int focused = -1;
+  if (listView) {
+    for (int i = ListView_GetNextItem(listView, -1, LVNI_SELECTED); i >= 0;) {
+      if (const int row = documentRowAt(i); row >= 0) selected.push_back(row);
+      const int next = ListView_GetNextItem(listView, i, LVNI_SELECTED);
+      if (next <= i) break;
+      i = next;
+    }
+    focused = documentRowAt(ListView_GetNextItem(listView, -1, LVNI_FOCUSED));
+  }
+  std::sort(selected.begin(), selected.end());
+  const int current = documentRowAt(currentRow);
+  // Reserved now, so that nothing after the change can fail half-way.
+  std::vector<int> keep;
+  keep.reserve(selected.size());
+
+  change();
+
+  // One pass over the new order finds every kept record.
+  int newFocused = -1;
+  int newCurrent = -1;
+  const TIntArray& visible = model->VisibleRows();
+  if (!selected.empty() || focused >= 0 || current >= 0) {
+    for (std::size_t i = 0; i < visible.size(); ++i) {
+      const int row = visible[i];
+      if (std::binary_search(selected.begin(), selected.end(), row)) keep.push_back(static_cast<int>(i));
+      if (row == focused) newFocused = static_cast<int>(i);
+      if (row == current) newCurrent = static_cast<int>(i);
+    }
+  }
+
+  {
+    const THeldFlag hold(holdStatusBar);
+    if (listView) {
+      ListView_SetItemState(listView, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+      ListView_SetItemCountEx(listView, VisibleRowCount(), keepScroll ? LVSICF_NOSCROLL : 0);
+      for (const int index : keep) ListView_SetItemState(listView, index, LVIS_SELECTED, LVIS_SELECTED);
+      if (newFocused >= 0) {
+        ListView_SetItemState(listView, newFocused, LVIS_FOCUSED, LVIS_FOCUSED);
+        ListView_SetSelectionMark(listView, newFocused);
+      }
+    }
+    if (currentRow >= 0) {
+      currentRow = newCurrent;
+      if (currentRow < 0) currentColumn = -1;
+    }
+  }
+  UpdateStatusBar();
+}
+
+void TCsvViewer::EnsureCellVisible(int direction) noexcept {
+  if (!listView || currentRow < 0 || currentColumn < 0) return;
+  ListView_EnsureVisible(listView, currentRow, FALSE);
+  RECT cell{};
+  if (!ListView_GetSubItemRect(listView, currentRow, currentColumn, LVIR_BOUNDS, &cell)) return;
+  // Sub-item 0 reports the whole row.
+  if (currentColumn == 0) cell.right = cell.left + ListView_GetColumnWidth(listView, 0);
+  RECT client{};
+  GetClientRect(listView, &client);
+  int shift = 0;
+  // The edge in the direction of travel first, then whichever edge is out of view.
+  if (direction < 0 && cell.left < client.left) shift = cell.left - client.left;
+  else if (direction > 0 && cell.right > client.right) shift = cell.right - client.right;
+  else if (cell.left < client.left) shift = cell.left - client.left;
+  else if (cell.right > client.right) shift = cell.right - client.right;
+  if (shift == 0) return;
+  ListView_Scroll(listView, shift, 0);
+  PlaceFilterEdits();
+}
+
+}  // namespace qelvar
