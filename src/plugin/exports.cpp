@@ -13,7 +13,7 @@
 #include "platform/platform.h"
 #include "platform/utf.h"
 #include "platform/wide.h"
-#include "plugin/settings.h"
+#include "settings/settings.h"
 #include "viewer/viewer.h"
 
 namespace {

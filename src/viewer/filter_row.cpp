@@ -5,7 +5,7 @@
 #include "document/csv_model.h"
 #include "grid/grid_model.h"
 #include "platform/wide.h"
-#include "plugin/settings.h"
+#include "settings/settings.h"
 #include "viewer/viewer.h"
 
 namespace qelvar {

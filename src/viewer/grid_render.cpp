@@ -8,7 +8,7 @@
 #include "document/csv_model.h"
 #include "grid/grid_model.h"
 #include "platform/wide.h"
-#include "plugin/settings.h"
+#include "settings/settings.h"
 #include "transform/transform.h"
 #include "viewer/display_number.h"
 #include "viewer/viewer.h"

@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "plugin/settings.h"
+#include "settings/settings.h"
 #include "viewer/viewer.h"
 
 namespace qelvar {

@@ -4,7 +4,7 @@
 #include "document/csv_model.h"
 #include "grid/grid_model.h"
 #include "platform/wide.h"
-#include "plugin/settings.h"
+#include "settings/settings.h"
 #include "transform/transform.h"
 #include "viewer/viewer.h"
 

@@ -10,7 +10,7 @@
 #include "grid/grid_model.h"
 #include "localization/localization.h"
 #include "platform/wide.h"
-#include "plugin/settings.h"
+#include "settings/settings.h"
 #include "transform/transform.h"
 #include "viewer/viewer.h"
 

@@ -9,7 +9,7 @@
 #include "localization/localization.h"
 #include "platform/platform.h"
 #include "platform/utf.h"
-#include "plugin/settings.h"
+#include "settings/settings.h"
 #include "test_support.h"
 
 namespace qelvar {
