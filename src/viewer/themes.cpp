@@ -52,14 +52,14 @@ bool TCsvViewer::IsDarkTheme() const noexcept {
 
 void TCsvViewer::ApplyHeaderWithoutStyles() noexcept {
   if (!header) return;
-  TLibrary uxtheme(L"uxtheme.dll");
+  TLibrary uxtheme(LoadLibraryW(L"uxtheme.dll"));
   // A blank class list turns the visual style off, so the header's own drawing is not painted over.
   if (const auto setTheme = Entry<TSetWindowTheme>(uxtheme.Get(), "SetWindowTheme")) setTheme(header, L" ", L" ");
 }
 
 void TCsvViewer::ApplyTheme() noexcept {
   const bool dark = IsDarkTheme();
-  TLibrary uxtheme(L"uxtheme.dll");
+  TLibrary uxtheme(LoadLibraryW(L"uxtheme.dll"));
   SetDarkMode(uxtheme, listView, dark);
   SetDarkMode(uxtheme, header, dark);
   ApplyHeaderWithoutStyles();
@@ -83,7 +83,7 @@ void TCsvViewer::RefreshTheme() noexcept {
     return;
   }
   if (!themeStale) return;
-  TLibrary uxtheme(L"uxtheme.dll");
+  TLibrary uxtheme(LoadLibraryW(L"uxtheme.dll"));
   for (HWND edit : filterEdits) SetDarkMode(uxtheme, edit, dark);
   themeStale = false;
 }

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "localization/localization.h"
-#include "viewer/gdi.h"
+#include "win/handles.h"
 
 namespace qelvar {
 
@@ -29,8 +29,8 @@ class TTransformConfig;
 class TCsvViewer;
 
 // Creates the viewer window as a child of `parent` (the host's Lister window) filling its client area, and
-// schedules the loading of `fileName`; returns at once. `showFlags` are the host's flags (0x10 own Lister
-// window, 0x80 dark mode, 0x100 native dark mode). Returns nullptr when the window cannot be created; a file
+// schedules the loading of `fileName`; returns at once. `showFlags` are the host's flags (lcp_forceshow own
+// Lister window, lcp_darkmode, lcp_darkmodenative). Returns nullptr when the window cannot be created; a file
 // that then fails to load is reported by the viewer itself, which destroys its window.
 HWND CreateViewer(HWND parent, const std::u16string& fileName, int showFlags) noexcept;
 
@@ -45,8 +45,8 @@ void CloseViewer(HWND window) noexcept;
 // 1 when a match was found and made the current cell, else 0 (also when `window` has no viewer).
 int SearchViewer(HWND window, const std::u16string& text, int flags) noexcept;
 
-// The host's ListSendCommand: only command 2 (new display parameters: bits 0x80 and 0x100 of `parameter`)
-// is acted on; everything else, and a window without a viewer, is ignored.
+// The host's ListSendCommand: only lc_newparams (new display parameters: lcp_darkmode and
+// lcp_darkmodenative of `parameter`) is acted on; everything else, and a window without a viewer, is ignored.
 void SendViewerCommand(HWND window, int command, int parameter) noexcept;
 
 // Control ids, timers and private messages of the viewer window.

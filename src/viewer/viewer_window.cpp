@@ -10,6 +10,7 @@
 #include "grid/grid_model.h"
 #include "localization/localization.h"
 #include "platform/wide.h"
+#include "plugin/lister_interface.h"
 #include "settings/settings.h"
 #include "transform/transform.h"
 #include "viewer/viewer.h"
@@ -37,25 +38,6 @@ HINSTANCE ModuleInstance() noexcept {
   GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                      reinterpret_cast<LPCWSTR>(&anchor), &module);
   return module;
-}
-
-// Registers the viewer's class once per process. A class of that name left behind by an earlier copy of
-// this module (unloaded and loaded again elsewhere) would still point at the old code, so it is replaced.
-bool RegisterViewerClass(HINSTANCE instance) noexcept {
-  WNDCLASSEXW existing{};
-  existing.cbSize = sizeof existing;
-  if (GetClassInfoExW(instance, kClassName, &existing)) {
-    if (existing.lpfnWndProc == &ViewerWindowProc) return true;
-    UnregisterClassW(kClassName, instance);
-  }
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = &ViewerWindowProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
-  wc.lpszClassName = kClassName;
-  return RegisterClassExW(&wc) != 0;
 }
 
 HMENU ControlId(int id) noexcept { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
@@ -242,10 +224,8 @@ void AfterChildMessage(TCsvViewer& viewer, HWND control, UINT message, LPARAM lP
 }
 
 LRESULT OnStatusBarPaint(TCsvViewer& viewer, HWND control) noexcept {
-  PAINTSTRUCT paint{};
-  const HDC dc = BeginPaint(control, &paint);
-  if (dc) viewer.PaintStatusBar(dc);
-  EndPaint(control, &paint);
+  const TPaintDC dc(control);
+  if (dc) viewer.PaintStatusBar(dc.Get());
   return 0;
 }
 
@@ -351,8 +331,8 @@ void TCsvViewer::DecodeSome() {
 void TCsvViewer::RefreshDisplayParameters(int parameter) {
   const bool wasDark = IsDarkTheme();
   const bool wasNative = hostNativeDarkMode;
-  hostDarkMode = (parameter & 0x80) != 0;
-  hostNativeDarkMode = (parameter & 0x100) != 0;
+  hostDarkMode = (parameter & lcp_darkmode) != 0;
+  hostNativeDarkMode = (parameter & lcp_darkmodenative) != 0;
   if (ResolveThemeMode() == TThemeMode::Tc && (IsDarkTheme() != wasDark || hostNativeDarkMode != wasNative))
     LoadColors();
 }
@@ -364,9 +344,9 @@ HWND CreateViewer(HWND parent, const std::u16string& fileName, int showFlags) no
   try {
     InitLocalization();
     auto viewer = std::make_unique<TCsvViewer>(fileName);
-    viewer->hostDarkMode = (showFlags & 0x80) != 0;
-    viewer->hostNativeDarkMode = (showFlags & 0x100) != 0;
-    if (showFlags & 0x10) viewer->isListerWindow = true;
+    viewer->hostDarkMode = (showFlags & lcp_darkmode) != 0;
+    viewer->hostNativeDarkMode = (showFlags & lcp_darkmodenative) != 0;
+    if (showFlags & lcp_forceshow) viewer->isListerWindow = true;
     else if (parent && GetAncestor(parent, GA_ROOT) == parent) viewer->isListerWindow = true;
     else viewer->isListerWindow = parent && (GetWindowLongPtrW(parent, GWL_STYLE) & WS_POPUP) != 0;
 
@@ -385,7 +365,7 @@ HWND CreateViewer(HWND parent, const std::u16string& fileName, int showFlags) no
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     const HINSTANCE instance = ModuleInstance();
-    if (!RegisterViewerClass(instance)) return nullptr;
+    if (!RegisterWindowClass(instance, kClassName, &ViewerWindowProc, COLOR_WINDOW)) return nullptr;
 
     RECT area{};
     if (parent) GetClientRect(parent, &area);
@@ -465,7 +445,7 @@ int SearchViewer(HWND window, const std::u16string& text, int flags) noexcept {
 
 void SendViewerCommand(HWND window, int command, int parameter) noexcept {
   TCsvViewer* viewer = ViewerFromWindow(window);
-  if (!viewer || command != 2) return;
+  if (!viewer || command != lc_newparams) return;
   Safely([&] {
     viewer->RefreshDisplayParameters(parameter);
     return LRESULT{0};

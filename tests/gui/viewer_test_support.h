@@ -78,7 +78,7 @@ inline TInk InkOf(const TCapture& capture, const RECT& cell) {
 class TBeepCounter {
  public:
   TBeepCounter() {
-    slot_ = FindImport(Plugin().module, "user32.dll", "MessageBeep");
+    slot_ = FindImport(Plugin().module.Get(), "user32.dll", "MessageBeep");
     if (slot_ == nullptr) return;
     Count() = 0;
     DWORD protection = 0;

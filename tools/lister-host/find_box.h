@@ -6,8 +6,9 @@
 
 #include <functional>
 #include <memory>
-#include <type_traits>
 #include <string>
+
+#include "win/handles.h"
 
 namespace qelvar::host {
 
@@ -42,10 +43,7 @@ class TFindBox {
   HWND wholeWords_ = nullptr;
   HWND result_ = nullptr;
   // The dialog font, deleted when the box goes (after its window, which only borrows it).
-  struct FontDeleter {
-    void operator()(HFONT font) const noexcept { DeleteObject(font); }
-  };
-  std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter> font_;
+  TFont font_;
   SearchFn search_;
 };
 
