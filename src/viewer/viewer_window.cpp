@@ -261,8 +261,9 @@ void TCsvViewer::SubclassControl(HWND control) noexcept {
 
 void TCsvViewer::ShowError(TUiText fallback) noexcept {
   try {
-    std::u16string text = LastLoadError();
-    if (text.empty()) text = UiText(fallback);
+    const TLoadFailure& failure = LastLoadFailure();
+    const std::u16string text =
+        failure.TooLarge ? FileTooLargeMessage(failure.FileSize, failure.Limit) : UiText(fallback);
     // Nothing of the viewer is touched once the box is up: the host may close the window meanwhile.
     MessageBoxW(window, Wide(text), L"qelvar", MB_OK | MB_ICONERROR);
   } catch (...) {
