@@ -35,7 +35,7 @@ void TCsvViewer::CreateFilterEdits() {
     filterEdits[static_cast<std::size_t>(i)] = edit;
     if (font) SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
     SetEditMargins(edit);
-    SubclassControl(edit);
+    SubclassControl(edit, &FilterEditProc);
   }
   PlaceFilterEdits();
 }

@@ -88,6 +88,11 @@ void TCsvViewer::RefreshTheme() noexcept {
   themeStale = false;
 }
 
+void TCsvViewer::ChooseTheme(TThemeMode mode) {
+  WriteThemeMode(mode);
+  LoadColors();
+}
+
 void TCsvViewer::LoadColors() noexcept {
   try {
     const bool dark = IsDarkTheme();
