@@ -164,8 +164,10 @@ HWND CreateViewer(HWND parent, const std::u16string& fileName, int showFlags) no
 
 TCsvViewer* ViewerFromWindow(HWND window) noexcept {
   if (!window || !IsWindow(window)) return nullptr;
-  // Only a window of this module's class carries a viewer in its user data.
-  if (GetWindowLongPtrW(window, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&ViewerWindowProc)) return nullptr;
+  // Recognised by its class and this module, not by its procedure: another program may subclass it.
+  wchar_t name[64] = {};
+  if (GetClassNameW(window, name, 64) == 0 || std::wcscmp(name, kViewerClassName) != 0) return nullptr;
+  if (reinterpret_cast<HINSTANCE>(GetClassLongPtrW(window, GCLP_HMODULE)) != ModuleInstance()) return nullptr;
   return reinterpret_cast<TCsvViewer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
