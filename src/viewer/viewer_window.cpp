@@ -5,6 +5,10 @@
 namespace qelvar {
 namespace {
 
+// Sent to child windows after their top-level window's DPI changed (WM_DPICHANGED goes to top-level
+// windows only). Not declared for the Windows version the plug-in targets.
+constexpr UINT kDpiChangedAfterParent = 0x02E3;
+
 // ---- one handler per message ---------------------------------------------------------------------------
 
 LRESULT OnSize(TCsvViewer& viewer) noexcept {
@@ -205,6 +209,7 @@ LRESULT CALLBACK ViewerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_CTLCOLORSTATIC: return OnCtlColorStatic(v, window, wParam, lParam);
     case WM_MOUSEWHEEL: return OnMouseWheel(v, window, wParam, lParam);
     case WM_DPICHANGED: return OnDpiChanged(v, LOWORD(wParam));
+    case kDpiChangedAfterParent: return OnDpiChanged(v, 0);
     case kFocusGridMessage: return OnFocusGrid(v);
     default: return DefWindowProcW(window, message, wParam, lParam);
   }
