@@ -22,7 +22,7 @@ void TCsvViewer::CreateFilterEdits() {
   themeStale = true;
   if (!header || transformedView) return;
 
-  const int align = ReadInteger(u"filter-align", 0);
+  const int align = ReadInteger(u"filter-align");
   const DWORD alignment = align == -1 ? ES_LEFT : align == 1 ? ES_RIGHT : ES_CENTER;
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
   for (int i = 0; i < count; ++i) {
