@@ -4,9 +4,9 @@
 // here while its callers (which never include <windows.h>) still ask for the plain name.
 #undef WriteProfileString
 
-#include <mutex>
 
 #include "platform/platform.h"
+#include "platform/system.h"
 #include "platform/utf.h"
 #include "platform/wide.h"
 #include "win/files.h"
@@ -17,19 +17,6 @@ namespace qelvar::platform {
 namespace {
 
 constexpr DWORD kCompareFlags = NORM_IGNORECASE | NORM_IGNOREWIDTH | SORT_DIGITSASNUMBERS;
-
-std::mutex& OverrideMutex() {
-  static std::mutex m;
-  return m;
-}
-std::u16string& ModuleOverride() {
-  static std::u16string path;
-  return path;
-}
-std::uint16_t& LanguageOverride() {
-  static std::uint16_t lang = 0;
-  return lang;
-}
 
 // Module paths may exceed MAX_PATH; grow the buffer until the name fits.
 std::u16string ModuleFileName(HMODULE module) {
@@ -217,21 +204,12 @@ std::u16string ToLower(std::u16string_view text) {
   return out;
 }
 
-std::u16string ModulePath() {
-  {
-    std::lock_guard lock(OverrideMutex());
-    if (!ModuleOverride().empty()) return ModuleOverride();
-  }
+std::u16string SystemModulePath() {
   HMODULE self = nullptr;
   if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCWSTR>(reinterpret_cast<const void*>(&ModulePath)), &self))
+                            reinterpret_cast<LPCWSTR>(reinterpret_cast<const void*>(&SystemModulePath)), &self))
     return {};
   return ModuleFileName(self);
-}
-
-void OverrideModulePath(const std::u16string& path) {
-  std::lock_guard lock(OverrideMutex());
-  ModuleOverride() = path;
 }
 
 std::u16string ExecutablePath() { return ModuleFileName(nullptr); }
@@ -255,17 +233,8 @@ void SetEnvironment(std::u16string_view name, const std::optional<std::u16string
   ::SetEnvironmentVariableW(Wide(key), value ? Wide(*value) : nullptr);
 }
 
-std::uint16_t UserUiLanguage() {
-  {
-    std::lock_guard lock(OverrideMutex());
-    if (LanguageOverride() != 0) return LanguageOverride();
-  }
+std::uint16_t SystemUiLanguage() {
   return ::GetUserDefaultUILanguage();
-}
-
-void OverrideUserUiLanguage(std::uint16_t langId) {
-  std::lock_guard lock(OverrideMutex());
-  LanguageOverride() = langId;
 }
 
 bool WriteProfileString(const std::u16string& path, std::u16string_view section, std::u16string_view key,
