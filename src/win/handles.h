@@ -129,40 +129,38 @@ class TSavedDC : public TDCChange<int, handle_traits::Restore> {
   explicit TSavedDC(HDC dc) noexcept : TDCChange(dc, dc ? SaveDC(dc) : 0) {}
 };
 
-// The device context of a window's client area (GetDC / ReleaseDC); none for a null window. Check it with
-// operator bool.
-class TWindowDC {
+// A device context borrowed from a window for a while; check it with operator bool.
+class TBorrowedDC {
  public:
-  explicit TWindowDC(HWND window) noexcept : window_(window), dc_(window ? GetDC(window) : nullptr) {}
-  ~TWindowDC() {
-    if (dc_) ReleaseDC(window_, dc_);
-  }
-  TWindowDC(const TWindowDC&) = delete;
-  TWindowDC& operator=(const TWindowDC&) = delete;
-
+  TBorrowedDC(const TBorrowedDC&) = delete;
+  TBorrowedDC& operator=(const TBorrowedDC&) = delete;
   HDC Get() const noexcept { return dc_; }
   explicit operator bool() const noexcept { return dc_ != nullptr; }
 
- private:
+ protected:
+  TBorrowedDC(HWND window, HDC dc) noexcept : window_(window), dc_(dc) {}
+  ~TBorrowedDC() = default;
   HWND window_;
   HDC dc_;
 };
 
-// BeginPaint / EndPaint for one WM_PAINT. Check it with operator bool.
-class TPaintDC {
+// The device context of a window's client area (GetDC / ReleaseDC); none for a null window.
+class TWindowDC : public TBorrowedDC {
  public:
-  explicit TPaintDC(HWND window) noexcept : window_(window), dc_(BeginPaint(window, &paint_)) {}
-  ~TPaintDC() { EndPaint(window_, &paint_); }
-  TPaintDC(const TPaintDC&) = delete;
-  TPaintDC& operator=(const TPaintDC&) = delete;
+  explicit TWindowDC(HWND window) noexcept : TBorrowedDC(window, window ? GetDC(window) : nullptr) {}
+  ~TWindowDC() {
+    if (dc_) ReleaseDC(window_, dc_);
+  }
+};
 
-  HDC Get() const noexcept { return dc_; }
-  explicit operator bool() const noexcept { return dc_ != nullptr; }
+// BeginPaint / EndPaint for one WM_PAINT.
+class TPaintDC : public TBorrowedDC {
+ public:
+  explicit TPaintDC(HWND window) noexcept : TBorrowedDC(window, nullptr) { dc_ = BeginPaint(window, &paint_); }
+  ~TPaintDC() { EndPaint(window_, &paint_); }
 
  private:
-  HWND window_;
   PAINTSTRUCT paint_{};
-  HDC dc_;
 };
 
 // Registers a window class of `instance` once per process: the one place where the viewer, the stand-in

@@ -6,12 +6,7 @@ namespace qelvar::host {
 namespace {
 
 constexpr wchar_t kFindBoxClass[] = L"QelvarHostFindBox";
-constexpr int kEditId = 101;
-constexpr int kMatchCaseId = 102;
-constexpr int kWholeWordsId = 103;
-constexpr int kFindFirstId = 104;
-constexpr int kPreviousId = 105;
-constexpr int kResultId = 106;
+enum TControlId : int { kEditId = 101, kMatchCaseId, kWholeWordsId, kFindFirstId, kPreviousId, kResultId };
 // Enter in the box is IDOK (find next), Esc is IDCANCEL (close): what IsDialogMessage sends.
 
 LRESULT CALLBACK FindBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {

@@ -38,10 +38,8 @@ class TFindBox {
 
   HWND owner_ = nullptr;
   HWND window_ = nullptr;
-  HWND edit_ = nullptr;
-  HWND matchCase_ = nullptr;
-  HWND wholeWords_ = nullptr;
-  HWND result_ = nullptr;
+  // The box's controls: the text, the two options and the line that reports "Not found."
+  HWND edit_ = nullptr, matchCase_ = nullptr, wholeWords_ = nullptr, result_ = nullptr;
   // The dialog font, deleted when the box goes (after its window, which only borrows it).
   TFont font_;
   SearchFn search_;

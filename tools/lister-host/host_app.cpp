@@ -17,14 +17,10 @@ namespace {
 
 constexpr wchar_t kHostClass[] = L"QelvarListerHost";
 
-// Menu commands.
-constexpr int kCmdNextFile = 100;
-constexpr int kCmdPreviousFile = 101;
-constexpr int kCmdExit = 102;
-constexpr int kCmdDark = 110;
-constexpr int kCmdFind = 120;
-constexpr int kCmdFindNext = 121;
-constexpr int kCmdFindPrevious = 122;
+// Menu commands, by menu: File, View, Search.
+enum TMenuCommand : int { kCmdNextFile = 100, kCmdPreviousFile, kCmdExit };
+enum : int { kCmdDark = 110 };
+enum : int { kCmdFind = 120, kCmdFindNext, kCmdFindPrevious };
 
 // Timers of the host window.
 constexpr UINT_PTR kScreenshotTimer = 1;
