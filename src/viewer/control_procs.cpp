@@ -90,6 +90,14 @@ LRESULT OnHeaderToListView(const TControlCall& call) noexcept {
   return PreviousThen(call, [](TCsvViewer& v) { v.PlaceFilterEdits(); });
 }
 
+LRESULT OnStatusBarPaint(const TControlCall& call) noexcept {
+  TCsvViewer* viewer = call.Viewer();
+  if (!viewer) return call.Previous();
+  const TPaintDC dc(call.control);
+  if (dc) viewer->PaintStatusBar(dc.Get());
+  return 0;
+}
+
 }  // namespace
 
 void TCsvViewer::SubclassControl(HWND control, WNDPROC procedure) noexcept {
@@ -123,16 +131,10 @@ LRESULT CALLBACK HeaderProc(HWND control, UINT message, WPARAM wParam, LPARAM lP
 
 LRESULT CALLBACK StatusBarProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   const TControlCall call(control, message, wParam, lParam);
-  TCsvViewer* viewer = call.Viewer();
   switch (message) {
     // The viewer paints the whole bar in its theme's colours.
-    case WM_ERASEBKGND: return viewer ? 1 : call.Previous();
-    case WM_PAINT: {
-      if (!viewer) return call.Previous();
-      const TPaintDC dc(control);
-      if (dc) viewer->PaintStatusBar(dc.Get());
-      return 0;
-    }
+    case WM_ERASEBKGND: return call.Viewer() ? 1 : call.Previous();
+    case WM_PAINT: return OnStatusBarPaint(call);
     default: return CommonControlMessage(call);
   }
 }
