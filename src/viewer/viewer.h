@@ -161,7 +161,8 @@ class TCsvViewer {
   bool destroyed = false;
 
   // ---- creation and lifetime (viewer_lifecycle.cpp) ---------------------------------------------------
-  // Creates the child controls, fonts and colours of a new viewer window (creation steps 9 to 14).
+  // Creates the child controls of a new viewer window (loading label, list view and header, status bar)
+  // with their fonts, colours and layout.
   void CreateControls();
   // An error box on the viewer window (caption "qelvar"): the reason of the last failed load when it has
   // one, else `fallback`. The box runs a message loop: returns false when the viewer was destroyed
