@@ -90,12 +90,29 @@ LRESULT OnHeaderToListView(const TControlCall& call) noexcept {
   return PreviousThen(call, [](TCsvViewer& v) { v.PlaceFilterEdits(); });
 }
 
+// The header's custom draw paints every item; the area right of the last one is painted after the
+// header's own painting.
+LRESULT OnHeaderPaint(const TControlCall& call) noexcept {
+  return PreviousThen(call, [](TCsvViewer& v) { v.PaintHeaderFiller(); });
+}
+
+// The viewer paints the whole status bar in its theme's colours.
 LRESULT OnStatusBarPaint(const TControlCall& call) noexcept {
   TCsvViewer* viewer = call.Viewer();
   if (!viewer) return call.Previous();
   const TPaintDC dc(call.control);
   if (dc) viewer->PaintStatusBar(dc.Get());
   return 0;
+}
+
+// A control the viewer paints itself (with `onPaint`): its background is never erased first, which would
+// flicker.
+LRESULT PaintedByViewer(const TControlCall& call, LRESULT (*onPaint)(const TControlCall&) noexcept) noexcept {
+  switch (call.message) {
+    case WM_ERASEBKGND: return call.Viewer() ? 1 : call.Previous();
+    case WM_PAINT: return onPaint(call);
+    default: return CommonControlMessage(call);
+  }
 }
 
 }  // namespace
@@ -121,22 +138,12 @@ LRESULT CALLBACK ListViewProc(HWND control, UINT message, WPARAM wParam, LPARAM 
 
 LRESULT CALLBACK HeaderProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   const TControlCall call(control, message, wParam, lParam);
-  switch (message) {
-    // The custom draw paints every item; the area right of the last one is painted after the header's own.
-    case WM_ERASEBKGND: return call.Viewer() ? 1 : call.Previous();
-    case WM_PAINT: return PreviousThen(call, [](TCsvViewer& v) { v.PaintHeaderFiller(); });
-    default: return CommonControlMessage(call);
-  }
+  return PaintedByViewer(call, &OnHeaderPaint);
 }
 
 LRESULT CALLBACK StatusBarProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   const TControlCall call(control, message, wParam, lParam);
-  switch (message) {
-    // The viewer paints the whole bar in its theme's colours.
-    case WM_ERASEBKGND: return call.Viewer() ? 1 : call.Previous();
-    case WM_PAINT: return OnStatusBarPaint(call);
-    default: return CommonControlMessage(call);
-  }
+  return PaintedByViewer(call, &OnStatusBarPaint);
 }
 
 LRESULT CALLBACK FilterEditProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
