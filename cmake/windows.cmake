@@ -37,6 +37,7 @@ file(GLOB QELVAR_HOST_SOURCES CONFIGURE_DEPENDS tools/lister-host/*.cpp tools/li
 if(QELVAR_HOST_SOURCES)
   add_executable(qelvar-host WIN32 ${QELVAR_HOST_SOURCES})
   target_link_libraries(qelvar-host PRIVATE qelvar_warnings comctl32 gdi32 user32 shell32 kernel32)
+  target_include_directories(qelvar-host PRIVATE ${CMAKE_SOURCE_DIR}/src)
   target_link_options(qelvar-host PRIVATE -municode)
 endif()
 

@@ -22,6 +22,8 @@
 #include "document/csv_model.h"
 #include "lister_api.h"
 #include "platform/wide.h"
+#include "win/files.h"
+#include "win/handles.h"
 
 namespace {
 
@@ -61,14 +63,7 @@ std::string GenerateTable(std::size_t targetBytes) {
 
 // The first `targetBytes` of a file, cut after the last line end within them; empty when unreadable.
 std::string ReadPrefix(const std::wstring& path, std::size_t targetBytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return {};
-  std::string bytes(targetBytes, '\0');
-  DWORD got = 0;
-  const BOOL ok = ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-  CloseHandle(file);
-  if (!ok) return {};
-  bytes.resize(got);
+  std::string bytes = qelvar::ReadFileBytes(path, targetBytes);
   const auto end = bytes.rfind('\n');
   bytes.resize(end == std::string::npos ? 0 : end + 1);
   return bytes;
@@ -109,15 +104,6 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     return 0;
   }
   return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  return ok != FALSE && written == bytes.size();
 }
 
 // One viewer from ListLoadW to its first painted grid; negative when it never painted within a minute.
@@ -187,7 +173,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring csv = folder + L"\\load.csv";
   const std::wstring ini = folder + L"\\lsplugin.ini";
   // The default size limit (10,000,000 bytes) would refuse the table: the benchmark lifts it.
-  WriteFileBytes(ini, "[qelvar]\r\nmax-file-size=2000000000\r\n");
+  qelvar::WriteFileBytes(ini, "[qelvar]\r\nmax-file-size=2000000000\r\n");
   qelvar::host::SetPluginIni(plugin, ini);
   const std::string table = source.empty() ? GenerateTable(megabytes * 1000 * 1000)
                                            : ReadPrefix(source, megabytes * 1000 * 1000);
@@ -195,7 +181,7 @@ int wmain(int argc, wchar_t** argv) {
     std::fprintf(stderr, "bench-first-paint: cannot read the table\n");
     return 1;
   }
-  if (!WriteFileBytes(csv, table)) {
+  if (!qelvar::WriteFileBytes(csv, table)) {
     std::fprintf(stderr, "bench-first-paint: cannot write %s\n", "the table");
     return 1;
   }
@@ -218,15 +204,10 @@ int wmain(int argc, wchar_t** argv) {
 
   INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&icc);
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = HostProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
-  wc.lpszClassName = L"QelvarBenchHost";
-  RegisterClassExW(&wc);
-  HWND host = CreateWindowExW(0, wc.lpszClassName, L"bench", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 1200, 800,
-                              nullptr, nullptr, wc.hInstance, nullptr);
+  constexpr wchar_t kHostClass[] = L"QelvarBenchHost";
+  qelvar::RegisterWindowClass(GetModuleHandleW(nullptr), kHostClass, HostProc, COLOR_WINDOW);
+  HWND host = CreateWindowExW(0, kHostClass, L"bench", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 1200, 800,
+                              nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (host == nullptr) {
     std::fprintf(stderr, "bench-first-paint: no window (is there a display?)\n");
     return 1;

@@ -181,23 +181,27 @@ std::u16string DecodeValue(std::u16string_view raw, bool trim);
 
 // Reads, decodes and parses a file. `maxFileSize` <= 0: no limit. `delimiter` 0: detect. Empty
 // `forcedEncoding`: detect. On success `document` is a new document; on failure it is empty and
-// LastLoadError() holds the message of the failure (the three-line size-limit text) or is empty.
-// Never throws.
+// LastLoadFailure() says why, when the failure has a reason of its own (the size limit). Never throws.
 bool LoadFromFile(const std::u16string& fileName, std::int64_t maxFileSize, char16_t delimiter, int commentMode,
                   std::u16string_view forcedEncoding, std::unique_ptr<TCsvDocument>& document, bool trimValues,
                   std::int64_t sampleRows);
 bool LoadFromFile(const std::u16string& fileName, std::int64_t maxFileSize, char16_t delimiter, int commentMode,
                   std::unique_ptr<TCsvDocument>& document, bool trimValues, std::int64_t sampleRows);
 
-// The same over bytes already in memory (no size limit). Clears LastLoadError. Never throws.
+// The same over bytes already in memory (no size limit). Clears LastLoadFailure. Never throws.
 bool LoadFromBytes(std::string_view bytes, char16_t delimiter, int commentMode, std::u16string_view forcedEncoding,
                    std::unique_ptr<TCsvDocument>& document, bool trimValues, std::int64_t sampleRows);
 
-// The message of the last failed load; empty when that failure had no message of its own.
-const std::u16string& LastLoadError();
+// Why the last load failed, for the caller to put into words (the document builds no UI text).
+struct TLoadFailure {
+  bool TooLarge = false;      // the file is larger than the size limit
+  std::int64_t FileSize = 0;  // with TooLarge: the file's size and the limit, in bytes
+  std::int64_t Limit = 0;
+};
 
-// "%d bytes", "%d bytes (%.1f KB)" or "%d bytes (%.1f MB)".
-std::u16string FormatFileSize(std::int64_t bytes);
+// The reason of the last failed load; all clear after a success and after a failure without a reason of
+// its own (an unreadable file, text that ends inside quotes, memory exhausted).
+const TLoadFailure& LastLoadFailure();
 
 // ---- encoding and saving -------------------------------------------------------------------------
 

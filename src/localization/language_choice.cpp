@@ -7,7 +7,7 @@
 #include "localization/localization.h"
 #include "platform/platform.h"
 #include "platform/utf.h"
-#include "plugin/settings.h"
+#include "settings/settings.h"
 
 namespace qelvar {
 

@@ -104,6 +104,14 @@ std::u16string_view TextKey(TUiText id);
 // The identifier whose key equals `key`, letters A to Z compared without case; nullopt when none does.
 std::optional<TUiText> TextIdFromKey(std::u16string_view key);
 
+// ---- texts of a failed load ------------------------------------------------------------------------
+
+// The three lines shown when a file exceeds the size limit: the utFileTooLarge text, then the file size
+// and the limit, each as FormatFileSize writes it, joined by CR LF.
+std::u16string FileTooLargeMessage(std::int64_t fileSize, std::int64_t limit);
+// "%d bytes", "%d bytes (%.1f KB)" or "%d bytes (%.1f MB)" (not translated).
+std::u16string FormatFileSize(std::int64_t bytes);
+
 // ---- language choice and files --------------------------------------------------------------------
 
 // Chooses the language and rebuilds both catalogues. Called before a new viewer uses any text.

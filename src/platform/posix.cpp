@@ -13,9 +13,9 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 
 #include "platform/platform.h"
+#include "platform/system.h"
 #include "platform/profile_format.h"
 #include "platform/text_compare.h"
 #include "platform/utf.h"
@@ -61,6 +61,18 @@ class FileDescriptor {
   int fd_;
 };
 
+// Writes all of `bytes` at the descriptor's position, retrying interrupted writes.
+bool WriteAll(int fd, std::string_view bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    done += static_cast<std::size_t>(put);
+  }
+  return true;
+}
+
 bool SyncFolderOf(const std::u16string& path) {
   std::u16string folder = FolderOf(path);
   if (folder.empty()) folder = u".";
@@ -90,19 +102,6 @@ char32_t LowerCodePoint(char32_t cp) {
   // Keep the length in code units unchanged (a BMP character never maps outside the BMP and back).
   if ((cp < 0x10000) != (lower < 0x10000)) return cp;
   return lower;
-}
-
-std::mutex& OverrideMutex() {
-  static std::mutex m;
-  return m;
-}
-std::u16string& ModuleOverride() {
-  static std::u16string path;
-  return path;
-}
-std::uint16_t& LanguageOverride() {
-  static std::uint16_t lang = 0;
-  return lang;
 }
 
 // Primary language identifiers of the languages that ship a language file, and a few common others.
@@ -206,15 +205,7 @@ bool CreateTempFileIn(const std::u16string& folder, std::u16string& tempPath) {
 
 bool WriteFileFlushed(const std::u16string& path, std::string_view bytes) {
   FileDescriptor fd(::open(PathBytes(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  if (!fd.valid()) return false;
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t put = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    done += static_cast<std::size_t>(put);
-  }
-  if (::fsync(fd.get()) != 0) return false;
+  if (!fd.valid() || !WriteAll(fd.get(), bytes) || ::fsync(fd.get()) != 0) return false;
   return fd.Close();
 }
 
@@ -308,22 +299,13 @@ std::u16string ToLower(std::u16string_view text) {
   return out;
 }
 
-std::u16string ModulePath() {
-  {
-    std::lock_guard lock(OverrideMutex());
-    if (!ModuleOverride().empty()) return ModuleOverride();
-  }
+std::u16string SystemModulePath() {
   Dl_info info{};
-  if (::dladdr(reinterpret_cast<void*>(&ModulePath), &info) != 0 && info.dli_fname) {
+  if (::dladdr(reinterpret_cast<void*>(&SystemModulePath), &info) != 0 && info.dli_fname) {
     char resolved[PATH_MAX];
     if (::realpath(info.dli_fname, resolved)) return Utf8ToUtf16(resolved);
   }
   return ExecutablePath();
-}
-
-void OverrideModulePath(const std::u16string& path) {
-  std::lock_guard lock(OverrideMutex());
-  ModuleOverride() = path;
 }
 
 std::u16string ExecutablePath() {
@@ -347,11 +329,7 @@ void SetEnvironment(std::u16string_view name, const std::optional<std::u16string
     ::unsetenv(key.c_str());
 }
 
-std::uint16_t UserUiLanguage() {
-  {
-    std::lock_guard lock(OverrideMutex());
-    if (LanguageOverride() != 0) return LanguageOverride();
-  }
+std::uint16_t SystemUiLanguage() {
   for (const char* var : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
     const char* value = std::getenv(var);
     if (!value || !*value) continue;
@@ -364,11 +342,6 @@ std::uint16_t UserUiLanguage() {
   return 0x0409;
 }
 
-void OverrideUserUiLanguage(std::uint16_t langId) {
-  std::lock_guard lock(OverrideMutex());
-  LanguageOverride() = langId;
-}
-
 bool WriteProfileString(const std::u16string& path, std::u16string_view section, std::u16string_view key,
                         std::u16string_view value) {
   std::string bytes;
@@ -379,14 +352,7 @@ bool WriteProfileString(const std::u16string& path, std::u16string_view section,
   if (!profile::SetValue(bytes, section, key, value, updated)) return false;
   // Written in place (not through a temporary file), as the system's profile writer does.
   FileDescriptor fd(::open(PathBytes(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  if (!fd.valid()) return false;
-  std::size_t done = 0;
-  while (done < updated.size()) {
-    const ssize_t put = ::write(fd.get(), updated.data() + done, updated.size() - done);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    done += static_cast<std::size_t>(put);
-  }
+  if (!fd.valid() || !WriteAll(fd.get(), updated)) return false;
   return fd.Close();
 }
 

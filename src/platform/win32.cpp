@@ -4,51 +4,19 @@
 // here while its callers (which never include <windows.h>) still ask for the plain name.
 #undef WriteProfileString
 
-#include <mutex>
 
 #include "platform/platform.h"
+#include "platform/system.h"
 #include "platform/utf.h"
 #include "platform/wide.h"
+#include "win/files.h"
+#include "win/handles.h"
 
 namespace qelvar::platform {
 
 namespace {
 
-// Closes a kernel handle when it goes out of scope.
-class Handle {
- public:
-  explicit Handle(HANDLE h) : h_(h) {}
-  ~Handle() {
-    if (valid()) ::CloseHandle(h_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE get() const { return h_; }
-  bool valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
-  bool Close() {
-    HANDLE h = h_;
-    h_ = nullptr;
-    return h == nullptr || h == INVALID_HANDLE_VALUE || ::CloseHandle(h) != FALSE;
-  }
-
- private:
-  HANDLE h_;
-};
-
 constexpr DWORD kCompareFlags = NORM_IGNORECASE | NORM_IGNOREWIDTH | SORT_DIGITSASNUMBERS;
-
-std::mutex& OverrideMutex() {
-  static std::mutex m;
-  return m;
-}
-std::u16string& ModuleOverride() {
-  static std::u16string path;
-  return path;
-}
-std::uint16_t& LanguageOverride() {
-  static std::uint16_t lang = 0;
-  return lang;
-}
 
 // Module paths may exceed MAX_PATH; grow the buffer until the name fits.
 std::u16string ModuleFileName(HMODULE module) {
@@ -109,11 +77,11 @@ ReadResult ReadWholeFile(const std::u16string& path, std::int64_t maxSize, std::
                          std::int64_t& size) {
   bytes.clear();
   size = 0;
-  Handle file(::CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file.valid()) return ReadResult::Failed;
+  const THandle file(::CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return ReadResult::Failed;
   LARGE_INTEGER li{};
-  if (!::GetFileSizeEx(file.get(), &li)) return ReadResult::Failed;
+  if (!::GetFileSizeEx(file.Get(), &li)) return ReadResult::Failed;
   size = li.QuadPart;
   if (maxSize > 0 && size > maxSize) return ReadResult::TooLarge;
   if (static_cast<std::uint64_t>(size) > static_cast<std::uint64_t>(PTRDIFF_MAX)) return ReadResult::Failed;
@@ -126,7 +94,7 @@ ReadResult ReadWholeFile(const std::u16string& path, std::int64_t maxSize, std::
   while (done < bytes.size()) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
     DWORD got = 0;
-    if (!::ReadFile(file.get(), bytes.data() + done, chunk, &got, nullptr)) {
+    if (!::ReadFile(file.Get(), bytes.data() + done, chunk, &got, nullptr)) {
       bytes.clear();
       return ReadResult::Failed;
     }
@@ -167,17 +135,10 @@ bool CreateTempFileIn(const std::u16string& folder, std::u16string& tempPath) {
 }
 
 bool WriteFileFlushed(const std::u16string& path, std::string_view bytes) {
-  Handle file(::CreateFileW(Wide(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return false;
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-    DWORD put = 0;
-    if (!::WriteFile(file.get(), bytes.data() + done, chunk, &put, nullptr) || put == 0) return false;
-    done += put;
-  }
-  if (!::FlushFileBuffers(file.get())) return false;
-  return file.Close();
+  THandle file(::CreateFileW(Wide(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file || !WriteAll(file.Get(), bytes) || !::FlushFileBuffers(file.Get())) return false;
+  // A failed close can still lose the data: it counts as a failed write.
+  return ::CloseHandle(file.Release()) != FALSE;
 }
 
 ReplaceResult ReplaceFileWith(const std::u16string& target, const std::u16string& replacement) {
@@ -243,21 +204,12 @@ std::u16string ToLower(std::u16string_view text) {
   return out;
 }
 
-std::u16string ModulePath() {
-  {
-    std::lock_guard lock(OverrideMutex());
-    if (!ModuleOverride().empty()) return ModuleOverride();
-  }
+std::u16string SystemModulePath() {
   HMODULE self = nullptr;
   if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCWSTR>(reinterpret_cast<const void*>(&ModulePath)), &self))
+                            reinterpret_cast<LPCWSTR>(reinterpret_cast<const void*>(&SystemModulePath)), &self))
     return {};
   return ModuleFileName(self);
-}
-
-void OverrideModulePath(const std::u16string& path) {
-  std::lock_guard lock(OverrideMutex());
-  ModuleOverride() = path;
 }
 
 std::u16string ExecutablePath() { return ModuleFileName(nullptr); }
@@ -281,17 +233,8 @@ void SetEnvironment(std::u16string_view name, const std::optional<std::u16string
   ::SetEnvironmentVariableW(Wide(key), value ? Wide(*value) : nullptr);
 }
 
-std::uint16_t UserUiLanguage() {
-  {
-    std::lock_guard lock(OverrideMutex());
-    if (LanguageOverride() != 0) return LanguageOverride();
-  }
+std::uint16_t SystemUiLanguage() {
   return ::GetUserDefaultUILanguage();
-}
-
-void OverrideUserUiLanguage(std::uint16_t langId) {
-  std::lock_guard lock(OverrideMutex());
-  LanguageOverride() = langId;
 }
 
 bool WriteProfileString(const std::u16string& path, std::u16string_view section, std::u16string_view key,

@@ -9,24 +9,16 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "platform/platform.h"
 #include "platform/utf.h"
 #include "platform/wide.h"
-#include "plugin/settings.h"
+#include "plugin/lister_interface.h"
+#include "settings/settings.h"
 #include "viewer/viewer.h"
 
 namespace {
-
-// The record the host passes to ListSetDefaultParams: three 32-bit fields, then its plug-in ini path.
-struct TListDefaultParams {
-  int size;
-  DWORD pluginInterfaceVersionLow;
-  DWORD pluginInterfaceVersionHi;
-  char defaultIniName[MAX_PATH];
-};
-
-constexpr std::u16string_view kDefaultDetectString = u"MULTIMEDIA & (ext=\"CSV\" | ext=\"TAB\" | ext=\"TSV\")";
 
 std::u16string FromAnsi(const char* text) {
   return text != nullptr ? qelvar::platform::AnsiToUtf16(text) : std::u16string();
@@ -72,7 +64,7 @@ void WINAPI ListCloseWindow(HWND listWin) {
 void WINAPI ListGetDetectString(char* detectString, int maxLen) {
   if (detectString == nullptr || maxLen <= 0) return;
   try {
-    const std::string utf8 = qelvar::Utf16ToUtf8(qelvar::ReadString(u"detect-string", kDefaultDetectString));
+    const std::string utf8 = qelvar::Utf16ToUtf8(qelvar::ReadString(u"detect-string"));
     const std::size_t n = Utf8PrefixLength(utf8, static_cast<std::size_t>(maxLen) - 1);
     std::memcpy(detectString, utf8.data(), n);
     detectString[n] = '\0';
@@ -81,7 +73,7 @@ void WINAPI ListGetDetectString(char* detectString, int maxLen) {
   }
 }
 
-void WINAPI ListSetDefaultParams(TListDefaultParams* params) {
+void WINAPI ListSetDefaultParams(qelvar::TListDefaultParams* params) {
   if (params == nullptr) return;
   try {
     // The path fills at most the record's field, terminated or not.
@@ -118,3 +110,13 @@ int WINAPI ListSendCommand(HWND listWin, int command, int parameter) {
 }
 
 }  // extern "C"
+
+// Each export has exactly the type under which the host calls it.
+static_assert(std::is_same_v<decltype(&ListLoad), qelvar::ListLoadFn>);
+static_assert(std::is_same_v<decltype(&ListLoadW), qelvar::ListLoadWFn>);
+static_assert(std::is_same_v<decltype(&ListCloseWindow), qelvar::ListCloseWindowFn>);
+static_assert(std::is_same_v<decltype(&ListGetDetectString), qelvar::ListGetDetectStringFn>);
+static_assert(std::is_same_v<decltype(&ListSetDefaultParams), qelvar::ListSetDefaultParamsFn>);
+static_assert(std::is_same_v<decltype(&ListSearchText), qelvar::ListSearchTextFn>);
+static_assert(std::is_same_v<decltype(&ListSearchTextW), qelvar::ListSearchTextWFn>);
+static_assert(std::is_same_v<decltype(&ListSendCommand), qelvar::ListSendCommandFn>);

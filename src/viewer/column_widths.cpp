@@ -5,7 +5,7 @@
 #include "document/csv_model.h"
 #include "grid/grid_model.h"
 #include "platform/wide.h"
-#include "plugin/settings.h"
+#include "settings/settings.h"
 #include "viewer/viewer.h"
 
 namespace qelvar {
@@ -37,12 +37,12 @@ std::vector<int> TCsvViewer::ComputeColumnWidths(bool toMax) {
   TSelectObject selectFont(dc.Get(), font.Get());
 
   const int total = VisibleRowCount();
-  const bool allRows = toMax || ReadInteger(u"allColumnsToMaxWidth", 0) != 0;
+  const bool allRows = toMax || ReadInteger(u"allColumnsToMaxWidth") != 0;
   int samples = total;
   int cap = 0;  // 0: no cap
   if (!allRows) {
-    samples = SampleCount(total, ReadInteger(u"max-column-samples", 1000));
-    const int maxWidth = ReadInteger(u"max-column-width", 300);
+    samples = SampleCount(total, ReadInteger(u"max-column-samples"));
+    const int maxWidth = ReadInteger(u"max-column-width");
     if (maxWidth > 0) cap = ScaleByFont(maxWidth);
   }
 

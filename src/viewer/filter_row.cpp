@@ -5,7 +5,7 @@
 #include "document/csv_model.h"
 #include "grid/grid_model.h"
 #include "platform/wide.h"
-#include "plugin/settings.h"
+#include "settings/settings.h"
 #include "viewer/viewer.h"
 
 namespace qelvar {
@@ -22,7 +22,7 @@ void TCsvViewer::CreateFilterEdits() {
   themeStale = true;
   if (!header || transformedView) return;
 
-  const int align = ReadInteger(u"filter-align", 0);
+  const int align = ReadInteger(u"filter-align");
   const DWORD alignment = align == -1 ? ES_LEFT : align == 1 ? ES_RIGHT : ES_CENTER;
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
   for (int i = 0; i < count; ++i) {
@@ -35,7 +35,7 @@ void TCsvViewer::CreateFilterEdits() {
     filterEdits[static_cast<std::size_t>(i)] = edit;
     if (font) SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
     SetEditMargins(edit);
-    SubclassControl(edit);
+    SubclassControl(edit, &FilterEditProc);
   }
   PlaceFilterEdits();
 }

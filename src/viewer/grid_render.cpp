@@ -8,7 +8,7 @@
 #include "document/csv_model.h"
 #include "grid/grid_model.h"
 #include "platform/wide.h"
-#include "plugin/settings.h"
+#include "settings/settings.h"
 #include "transform/transform.h"
 #include "viewer/display_number.h"
 #include "viewer/viewer.h"
@@ -55,7 +55,8 @@ std::u16string TCsvViewer::CellText(int index, int column) const {
   }
   if (transformedView && transformConfig) {
     if (!model) return {};
-    const int startRow = ReadInteger(u"header-row", 1) != 0 ? 1 : 0;
+    // The header flag the model was built with, read once at the load: never per cell.
+    const int startRow = model->HeaderRow() ? 1 : 0;
     return transformConfig->CellValue(column, model->VisibleToDocumentRow(index), startRow, document.get());
   }
   return model ? model->GetDisplayCell(index, column) : std::u16string();
@@ -159,7 +160,7 @@ void TCsvViewer::MeasureNumericColumns() {
   if (!decimalAlign || !listView) return;
 
   const int total = VisibleRowCount();
-  const int samples = SampleCount(total, ReadInteger(u"max-column-samples", 1000));
+  const int samples = SampleCount(total, ReadInteger(u"max-column-samples"));
   if (samples == 0) return;
   TWindowDC dc(listView);
   if (!dc) return;

@@ -3,16 +3,17 @@
 
 #include "document/csv_model.h"
 #include "grid/grid_model.h"
+#include "plugin/lister_interface.h"
 #include "viewer/text_search.h"
 #include "viewer/viewer.h"
 
 namespace qelvar {
 namespace {
 
-constexpr int kFindFirst = 1;
-constexpr int kMatchCase = 2;
-constexpr int kWholeWords = 4;
-constexpr int kBackwards = 8;
+constexpr int kFindFirst = lcs_findfirst;
+constexpr int kMatchCase = lcs_matchcase;
+constexpr int kWholeWords = lcs_wholewords;
+constexpr int kBackwards = lcs_backwards;
 
 void SelectOnly(HWND listView, int row) noexcept {
   ListView_SetItemState(listView, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);

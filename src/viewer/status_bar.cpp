@@ -7,7 +7,7 @@
 #include "document/csv_model.h"
 #include "grid/grid_model.h"
 #include "platform/wide.h"
-#include "plugin/settings.h"
+#include "settings/settings.h"
 #include "viewer/viewer.h"
 
 namespace qelvar {
@@ -89,7 +89,7 @@ void TCsvViewer::UpdateStatusBar() {
   else part2 = FormatUiText(UiText(utCommentsParse), {});
   SetPartText(statusBar, 2, u" " + part2);
 
-  const bool headerRow = ReadInteger(u"header-row", 1) != 0;
+  const bool headerRow = ReadInteger(u"header-row") != 0;
   // An empty file has no header line to subtract.
   const int dataRows = std::max(document->RowCount() - (headerRow ? 1 : 0), 0);
   SetPartText(statusBar, 3, u" " + FormatUiText(UiText(utRows), {VisibleRowCount(), dataRows}));

@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "plugin/settings.h"
+#include "settings/settings.h"
 #include "viewer/viewer.h"
 
 namespace qelvar {
@@ -52,14 +52,14 @@ bool TCsvViewer::IsDarkTheme() const noexcept {
 
 void TCsvViewer::ApplyHeaderWithoutStyles() noexcept {
   if (!header) return;
-  TLibrary uxtheme(L"uxtheme.dll");
+  TLibrary uxtheme(LoadLibraryW(L"uxtheme.dll"));
   // A blank class list turns the visual style off, so the header's own drawing is not painted over.
   if (const auto setTheme = Entry<TSetWindowTheme>(uxtheme.Get(), "SetWindowTheme")) setTheme(header, L" ", L" ");
 }
 
 void TCsvViewer::ApplyTheme() noexcept {
   const bool dark = IsDarkTheme();
-  TLibrary uxtheme(L"uxtheme.dll");
+  TLibrary uxtheme(LoadLibraryW(L"uxtheme.dll"));
   SetDarkMode(uxtheme, listView, dark);
   SetDarkMode(uxtheme, header, dark);
   ApplyHeaderWithoutStyles();
@@ -83,29 +83,40 @@ void TCsvViewer::RefreshTheme() noexcept {
     return;
   }
   if (!themeStale) return;
-  TLibrary uxtheme(L"uxtheme.dll");
+  TLibrary uxtheme(LoadLibraryW(L"uxtheme.dll"));
   for (HWND edit : filterEdits) SetDarkMode(uxtheme, edit, dark);
   themeStale = false;
 }
 
+void TCsvViewer::ChooseTheme(TThemeMode mode) {
+  WriteThemeMode(mode);
+  LoadColors();
+}
+
 void TCsvViewer::LoadColors() noexcept {
+  struct TColourKey {
+    COLORREF TCsvViewer::*field;
+    std::u16string_view key;  // the light theme's key; the dark theme's has the suffix "-dark"
+  };
+  // Text and background of each part of the grid.
+  static constexpr TColourKey kColours[] = {
+      {&TCsvViewer::textColor, u"text-color"}, {&TCsvViewer::backColor, u"back-color"},
+      {&TCsvViewer::backColor2, u"back-color2"}, {&TCsvViewer::currentCellBackColor, u"current-cell-back-color"},
+      {&TCsvViewer::filterTextColor, u"filter-text-color"}, {&TCsvViewer::filterBackColor, u"filter-back-color"},
+      {&TCsvViewer::headerTextColor, u"header-text-color"}, {&TCsvViewer::headerBackColor, u"header-back-color"},
+      {&TCsvViewer::selectionTextColor, u"selection-text-color"},
+      {&TCsvViewer::selectionBackColor, u"selection-back-color"},
+      {&TCsvViewer::lineNumberTextColor, u"line-number-text-color"},
+      {&TCsvViewer::lineNumberBackColor, u"line-number-back-color"},
+  };
+  std::array<COLORREF, std::size(kColours)> read{};
   try {
     const bool dark = IsDarkTheme();
-    textColor = ReadColour(u"text-color", dark);
-    backColor = ReadColour(u"back-color", dark);
-    backColor2 = ReadColour(u"back-color2", dark);
-    filterTextColor = ReadColour(u"filter-text-color", dark);
-    filterBackColor = ReadColour(u"filter-back-color", dark);
-    headerTextColor = ReadColour(u"header-text-color", dark);
-    headerBackColor = ReadColour(u"header-back-color", dark);
-    currentCellBackColor = ReadColour(u"current-cell-back-color", dark);
-    selectionTextColor = ReadColour(u"selection-text-color", dark);
-    selectionBackColor = ReadColour(u"selection-back-color", dark);
-    lineNumberTextColor = ReadColour(u"line-number-text-color", dark);
-    lineNumberBackColor = ReadColour(u"line-number-back-color", dark);
+    for (std::size_t i = 0; i < read.size(); ++i) read[i] = ReadColour(kColours[i].key, dark);
   } catch (...) {
-    return;  // the previous colours stay
+    return;  // the previous colours stay, all of them
   }
+  for (std::size_t i = 0; i < read.size(); ++i) this->*kColours[i].field = read[i];
 
   backBrush.Reset(CreateSolidBrush(backColor));
   filterBackBrush.Reset(CreateSolidBrush(filterBackColor));

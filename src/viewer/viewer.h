@@ -1,13 +1,16 @@
 // The viewer: one window per file that the host shows, with its grid, filter row and status bar.
 //
 // The exported Lister functions reach the viewer only through the entry points below. The viewer object
-// is found from its window (GWLP_USERDATA); subclassed child controls find it through the window property
-// "QelvarViewer". There is no list of viewers. None of the entry points throws.
+// is found from its window (GWLP_USERDATA; the window is recognised by its class and module); subclassed
+// child controls find it through the window property "QelvarViewer". There is no list of viewers. None of
+// the entry points throws.
 //
-// TCsvViewer is split across files by concern: window and lifecycle (viewer_window.cpp), layout, fonts and
-// DPI (viewer_layout.cpp), texts, columns and drawing (grid_render.cpp), themes and colours (themes.cpp),
-// column widths (column_widths.cpp), the filter row (filter_row.cpp), search and header sorting
-// (grid_search.cpp) and the status bar (status_bar.cpp).
+// TCsvViewer is split across files by concern: the window procedure, its notifications and the command
+// dispatcher (viewer_window.cpp), the subclassed controls' procedures (control_procs.cpp), key and mouse
+// routing (input.cpp), creation and lifetime (viewer_lifecycle.cpp), loading and installing a document
+// (viewer_load.cpp), layout, fonts and DPI (viewer_layout.cpp), texts, columns and drawing
+// (grid_render.cpp), themes and colours (themes.cpp), column widths (column_widths.cpp), the filter row
+// (filter_row.cpp), search and header sorting (grid_search.cpp) and the status bar (status_bar.cpp).
 #pragma once
 
 #include <windows.h>
@@ -20,7 +23,9 @@
 #include <vector>
 
 #include "localization/localization.h"
-#include "viewer/gdi.h"
+#include "settings/settings.h"
+#include "viewer/commands.h"
+#include "win/handles.h"
 
 namespace qelvar {
 
@@ -30,8 +35,8 @@ class TTransformConfig;
 class TCsvViewer;
 
 // Creates the viewer window as a child of `parent` (the host's Lister window) filling its client area, and
-// schedules the loading of `fileName`; returns at once. `showFlags` are the host's flags (0x10 own Lister
-// window, 0x80 dark mode, 0x100 native dark mode). Returns nullptr when the window cannot be created; a file
+// schedules the loading of `fileName`; returns at once. `showFlags` are the host's flags (lcp_forceshow own
+// Lister window, lcp_darkmode, lcp_darkmodenative). Returns nullptr when the window cannot be created; a file
 // that then fails to load is reported by the viewer itself, which destroys its window.
 HWND CreateViewer(HWND parent, const std::u16string& fileName, int showFlags) noexcept;
 
@@ -46,15 +51,11 @@ void CloseViewer(HWND window) noexcept;
 // 1 when a match was found and made the current cell, else 0 (also when `window` has no viewer).
 int SearchViewer(HWND window, const std::u16string& text, int flags) noexcept;
 
-// The host's ListSendCommand: only command 2 (new display parameters: bits 0x80 and 0x100 of `parameter`)
-// is acted on; everything else, and a window without a viewer, is ignored.
+// The host's ListSendCommand: only lc_newparams (new display parameters: lcp_darkmode and
+// lcp_darkmodenative of `parameter`) is acted on; everything else, and a window without a viewer, is ignored.
 void SendViewerCommand(HWND window, int command, int parameter) noexcept;
 
-// Control ids, timers and private messages of the viewer window.
-inline constexpr int kListViewId = 1001;
-inline constexpr int kStatusBarId = 1002;
-inline constexpr int kLoadingLabelId = 1003;
-inline constexpr int kFilterEditFirstId = 2000;
+// Timers and private messages of the viewer window (control and command ids are in commands.h).
 inline constexpr UINT_PTR kLoadTimer = 1;
 inline constexpr UINT_PTR kDecodeTimer = 2;
 inline constexpr UINT_PTR kFilterTimer = 3;
@@ -67,6 +68,27 @@ inline constexpr int kSearchFromEnd = 2147483647;
 // clamped to them.
 inline constexpr int kMinFontSize = 10;
 inline constexpr int kMaxFontSize = 48;
+
+// What a load reads the file with: the first load takes it from the settings, a reload from the user's
+// choices in the status bar's popups.
+struct TLoadRequest {
+  std::u16string encoding;  // empty: detect
+  char16_t delimiter = 0;   // 0: detect
+  int commentMode = 0;
+};
+
+// A document with its grid model and transformation, built aside while the screen still shows what it
+// showed before (the old document, or the loading label).
+struct TLoadedDocument {
+  TLoadedDocument() noexcept;
+  ~TLoadedDocument();
+  TLoadedDocument(TLoadedDocument&&) noexcept;
+  TLoadedDocument& operator=(TLoadedDocument&&) noexcept;
+
+  std::unique_ptr<TCsvDocument> document;
+  std::unique_ptr<TCsvGridModel> model;  // over `document`; destroyed before it
+  std::unique_ptr<TTransformConfig> transform;
+};
 
 class TCsvViewer {
  public:
@@ -142,15 +164,60 @@ class TCsvViewer {
   bool themeStale = true;
   std::unique_ptr<TCsvDocument> document;
 
-  // ---- window and lifecycle (viewer_window.cpp) ---------------------------------------------------
-  // Sets the property "QelvarViewer" and the shared child procedure on a control.
-  void SubclassControl(HWND control) noexcept;
-  void ShowError(TUiText fallback) noexcept;
+  // Lifetime across modal loops (see TViewerCall): handlers of this viewer on the stack now, and whether
+  // its window is gone (WM_NCDESTROY); the last handler to return frees a destroyed viewer.
+  int handlerDepth = 0;
+  bool destroyed = false;
+
+  // ---- creation and lifetime (viewer_lifecycle.cpp) ---------------------------------------------------
+  // Creates the child controls of a new viewer window (loading label, list view and header, status bar)
+  // with their fonts, colours and layout.
+  void CreateControls();
+  // An error box on the viewer window (caption "qelvar"): the reason of the last failed load when it has
+  // one, else `fallback`. The box runs a message loop: returns false when the viewer was destroyed
+  // meanwhile, and the caller must then return at once.
+  bool ShowError(TUiText fallback) noexcept;
   // Whether the window may close now (unsaved edits are offered for saving, with `reason` in the question).
   bool MayClose(TUiText reason) noexcept;
-  void DeferredLoad();
-  void DecodeSome();
   void RefreshDisplayParameters(int parameter);
+  // WM_NCDESTROY of the viewer window: stops the timers, forgets the window handles, which die with it, and
+  // marks the viewer destroyed; it is freed when no handler of it is on the stack any more.
+  void MarkDestroyed() noexcept;
+
+  // ---- the subclassed controls (control_procs.cpp) ---------------------------------------------------
+  // Sets the property "QelvarViewer" and the control's own procedure; the previous procedure goes into the
+  // property "QelvarOldWndProc".
+  void SubclassControl(HWND control, WNDPROC procedure) noexcept;
+
+  // ---- loading and installing (viewer_load.cpp) --------------------------------------------------------
+  // Reads the file and builds its document, grid model and transformation into `fresh`, with the settings
+  // read now. Touches nothing on screen and no field of the viewer. False on failure (LastLoadFailure()
+  // tells why, when the failure has a reason), `fresh` then empty. Never throws.
+  bool LoadDocument(const TLoadRequest& request, TLoadedDocument& fresh) const noexcept;
+  // Swaps `fresh` in (the old model, document and transformation are freed) and shows it: columns, widths,
+  // filter row, layout, the background-decoding timer and the focus.
+  void InstallDocument(TLoadedDocument&& fresh);
+  // Timer 1: the first load, from the settings; a failure shows an error box and destroys the window.
+  void DeferredLoad();
+  // Timer 2: decodes the next cells; stops the timer when none is left.
+  void DecodeSome();
+
+  // ---- commands (viewer_window.cpp) ----------------------------------------------------------------
+  // Runs the command `id` (commands.h), whether it came from WM_COMMAND, a menu or a key. False for an id
+  // without an action (yet). May run modal loops: callers check `destroyed` afterwards.
+  bool ExecuteCommand(int id);
+
+  // ---- key and mouse routing (input.cpp) -------------------------------------------------------------
+  // A key-down in the viewer window; true when a handler consumed it (every key until the grid is shown).
+  bool RouteWindowKey(WPARAM key);
+  // A key-down in a subclassed control; true when a handler consumed it.
+  bool RouteControlKey(HWND control, WPARAM key);
+  // A wheel turn with Ctrl held zooms the grid font; false when Ctrl is up (the wheel is the control's).
+  bool ZoomByWheel(WPARAM wParam) noexcept;
+  // A click, double-click or right-click on a grid cell makes it the current cell.
+  void ClickCell(int item, int subItem);
+  // A click on a column header: sorts by it, or hides it with Ctrl held.
+  void ClickColumnHeader(int listColumn);
 
   // ---- layout, fonts and DPI (viewer_layout.cpp) -------------------------------------------------
   int Scale(int n) noexcept;
@@ -164,6 +231,7 @@ class TCsvViewer {
   void CreateFonts() noexcept;
   void SetFontSize(int size);
   void Layout() noexcept;
+  // A new DPI (0: ask the window for it): fonts, widths and layout follow.
   void OnDpiChanged(int newDpi);
   int LineNumberOffset() const noexcept { return showLineNumbers ? 1 : 0; }
   int GridColumnCount() const noexcept;
@@ -188,6 +256,8 @@ class TCsvViewer {
   // ApplyTheme when the controls do not carry the current theme yet (new controls, or another theme).
   void RefreshTheme() noexcept;
   void ApplyHeaderWithoutStyles() noexcept;
+  // Stores the theme chosen in the menu (theme-mode, and dark-theme with light and dark) and repaints.
+  void ChooseTheme(TThemeMode mode);
 
   // ---- column widths (column_widths.cpp) ---------------------------------------------------------
   std::vector<int> ComputeColumnWidths(bool toMax);
@@ -230,9 +300,45 @@ class TCsvViewer {
   void SetStatusParts() noexcept;
 };
 
-// The two window procedures; viewer_window.cpp registers the first and SubclassControl installs the second.
+// Keeps a viewer alive while one of its handlers runs. Message boxes, popup menus and file dialogs run
+// message loops in which the host may destroy the viewer window; its WM_NCDESTROY then only marks the
+// viewer destroyed, and the outermost TViewerCall frees it when it returns. So every window procedure and
+// entry point holds one, and after a modal call a handler checks `destroyed` and returns at once.
+class TViewerCall {
+ public:
+  explicit TViewerCall(TCsvViewer* viewer) noexcept;
+  ~TViewerCall();
+  TViewerCall(const TViewerCall&) = delete;
+  TViewerCall& operator=(const TViewerCall&) = delete;
+
+  // The viewer; null when there was none or its window is gone.
+  TCsvViewer* Get() const noexcept;
+  TCsvViewer* operator->() const noexcept { return Get(); }
+  explicit operator bool() const noexcept { return Get() != nullptr; }
+
+ private:
+  TCsvViewer* viewer_;
+};
+
+// Runs `work`, turning any exception into `failed`: nothing may escape a window procedure into the host.
+template <class Work>
+LRESULT Safely(Work&& work, LRESULT failed = 0) noexcept {
+  try {
+    return work();
+  } catch (...) {
+    return failed;
+  }
+}
+
+// The viewer window's procedure (viewer_window.cpp) and the subclassed controls' (control_procs.cpp).
 LRESULT CALLBACK ViewerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-LRESULT CALLBACK ViewerChildProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+LRESULT CALLBACK ListViewProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+LRESULT CALLBACK HeaderProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+LRESULT CALLBACK StatusBarProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+LRESULT CALLBACK FilterEditProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+
+// The class name of the viewer window.
+inline constexpr wchar_t kViewerClassName[] = L"QelvarMigrationViewer";
 
 // A UI text with each "%d" replaced by the next of `numbers` (missing numbers give nothing) and "%%" by "%".
 std::u16string FormatUiText(std::u16string_view text, std::initializer_list<long long> numbers);

@@ -4,7 +4,7 @@
 #include "document/csv_model.h"
 #include "grid/grid_model.h"
 #include "platform/wide.h"
-#include "plugin/settings.h"
+#include "settings/settings.h"
 #include "transform/transform.h"
 #include "viewer/viewer.h"
 
@@ -25,6 +25,14 @@ int TCsvViewer::Scale(int n) noexcept {
 
 int TCsvViewer::QueryDpi() noexcept {
   const HWND source = window && IsWindow(window) ? window : listView;
+  // A per-monitor aware host gets the DPI of the window's monitor only from GetDpiForWindow (Windows 10);
+  // a device context reports the system's. Looked up at run time: older systems lack it.
+  using TGetDpiForWindow = UINT(WINAPI*)(HWND);
+  if (const HMODULE user32 = GetModuleHandleW(L"user32.dll"); user32 && source) {
+    const FARPROC entry = GetProcAddress(user32, "GetDpiForWindow");
+    const auto getDpi = reinterpret_cast<TGetDpiForWindow>(reinterpret_cast<void (*)()>(entry));
+    if (const UINT windowDpi = getDpi ? getDpi(source) : 0; windowDpi > 0) return static_cast<int>(windowDpi);
+  }
   TWindowDC dc(source);
   if (!dc) return dpi > 0 ? dpi : 96;
   const int reported = GetDeviceCaps(dc.Get(), LOGPIXELSX);

@@ -1,17 +1,13 @@
-# Runs qelvar-cli once and checks what it did. Lists are passed with "|" between the items.
-#   RUN           the command that starts qelvar-cli (the Wine runner first in cross builds)
-#   ARGS          its arguments; @FILE@ stands for the file under test
+# Runs qelvar-cli once and checks what it did. Besides RUN, ARGS, RC and STDERR_REGEX (run_common.cmake):
+#   ARGS          @FILE@ stands for the file under test
 #   INPUT         the file under test; with WORK it is first copied there and the copy is used
-#   RC            expected exit code (default 0)
 #   STDOUT        file holding the exact expected standard output
 #   STDOUT_REGEX  regular expression the standard output must match
-#   STDERR_REGEX  regular expression the standard error must match
 #   RESULT        file holding the exact expected bytes of WORK afterwards
 cmake_minimum_required(VERSION 3.25)
 #   "@SEMI@" in the regular expressions stands for ";" (a list separator in CMake, which is also why no
 #   argument can hold one).
-string(REPLACE "|" ";" run "${RUN}")
-string(REPLACE "|" ";" args "${ARGS}")
+include(${CMAKE_CURRENT_LIST_DIR}/run_common.cmake)
 string(ASCII 59 semicolon)
 foreach(var STDOUT_REGEX STDERR_REGEX)
   if(DEFINED ${var})
@@ -27,15 +23,8 @@ if(WORK)
   set(file "${WORK}")
 endif()
 list(TRANSFORM args REPLACE "@FILE@" "${file}")
-if(NOT DEFINED RC)
-  set(RC 0)
-endif()
 
-execute_process(COMMAND ${run} ${args} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-set(failed "")
-if(NOT rc STREQUAL RC)
-  string(APPEND failed "exit code ${rc}, expected ${RC}\n")
-endif()
+cli_run()
 if(STDOUT)
   file(READ "${STDOUT}" expected)
   if(NOT out STREQUAL expected)
@@ -44,9 +33,6 @@ if(STDOUT)
 endif()
 if(STDOUT_REGEX AND NOT out MATCHES "${STDOUT_REGEX}")
   string(APPEND failed "standard output does not match ${STDOUT_REGEX}\n")
-endif()
-if(STDERR_REGEX AND NOT err MATCHES "${STDERR_REGEX}")
-  string(APPEND failed "standard error does not match ${STDERR_REGEX}\n")
 endif()
 if(RESULT)
   file(READ "${file}" got HEX)
@@ -62,6 +48,4 @@ if(RESULT)
     string(APPEND failed "files left behind: ${leftovers}\n")
   endif()
 endif()
-if(failed)
-  message(FATAL_ERROR "qelvar-cli ${args}\n${failed}--- stdout:\n${out}\n--- stderr:\n${err}")
-endif()
+cli_report()

@@ -1,31 +1,18 @@
-# Runs "qelvar-cli transform" once and checks the exported file. Lists are passed with "|" between items.
-#   RUN           the command that starts qelvar-cli (the Wine runner first in cross builds)
-#   ARGS          its arguments; @OUT@ stands for the output file, which is removed first
+# Runs "qelvar-cli transform" once and checks the exported file. Besides RUN, ARGS, RC and STDERR_REGEX
+# (run_common.cmake):
+#   ARGS          @OUT@ stands for the output file, which is removed first
 #   OUT           the output file
-#   RC            expected exit code (default 0)
 #   EXPECTED      file holding the exact expected bytes of OUT; without it OUT must not exist afterwards
-#   STDERR_REGEX  regular expression the standard error must match
 cmake_minimum_required(VERSION 3.25)
-string(REPLACE "|" ";" run "${RUN}")
-string(REPLACE "|" ";" args "${ARGS}")
+include(${CMAKE_CURRENT_LIST_DIR}/run_common.cmake)
 list(TRANSFORM args REPLACE "@OUT@" "${OUT}")
 get_filename_component(folder "${OUT}" DIRECTORY)
 file(REMOVE_RECURSE "${folder}")
 if(NOT OUT MATCHES "/missing/")
   file(MAKE_DIRECTORY "${folder}")
 endif()
-if(NOT DEFINED RC)
-  set(RC 0)
-endif()
 
-execute_process(COMMAND ${run} ${args} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-set(failed "")
-if(NOT rc STREQUAL RC)
-  string(APPEND failed "exit code ${rc}, expected ${RC}\n")
-endif()
-if(STDERR_REGEX AND NOT err MATCHES "${STDERR_REGEX}")
-  string(APPEND failed "standard error does not match ${STDERR_REGEX}\n")
-endif()
+cli_run()
 if(EXPECTED)
   if(NOT EXISTS "${OUT}")
     string(APPEND failed "no output file ${OUT}\n")
@@ -39,6 +26,4 @@ if(EXPECTED)
 elseif(EXISTS "${OUT}")
   string(APPEND failed "an output file was written although the command failed\n")
 endif()
-if(failed)
-  message(FATAL_ERROR "qelvar-cli ${args}\n${failed}--- stdout:\n${out}\n--- stderr:\n${err}")
-endif()
+cli_report()

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "plugin/settings.h"
+#include "settings/settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace qelvar;

@@ -39,7 +39,7 @@ TEST_F(ExportsTest, EveryListerFunctionIsExportedUndecorated) {
   // Functions the host would use if present must be absent.
   for (const char* name : {"ListNotificationReceived", "ListPrint", "ListGetPreviewBitmap", "ListLoadNext",
                            "ListLoadNextW", "ListGetText", "DllCanUnloadNow"}) {
-    EXPECT_EQ(GetProcAddress(p.module, name), nullptr) << name;
+    EXPECT_EQ(GetProcAddress(p.module.Get(), name), nullptr) << name;
   }
 }
 
@@ -98,7 +98,7 @@ TEST_F(ExportsTest, RequestsOnWindowsWithoutViewerDoNothing) {
   wchar_t text[] = L"abc";
   char ansi[] = "abc";
   for (HWND window : {plain, static_cast<HWND>(nullptr), reinterpret_cast<HWND>(static_cast<INT_PTR>(0x12345))}) {
-    EXPECT_EQ(Plugin().listSearchTextW(window, text, host::kSearchFindFirst), 0);
+    EXPECT_EQ(Plugin().listSearchTextW(window, text, lcs_findfirst), 0);
     EXPECT_EQ(Plugin().listSearchTextW(window, nullptr, 0), 0);
     EXPECT_EQ(Plugin().listSearchText(window, ansi, 0), 0);
     EXPECT_EQ(Plugin().listSearchText(window, nullptr, 0), 0);
@@ -168,7 +168,7 @@ TEST_F(ExportsTest, AnsiLoadAndSearchConvertFromTheAnsiCodePage) {
   EXPECT_EQ(CellText(list, 1, 0), L"Z\u00FCrich");
 
   std::string text = *ansiText;
-  EXPECT_EQ(Plugin().listSearchText(viewer, text.data(), host::kSearchFindFirst), 1);
+  EXPECT_EQ(Plugin().listSearchText(viewer, text.data(), lcs_findfirst), 1);
   EXPECT_EQ(SelectedItems(list), std::vector<int>{1});
   // The same search through the wide export continues after the match and wraps to nothing else.
   wchar_t wide[] = L"Wien";
@@ -189,12 +189,12 @@ TEST_F(ExportsTest, OnlyNewDisplayParametersReachTheTheme) {
   ASSERT_GT(light, 150.0);
   // Copy, select all and set percent (1, 3, 4) and unknown commands are ignored, whatever the parameter.
   for (const int command : {1, 3, 4, 0, 5, -1}) {
-    EXPECT_EQ(Plugin().listSendCommand(session.Viewer(), command, host::kShowFlagDarkMode | host::kShowFlagDarkModeNative), 0);
+    EXPECT_EQ(Plugin().listSendCommand(session.Viewer(), command, lcp_darkmode | lcp_darkmodenative), 0);
     EXPECT_NEAR(Brightness(CaptureWindow(session.Host().Handle())), light, 3.0) << "command " << command;
   }
-  EXPECT_EQ(Plugin().listSendCommand(session.Viewer(), host::kCommandNewParams, host::kShowFlagDarkMode), 0);
+  EXPECT_EQ(Plugin().listSendCommand(session.Viewer(), lc_newparams, lcp_darkmode), 0);
   EXPECT_LT(Brightness(CaptureWindow(session.Host().Handle())), 110.0);
-  EXPECT_EQ(Plugin().listSendCommand(session.Viewer(), host::kCommandNewParams, 0), 0);
+  EXPECT_EQ(Plugin().listSendCommand(session.Viewer(), lc_newparams, 0), 0);
   EXPECT_NEAR(Brightness(CaptureWindow(session.Host().Handle())), light, 3.0);
 }
 

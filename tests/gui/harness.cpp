@@ -43,21 +43,12 @@ std::wstring JoinPath(std::wstring base, std::wstring_view relative) {
 
 }  // namespace
 
-bool WriteFileBytes(const std::wstring& path, std::string_view bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  return ok != FALSE && written == bytes.size();
-}
-
 namespace {
 
 void RemoveTree(const std::wstring& folder) {
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
+  const TFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
+  if (find) {
     do {
       const std::wstring name = data.cFileName;
       if (name == L"." || name == L"..") continue;
@@ -68,8 +59,7 @@ void RemoveTree(const std::wstring& folder) {
         SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(path.c_str());
       }
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
+    } while (FindNextFileW(find.Get(), &data));
   }
   RemoveDirectoryW(folder.c_str());
 }
@@ -114,18 +104,6 @@ std::wstring WriteTempFile(std::wstring_view name, std::string_view bytes) {
   const std::wstring path = JoinPath(TempDir(), name);
   if (!WriteFileBytes(path, bytes)) std::fprintf(stderr, "harness: cannot write %s\n", Utf8(path).c_str());
   return path;
-}
-
-std::string ReadFileBytes(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return {};
-  std::string bytes;
-  char buffer[65536];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-  CloseHandle(file);
-  return bytes;
 }
 
 std::wstring SettingsPath() { return JoinPath(TempDir(), L"lsplugin.ini"); }
@@ -213,23 +191,10 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
   }
 }
 
-void RegisterHostClass() {
-  static const bool registered = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = HostProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
-    wc.lpszClassName = kHostClass;
-    return RegisterClassExW(&wc) != 0;
-  }();
-  (void)registered;
-}
 }  // namespace
 
 THostWindow::THostWindow(int width, int height) : state_(std::make_unique<TState>()) {
-  RegisterHostClass();
+  RegisterWindowClass(GetModuleHandleW(nullptr), kHostClass, HostProc, COLOR_WINDOW);
   RECT r{0, 0, width, height};
   AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, 0);
   hwnd_ = CreateWindowExW(0, kHostClass, L"qelvar test host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 20, 20,

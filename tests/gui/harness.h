@@ -21,6 +21,9 @@
 #include <vector>
 
 #include "../../tools/lister-host/lister_api.h"
+#include "viewer/commands.h"
+#include "win/dialog_answerer.h"
+#include "win/files.h"
 
 namespace qelvar::gui {
 
@@ -39,10 +42,7 @@ std::wstring BuildPath(std::wstring_view relative);
 std::wstring TempDir();
 // Writes `bytes` to TempDir()\name and returns its path.
 std::wstring WriteTempFile(std::wstring_view name, std::string_view bytes);
-// Reads a whole file; empty when it cannot be read.
-std::string ReadFileBytes(const std::wstring& path);
-// Writes a whole file (created or truncated); false on failure.
-bool WriteFileBytes(const std::wstring& path, std::string_view bytes);
+// ReadFileBytes and WriteFileBytes read and write whole files (win/files.h).
 
 // ---- settings -----------------------------------------------------------------------------------------
 
@@ -90,12 +90,9 @@ class THostWindow {
 
 // ---- a viewer opened like the host opens one ----------------------------------------------------------
 
-// Control ids of the viewer window's children.
-inline constexpr int kListViewId = 1001;
-inline constexpr int kStatusBarId = 1002;
-inline constexpr int kLoadingLabelId = 1003;
-inline constexpr int kFirstFilterEditId = 2000;
-inline constexpr int kCellEditorId = 4000;
+// The viewer's control and command ids are its own (viewer/commands.h); the tests' older name of the
+// first filter edit's id stays.
+inline constexpr int kFirstFilterEditId = kFilterEditFirstId;
 
 // Opens `path` through ListLoadW in a new host window. Closing (ListCloseWindow) happens in Close() or
 // the destructor; a viewer that destroyed itself (failed load) is simply gone.
@@ -188,24 +185,24 @@ void ClickAt(HWND window, int x, int y);
 // ---- message boxes --------------------------------------------------------------------------------------
 
 // While alive, every message box of this thread is answered at once with `answer` (IDOK, IDYES, IDNO,
-// IDCANCEL ...) and its caption and text are recorded. Nested instances are not supported.
+// IDCANCEL ...) and its caption and text are recorded. Nested instances are not supported (they throw).
 class TMessageBoxAnswerer {
  public:
-  explicit TMessageBoxAnswerer(int answer = IDOK);
-  ~TMessageBoxAnswerer();
-  TMessageBoxAnswerer(const TMessageBoxAnswerer&) = delete;
-  TMessageBoxAnswerer& operator=(const TMessageBoxAnswerer&) = delete;
+  using TBox = TDialogAnswerer::TDialog;
 
-  void SetAnswer(int answer);
-  struct TBox {
-    std::wstring caption;
-    std::wstring text;
-  };
-  const std::vector<TBox>& Boxes() const;
+  explicit TMessageBoxAnswerer(int answer = IDOK)
+      : answer_(answer), answerer_([this](const TBox& box) {
+          boxes_.push_back(box);
+          return answer_;
+        }) {}
+
+  void SetAnswer(int answer) { answer_ = answer; }
+  const std::vector<TBox>& Boxes() const { return boxes_; }
 
  private:
-  HHOOK hook_ = nullptr;
-  UINT_PTR timer_ = 0;
+  int answer_;
+  std::vector<TBox> boxes_;
+  TDialogAnswerer answerer_;  // last: it calls back into the members above
 };
 
 // ---- pixels and resources -------------------------------------------------------------------------------

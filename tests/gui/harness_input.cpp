@@ -1,11 +1,10 @@
 // The harness's input, message-box, capture and resource helpers (declared in harness.h).
 #include <algorithm>
 #include <cstdio>
-#include <set>
-#include <stdexcept>
 
 #include "../../tools/lister-host/png_encode.h"
 #include "harness.h"
+#include "win/capture.h"
 
 namespace qelvar::gui {
 
@@ -84,100 +83,6 @@ void ClickAt(HWND window, int x, int y) {
   PumpPending();
 }
 
-// ---- message boxes --------------------------------------------------------------------------------------
-
-namespace {
-struct TAnswererState {
-  int answer = IDOK;
-  std::vector<TMessageBoxAnswerer::TBox> boxes;
-  std::set<HWND> answered;
-  bool active = false;
-};
-
-TAnswererState& Answerer() {
-  static TAnswererState state;
-  return state;
-}
-
-bool IsDialog(HWND hwnd) {
-  wchar_t name[16] = {};
-  GetClassNameW(hwnd, name, 16);
-  return std::wstring_view(name) == L"#32770";
-}
-
-BOOL CALLBACK CollectStaticText(HWND child, LPARAM lParam) {
-  wchar_t name[16] = {};
-  GetClassNameW(child, name, 16);
-  if (_wcsicmp(name, L"Static") != 0) return TRUE;
-  if ((GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) return TRUE;
-  auto* best = reinterpret_cast<std::wstring*>(lParam);
-  std::wstring text = WindowText(child);
-  if (text.size() > best->size()) *best = std::move(text);
-  return TRUE;
-}
-
-void AnswerDialog(HWND dialog) {
-  TAnswererState& state = Answerer();
-  if (!state.active || state.answered.count(dialog) != 0) return;
-  state.answered.insert(dialog);
-  TMessageBoxAnswerer::TBox box;
-  box.caption = WindowText(dialog);
-  CollectStaticText(GetDlgItem(dialog, 0xFFFF), reinterpret_cast<LPARAM>(&box.text));
-  if (box.text.empty()) EnumChildWindows(dialog, CollectStaticText, reinterpret_cast<LPARAM>(&box.text));
-  state.boxes.push_back(box);
-  int answer = state.answer;
-  if (GetDlgItem(dialog, answer) == nullptr) {
-    for (const int fallback : {IDOK, IDCANCEL, IDNO, IDYES}) {
-      if (GetDlgItem(dialog, fallback) != nullptr) {
-        answer = fallback;
-        break;
-      }
-    }
-  }
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(dialog, answer)));
-}
-
-LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
-  if (code == HCBT_ACTIVATE) {
-    const auto hwnd = reinterpret_cast<HWND>(wParam);
-    if (IsDialog(hwnd)) AnswerDialog(hwnd);
-  }
-  return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-// A dialog that is never activated (no window manager) is found by a thread timer instead.
-BOOL CALLBACK AnswerThreadDialog(HWND hwnd, LPARAM) {
-  if (IsDialog(hwnd) && IsWindowVisible(hwnd)) AnswerDialog(hwnd);
-  return TRUE;
-}
-
-void CALLBACK LookForDialogs(HWND, UINT, UINT_PTR, DWORD) noexcept {
-  EnumThreadWindows(GetCurrentThreadId(), AnswerThreadDialog, 0);
-}
-}  // namespace
-
-TMessageBoxAnswerer::TMessageBoxAnswerer(int answer) {
-  TAnswererState& state = Answerer();
-  if (state.active) throw std::logic_error("one message-box answerer at a time");
-  state = TAnswererState{};
-  state.answer = answer;
-  state.active = true;
-  hook_ = SetWindowsHookExW(WH_CBT, CbtProc, nullptr, GetCurrentThreadId());
-  // Modal loops dispatch thread timers too, so a box that is never activated is still answered.
-  timer_ = SetTimer(nullptr, 0, 50, LookForDialogs);
-}
-
-TMessageBoxAnswerer::~TMessageBoxAnswerer() {
-  if (timer_ != 0) KillTimer(nullptr, timer_);
-  if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
-  Answerer().active = false;
-}
-
-void TMessageBoxAnswerer::SetAnswer(int answer) { Answerer().answer = answer; }
-
-const std::vector<TMessageBoxAnswerer::TBox>& TMessageBoxAnswerer::Boxes() const { return Answerer().boxes; }
-
 // ---- pixels and resources -------------------------------------------------------------------------------
 
 COLORREF TCapture::At(int x, int y) const {
@@ -192,36 +97,11 @@ TCapture CaptureWindow(HWND window) {
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   UpdateWindow(window);
   PumpPending();
-  RECT client{};
-  GetClientRect(window, &client);
-  const int w = client.right - client.left;
-  const int h = client.bottom - client.top;
-  if (w <= 0 || h <= 0) return capture;
-
-  HDC source = GetDC(window);
-  HDC memory = CreateCompatibleDC(source);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = -h;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bitmap != nullptr && bits != nullptr) {
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, source, 0, 0, SRCCOPY);
-    GdiFlush();
-    capture.width = w;
-    capture.height = h;
-    const auto* p = static_cast<const std::uint32_t*>(bits);
-    capture.pixels.assign(p, p + static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-  }
-  DeleteDC(memory);
-  ReleaseDC(window, source);
+  TPixels pixels;
+  if (!CaptureClient(window, pixels)) return capture;
+  capture.width = pixels.width;
+  capture.height = pixels.height;
+  capture.pixels = std::move(pixels.bgrx);
   return capture;
 }
 

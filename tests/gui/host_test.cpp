@@ -50,22 +50,22 @@ class THostProcess {
     std::wstring command = L"\"" + HostPath() + L"\" --plugin \"" + PluginPath() + L"\" " + extra + L" \"" + file + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info_)) {
-      started_ = true;
-      PumpUntil([this] { return (window_ = TopLevelOf(info_.dwProcessId, L"QelvarListerHost")) != nullptr && IsWindowVisible(window_); }, 20000);
+    PROCESS_INFORMATION info{};
+    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+      process_.Reset(info.hProcess);
+      thread_.Reset(info.hThread);
+      processId_ = info.dwProcessId;
+      PumpUntil([this] { return (window_ = TopLevelOf(processId_, L"QelvarListerHost")) != nullptr && IsWindowVisible(window_); }, 20000);
     }
   }
   ~THostProcess() {
-    if (!started_) return;
-    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
-    CloseHandle(info_.hThread);
-    CloseHandle(info_.hProcess);
+    if (process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) TerminateProcess(process_.Get(), 99);
   }
   THostProcess(const THostProcess&) = delete;
   THostProcess& operator=(const THostProcess&) = delete;
 
   HWND Window() const { return window_; }
-  DWORD ProcessId() const { return info_.dwProcessId; }
+  DWORD ProcessId() const { return processId_; }
   void PostKey(int vk) const { PostMessageW(window_, WM_KEYDOWN, static_cast<WPARAM>(vk), 1); }
   // The title names the file shown: "qelvar-host - [path]".
   bool WaitTitleEndsWith(const std::wstring& tail) const {
@@ -80,15 +80,16 @@ class THostProcess {
   }
   // Exit code once the process has ended within the time-out; -1 while it runs.
   int WaitExit(DWORD timeoutMs = 10000) const {
-    if (!PumpUntil([&] { return WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0; }, timeoutMs)) return -1;
+    if (!PumpUntil([&] { return WaitForSingleObject(process_.Get(), 0) == WAIT_OBJECT_0; }, timeoutMs)) return -1;
     DWORD code = 0;
-    GetExitCodeProcess(info_.hProcess, &code);
+    GetExitCodeProcess(process_.Get(), &code);
     return static_cast<int>(code);
   }
 
  private:
-  PROCESS_INFORMATION info_{};
-  bool started_ = false;
+  THandle process_;
+  THandle thread_;
+  DWORD processId_ = 0;
   HWND window_ = nullptr;
 };
 

@@ -2,7 +2,6 @@
 // DPI changes, font zoom, and that closing frees every object.
 #include <string>
 
-#include "object_counter.h"
 #include "viewer_test_support.h"
 
 namespace qelvar::gui {
@@ -28,26 +27,6 @@ LONG GridFontHeight(HWND listView) {
 int HeightOf(HWND window) {
   const RECT r = RectIn(window, GetParent(window));
   return r.bottom - r.top;
-}
-
-// Windows of this thread, top-level and all their descendants.
-int ThreadWindowCount() {
-  int count = 0;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM counter) -> BOOL {
-        ++*reinterpret_cast<int*>(counter);
-        EnumChildWindows(
-            window,
-            [](HWND, LPARAM inner) -> BOOL {
-              ++*reinterpret_cast<int*>(inner);
-              return TRUE;
-            },
-            counter);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&count));
-  return count;
 }
 
 using ViewerLifecycleTest = ViewerTest;
@@ -133,31 +112,85 @@ TEST_F(ViewerLifecycleTest, AFailedLoadShowsOneErrorBoxAndLeavesNoWindow) {
   }
 }
 
+// The DPI the system reports for a window while alive. The plug-in asks GetDpiForWindow, which it looks up
+// through GetProcAddress; the test points that import at a stand-in, since Wine has no per-monitor DPI.
+class TWindowDpi {
+ public:
+  TWindowDpi() { Dpi() = 96; }
+  bool Installed() const { return patch_.Installed(); }
+  void Set(UINT dpi) { Dpi() = dpi; }
+
+ private:
+  static UINT& Dpi() {
+    static UINT dpi = 96;
+    return dpi;
+  }
+  static UINT WINAPI GetDpiForWindow(HWND) { return Dpi(); }
+  static FARPROC WINAPI GetProcAddressStandIn(HMODULE module, LPCSTR name) {
+    // Names, not ordinals (uxtheme's entries are also looked up by ordinal).
+    if (reinterpret_cast<ULONG_PTR>(name) > 0xFFFF && std::string_view(name) == "GetDpiForWindow")
+      return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&GetDpiForWindow));
+    return GetProcAddress(module, name);
+  }
+
+  TImportPatch patch_{"kernel32.dll", "GetProcAddress", &GetProcAddressStandIn};
+};
+
+// Sent by Windows to child windows around a DPI change of their top-level window (WM_DPICHANGED itself
+// reaches top-level windows only); not declared for the targeted Windows version.
+constexpr UINT kDpiChangedBeforeParent = 0x02E2;
+constexpr UINT kDpiChangedAfterParent = 0x02E3;
+
 TEST_F(ViewerLifecycleTest, ADpiChangeRescalesFontFilterRowAndStatusBar) {
-  TViewerSession session(WriteTempFile(L"dpi.csv", "name,value\r\nalpha,1\r\nbeta,2\r\n"));
-  ASSERT_TRUE(session.WaitLoaded());
-  const auto fontHeight = [&] {
-    LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(session.ListView(), WM_GETFONT, 0, 0)), sizeof font, &font);
-    return font.lfHeight;
+  const std::wstring path = WriteTempFile(L"dpi.csv", "name,value\r\nalpha,1\r\nbeta,2\r\n");
+  struct Case {
+    const char* name;
+    UINT message;
+    WPARAM wParam;
   };
-  const auto heightOf = [](HWND window) { return RectIn(window, GetParent(window)).bottom - RectIn(window, GetParent(window)).top; };
+  const Case cases[] = {
+      // What Windows sends to a child such as the viewer: the DPI is the window's to ask.
+      {"a child's notices around its parent's change", kDpiChangedAfterParent, 0},
+      // What a host that forwards its own notice sends (the stand-in host does).
+      {"the top-level notice, forwarded", WM_DPICHANGED, MAKEWPARAM(192, 192)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TWindowDpi windowDpi;
+    ASSERT_TRUE(windowDpi.Installed());
+    TViewerSession session(path);
+    ASSERT_TRUE(session.WaitLoaded());
+    const auto fontHeight = [&] {
+      LOGFONTW font{};
+      GetObjectW(reinterpret_cast<HFONT>(SendMessageW(session.ListView(), WM_GETFONT, 0, 0)), sizeof font, &font);
+      return font.lfHeight;
+    };
+    const auto heightOf = [](HWND window) {
+      const RECT r = RectIn(window, GetParent(window));
+      return r.bottom - r.top;
+    };
 
-  // 16 points at 96 DPI: 21 pixels; the filter row is 21 + 8, the status bar at least as high.
-  EXPECT_EQ(fontHeight(), -21);
-  EXPECT_EQ(heightOf(session.FilterEdit(0)), 29);
-  EXPECT_EQ(RectIn(session.ListView(), session.Viewer()).top, 29);
-  const int statusBefore = heightOf(session.StatusBar());
-  EXPECT_GE(statusBefore, 29);
+    // 16 points at 96 DPI: 21 pixels; the filter row is 21 + 8, the status bar at least as high.
+    EXPECT_EQ(fontHeight(), -21);
+    EXPECT_EQ(heightOf(session.FilterEdit(0)), 29);
+    EXPECT_EQ(RectIn(session.ListView(), session.Viewer()).top, 29);
+    EXPECT_GE(heightOf(session.StatusBar()), 29);
 
-  RECT suggested{0, 0, 1800, 1200};
-  SendMessageW(session.Viewer(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
-  PumpPending();
-  EXPECT_EQ(fontHeight(), -42);
-  EXPECT_EQ(heightOf(session.FilterEdit(0)), 58);
-  EXPECT_EQ(RectIn(session.ListView(), session.Viewer()).top, 58);
-  EXPECT_GE(heightOf(session.StatusBar()), 58);
-  EXPECT_GT(ColumnWidth(session.ListView(), 0), 0);
+    windowDpi.Set(192);
+    RECT suggested{0, 0, 1800, 1200};
+    if (c.message == kDpiChangedAfterParent) {
+      SendMessageW(session.Viewer(), kDpiChangedBeforeParent, 0, 0);
+      SendMessageW(session.Viewer(), kDpiChangedAfterParent, 0, 0);
+    } else {
+      SendMessageW(session.Viewer(), c.message, c.wParam, reinterpret_cast<LPARAM>(&suggested));
+    }
+    PumpPending();
+    EXPECT_EQ(fontHeight(), -42);
+    EXPECT_EQ(heightOf(session.FilterEdit(0)), 58);
+    EXPECT_EQ(RectIn(session.ListView(), session.Viewer()).top, 58);
+    EXPECT_GE(heightOf(session.StatusBar()), 58);
+    EXPECT_GT(ColumnWidth(session.ListView(), 0), 0);
+  }
 }
 
 // Sizes from the ini are clamped to the zoom's limits when read (font-size=100 once gave a font that the
@@ -242,8 +275,8 @@ TEST_F(ViewerLifecycleTest, ClosingTwentyViewersFreesEveryObject) {
   ResetSettings();
   windows.clear();
   objects.clear();
-  const int windowsBefore = ThreadWindowCount();
-  TGdiObjectCounter gdi;
+  const std::size_t windowsBefore = ThreadWindowCount();
+  TPluginObjects gdi;
   ASSERT_TRUE(gdi.Installed());
   for (int i = 0; i < 20; ++i) openAndClose(windows, objects);
 
@@ -254,7 +287,8 @@ TEST_F(ViewerLifecycleTest, ClosingTwentyViewersFreesEveryObject) {
   }
   for (const HWND window : windows) EXPECT_FALSE(IsWindow(window));
   EXPECT_EQ(GetWindow(host.Handle(), GW_CHILD), nullptr);
-  EXPECT_EQ(gdi.Live(), 0) << "GDI objects or device contexts of the plug-in outlived its viewers";
+  EXPECT_EQ(gdi.LiveGdiObjects(), 0u) << "GDI objects of the plug-in outlived its viewers";
+  EXPECT_EQ(gdi.OpenDCs(), 0) << "device contexts of the plug-in outlived its viewers";
   EXPECT_EQ(ThreadWindowCount(), windowsBefore);
 }
 

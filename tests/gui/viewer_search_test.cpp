@@ -6,10 +6,10 @@
 namespace qelvar::gui {
 namespace {
 
-constexpr int kFirst = host::kSearchFindFirst;
-constexpr int kCase = host::kSearchMatchCase;
-constexpr int kWords = host::kSearchWholeWords;
-constexpr int kBack = host::kSearchBackwards;
+constexpr int kFirst = lcs_findfirst;
+constexpr int kCase = lcs_matchcase;
+constexpr int kWords = lcs_wholewords;
+constexpr int kBack = lcs_backwards;
 
 // Cells (row, column): "ab" at (0,0); inside words at (0,1) "cab" and (1,0) "ab_x"; whole words at
 // (1,1) "ab-y", twice at (2,0) "ab ab" and in upper case at (2,1) "AB".

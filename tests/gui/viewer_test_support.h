@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <string_view>
 
 #include "harness.h"
+#include "plugin_imports.h"
 
 namespace qelvar::gui {
 
@@ -73,55 +73,12 @@ inline TInk InkOf(const TCapture& capture, const RECT& cell) {
   return ink;
 }
 
-// The import address slot through which `module` calls `function` of `library`, or nullptr.
-inline FARPROC* FindImportSlot(HMODULE module, const char* library, const char* function) {
-  auto* base = reinterpret_cast<BYTE*>(module);
-  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-  const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  if (imports.VirtualAddress == 0) return nullptr;
-  for (auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-       entry->Name != 0; ++entry) {
-    if (_stricmp(reinterpret_cast<const char*>(base + entry->Name), library) != 0) continue;
-    auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
-    auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
-    for (; names->u1.AddressOfData != 0; ++names, ++slots) {
-      if ((names->u1.Ordinal & IMAGE_ORDINAL_FLAG) != 0) continue;
-      const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-      if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0)
-        return reinterpret_cast<FARPROC*>(&slots->u1.Function);
-    }
-  }
-  return nullptr;
-}
-
-// Points an import slot at `replacement` and returns what it pointed at.
-inline FARPROC ReplaceImport(FARPROC* slot, FARPROC replacement) {
-  DWORD protection = 0;
-  VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
-  const FARPROC previous = *slot;
-  *slot = replacement;
-  VirtualProtect(slot, sizeof *slot, protection, &protection);
-  return previous;
-}
-
 // Counts the plug-in's calls of MessageBeep while alive, by pointing its import of the function at a
 // counter (and back again afterwards). Installed() is false when the import could not be found.
 class TBeepCounter {
  public:
-  TBeepCounter() {
-    slot_ = FindImportSlot(Plugin().module, "user32.dll", "MessageBeep");
-    if (slot_ == nullptr) return;
-    Count() = 0;
-    original_ = ReplaceImport(slot_, reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&CountingBeep)));
-  }
-  ~TBeepCounter() {
-    if (slot_ != nullptr) ReplaceImport(slot_, original_);
-  }
-  TBeepCounter(const TBeepCounter&) = delete;
-  TBeepCounter& operator=(const TBeepCounter&) = delete;
-
-  bool Installed() const { return slot_ != nullptr; }
+  TBeepCounter() { Count() = 0; }
+  bool Installed() const { return patch_.Installed(); }
   int Beeps() const { return Count(); }
 
  private:
@@ -133,8 +90,8 @@ class TBeepCounter {
     ++Count();
     return TRUE;
   }
-  FARPROC* slot_ = nullptr;
-  FARPROC original_ = nullptr;
+
+  TImportPatch patch_{"user32.dll", "MessageBeep", &CountingBeep};
 };
 
 // Whether a timer of the window runs now: killing it tells, and it is started again at once (which restarts

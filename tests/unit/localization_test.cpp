@@ -9,7 +9,7 @@
 #include "localization/localization.h"
 #include "platform/platform.h"
 #include "platform/utf.h"
-#include "plugin/settings.h"
+#include "settings/settings.h"
 #include "test_support.h"
 
 namespace qelvar {
@@ -38,6 +38,23 @@ TEST(UiTexts, KeysAndTexts) {
   EXPECT_EQ(TextIdFromKey(u"F\u0131lters"), std::nullopt);  // dotless i is no letter A to Z
   EXPECT_EQ(UiText(static_cast<TUiText>(kUiTextCount)), u"");
   EXPECT_EQ(UiText(static_cast<TUiText>(-1)), u"");
+}
+
+TEST(LoadMessages, FileSizesAndTheSizeLimitText) {
+  const std::pair<std::int64_t, const char16_t*> cases[] = {
+      {0, u"0 bytes"},
+      {1023, u"1023 bytes"},
+      {1024, u"1024 bytes (1.0 KB)"},
+      {1536, u"1536 bytes (1.5 KB)"},
+      {1048575, u"1048575 bytes (1024.0 KB)"},
+      {1048576, u"1048576 bytes (1.0 MB)"},
+      {10000000, u"10000000 bytes (9.5 MB)"},
+      {5000000000, u"5000000000 bytes (4768.4 MB)"},
+  };
+  for (auto [bytes, text] : cases) EXPECT_EQ(FormatFileSize(bytes), text) << bytes;
+  EXPECT_EQ(FileTooLargeMessage(2000, 1999),
+            u"The file could not be loaded because it exceeds the configured size limit.\r\n"
+            u"File size: 2000 bytes (2.0 KB)\r\nLimit: 1999 bytes (2.0 KB)");
 }
 
 TEST(LanguageFileFormat, Lines) {

@@ -8,7 +8,7 @@
 
 #include "platform/platform.h"
 #include "platform/utf.h"
-#include "plugin/settings.h"
+#include "settings/settings.h"
 #include "test_support.h"
 
 namespace qelvar {

@@ -6,12 +6,7 @@ namespace qelvar::host {
 namespace {
 
 constexpr wchar_t kFindBoxClass[] = L"QelvarHostFindBox";
-constexpr int kEditId = 101;
-constexpr int kMatchCaseId = 102;
-constexpr int kWholeWordsId = 103;
-constexpr int kFindFirstId = 104;
-constexpr int kPreviousId = 105;
-constexpr int kResultId = 106;
+enum TControlId : int { kEditId = 101, kMatchCaseId, kWholeWordsId, kFindFirstId, kPreviousId, kResultId };
 // Enter in the box is IDOK (find next), Esc is IDCANCEL (close): what IsDialogMessage sends.
 
 LRESULT CALLBACK FindBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
@@ -31,20 +26,6 @@ LRESULT CALLBACK FindBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
   }
 }
 
-void RegisterFindBoxClass() {
-  static const bool registered = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = FindBoxProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-    wc.lpszClassName = kFindBoxClass;
-    return RegisterClassExW(&wc) != 0;
-  }();
-  (void)registered;
-}
-
 HFONT CreateMessageFont() {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
@@ -57,8 +38,8 @@ HFONT CreateMessageFont() {
 }  // namespace
 
 TFindBox::TFindBox(HWND owner, SearchFn search) : owner_(owner), search_(std::move(search)) {
-  RegisterFindBoxClass();
-  font_.reset(CreateMessageFont());
+  RegisterWindowClass(GetModuleHandleW(nullptr), kFindBoxClass, FindBoxProc, COLOR_BTNFACE);
+  font_.Reset(CreateMessageFont());
   RECT r{0, 0, 420, 92};
   constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
   AdjustWindowRectEx(&r, style, FALSE, WS_EX_TOOLWINDOW);
@@ -71,7 +52,7 @@ TFindBox::TFindBox(HWND owner, SearchFn search) : owner_(owner), search_(std::mo
   const auto make = [this](const wchar_t* cls, const wchar_t* text, DWORD styles, int id) {
     HWND control = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | styles, 0, 0, 10, 10, window_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-    if (control != nullptr && font_) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+    if (control != nullptr && font_) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
     return control;
   };
   edit_ = make(L"EDIT", L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, kEditId);
@@ -92,9 +73,10 @@ TFindBox::~TFindBox() {
 
 void TFindBox::Layout() {
   // A fixed layout in 96-DPI pixels, scaled to the system's DPI.
-  HDC dc = GetDC(window_);
-  const int dpi = dc != nullptr ? GetDeviceCaps(dc, LOGPIXELSX) : 96;
-  if (dc != nullptr) ReleaseDC(window_, dc);
+  const int dpi = [this] {
+    const TWindowDC dc(window_);
+    return dc ? GetDeviceCaps(dc.Get(), LOGPIXELSX) : 96;
+  }();
   const auto s = [dpi](int n) { return MulDiv(n, dpi, 96); };
   RECT r{0, 0, s(420), s(92)};
   AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)), FALSE, WS_EX_TOOLWINDOW);
@@ -124,7 +106,7 @@ void TFindBox::Repeat(bool backwards) {
     Show();
     return;
   }
-  Find(backwards ? kSearchBackwards : 0);
+  Find(backwards ? lcs_backwards : 0);
 }
 
 void TFindBox::Find(int extraFlags) {
@@ -137,8 +119,8 @@ void TFindBox::Find(int extraFlags) {
     return;
   }
   int flags = extraFlags;
-  if (SendMessageW(matchCase_, BM_GETCHECK, 0, 0) == BST_CHECKED) flags |= kSearchMatchCase;
-  if (SendMessageW(wholeWords_, BM_GETCHECK, 0, 0) == BST_CHECKED) flags |= kSearchWholeWords;
+  if (SendMessageW(matchCase_, BM_GETCHECK, 0, 0) == BST_CHECKED) flags |= lcs_matchcase;
+  if (SendMessageW(wholeWords_, BM_GETCHECK, 0, 0) == BST_CHECKED) flags |= lcs_wholewords;
   const int found = search_ ? search_(text, flags) : 0;
   SetWindowTextW(result_, found != 0 ? L"" : L"Not found.");
   // A match moves the focus to the grid (its selection stays visible); the box takes it back, so that it
@@ -152,8 +134,8 @@ LRESULT TFindBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDOK: Find(0); return 0;
-        case kPreviousId: Find(kSearchBackwards); return 0;
-        case kFindFirstId: Find(kSearchFindFirst); return 0;
+        case kPreviousId: Find(lcs_backwards); return 0;
+        case kFindFirstId: Find(lcs_findfirst); return 0;
         case IDCANCEL: ShowWindow(window_, SW_HIDE); SetActiveWindow(owner_); return 0;
         default: break;
       }

@@ -6,8 +6,9 @@
 
 #include <functional>
 #include <memory>
-#include <type_traits>
 #include <string>
+
+#include "win/handles.h"
 
 namespace qelvar::host {
 
@@ -37,15 +38,10 @@ class TFindBox {
 
   HWND owner_ = nullptr;
   HWND window_ = nullptr;
-  HWND edit_ = nullptr;
-  HWND matchCase_ = nullptr;
-  HWND wholeWords_ = nullptr;
-  HWND result_ = nullptr;
+  // The box's controls: the text, the two options and the line that reports "Not found."
+  HWND edit_ = nullptr, matchCase_ = nullptr, wholeWords_ = nullptr, result_ = nullptr;
   // The dialog font, deleted when the box goes (after its window, which only borrows it).
-  struct FontDeleter {
-    void operator()(HFONT font) const noexcept { DeleteObject(font); }
-  };
-  std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter> font_;
+  TFont font_;
   SearchFn search_;
 };
 

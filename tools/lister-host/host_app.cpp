@@ -3,24 +3,24 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "detect_string.h"
 #include "screenshot.h"
+#include "win/dialog_answerer.h"
+#include "win/files.h"
+#include "win/handles.h"
 
 namespace qelvar::host {
 namespace {
 
 constexpr wchar_t kHostClass[] = L"QelvarListerHost";
 
-// Menu commands.
-constexpr int kCmdNextFile = 100;
-constexpr int kCmdPreviousFile = 101;
-constexpr int kCmdExit = 102;
-constexpr int kCmdDark = 110;
-constexpr int kCmdFind = 120;
-constexpr int kCmdFindNext = 121;
-constexpr int kCmdFindPrevious = 122;
+// Menu commands, by menu: File, View, Search.
+enum TMenuCommand : int { kCmdNextFile = 100, kCmdPreviousFile, kCmdExit };
+enum : int { kCmdDark = 110 };
+enum : int { kCmdFind = 120, kCmdFindNext, kCmdFindPrevious };
 
 // Timers of the host window.
 constexpr UINT_PTR kScreenshotTimer = 1;
@@ -81,30 +81,6 @@ bool GridShown(HWND window) {
   return found;
 }
 
-// In a run without a person (screenshots), message boxes of the plug-in are reported on the console and
-// closed at once, so that nothing waits for a click.
-HHOOK g_boxHook = nullptr;
-
-LRESULT CALLBACK CloseMessageBoxes(int code, WPARAM wParam, LPARAM lParam) noexcept {
-  if (code == HCBT_ACTIVATE) {
-    const auto dialog = reinterpret_cast<HWND>(wParam);
-    wchar_t name[16] = {};
-    GetClassNameW(dialog, name, 16);
-    if (lstrcmpW(name, L"#32770") == 0) {
-      std::wstring text;
-      for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t buffer[1024] = {};
-        GetClassNameW(child, name, 16);
-        if (lstrcmpiW(name, L"Static") == 0 && GetWindowTextW(child, buffer, 1024) > 0) text += buffer;
-      }
-      Report(L"message box: " + text, false);
-      PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-      PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    }
-  }
-  return CallNextHookEx(g_boxHook, code, wParam, lParam);
-}
-
 LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
@@ -146,8 +122,7 @@ void Report(const std::wstring& message, bool interactive) {
   HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
   if (err != nullptr && err != INVALID_HANDLE_VALUE) {
     const std::string line = "qelvar-host: " + ToUtf8(message) + "\n";
-    DWORD written = 0;
-    if (WriteFile(err, line.data(), static_cast<DWORD>(line.size()), &written, nullptr)) return;
+    if (WriteAll(err, line)) return;
   }
   if (interactive) MessageBoxW(nullptr, message.c_str(), L"qelvar-host", MB_OK | MB_ICONERROR);
 }
@@ -157,10 +132,6 @@ THostApp::THostApp(THostOptions options) : options_(std::move(options)), dark_(o
 THostApp::~THostApp() {
   findBox_.reset();
   if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
-  if (g_boxHook != nullptr) {
-    UnhookWindowsHookEx(g_boxHook);
-    g_boxHook = nullptr;
-  }
 }
 
 void THostApp::Fail(const std::wstring& message) {
@@ -188,19 +159,20 @@ int THostApp::Run() {
     detectString_ = buffer.c_str();
   }
 
-  if (!interactive) g_boxHook = SetWindowsHookExW(WH_CBT, CloseMessageBoxes, nullptr, GetCurrentThreadId());
+  // In a run without a person (screenshots), message boxes of the plug-in are reported on the console and
+  // closed at once, so that nothing waits for a click.
+  std::optional<TDialogAnswerer> boxes;
+  if (!interactive) {
+    boxes.emplace([](const TDialogAnswerer::TDialog& box) {
+      Report(L"message box: " + box.text, false);
+      return IDCANCEL;
+    });
+  }
 
   INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
   InitCommonControlsEx(&icc);
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = HostProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-  wc.hIcon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));      // IDI_APPLICATION
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
-  wc.lpszClassName = kHostClass;
-  RegisterClassExW(&wc);
+  RegisterWindowClass(GetModuleHandleW(nullptr), kHostClass, HostProc, COLOR_WINDOW,
+                      LoadIconW(nullptr, MAKEINTRESOURCEW(32512)));  // IDI_APPLICATION
 
   menu_ = BuildMenu();
   RECT r{0, 0, options_.width, options_.height};
@@ -246,7 +218,7 @@ int THostApp::Run() {
 
 bool THostApp::OpenFile(const std::wstring& path) {
   std::wstring file = path;
-  const int flags = dark_ ? (kShowFlagDarkMode | kShowFlagDarkModeNative) : 0;
+  const int flags = dark_ ? (lcp_darkmode | lcp_darkmodenative) : 0;
   HWND viewer = plugin_.listLoadW(window_, file.data(), flags);
   if (viewer == nullptr) return false;
   listWin_ = viewer;
@@ -288,16 +260,15 @@ void THostApp::OpenSibling(int step) {
   const std::wstring folder = FolderOf(currentFile_);
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
+  const TFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
+  if (find) {
     do {
       if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
       const std::wstring name = data.cFileName;
       const std::optional<bool> accepted =
           DetectStringAccepts(detectString_, ToUtf8(ExtensionOf<wchar_t>(name)));
       if (accepted.value_or(false)) names.push_back(name);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
+    } while (FindNextFileW(find.Get(), &data));
   }
   const auto before = [](const std::wstring& a, const std::wstring& b) { return lstrcmpiW(a.c_str(), b.c_str()) < 0; };
   std::sort(names.begin(), names.end(), before);
@@ -328,7 +299,7 @@ void THostApp::SetDark(bool dark) {
   dark_ = dark;
   CheckMenuItem(menu_, kCmdDark, dark_ ? MF_CHECKED : MF_UNCHECKED);
   if (ViewerAlive() && plugin_.listSendCommand != nullptr) {
-    plugin_.listSendCommand(listWin_, kCommandNewParams, dark_ ? (kShowFlagDarkMode | kShowFlagDarkModeNative) : 0);
+    plugin_.listSendCommand(listWin_, lc_newparams, dark_ ? (lcp_darkmode | lcp_darkmodenative) : 0);
   }
 }
 

@@ -1,46 +1,21 @@
 // The Lister plug-in interface as a host sees it: the eight entry points, loaded by name from the DLL.
-// Shared by the stand-in host and the GUI tests, which both play the host's part.
+// Shared by the stand-in host, the GUI tests and the benchmarks, which all play the host's part; the
+// values and types come from the plug-in's own interface header.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
+#include "plugin/lister_interface.h"
+#include "win/handles.h"
+
 namespace qelvar::host {
-
-// Search flags of ListSearchText(W).
-inline constexpr int kSearchFindFirst = 1;
-inline constexpr int kSearchMatchCase = 2;
-inline constexpr int kSearchWholeWords = 4;
-inline constexpr int kSearchBackwards = 8;
-
-// ListSendCommand: new display parameters, and the dark-mode bits of the show flags and of its parameter.
-inline constexpr int kCommandNewParams = 2;
-inline constexpr int kShowFlagForceShow = 0x10;
-inline constexpr int kShowFlagDarkMode = 0x80;
-inline constexpr int kShowFlagDarkModeNative = 0x100;
-
-// The record ListSetDefaultParams receives: three 32-bit fields, then the plug-in ini path in ANSI.
-struct TListDefaultParams {
-  int size;
-  DWORD pluginInterfaceVersionLow;
-  DWORD pluginInterfaceVersionHi;
-  char defaultIniName[MAX_PATH];
-};
-
-using ListLoadFn = HWND(WINAPI*)(HWND parent, char* fileToLoad, int showFlags);
-using ListLoadWFn = HWND(WINAPI*)(HWND parent, WCHAR* fileToLoad, int showFlags);
-using ListCloseWindowFn = void(WINAPI*)(HWND listWin);
-using ListGetDetectStringFn = void(WINAPI*)(char* detectString, int maxLen);
-using ListSetDefaultParamsFn = void(WINAPI*)(TListDefaultParams* params);
-using ListSearchTextFn = int(WINAPI*)(HWND listWin, char* searchString, int searchParameter);
-using ListSearchTextWFn = int(WINAPI*)(HWND listWin, WCHAR* searchString, int searchParameter);
-using ListSendCommandFn = int(WINAPI*)(HWND listWin, int command, int parameter);
 
 // A loaded plug-in. Entry points the DLL lacks stay null; Load fails only when the DLL itself does not
 // load or lacks ListLoadW (without it there is nothing to show).
 struct TListerPlugin {
-  HMODULE module = nullptr;
+  TLibrary module;
   ListLoadFn listLoad = nullptr;
   ListLoadWFn listLoadW = nullptr;
   ListCloseWindowFn listCloseWindow = nullptr;
@@ -50,16 +25,9 @@ struct TListerPlugin {
   ListSearchTextWFn listSearchTextW = nullptr;
   ListSendCommandFn listSendCommand = nullptr;
 
-  TListerPlugin() = default;
-  TListerPlugin(const TListerPlugin&) = delete;
-  TListerPlugin& operator=(const TListerPlugin&) = delete;
-  ~TListerPlugin() {
-    if (module != nullptr) FreeLibrary(module);
-  }
-
   bool Load(const std::wstring& path) {
-    module = LoadLibraryW(path.c_str());
-    if (module == nullptr) return false;
+    module.Reset(LoadLibraryW(path.c_str()));
+    if (!module) return false;
     Resolve(listLoad, "ListLoad");
     Resolve(listLoadW, "ListLoadW");
     Resolve(listCloseWindow, "ListCloseWindow");
@@ -75,7 +43,7 @@ struct TListerPlugin {
   template <typename Fn>
   void Resolve(Fn& fn, const char* name) {
     // GetProcAddress returns a generic function pointer; the cast to the real signature is the contract.
-    fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module.Get(), name)));
   }
 };
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host_app.h"
+#include "win/handles.h"
 
 namespace {
 
@@ -105,10 +106,9 @@ std::optional<qelvar::host::THostOptions> ParseArguments(const std::vector<std::
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   int argc = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  const qelvar::TLocalMemory<LPWSTR*> argv(CommandLineToArgvW(GetCommandLineW(), &argc));
   std::vector<std::wstring> args;
-  for (int i = 1; argv != nullptr && i < argc; ++i) args.emplace_back(argv[i]);
-  if (argv != nullptr) LocalFree(argv);
+  for (int i = 1; argv && i < argc; ++i) args.emplace_back(argv.Get()[i]);
 
   try {
     std::wstring error;

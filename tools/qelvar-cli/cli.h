@@ -53,6 +53,15 @@ char16_t ParseDelimiter(std::u16string_view text);
 void WriteOut(std::string_view bytes);
 void WriteErr(std::string_view bytes);
 
+// A 0-based index of at most nine digits; a usage error with `message` otherwise.
+std::int32_t ParseIndex(std::u16string_view text, const std::string& message);
+
+// JSON rows written as they are made, so that a large table is never held whole: BeginJsonRow puts the
+// separator before row `index` (writing `out` first once it has grown past a megabyte); EndJsonRows closes
+// the rows array and the object and writes what is left.
+void BeginJsonRow(std::string& out, std::int64_t index);
+void EndJsonRows(std::string& out, std::int64_t rows);
+
 // Appends `text` as a JSON string literal in UTF-8. A lone surrogate is written as a \udXXX escape so
 // that nothing is lost; control characters are escaped.
 void AppendJsonString(std::string& out, std::u16string_view text);

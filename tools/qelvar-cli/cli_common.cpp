@@ -19,15 +19,9 @@ std::string Narrow(std::u16string_view s) { return Utf16ToUtf8(s); }
 }  // namespace
 
 std::optional<std::u16string> Args::Option(std::u16string_view name) {
-  std::optional<std::u16string> value;
-  for (std::size_t i = 0; i < args_.size(); ++i) {
-    if (used_[i] || args_[i] != name) continue;
-    if (i + 1 >= args_.size()) throw UsageError{"option " + Narrow(name) + " needs a value"};
-    used_[i] = used_[i + 1] = true;
-    value = args_[i + 1];
-    ++i;
-  }
-  return value;
+  std::vector<std::u16string> values = Options(name);
+  if (values.empty()) return std::nullopt;
+  return std::move(values.back());
 }
 
 std::vector<std::u16string> Args::Options(std::u16string_view name) {
@@ -101,22 +95,44 @@ char16_t ParseDelimiter(std::u16string_view text) {
   throw UsageError{"a delimiter is one character or one of: comma, semicolon, bar, tab, colon"};
 }
 
-void WriteOut(std::string_view bytes) {
+namespace {
+
+void WriteBytes(std::FILE* stream, std::string_view bytes) {
 #ifdef _WIN32
-  static const bool binary = (_setmode(_fileno(stdout), _O_BINARY), true);
-  (void)binary;
+  // Binary mode: no newline is translated. Setting it again before each write costs nothing.
+  _setmode(_fileno(stream), _O_BINARY);
 #endif
-  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-  std::fflush(stdout);
+  std::fwrite(bytes.data(), 1, bytes.size(), stream);
+  std::fflush(stream);
 }
 
-void WriteErr(std::string_view bytes) {
-#ifdef _WIN32
-  static const bool binary = (_setmode(_fileno(stderr), _O_BINARY), true);
-  (void)binary;
-#endif
-  std::fwrite(bytes.data(), 1, bytes.size(), stderr);
-  std::fflush(stderr);
+}  // namespace
+
+void WriteOut(std::string_view bytes) { WriteBytes(stdout, bytes); }
+
+void WriteErr(std::string_view bytes) { WriteBytes(stderr, bytes); }
+
+std::int32_t ParseIndex(std::u16string_view text, const std::string& message) {
+  if (text.empty() || text.size() > 9) throw UsageError{message};
+  std::int32_t value = 0;
+  for (const char16_t c : text) {
+    if (c < u'0' || c > u'9') throw UsageError{message};
+    value = value * 10 + (c - u'0');
+  }
+  return value;
+}
+
+void BeginJsonRow(std::string& out, std::int64_t index) {
+  if (out.size() > (1u << 20)) {
+    WriteOut(out);
+    out.clear();
+  }
+  out += index == 0 ? "\n" : ",\n";
+}
+
+void EndJsonRows(std::string& out, std::int64_t rows) {
+  out += rows > 0 ? "\n]}\n" : "]}\n";
+  WriteOut(out);
 }
 
 void AppendJsonString(std::string& out, std::u16string_view text) {

@@ -9,14 +9,8 @@ namespace qelvar::cli {
 
 namespace {
 
-std::int32_t ParseIndex(std::u16string_view text, std::string_view what) {
-  if (text.empty() || text.size() > 9) throw UsageError{std::string(what) + " needs a 0-based index"};
-  std::int32_t value = 0;
-  for (char16_t c : text) {
-    if (c < u'0' || c > u'9') throw UsageError{std::string(what) + " needs a 0-based index"};
-    value = value * 10 + (c - u'0');
-  }
-  return value;
+std::int32_t IndexOf(std::u16string_view text, std::string_view what) {
+  return ParseIndex(text, std::string(what) + " needs a 0-based index");
 }
 
 }  // namespace
@@ -45,13 +39,13 @@ int RunEdit(Args& args) {
       const std::size_t colon = argument.find(u':');
       if (equals == std::u16string::npos || colon == std::u16string::npos || colon > equals)
         throw UsageError{"--set takes ROW:COL=VALUE"};
-      op.row = ParseIndex(std::u16string_view(argument).substr(0, colon), "--set");
-      op.col = ParseIndex(std::u16string_view(argument).substr(colon + 1, equals - colon - 1), "--set");
+      op.row = IndexOf(std::u16string_view(argument).substr(0, colon), "--set");
+      op.col = IndexOf(std::u16string_view(argument).substr(colon + 1, equals - colon - 1), "--set");
       op.value = argument.substr(equals + 1);
     } else if (name == u"--delete-column") {
-      op.col = ParseIndex(argument, "--delete-column");
+      op.col = IndexOf(argument, "--delete-column");
     } else {
-      op.row = ParseIndex(argument, Utf16ToUtf8(name));
+      op.row = IndexOf(argument, Utf16ToUtf8(name));
     }
     ops.push_back(std::move(op));
   }

@@ -29,8 +29,10 @@ bool LoadDocument(const std::u16string& file, const LoadOptions& options, std::u
   if (LoadFromFile(file, options.maxSize, options.delimiter, options.commentMode, options.encoding, document,
                    options.trimValues, options.samples))
     return true;
-  const std::u16string& message = LastLoadError();
-  WriteErr(Utf16ToUtf8(message.empty() ? UiText(utFileLoadFailed) : message) + "\n");
+  const TLoadFailure& failure = LastLoadFailure();
+  WriteErr(Utf16ToUtf8(failure.TooLarge ? FileTooLargeMessage(failure.FileSize, failure.Limit)
+                                        : UiText(utFileLoadFailed)) +
+           "\n");
   return false;
 }
 

@@ -55,15 +55,10 @@ int RunInspect(Args& args) {
   out += ", \"rows\": [";
   const std::int64_t shown = std::min<std::int64_t>(rowLimit.value_or(doc->RowCount()), doc->RowCount());
   for (std::int32_t r = 0; r < shown; ++r) {
-    out += r == 0 ? "\n" : ",\n";
+    BeginJsonRow(out, r);
     AppendRow(out, *doc, r);
-    if (out.size() > (1u << 20)) {
-      WriteOut(out);
-      out.clear();
-    }
   }
-  out += shown > 0 ? "\n]}\n" : "]}\n";
-  WriteOut(out);
+  EndJsonRows(out, shown);
   return kExitOk;
 }
 

@@ -13,13 +13,7 @@ namespace {
 
 // A 0-based column number: digits only.
 std::int32_t ColumnNumber(std::u16string_view text, const char* option) {
-  if (text.empty() || text.size() > 9) throw UsageError{std::string(option) + " needs a column number"};
-  std::int32_t value = 0;
-  for (char16_t c : text) {
-    if (c < u'0' || c > u'9') throw UsageError{std::string(option) + " needs a column number"};
-    value = value * 10 + (c - u'0');
-  }
-  return value;
+  return ParseIndex(text, std::string(option) + " needs a column number");
 }
 
 struct FilterOption {
@@ -87,20 +81,15 @@ int RunView(Args& args) {
   const std::int64_t shown = std::min<std::int64_t>(rowLimit.value_or(model.VisibleCount()), model.VisibleCount());
   for (std::int32_t i = 0; i < shown; ++i) {
     const std::int32_t row = model.VisibleToDocumentRow(i);
-    out += i == 0 ? "\n" : ",\n";
+    BeginJsonRow(out, i);
     out += "{\"row\": " + std::to_string(row) + ", \"cells\": [";
     for (std::int32_t c = 0; c < columns; ++c) {
       if (c > 0) out += ", ";
       AppendJsonString(out, model.GetCell(row, c));
     }
     out += "]}";
-    if (out.size() > (1u << 20)) {
-      WriteOut(out);
-      out.clear();
-    }
   }
-  out += shown > 0 ? "\n]}\n" : "]}\n";
-  WriteOut(out);
+  EndJsonRows(out, shown);
   return kExitOk;
 }
 

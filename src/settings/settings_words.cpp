@@ -2,7 +2,7 @@
 #include <initializer_list>
 
 #include "platform/utf.h"
-#include "plugin/settings.h"
+#include "settings/settings.h"
 
 namespace qelvar {
 

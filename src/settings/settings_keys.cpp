@@ -2,7 +2,7 @@
 #include <cstddef>
 
 #include "platform/utf.h"
-#include "plugin/settings.h"
+#include "settings/settings.h"
 
 namespace qelvar {
 

@@ -4,7 +4,7 @@
 
 #include "platform/platform.h"
 #include "platform/utf.h"
-#include "plugin/settings.h"
+#include "settings/settings.h"
 
 namespace qelvar {
 

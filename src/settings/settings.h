@@ -38,6 +38,9 @@ const TSettingKey* FindSettingKey(std::u16string_view key);
 
 // ---- reading and writing --------------------------------------------------------------------------
 
+// Callers read a key with the default of the key table (the one-argument forms), so that no call site can
+// disagree with the table; the forms with an explicit default serve those and the store's tests.
+
 // The value of `key`, or `defaultValue` when the file, the section or the key is missing.
 std::u16string ReadString(std::u16string_view key, std::u16string_view defaultValue);
 // As above with the default of the key table (empty for an unknown key).

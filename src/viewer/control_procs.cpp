@@ -1,0 +1,154 @@
+// The procedures of the subclassed child controls: the list view, its header, the status bar and the
+// filter edits each have their own, with what the viewer adds to the control's own handling. Every
+// control carries its viewer in the property "QelvarViewer" and its previous procedure in
+// "QelvarOldWndProc"; both go when the control is destroyed.
+#include "viewer/viewer.h"
+
+namespace qelvar {
+namespace {
+
+constexpr wchar_t kViewerProperty[] = L"QelvarViewer";
+constexpr wchar_t kOldProcProperty[] = L"QelvarOldWndProc";
+
+// One message to a subclassed control: its viewer, kept alive while the message is handled (the control's
+// own procedure may run a modal loop), and its previous procedure.
+class TControlCall {
+ public:
+  TControlCall(HWND to, UINT what, WPARAM first, LPARAM second) noexcept
+      : control(to),
+        message(what),
+        wParam(first),
+        lParam(second),
+        previous_(reinterpret_cast<WNDPROC>(GetPropW(to, kOldProcProperty))),
+        viewer_(static_cast<TCsvViewer*>(GetPropW(to, kViewerProperty))) {}
+
+  // The viewer, or null when the control has none or the viewer's window is gone. Asked again after the
+  // previous procedure ran, since the viewer may have gone meanwhile.
+  TCsvViewer* Viewer() const noexcept { return viewer_.Get(); }
+  // The control's own handling of the message.
+  LRESULT Previous() const noexcept {
+    return previous_ ? CallWindowProcW(previous_, control, message, wParam, lParam)
+                     : DefWindowProcW(control, message, wParam, lParam);
+  }
+
+  const HWND control;
+  const UINT message;
+  const WPARAM wParam;
+  const LPARAM lParam;
+
+ private:
+  const WNDPROC previous_;
+  const TViewerCall viewer_;
+};
+
+// The control's own handling, then `after` on the viewer when it is still there.
+template <class After>
+LRESULT PreviousThen(const TControlCall& call, After&& after) noexcept {
+  const LRESULT result = call.Previous();
+  if (TCsvViewer* viewer = call.Viewer()) Safely([&] {
+      after(*viewer);
+      return LRESULT{0};
+    });
+  return result;
+}
+
+LRESULT OnControlNcDestroy(const TControlCall& call) noexcept {
+  const LRESULT result = call.Previous();
+  RemovePropW(call.control, kViewerProperty);
+  RemovePropW(call.control, kOldProcProperty);
+  return result;
+}
+
+// What every subclassed control shares: Ctrl+wheel zooms the grid, key-downs go through the viewer's key
+// routing, and the properties go with the control.
+LRESULT CommonControlMessage(const TControlCall& call) noexcept {
+  TCsvViewer* viewer = call.Viewer();
+  switch (call.message) {
+    case WM_MOUSEWHEEL:
+      if (viewer && viewer->ZoomByWheel(call.wParam)) return 0;
+      break;
+    case WM_KEYDOWN:
+      if (viewer && Safely([&] { return LRESULT{viewer->RouteControlKey(call.control, call.wParam)}; }, 1)) return 0;
+      break;
+    case WM_NCDESTROY:
+      return OnControlNcDestroy(call);
+    default:
+      break;
+  }
+  return call.Previous();
+}
+
+// A notification from the header to the list view.
+LRESULT OnHeaderToListView(const TControlCall& call) noexcept {
+  TCsvViewer* viewer = call.Viewer();
+  const auto* notify = reinterpret_cast<const NMHDR*>(call.lParam);
+  if (!viewer || !notify || notify->hwndFrom != viewer->header) return call.Previous();
+  // The viewer window paints the header (the list view would answer the custom draw itself).
+  if (notify->code == static_cast<UINT>(NM_CUSTOMDRAW))
+    return SendMessageW(viewer->window, WM_NOTIFY, call.wParam, call.lParam);
+  // Any other change of the header (a column resized or dragged) moves the filter boxes with the columns.
+  return PreviousThen(call, [](TCsvViewer& v) { v.PlaceFilterEdits(); });
+}
+
+// The header's custom draw paints every item; the area right of the last one is painted after the
+// header's own painting.
+LRESULT OnHeaderPaint(const TControlCall& call) noexcept {
+  return PreviousThen(call, [](TCsvViewer& v) { v.PaintHeaderFiller(); });
+}
+
+// The viewer paints the whole status bar in its theme's colours.
+LRESULT OnStatusBarPaint(const TControlCall& call) noexcept {
+  TCsvViewer* viewer = call.Viewer();
+  if (!viewer) return call.Previous();
+  const TPaintDC dc(call.control);
+  if (dc) viewer->PaintStatusBar(dc.Get());
+  return 0;
+}
+
+// A control the viewer paints itself (with `onPaint`): its background is never erased first, which would
+// flicker.
+LRESULT PaintedByViewer(const TControlCall& call, LRESULT (*onPaint)(const TControlCall&) noexcept) noexcept {
+  switch (call.message) {
+    case WM_ERASEBKGND: return call.Viewer() ? 1 : call.Previous();
+    case WM_PAINT: return onPaint(call);
+    default: return CommonControlMessage(call);
+  }
+}
+
+}  // namespace
+
+void TCsvViewer::SubclassControl(HWND control, WNDPROC procedure) noexcept {
+  if (!control || !IsWindow(control)) return;
+  SetPropW(control, kViewerProperty, this);
+  const LONG_PTR previous = SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
+  SetPropW(control, kOldProcProperty, reinterpret_cast<HANDLE>(previous));
+}
+
+LRESULT CALLBACK ListViewProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  const TControlCall call(control, message, wParam, lParam);
+  switch (message) {
+    case WM_NOTIFY: return OnHeaderToListView(call);
+    // The grid scrolled or a column changed width: the filter boxes follow their columns.
+    case WM_HSCROLL:
+    case LVM_SCROLL:
+    case LVM_SETCOLUMNWIDTH: return PreviousThen(call, [](TCsvViewer& v) { v.PlaceFilterEdits(); });
+    default: return CommonControlMessage(call);
+  }
+}
+
+LRESULT CALLBACK HeaderProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  const TControlCall call(control, message, wParam, lParam);
+  return PaintedByViewer(call, &OnHeaderPaint);
+}
+
+LRESULT CALLBACK StatusBarProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  const TControlCall call(control, message, wParam, lParam);
+  return PaintedByViewer(call, &OnStatusBarPaint);
+}
+
+LRESULT CALLBACK FilterEditProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  const TControlCall call(control, message, wParam, lParam);
+  return CommonControlMessage(call);
+}
+
+}  // namespace qelvar

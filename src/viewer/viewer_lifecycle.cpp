@@ -1,0 +1,229 @@
+// The viewer's life: creation of the window and its controls, the entry points the exports call, error
+// boxes, and destruction, which waits until no handler of the viewer is on the stack.
+#include <algorithm>
+#include <cwchar>
+#include <utility>
+
+#include "document/csv_model.h"
+#include "grid/grid_model.h"
+#include "localization/localization.h"
+#include "platform/wide.h"
+#include "plugin/lister_interface.h"
+#include "transform/transform.h"
+#include "viewer/viewer.h"
+
+namespace qelvar {
+namespace {
+
+HINSTANCE ModuleInstance() noexcept {
+  static const int anchor = 0;
+  HMODULE module = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCWSTR>(&anchor), &module);
+  return module;
+}
+
+HMENU ControlId(int id) noexcept { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
+
+// Whether the host's window is a Lister window of its own (only then does the grid take the focus).
+bool IsListerWindow(HWND parent, int showFlags) noexcept {
+  if (showFlags & lcp_forceshow) return true;
+  if (parent && GetAncestor(parent, GA_ROOT) == parent) return true;
+  return parent && (GetWindowLongPtrW(parent, GWL_STYLE) & WS_POPUP) != 0;
+}
+
+}  // namespace
+
+// ---- lifetime ---------------------------------------------------------------------------------------
+
+TViewerCall::TViewerCall(TCsvViewer* viewer) noexcept : viewer_(viewer) {
+  if (viewer_) ++viewer_->handlerDepth;
+}
+
+TViewerCall::~TViewerCall() {
+  if (!viewer_) return;
+  if (--viewer_->handlerDepth == 0 && viewer_->destroyed) {
+    // The window owned the viewer since creation and is gone; this was the last handler on the stack.
+    std::unique_ptr<TCsvViewer> owned(viewer_);
+  }
+}
+
+TCsvViewer* TViewerCall::Get() const noexcept { return viewer_ && !viewer_->destroyed ? viewer_ : nullptr; }
+
+TCsvViewer::TCsvViewer(std::u16string file) : fileName(std::move(file)) {}
+
+TCsvViewer::~TCsvViewer() {
+  // The model refers to the document, so it goes first.
+  transformConfig.reset();
+  model.reset();
+  document.reset();
+}
+
+void TCsvViewer::MarkDestroyed() noexcept {
+  KillTimer(window, kLoadTimer);
+  KillTimer(window, kDecodeTimer);
+  KillTimer(window, kFilterTimer);
+  SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+  destroyed = true;
+  // The controls died before their parent; no handler still on the stack may reach them through a handle
+  // that the system could already have given to another window.
+  window = listView = header = statusBar = loadingLabel = nullptr;
+  filterEdits.clear();
+}
+
+// ---- creation -----------------------------------------------------------------------------------------
+
+void TCsvViewer::CreateControls() {
+  const HINSTANCE instance = ModuleInstance();
+  loadingLabel = CreateWindowExW(0, L"STATIC", Wide(UiText(utLoading)), WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE,
+                                 0, 0, 100, 100, window, ControlId(kLoadingLabelId), instance, nullptr);
+  listView = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA,
+                             0, 0, 100, 100, window, ControlId(kListViewId), instance, nullptr);
+  if (listView) {
+    DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
+    if (ReadInteger(u"disable-grid-lines") == 0) extended |= LVS_EX_GRIDLINES;
+    ListView_SetExtendedListViewStyle(listView, extended);
+  }
+
+  fontName = ReadString(u"font");
+  fontSize = std::clamp(ReadInteger(u"font-size"), kMinFontSize, kMaxFontSize);
+  const int weight = ReadInteger(u"font-weight");
+  fontWeight = weight >= 1 && weight <= 9 ? weight * 100 : 0;
+  dpi = QueryDpi();
+
+  header = listView ? ListView_GetHeader(listView) : nullptr;
+  CreateFonts();
+  SubclassControl(listView, &ListViewProc);
+  ApplyHeaderWithoutStyles();
+  SubclassControl(header, &HeaderProc);
+  LoadColors();
+
+  statusBar = CreateStatusWindowW(WS_CHILD | WS_VISIBLE, L"", window, kStatusBarId);
+  if (statusBar) {
+    if (font) SendMessageW(statusBar, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    SubclassControl(statusBar, &StatusBarProc);
+    SendMessageW(statusBar, SB_SETMINHEIGHT, static_cast<WPARAM>(StatusBarHeight()), 0);
+  }
+
+  ShowLoadingStatus();
+  ApplyTheme();
+  Layout();
+}
+
+HWND CreateViewer(HWND parent, const std::u16string& fileName, int showFlags) noexcept {
+  HWND window = nullptr;
+  try {
+    InitLocalization();
+    auto owned = std::make_unique<TCsvViewer>(fileName);
+    TCsvViewer& viewer = *owned;
+    viewer.hostDarkMode = (showFlags & lcp_darkmode) != 0;
+    viewer.hostNativeDarkMode = (showFlags & lcp_darkmodenative) != 0;
+    viewer.isListerWindow = IsListerWindow(parent, showFlags);
+
+    const int startMode = ReadStartMode();
+    viewer.editMode = startMode == 1;
+    viewer.transformPanelVisible = startMode == 2;
+
+    viewer.filterRowVisible = ReadInteger(u"filter-row") != 0;
+    viewer.showLineNumbers = ReadInteger(u"show-line-numbers") != 0;
+    viewer.decimalAlign = ReadInteger(u"decimal-align") != 0;
+    viewer.commentMode = ReadInteger(u"skip-comments");
+    viewer.autoComments = viewer.commentMode == 3;
+
+    viewer.transformConfig = std::make_unique<TTransformConfig>();
+
+    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    const HINSTANCE instance = ModuleInstance();
+    if (!RegisterWindowClass(instance, kViewerClassName, &ViewerWindowProc, COLOR_WINDOW)) return nullptr;
+
+    RECT area{};
+    if (parent) GetClientRect(parent, &area);
+    window = CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_NOPARENTNOTIFY, kViewerClassName, L"qelvar",
+                             WS_CHILD | WS_CLIPCHILDREN, 0, 0, area.right - area.left, area.bottom - area.top,
+                             parent, nullptr, instance, nullptr);
+    if (!window) return nullptr;
+    viewer.window = window;
+    // From here the window owns the viewer; the call keeps it alive should the window go during creation.
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owned.release()));
+    const TViewerCall call(&viewer);
+
+    viewer.CreateControls();
+    if (viewer.destroyed) return nullptr;
+    ShowWindow(window, SW_SHOW);
+    viewer.keysEnabledAt = GetTickCount64() + 500;
+    SetTimer(window, kLoadTimer, 1, nullptr);
+    return window;
+  } catch (...) {
+    // Destroying the window frees the viewer it already owns.
+    if (window && IsWindow(window)) DestroyWindow(window);
+    return nullptr;
+  }
+}
+
+// ---- entry points ---------------------------------------------------------------------------------------
+
+TCsvViewer* ViewerFromWindow(HWND window) noexcept {
+  if (!window || !IsWindow(window)) return nullptr;
+  // Recognised by its class and this module, not by its procedure: another program may subclass it.
+  wchar_t name[64] = {};
+  if (GetClassNameW(window, name, 64) == 0 || std::wcscmp(name, kViewerClassName) != 0) return nullptr;
+  if (reinterpret_cast<HINSTANCE>(GetClassLongPtrW(window, GCLP_HMODULE)) != ModuleInstance()) return nullptr;
+  return reinterpret_cast<TCsvViewer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+void CloseViewer(HWND window) noexcept {
+  if (!window || !IsWindow(window)) return;
+  const TViewerCall viewer(ViewerFromWindow(window));
+  if (!viewer) {
+    DestroyWindow(window);
+    return;
+  }
+  // The question about unsaved edits may run a message loop in which the window goes.
+  if (viewer->MayClose(utClosing) && viewer) DestroyWindow(window);
+}
+
+int SearchViewer(HWND window, const std::u16string& text, int flags) noexcept {
+  const TViewerCall viewer(ViewerFromWindow(window));
+  if (!viewer) return 0;
+  return static_cast<int>(Safely([&] { return static_cast<LRESULT>(viewer->SearchText(text, flags)); }));
+}
+
+void SendViewerCommand(HWND window, int command, int parameter) noexcept {
+  const TViewerCall viewer(ViewerFromWindow(window));
+  if (!viewer || command != lc_newparams) return;
+  Safely([&] {
+    viewer->RefreshDisplayParameters(parameter);
+    return LRESULT{0};
+  });
+}
+
+// ---- what the entry points do ---------------------------------------------------------------------------
+
+bool TCsvViewer::ShowError(TUiText fallback) noexcept {
+  try {
+    const TLoadFailure& failure = LastLoadFailure();
+    const std::u16string text =
+        failure.TooLarge ? FileTooLargeMessage(failure.FileSize, failure.Limit) : UiText(fallback);
+    MessageBoxW(window, Wide(text), L"qelvar", MB_OK | MB_ICONERROR);
+  } catch (...) {
+    MessageBeep(MB_ICONERROR);
+  }
+  return !destroyed;
+}
+
+bool TCsvViewer::MayClose(TUiText) noexcept {
+  // Only unsaved edits could hold the window open, and nothing is edited in plain viewing.
+  return !modified;
+}
+
+void TCsvViewer::RefreshDisplayParameters(int parameter) {
+  const bool wasDark = IsDarkTheme();
+  const bool wasNative = hostNativeDarkMode;
+  hostDarkMode = (parameter & lcp_darkmode) != 0;
+  hostNativeDarkMode = (parameter & lcp_darkmodenative) != 0;
+  if (ResolveThemeMode() == TThemeMode::Tc && (IsDarkTheme() != wasDark || hostNativeDarkMode != wasNative))
+    LoadColors();
+}
+
+}  // namespace qelvar
