@@ -12,6 +12,35 @@ namespace {
 inline bool IsBreak(char16_t c) { return c == u'\r' || c == u'\n'; }
 inline bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
+// A field needs quotes when it holds the delimiter, a quote or a line break, or starts or ends with a
+// blank (which trimming would remove).
+bool NeedsQuotes(std::u16string_view value, char16_t delimiter) {
+  for (const char16_t c : value)
+    if (c == delimiter || c == u'"' || IsBreak(c)) return true;
+  return !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()));
+}
+
+std::u16string RawField(std::u16string_view value, bool quote) {
+  if (!quote) return std::u16string(value);
+  std::u16string raw;
+  raw.reserve(value.size() + 2);
+  raw.push_back(u'"');
+  for (const char16_t c : value) {
+    raw.push_back(c);
+    if (c == u'"') raw.push_back(u'"');
+  }
+  raw.push_back(u'"');
+  return raw;
+}
+
+// Whether a line (from its first character on) would load as no data row: an empty line, or a comment
+// line ("#", a ";" with no second ";" on the line, "sep="). The semicolon rule is applied as written even
+// where a two-column semicolon table would take the line as a row: what an edit writes must not depend
+// on the table's shape staying as it is.
+bool ReadsAsNoDataLine(std::u16string_view line) {
+  return line.empty() || IsBreak(line.front()) || IsCommentLine(line, 1);
+}
+
 constexpr std::size_t kMaxText = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - 2);
 
 // Makes room for `more` elements, growing geometrically so that repeated inserts stay amortised.
@@ -57,45 +86,69 @@ bool TCsvDocument::SetCell(std::int32_t row, std::int32_t col, std::u16string_vi
   if (r.IsComment) return false;
   if (ValueView(row, col) == value) return true;
 
-  bool quote = cell->Quoted();
-  if (!quote) {
-    quote = value.find_first_of(std::u16string{delimiter_, u'"', u'\n', u'\r'}) != std::u16string::npos ||
-            (!value.empty() && (IsBlank(value.front()) || IsBlank(value.back())));
+  const bool quote = cell->Quoted() || NeedsQuotes(value, delimiter_);
+  std::u16string raw = RawField(value, quote);
+  const std::size_t rowStart = static_cast<std::size_t>(r.LineStart - 1);
+  const std::size_t cellStart = rowStart + static_cast<std::size_t>(cell->Offset);
+  const std::size_t cellEnd = cellStart + static_cast<std::size_t>(cell->Length);
+
+  // Would the row's line, with the new field, read back as an empty or a comment line? Then its first
+  // field goes in quotes: the edited one, or the unquoted first field beside it.
+  const std::u16string_view text(text_);
+  std::u16string line(text.substr(rowStart, cellStart - rowStart));
+  line.append(raw).append(text.substr(cellEnd, rowStart + static_cast<std::size_t>(r.LineLength) - cellEnd));
+  const bool misreads = ReadsAsNoDataLine(line);
+  bool quoted = quote;
+  std::u16string firstValue;
+  std::u16string firstRaw;
+  if (misreads && col == 0) {
+    raw = RawField(value, true);
+    quoted = true;
+  } else if (misreads) {
+    firstValue = DecodeValue(CellRaw(row, 0), trimValues_);
+    firstRaw = RawField(firstValue, true);
   }
-  std::u16string raw;
-  if (quote) {
-    raw.reserve(value.size() + 2);
-    raw.push_back(u'"');
-    for (char16_t c : value) {
-      raw.push_back(c);
-      if (c == u'"') raw.push_back(u'"');
-    }
-    raw.push_back(u'"');
-  } else {
-    raw.assign(value);
-  }
-  const std::int64_t delta = static_cast<std::int64_t>(raw.size()) - cell->Length;
+  const std::int64_t delta = static_cast<std::int64_t>(raw.size()) - cell->Length +
+                             (firstRaw.empty() ? 0 : static_cast<std::int64_t>(firstRaw.size()) - cells_[r.FirstCell].Length);
   if (static_cast<std::int64_t>(text_.size()) + delta > static_cast<std::int64_t>(kMaxText)) return false;
 
   // Everything that can fail (allocation) happens before the cell is changed.
+  text_.reserve(static_cast<std::size_t>(static_cast<std::int64_t>(text_.size()) + std::max<std::int64_t>(delta, 0)));
   std::uint32_t slot = 0;
-  if (quote && value.find(u'"') != std::u16string::npos) slot = StoreValue(value);
-  Splice(static_cast<std::size_t>(r.LineStart - 1 + cell->Offset), static_cast<std::size_t>(cell->Length), raw);
-  ReleaseValue(*cell);
-  cell->Length = static_cast<std::int32_t>(raw.size());
-  cell->Bits = TCsvCell::kDecoded | (quote ? TCsvCell::kQuoted : 0u) | (slot << TCsvCell::kSlotShift);
+  std::uint32_t firstSlot = 0;
+  if (quoted && value.find(u'"') != std::u16string::npos) slot = StoreValue(value);
+  if (!firstRaw.empty() && firstValue.find(u'"') != std::u16string::npos) firstSlot = StoreValue(firstValue);
+  ReplaceRaw(row, col, raw, slot);
+  if (!firstRaw.empty()) ReplaceRaw(row, 0, firstRaw, firstSlot);
+  return true;
+}
+
+// Puts `raw` in place of a cell's raw text and shifts what follows; the cell becomes decoded (quoted when
+// `raw` is), with its value in `slot` when that is not 0. Does not allocate when Text has room for it.
+void TCsvDocument::ReplaceRaw(std::int32_t row, std::int32_t col, std::u16string_view raw, std::uint32_t slot) {
+  TCsvRow& r = rows_[static_cast<std::size_t>(row)];
+  TCsvCell& cell = cells_[r.FirstCell + static_cast<std::size_t>(col)];
+  const bool quoted = raw.size() > 1 && raw.front() == u'"' && raw.back() == u'"';
+  const std::int64_t delta = static_cast<std::int64_t>(raw.size()) - cell.Length;
+  Splice(static_cast<std::size_t>(r.LineStart - 1 + cell.Offset), static_cast<std::size_t>(cell.Length), raw);
+  ReleaseValue(cell);
+  cell.Length = static_cast<std::int32_t>(raw.size());
+  cell.Bits = TCsvCell::kDecoded | (quoted ? TCsvCell::kQuoted : 0u) | (slot << TCsvCell::kSlotShift);
   const auto d = static_cast<std::int32_t>(delta);
   r.LineLength += d;
   for (std::int32_t c = col + 1; c < r.CellCount; ++c) cells_[r.FirstCell + static_cast<std::size_t>(c)].Offset += d;
   ShiftRowsFrom(static_cast<std::size_t>(row) + 1, delta);
-  return true;
 }
 
 bool TCsvDocument::InsertRowAfter(std::int32_t row) {
   if (row < 0 || row >= rowCount_) return false;
   const std::int32_t n = std::max(columnCount_, 1);
   const std::u16string_view eol = LineEndingAfter(row);
-  const std::u16string line(static_cast<std::size_t>(n - 1), delimiter_);
+  std::u16string line(static_cast<std::size_t>(n - 1), delimiter_);
+  // A bare empty line would be dropped or read as a blank line, and ";" in a semicolon file reads as a
+  // comment: the first field is then written as "".
+  const std::int32_t lead = ReadsAsNoDataLine(line) ? 2 : 0;
+  if (lead > 0) line.insert(0, u"\"\"");
   if (text_.size() + eol.size() + line.size() > kMaxText) return false;
   // Allocations first, so that a failure leaves the document as it was.
   Reserve(rows_, 1);
@@ -120,8 +173,12 @@ bool TCsvDocument::InsertRowAfter(std::int32_t row) {
   }
   std::vector<TCsvCell> newCells(static_cast<std::size_t>(n));
   for (std::int32_t j = 0; j < n; ++j) {
-    newCells[static_cast<std::size_t>(j)].Offset = j;
+    newCells[static_cast<std::size_t>(j)].Offset = j == 0 ? 0 : lead + j;
     newCells[static_cast<std::size_t>(j)].Bits = TCsvCell::kDecoded;
+  }
+  if (lead > 0) {
+    newCells[0].Length = lead;
+    newCells[0].Bits |= TCsvCell::kQuoted;
   }
   Splice(static_cast<std::size_t>(p - 1), 0, inserted);
   if (!endsWithBreak) r.LineLength += static_cast<std::int32_t>(eol.size());
@@ -170,7 +227,9 @@ bool TCsvDocument::DeleteColumn(std::int32_t col) {
   std::size_t keptCells = 0;
   std::int32_t removedTotal = 0;
   bool any = false;
-  for (TCsvRow& r : rows_) {
+  std::vector<std::int32_t> touchedRows;
+  for (std::size_t ri = 0; ri < rows_.size(); ++ri) {
+    TCsvRow& r = rows_[ri];
     const std::size_t firstCell = r.FirstCell;
     const bool touched = !r.IsComment && r.CellCount > col;
     r.LineStart -= removedTotal;
@@ -208,6 +267,7 @@ bool TCsvDocument::DeleteColumn(std::int32_t col) {
         cells_[keptCells++] = moved;
       }
       --r.CellCount;
+      touchedRows.push_back(static_cast<std::int32_t>(ri));
     } else {
       for (std::int32_t c = 0; c < r.CellCount; ++c) cells_[keptCells++] = cells_[firstCell + static_cast<std::size_t>(c)];
     }
@@ -219,7 +279,76 @@ bool TCsvDocument::DeleteColumn(std::int32_t col) {
   cells_.resize(keptCells);
   --columnCount_;
   decodeRow_ = decodeCol_ = 0;
+  // Deleting the first column can leave "#x" at the start of a line, and deleting the only other field
+  // can leave an empty line: such rows get their (new) first field in quotes.
+  std::vector<std::int32_t> misread;
+  for (const std::int32_t row : touchedRows)
+    if (LineMisreads(rows_[static_cast<std::size_t>(row)])) misread.push_back(row);
+  RequoteFirstCells(misread);
   return true;
+}
+
+bool TCsvDocument::LineMisreads(const TCsvRow& r) const {
+  if (r.IsComment || r.CellCount < 1) return false;
+  const std::size_t start = static_cast<std::size_t>(r.LineStart - 1);
+  return ReadsAsNoDataLine(std::u16string_view(text_).substr(start, static_cast<std::size_t>(r.LineLength)));
+}
+
+// Writes the first field of each listed row (ascending, each one unquoted) in quotes, in one pass over
+// the text; the values stay as they were.
+void TCsvDocument::RequoteFirstCells(const std::vector<std::int32_t>& which) {
+  if (which.empty()) return;
+  struct Change {
+    std::size_t start;  // 0-based, before the change
+    std::size_t length;
+    std::u16string raw;
+    std::u16string value;
+  };
+  std::vector<Change> changes;
+  changes.reserve(which.size());
+  std::int64_t size = static_cast<std::int64_t>(text_.size());
+  for (const std::int32_t row : which) {
+    const TCsvRow& r = rows_[static_cast<std::size_t>(row)];
+    const TCsvCell& cell = cells_[r.FirstCell];
+    Change change{static_cast<std::size_t>(r.LineStart - 1 + cell.Offset), static_cast<std::size_t>(cell.Length), {},
+                  DecodeValue(CellRaw(row, 0), trimValues_)};
+    change.raw = RawField(change.value, true);
+    size += static_cast<std::int64_t>(change.raw.size()) - static_cast<std::int64_t>(change.length);
+    changes.push_back(std::move(change));
+  }
+  // Far beyond any file that loads; the rows then stay as they are rather than overflow positions.
+  if (size > static_cast<std::int64_t>(kMaxText)) return;
+
+  std::u16string text;
+  text.reserve(static_cast<std::size_t>(size));
+  std::size_t read = 0;
+  for (const Change& change : changes) {
+    text.append(text_, read, change.start - read).append(change.raw);
+    read = change.start + change.length;
+  }
+  text.append(text_, read, std::u16string::npos);
+  std::vector<std::uint32_t> slots(changes.size(), 0);
+  for (std::size_t k = 0; k < changes.size(); ++k)
+    if (changes[k].value.find(u'"') != std::u16string::npos) slots[k] = StoreValue(std::move(changes[k].value));
+
+  text_.swap(text);
+  std::int32_t shift = 0;
+  std::size_t next = 0;
+  for (std::size_t ri = 0; ri < rows_.size(); ++ri) {
+    TCsvRow& r = rows_[ri];
+    r.LineStart += shift;
+    if (next >= which.size() || which[next] != static_cast<std::int32_t>(ri)) continue;
+    const Change& change = changes[next];
+    const auto d = static_cast<std::int32_t>(change.raw.size()) - static_cast<std::int32_t>(change.length);
+    TCsvCell& cell = cells_[r.FirstCell];
+    ReleaseValue(cell);
+    cell.Length = static_cast<std::int32_t>(change.raw.size());
+    cell.Bits = TCsvCell::kDecoded | TCsvCell::kQuoted | (slots[next] << TCsvCell::kSlotShift);
+    for (std::int32_t c = 1; c < r.CellCount; ++c) cells_[r.FirstCell + static_cast<std::size_t>(c)].Offset += d;
+    r.LineLength += d;
+    shift += d;
+    ++next;
+  }
 }
 
 }  // namespace qelvar

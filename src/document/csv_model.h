@@ -134,13 +134,19 @@ class TCsvDocument {
   // Each keeps the invariants: rows back to back in Text (hidden lines between), cells at their Start,
   // one delimiter between neighbouring cells of a data row. False (nothing changed) when refused.
 
+  // Whatever an edit writes reads back as the same data row: a data row's line never becomes an empty
+  // line or a comment line. When it would (a first field starting with "#", ";" or "sep=", a one-column
+  // row set to empty), the row's first field is written in quotes; its value stays the same.
+
   // Sets a cell's value, quoting it when needed. Refused out of range and on comment rows.
   bool SetCell(std::int32_t row, std::int32_t col, std::u16string_view value);
-  // Inserts an empty row (ColumnCount - 1 delimiters) after `row`, ended like that row.
+  // Inserts an empty row (ColumnCount - 1 delimiters) after `row`, ended like that row. Its first field
+  // is "" when the bare line would be empty (one column) or a comment (";" in a two-column semicolon file).
   bool InsertRowAfter(std::int32_t row);
   // Removes a row with its line terminator; comment rows may be deleted.
   bool DeleteRow(std::int32_t row);
-  // Removes field `col` from every data row that has it; true when any row lost a cell.
+  // Removes field `col` from every data row that has it; true when any row lost a cell. A row that loses
+  // its only cell is left as an empty line.
   bool DeleteColumn(std::int32_t col);
 
   // The line ending a row inserted after `row` gets: the row's own terminator, else the first line
@@ -157,6 +163,9 @@ class TCsvDocument {
   void Splice(std::size_t pos0, std::size_t count, std::u16string_view insert);
   void ShiftRowsFrom(std::size_t firstRow, std::int64_t delta);
   void RemoveCharacters(std::int32_t pos, std::int32_t count);
+  void ReplaceRaw(std::int32_t row, std::int32_t col, std::u16string_view raw, std::uint32_t slot);
+  bool LineMisreads(const TCsvRow& row) const;
+  void RequoteFirstCells(const std::vector<std::int32_t>& rows);
 
   TCsvRowArray rows_;
   TCsvCellArray cells_;  // every row's cells, row after row
