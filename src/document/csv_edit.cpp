@@ -33,12 +33,13 @@ std::u16string RawField(std::u16string_view value, bool quote) {
   return raw;
 }
 
-// Whether a line (from its first character on) would load as no data row: an empty line, or a comment
-// line ("#", a ";" with no second ";" on the line, "sep="). The semicolon rule is applied as written even
-// where a two-column semicolon table would take the line as a row: what an edit writes must not depend
-// on the table's shape staying as it is.
-bool ReadsAsNoDataLine(std::u16string_view line) {
-  return line.empty() || IsBreak(line.front()) || IsCommentLine(line, 1);
+// Whether a line (from its first character on) would not load back as the data row it is: an empty line,
+// a comment line ("#", a ";" with no second ";" on the line, "sep="), or, at the very start of the text,
+// a line whose first character U+FEFF would be taken for a byte-order mark. The semicolon rule is applied
+// as written even where a two-column semicolon table would take the line as a row: what an edit writes
+// must not depend on the table's shape staying as it is.
+bool ReadsAsNoDataLine(std::u16string_view line, bool atTextStart) {
+  return line.empty() || IsBreak(line.front()) || IsCommentLine(line, 1) || (atTextStart && line.front() == u'\uFEFF');
 }
 
 constexpr std::size_t kMaxText = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - 2);
@@ -97,7 +98,7 @@ bool TCsvDocument::SetCell(std::int32_t row, std::int32_t col, std::u16string_vi
   const std::u16string_view text(text_);
   std::u16string line(text.substr(rowStart, cellStart - rowStart));
   line.append(raw).append(text.substr(cellEnd, rowStart + static_cast<std::size_t>(r.LineLength) - cellEnd));
-  const bool misreads = ReadsAsNoDataLine(line);
+  const bool misreads = ReadsAsNoDataLine(line, rowStart == 0);
   bool quoted = quote;
   std::u16string firstValue;
   std::u16string firstRaw;
@@ -147,7 +148,7 @@ bool TCsvDocument::InsertRowAfter(std::int32_t row) {
   std::u16string line(static_cast<std::size_t>(n - 1), delimiter_);
   // A bare empty line would be dropped or read as a blank line, and ";" in a semicolon file reads as a
   // comment: the first field is then written as "".
-  const std::int32_t lead = ReadsAsNoDataLine(line) ? 2 : 0;
+  const std::int32_t lead = ReadsAsNoDataLine(line, false) ? 2 : 0;
   if (lead > 0) line.insert(0, u"\"\"");
   if (text_.size() + eol.size() + line.size() > kMaxText) return false;
   // Allocations first, so that a failure leaves the document as it was.
@@ -291,7 +292,7 @@ bool TCsvDocument::DeleteColumn(std::int32_t col) {
 bool TCsvDocument::LineMisreads(const TCsvRow& r) const {
   if (r.IsComment || r.CellCount < 1) return false;
   const std::size_t start = static_cast<std::size_t>(r.LineStart - 1);
-  return ReadsAsNoDataLine(std::u16string_view(text_).substr(start, static_cast<std::size_t>(r.LineLength)));
+  return ReadsAsNoDataLine(std::u16string_view(text_).substr(start, static_cast<std::size_t>(r.LineLength)), start == 0);
 }
 
 // Writes the first field of each listed row (ascending, each one unquoted) in quotes, in one pass over

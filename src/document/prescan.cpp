@@ -17,7 +17,6 @@ constexpr char16_t kLf = u'\n';
 // Characters below this value can be a quote or a line break; everything above is ordinary text unless
 // it is the delimiter.
 constexpr char16_t kLowSpecial = 0x22;
-constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
 inline bool IsBreak(char16_t c) { return c == kCr || c == kLf; }
 

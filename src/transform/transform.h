@@ -143,9 +143,11 @@ bool TryParseInt64(std::u16string_view text, std::int64_t& value);
 // The field quoted when it contains the delimiter, a double quote, LF or CR (double quotes doubled).
 std::u16string QuoteField(std::u16string_view value, char16_t delimiter);
 // Appends one exported line (without its line break): the fields quoted by QuoteField, and besides the
-// first field in quotes when the bare line would load as no data row (an empty line, or a comment line
-// because the first value starts with "#", ";" or "sep=").
-void AppendCsvLine(std::u16string& out, const std::vector<std::u16string>& fields, char16_t delimiter);
+// first field in quotes when the bare line would not load back as a row of the table: an empty line, a
+// comment line (the first value starts with "#", ";" or "sep="), or, on the file's first line, a first
+// value starting with U+FEFF (which would read as a byte-order mark).
+void AppendCsvLine(std::u16string& out, const std::vector<std::u16string>& fields, char16_t delimiter,
+                   bool firstLine = false);
 // Not empty, only digits 0-9, ',' and '.', and exactly one separator in total.
 bool IsDecimalNumber(std::u16string_view text);
 

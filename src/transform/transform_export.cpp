@@ -51,7 +51,8 @@ std::u16string QuoteField(std::u16string_view value, char16_t delimiter) {
   return out;
 }
 
-void AppendCsvLine(std::u16string& out, const std::vector<std::u16string>& fields, char16_t delimiter) {
+void AppendCsvLine(std::u16string& out, const std::vector<std::u16string>& fields, char16_t delimiter,
+                   bool firstLine) {
   const std::size_t start = out.size();
   for (std::size_t i = 0; i < fields.size(); ++i) {
     if (i > 0) out += delimiter;
@@ -60,7 +61,7 @@ void AppendCsvLine(std::u16string& out, const std::vector<std::u16string>& field
   // The loader must read every exported line back as a row of the table. A line that misreads starts
   // with an unquoted first field, which holds no quote, so quoting it is adding two quotes.
   const std::u16string_view line = std::u16string_view(out).substr(start);
-  if (fields.empty() || !(line.empty() || IsCommentLine(line, 1))) return;
+  if (fields.empty() || !(line.empty() || IsCommentLine(line, 1) || (firstLine && line.front() == u'\uFEFF'))) return;
   out.insert(start + fields[0].size(), 1, u'"');
   out.insert(start, 1, u'"');
 }
@@ -121,7 +122,7 @@ std::string TTransformConfig::ExportText(TCsvDocument* document, bool headerRow)
   std::vector<std::u16string> fields(static_cast<std::size_t>(columns));
   auto endLine = [&] {
     line.clear();
-    AppendCsvLine(line, fields, ExportDelimiter);
+    AppendCsvLine(line, fields, ExportDelimiter, out.empty());
     line += u"\r\n";
     out += Utf16ToUtf8(line);
   };

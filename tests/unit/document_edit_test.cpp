@@ -146,6 +146,11 @@ INSTANTIATE_TEST_SUITE_P(
                  u"id;v\n\"\";a\n"},
         EditCase{"SetBesideEmptySemicolonFirstQuotesIt", "id;v\n;\"a;b\"\n", 0, true, Set(1, 1, u"c"), true,
                  u"id;v\n\"\";\"c\"\n"},
+        // U+FEFF first in the text would be read back as a byte-order mark.
+        EditCase{"SetMarkCharacterFirstInTextIsQuoted", "a,b\n1,2\n", 0, true, Set(0, 0, u"\uFEFFx"), true,
+                 u"\"\uFEFFx\",b\n1,2\n"},
+        EditCase{"SetMarkCharacterLaterIsBare", "a,b\n1,2\n", 0, true, Set(1, 0, u"\uFEFFx"), true,
+                 u"a,b\n\uFEFFx,2\n"},
         EditCase{"InsertTwoColumnSemicolonQuotesFirst", "name;amount\nAnn;5\n", 0, true, Insert(1), true,
                  u"name;amount\nAnn;5\n\"\";\n"},
         EditCase{"InsertThreeColumnSemicolonIsBare", "a;b;c\n", 0, true, Insert(0), true, u"a;b;c\n;;\n"},

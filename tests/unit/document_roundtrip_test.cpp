@@ -16,7 +16,7 @@ namespace qelvar {
 namespace {
 
 std::u16string RandomValue(std::mt19937& rng, char16_t delimiter) {
-  static const std::u16string kStarts[] = {u"#", u";", u"sep=", u"SeP=", u"", u" ", u"\"", u"x", u"\u00e9"};
+  static const std::u16string kStarts[] = {u"#", u";", u"sep=", u"SeP=", u"", u" ", u"\"", u"x", u"\u00e9", u"\uFEFF"};
   static const std::u16string kTail = u"ab#;= \t\"\r\nz\u20ac";
   auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng); };
   std::u16string value = kStarts[pick(std::size(kStarts))];

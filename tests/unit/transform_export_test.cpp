@@ -171,6 +171,29 @@ TEST(ExportCsv, LinesThatWouldMisreadAreQuoted) {
     AppendCsvLine(line, c.fields, c.delimiter);
     EXPECT_EQ(line, c.line) << Utf16ToUtf8(c.line);
   }
+  // At the start of the file a leading U+FEFF would be read as a byte-order mark.
+  std::u16string line;
+  AppendCsvLine(line, {u"\uFEFFid", u"x"}, u',', true);
+  EXPECT_EQ(line, u"\"\uFEFFid\",x");
+  line.clear();
+  AppendCsvLine(line, {u"\uFEFFid", u"x"}, u',', false);
+  EXPECT_EQ(line, u"\uFEFFid,x");
+}
+
+// Found by the fuzzer: a first header starting with U+FEFF was written bare at the start of the file and
+// read back as a byte-order mark, the character lost.
+TEST(ExportCsv, FirstHeaderStartingWithMarkCharacterReadsBack) {
+  std::unique_ptr<TCsvDocument> document;
+  ASSERT_TRUE(LoadFromBytes(std::string("\xEF\xBB\xBF\xEF\xBB\xBFid,x\n1,2\n"), u',', kCommentsParsed, u"", document,
+                            false, 1000));
+  ASSERT_EQ(document->GetCell(0, 0), u"\uFEFFid");
+  TTransformConfig config;
+  config.InitFromDocument(document.get(), true);
+  const std::string bytes = config.ExportText(document.get(), true);
+  EXPECT_EQ(bytes, "\"\xEF\xBB\xBFid\",x\r\n1,2\r\n");
+  std::unique_ptr<TCsvDocument> again;
+  ASSERT_TRUE(LoadFromBytes(bytes, u',', kCommentsParsed, u"UTF-8", again, false, 1000));
+  EXPECT_EQ(again->GetCell(0, 0), u"\uFEFFid");
 }
 
 // Repeated header names: the k-th output column of a name shows the k-th source column of that name, so
