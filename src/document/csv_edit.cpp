@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "document/csv_model.h"
+#include "document/edit_history.h"
 
 namespace qelvar {
 
@@ -115,12 +116,16 @@ bool TCsvDocument::SetCell(std::int32_t row, std::int32_t col, std::u16string_vi
 
   // Everything that can fail (allocation) happens before the cell is changed.
   text_.reserve(static_cast<std::size_t>(static_cast<std::int64_t>(text_.size()) + std::max<std::int64_t>(delta, 0)));
+  history_->ReserveUndo();
+  TSetCellRecord record{row, col, std::u16string(CellRaw(row, col)), !firstRaw.empty(), {}};
+  if (record.FirstToo) record.FirstRaw = CellRaw(row, 0);
   std::uint32_t slot = 0;
   std::uint32_t firstSlot = 0;
   if (quoted && value.find(u'"') != std::u16string::npos) slot = StoreValue(value);
   if (!firstRaw.empty() && firstValue.find(u'"') != std::u16string::npos) firstSlot = StoreValue(firstValue);
   ReplaceRaw(row, col, raw, slot);
   if (!firstRaw.empty()) ReplaceRaw(row, 0, firstRaw, firstSlot);
+  history_->Push(std::move(record));
   return true;
 }
 
@@ -142,6 +147,14 @@ void TCsvDocument::ReplaceRaw(std::int32_t row, std::int32_t col, std::u16string
 }
 
 bool TCsvDocument::InsertRowAfter(std::int32_t row) {
+  history_->ReserveUndo();
+  TInsertRowRecord record;
+  if (!InsertRowRecorded(row, record)) return false;
+  history_->Push(record);
+  return true;
+}
+
+bool TCsvDocument::InsertRowRecorded(std::int32_t row, TInsertRowRecord& record) {
   if (row < 0 || row >= rowCount_) return false;
   const std::int32_t n = std::max(columnCount_, 1);
   const std::u16string_view eol = LineEndingAfter(row);
@@ -190,6 +203,7 @@ bool TCsvDocument::InsertRowAfter(std::int32_t row) {
   }
   rows_.insert(rows_.begin() + row + 1, added);
   ++rowCount_;
+  record = TInsertRowRecord{row, endsWithBreak ? 0 : static_cast<std::int32_t>(eol.size()), columnCount_};
   // After the last column was deleted the new row still has one cell; the width follows it, so that no
   // data row is ever wider than ColumnCount.
   columnCount_ = std::max(columnCount_, n);
@@ -200,6 +214,13 @@ bool TCsvDocument::InsertRowAfter(std::int32_t row) {
 bool TCsvDocument::DeleteRow(std::int32_t row) {
   if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return false;
   const TCsvRow r = rows_[static_cast<std::size_t>(row)];
+  history_->ReserveUndo();
+  TDeleteRowsRecord record;
+  record.Indexes.push_back(row);
+  record.Rows.push_back(r);
+  record.Text.assign(text_, static_cast<std::size_t>(r.LineStart - 1), static_cast<std::size_t>(r.LineLength));
+  record.Cells.assign(cells_.begin() + r.FirstCell, cells_.begin() + r.FirstCell + r.CellCount);
+  for (TCsvCell& cell : record.Cells) cell.Bits &= TCsvCell::kQuoted;
   Splice(static_cast<std::size_t>(r.LineStart - 1), static_cast<std::size_t>(r.LineLength), {});
   const auto first = cells_.begin() + r.FirstCell;
   for (auto it = first; it != first + r.CellCount; ++it) ReleaseValue(*it);
@@ -215,65 +236,95 @@ bool TCsvDocument::DeleteRow(std::int32_t row) {
   } else if (row == decodeRow_) {
     decodeCol_ = 0;
   }
+  history_->Push(std::move(record));
+  return true;
+}
+
+bool TCsvDocument::DeleteColumn(std::int32_t col) {
+  history_->ReserveUndo();
+  TDeleteColumnRecord record;
+  if (!DeleteColumnRecorded(col, record)) return false;
+  history_->Push(std::move(record));
   return true;
 }
 
 // Removes field `col` from every data row in one pass over the text: each removal shifts the rest of its
-// row and every later row, so the shifts are accumulated instead of applied one removal at a time.
-bool TCsvDocument::DeleteColumn(std::int32_t col) {
+// row and every later row, so the shifts are accumulated instead of applied one removal at a time. A first
+// pass only plans (and copies the removed characters for undo), so that nothing can fail once the text
+// is being changed.
+bool TCsvDocument::DeleteColumnRecorded(std::int32_t col, TDeleteColumnRecord& record) {
   if (col < 0 || col >= columnCount_) return false;
+  using Piece = TDeleteColumnRecord::Piece;
+  std::size_t touched = 0;
+  for (const TCsvRow& r : rows_) touched += !r.IsComment && r.CellCount > col;
+  if (touched == 0) return false;
+  record = TDeleteColumnRecord{};
+  record.Col = col;
+  record.ColumnCount = columnCount_;
+  record.Pieces.reserve(touched);
+  std::size_t removedChars = 0;
+  for (std::size_t ri = 0; ri < rows_.size(); ++ri) {
+    const TCsvRow& r = rows_[ri];
+    if (r.IsComment || r.CellCount <= col) continue;
+    const TCsvCell* cells = cells_.data() + r.FirstCell;
+    const TCsvCell& cell = cells[col];
+    // 0-based bounds relative to the row's start: the only field; the field and the delimiter after it;
+    // the last field and the delimiter before it.
+    std::int32_t from;
+    std::int32_t to;
+    if (r.CellCount == 1) {
+      from = cell.Offset;
+      to = cell.Offset + cell.Length;
+    } else if (col + 1 < r.CellCount) {
+      from = cell.Offset;
+      to = cells[col + 1].Offset;
+    } else {
+      from = cells[col - 1].Offset + cells[col - 1].Length;
+      to = cell.Offset + cell.Length;
+    }
+    record.Pieces.push_back(Piece{static_cast<std::int32_t>(ri), from, to - from});
+    removedChars += static_cast<std::size_t>(to - from);
+  }
+  record.Removed.reserve(removedChars);
+  for (const Piece& piece : record.Pieces) {
+    const TCsvRow& r = rows_[static_cast<std::size_t>(piece.Row)];
+    record.Removed.append(text_, static_cast<std::size_t>(r.LineStart - 1 + piece.From), static_cast<std::size_t>(piece.Length));
+  }
+  std::vector<std::int32_t> misread;
+  misread.reserve(touched);
+
   char16_t* t = text_.data();
   std::size_t read = 0;   // 0-based: text before it has been moved into place
   std::size_t write = 0;  // 0-based: where the next kept character goes
   std::size_t keptCells = 0;
   std::int32_t removedTotal = 0;
-  bool any = false;
-  std::vector<std::int32_t> touchedRows;
+  std::size_t next = 0;  // the next planned piece
   for (std::size_t ri = 0; ri < rows_.size(); ++ri) {
     TCsvRow& r = rows_[ri];
     const std::size_t firstCell = r.FirstCell;
-    const bool touched = !r.IsComment && r.CellCount > col;
     r.LineStart -= removedTotal;
     r.FirstCell = static_cast<std::uint32_t>(keptCells);
-    if (touched) {
-      any = true;
+    if (next < record.Pieces.size() && record.Pieces[next].Row == static_cast<std::int32_t>(ri)) {
+      const Piece& piece = record.Pieces[next++];
       TCsvCell* cells = cells_.data() + firstCell;
-      const TCsvCell& cell = cells[col];
-      // 0-based bounds relative to the row's (original) start.
-      std::int32_t from;
-      std::int32_t to;
-      if (r.CellCount == 1) {
-        from = cell.Offset;
-        to = cell.Offset + cell.Length;
-      } else if (col + 1 < r.CellCount) {
-        from = cell.Offset;
-        to = cells[col + 1].Offset;
-      } else {
-        from = cells[col - 1].Offset + cells[col - 1].Length;
-        to = cell.Offset + cell.Length;
-      }
-      const std::int32_t count = to - from;
-      const std::size_t rowStart = static_cast<std::size_t>(r.LineStart - 1 + removedTotal);
-      const std::size_t cut = rowStart + static_cast<std::size_t>(from);
+      const std::size_t cut = static_cast<std::size_t>(r.LineStart - 1 + removedTotal + piece.From);
       std::char_traits<char16_t>::move(t + write, t + read, cut - read);
       write += cut - read;
-      read = cut + static_cast<std::size_t>(count);
-      r.LineLength -= count;
-      removedTotal += count;
+      read = cut + static_cast<std::size_t>(piece.Length);
+      r.LineLength -= piece.Length;
+      removedTotal += piece.Length;
       ReleaseValue(cells[col]);
       for (std::int32_t c = 0; c < r.CellCount; ++c) {
         if (c == col) continue;
         TCsvCell moved = cells[c];
-        if (c > col) moved.Offset -= count;
+        if (c > col) moved.Offset -= piece.Length;
         cells_[keptCells++] = moved;
       }
       --r.CellCount;
-      touchedRows.push_back(static_cast<std::int32_t>(ri));
     } else {
       for (std::int32_t c = 0; c < r.CellCount; ++c) cells_[keptCells++] = cells_[firstCell + static_cast<std::size_t>(c)];
     }
   }
-  if (!any) return false;
   std::char_traits<char16_t>::move(t + write, t + read, text_.size() - read);
   write += text_.size() - read;
   text_.resize(write);
@@ -282,10 +333,9 @@ bool TCsvDocument::DeleteColumn(std::int32_t col) {
   decodeRow_ = decodeCol_ = 0;
   // Deleting the first column can leave "#x" at the start of a line, and deleting the only other field
   // can leave an empty line: such rows get their (new) first field in quotes.
-  std::vector<std::int32_t> misread;
-  for (const std::int32_t row : touchedRows)
-    if (LineMisreads(rows_[static_cast<std::size_t>(row)])) misread.push_back(row);
-  RequoteFirstCells(misread);
+  for (const Piece& piece : record.Pieces)
+    if (LineMisreads(rows_[static_cast<std::size_t>(piece.Row)])) misread.push_back(piece.Row);
+  RequoteFirstCells(misread, &record);
   return true;
 }
 
@@ -296,41 +346,46 @@ bool TCsvDocument::LineMisreads(const TCsvRow& r) const {
 }
 
 // Writes the first field of each listed row (ascending, each one unquoted) in quotes, in one pass over
-// the text; the values stay as they were.
-void TCsvDocument::RequoteFirstCells(const std::vector<std::int32_t>& which) {
+// the text; the values stay as they were. The record, when given, learns the raw texts they had.
+void TCsvDocument::RequoteFirstCells(const std::vector<std::int32_t>& which, TDeleteColumnRecord* record) {
   if (which.empty()) return;
-  struct Change {
-    std::size_t start;  // 0-based, before the change
-    std::size_t length;
-    std::u16string raw;
-    std::u16string value;
-  };
-  std::vector<Change> changes;
-  changes.reserve(which.size());
-  std::int64_t size = static_cast<std::int64_t>(text_.size());
-  for (const std::int32_t row : which) {
-    const TCsvRow& r = rows_[static_cast<std::size_t>(row)];
-    const TCsvCell& cell = cells_[r.FirstCell];
-    Change change{static_cast<std::size_t>(r.LineStart - 1 + cell.Offset), static_cast<std::size_t>(cell.Length), {},
-                  DecodeValue(CellRaw(row, 0), trimValues_)};
-    change.raw = RawField(change.value, true);
-    size += static_cast<std::int64_t>(change.raw.size()) - static_cast<std::int64_t>(change.length);
-    changes.push_back(std::move(change));
+  std::vector<std::u16string> raws;
+  raws.reserve(which.size());
+  for (const std::int32_t row : which) raws.push_back(RawField(DecodeValue(CellRaw(row, 0), trimValues_), true));
+  std::vector<std::u16string> old;
+  if (record) {
+    old.reserve(which.size());
+    for (const std::int32_t row : which) old.emplace_back(CellRaw(row, 0));
   }
+  if (!ReplaceFirstCells(which, raws) || !record) return;
+  record->RequotedRows = which;
+  record->RequotedRaws = std::move(old);
+}
+
+// Puts raws[k] in place of the first field of row which[k] (ascending rows, each with a cell) in one pass
+// over the text; the cells become decoded. The new text has room for `spare` more characters. False
+// (nothing changed) when the text would grow too long.
+bool TCsvDocument::ReplaceFirstCells(const std::vector<std::int32_t>& which, const std::vector<std::u16string>& raws,
+                                     std::size_t spare) {
+  std::int64_t size = static_cast<std::int64_t>(text_.size());
+  for (std::size_t k = 0; k < which.size(); ++k)
+    size += static_cast<std::int64_t>(raws[k].size()) - cells_[rows_[static_cast<std::size_t>(which[k])].FirstCell].Length;
   // Far beyond any file that loads; the rows then stay as they are rather than overflow positions.
-  if (size > static_cast<std::int64_t>(kMaxText)) return;
+  if (size > static_cast<std::int64_t>(kMaxText)) return false;
 
   std::u16string text;
-  text.reserve(static_cast<std::size_t>(size));
+  text.reserve(static_cast<std::size_t>(size) + spare);
   std::size_t read = 0;
-  for (const Change& change : changes) {
-    text.append(text_, read, change.start - read).append(change.raw);
-    read = change.start + change.length;
+  for (std::size_t k = 0; k < which.size(); ++k) {
+    const TCsvRow& r = rows_[static_cast<std::size_t>(which[k])];
+    const TCsvCell& cell = cells_[r.FirstCell];
+    const std::size_t start = static_cast<std::size_t>(r.LineStart - 1 + cell.Offset);
+    text.append(text_, read, start - read).append(raws[k]);
+    read = start + static_cast<std::size_t>(cell.Length);
   }
   text.append(text_, read, std::u16string::npos);
-  std::vector<std::uint32_t> slots(changes.size(), 0);
-  for (std::size_t k = 0; k < changes.size(); ++k)
-    if (changes[k].value.find(u'"') != std::u16string::npos) slots[k] = StoreValue(std::move(changes[k].value));
+  std::vector<std::uint32_t> bits(which.size(), 0);
+  for (std::size_t k = 0; k < which.size(); ++k) bits[k] = DecodedBits(raws[k]);
 
   text_.swap(text);
   std::int32_t shift = 0;
@@ -339,17 +394,18 @@ void TCsvDocument::RequoteFirstCells(const std::vector<std::int32_t>& which) {
     TCsvRow& r = rows_[ri];
     r.LineStart += shift;
     if (next >= which.size() || which[next] != static_cast<std::int32_t>(ri)) continue;
-    const Change& change = changes[next];
-    const auto d = static_cast<std::int32_t>(change.raw.size()) - static_cast<std::int32_t>(change.length);
+    const std::u16string& raw = raws[next];
     TCsvCell& cell = cells_[r.FirstCell];
+    const auto d = static_cast<std::int32_t>(raw.size()) - cell.Length;
     ReleaseValue(cell);
-    cell.Length = static_cast<std::int32_t>(change.raw.size());
-    cell.Bits = TCsvCell::kDecoded | TCsvCell::kQuoted | (slots[next] << TCsvCell::kSlotShift);
+    cell.Length = static_cast<std::int32_t>(raw.size());
+    cell.Bits = bits[next];
     for (std::int32_t c = 1; c < r.CellCount; ++c) cells_[r.FirstCell + static_cast<std::size_t>(c)].Offset += d;
     r.LineLength += d;
     shift += d;
     ++next;
   }
+  return true;
 }
 
 }  // namespace qelvar

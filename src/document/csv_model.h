@@ -60,9 +60,37 @@ struct TCsvRow {
 };
 using TCsvRowArray = std::vector<TCsvRow>;
 
+// The kinds of edit that Undo and Redo take back and do again.
+enum TCsvEditKind : int {
+  ekNone = 0,
+  ekSetCell,
+  ekInsertRow,
+  ekDeleteRows,  // DeleteRow and DeleteRows
+  ekDeleteColumn,
+};
+
+// What one Undo or Redo did, for the caller to rebuild what it shows.
+struct TCsvUndoResult {
+  bool Done = false;            // false: nothing was there to take back or do again, or memory ran out; nothing changed
+  TCsvEditKind Kind = ekNone;   // the edit taken back or done again
+  bool ColumnsChanged = false;  // columns moved or ColumnCount changed: column-wise state (names, widths,
+                                // filters, hidden flags, a transformation) no longer fits
+  std::int32_t Row = -1;        // the first row the step changed, as numbered after it: the edited cell's row,
+                                // the inserted row (redo) or the row it followed (undo), the first restored
+                                // row (undo) or the row now in the first deleted one's place (redo); -1 for a column
+  std::int32_t Column = -1;     // the edited cell's or the deleted column, else -1
+};
+
+class TCsvEditHistory;
+struct TSetCellRecord;
+struct TInsertRowRecord;
+struct TDeleteRowsRecord;
+struct TDeleteColumnRecord;
+
 class TCsvDocument {
  public:
-  TCsvDocument() = default;
+  TCsvDocument();
+  ~TCsvDocument();
   TCsvDocument(const TCsvDocument&) = delete;
   TCsvDocument& operator=(const TCsvDocument&) = delete;
 
@@ -145,6 +173,11 @@ class TCsvDocument {
   bool InsertRowAfter(std::int32_t row);
   // Removes a row with its line terminator; comment rows may be deleted.
   bool DeleteRow(std::int32_t row);
+  // Removes every listed row (any order; duplicates and indexes out of range are ignored; comment rows
+  // may be deleted) in one pass over the text, the rows and the cells: the same text, rows and cells as
+  // DeleteRow on each of them from the last to the first. Returns how many rows went (0: nothing changed,
+  // nothing recorded). Throws std::bad_alloc only before anything changed.
+  std::int32_t DeleteRows(std::span<const std::int32_t> rows);
   // Removes field `col` from every data row that has it; true when any row lost a cell. A row that loses
   // its only cell is left as an empty line.
   bool DeleteColumn(std::int32_t col);
@@ -152,6 +185,32 @@ class TCsvDocument {
   // The line ending a row inserted after `row` gets: the row's own terminator, else the first line
   // break of Text, else CR LF.
   std::u16string_view LineEndingAfter(std::int32_t row) const;
+
+  // ---- undo and redo -----------------------------------------------------------------------------
+  // Every edit that changes the text is recorded (a refused edit, and a SetCell to the value the cell
+  // already has, record nothing); a new edit drops what could be redone. An edit records what it removed
+  // or overwrote, not the document: SetCell the cell's old raw text, DeleteRow(s) the deleted lines and
+  // their cells, DeleteColumn the removed fields with their positions, InsertRowAfter nothing but numbers.
+
+  bool CanUndo() const;
+  bool CanRedo() const;
+  // The kind of the edit Undo would take back / Redo would do again; ekNone when there is none.
+  TCsvEditKind UndoKind() const;
+  TCsvEditKind RedoKind() const;
+  // Takes back the last edit by inverse splices: Text becomes exactly what it was before that edit, and
+  // the rows (positions, cells, kinds), ColumnCount and the values with it; restored cells are decoded.
+  // Undoing every edit gives back the loaded text. Never throws.
+  TCsvUndoResult Undo();
+  // Does the last undone edit again, with the same result as the first time. Never throws.
+  TCsvUndoResult Redo();
+  // Whether Text differs from the file as last loaded or saved, judged by the position in the history:
+  // false right after the load, after MarkSaved, and whenever undo or redo come back to that point; true
+  // after undoing past a save or when the saved point can no longer be reached.
+  bool IsModified() const;
+  // The text as it stands is the file's content now (call after a successful save); the history is kept.
+  void MarkSaved();
+  // Forgets every recorded edit (memory is given back); IsModified stays what it was.
+  void ClearHistory();
 
  private:
   friend class TCsvParser;
@@ -165,7 +224,20 @@ class TCsvDocument {
   void RemoveCharacters(std::int32_t pos, std::int32_t count);
   void ReplaceRaw(std::int32_t row, std::int32_t col, std::u16string_view raw, std::uint32_t slot);
   bool LineMisreads(const TCsvRow& row) const;
-  void RequoteFirstCells(const std::vector<std::int32_t>& rows);
+  void RequoteFirstCells(const std::vector<std::int32_t>& rows, TDeleteColumnRecord* record);
+  bool ReplaceFirstCells(const std::vector<std::int32_t>& rows, const std::vector<std::u16string>& raws,
+                         std::size_t spare = 0);
+  std::uint32_t DecodedBits(std::u16string_view raw);
+
+  // The edits proper, filling the record that takes them back (the public operations record it).
+  bool InsertRowRecorded(std::int32_t row, TInsertRowRecord& record);
+  std::int32_t DeleteRowsRecorded(std::span<const std::int32_t> rows, TDeleteRowsRecord& record);
+  bool DeleteColumnRecorded(std::int32_t col, TDeleteColumnRecord& record);
+  // Their inverses, turning the record into what Redo needs.
+  void SwapCellRaws(TSetCellRecord& record);
+  void UndoInsertRow(const TInsertRowRecord& record);
+  void RestoreRows(TDeleteRowsRecord& record);
+  void RestoreColumn(TDeleteColumnRecord& record);
 
   TCsvRowArray rows_;
   TCsvCellArray cells_;  // every row's cells, row after row
@@ -180,6 +252,7 @@ class TCsvDocument {
   std::int32_t decodeCol_ = 0;
   std::vector<std::u16string> stored_;     // values that are no slice of Text (doubled quotes)
   std::vector<std::uint32_t> freeSlots_;  // slots of stored_ free for reuse
+  std::unique_ptr<TCsvEditHistory> history_;
 };
 
 // The value of a raw field: a quoted field loses its quotes and has doubled quotes collapsed; otherwise

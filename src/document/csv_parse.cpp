@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "document/csv_model.h"
+#include "document/edit_history.h"
 #include "document/prescan.h"
 #include "document/scan.h"
 #include "platform/platform.h"
@@ -193,6 +194,7 @@ bool TCsvDocument::Parse(std::u16string text, char16_t delimiter, int commentMod
   cells_.clear();
   stored_.clear();
   freeSlots_.clear();
+  *history_ = TCsvEditHistory{};
   rowCount_ = columnCount_ = hiddenCommentCount_ = decodeRow_ = decodeCol_ = 0;
   // Positions are 32-bit and one past the end must still be one.
   if (text_.size() >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - 1)) return false;
