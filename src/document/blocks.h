@@ -23,10 +23,10 @@ void Move(T* to, const T* from, std::size_t count) {
 }  // namespace detail
 
 // Takes `count` blocks out of the `size` elements at `data`: blockAt(k) for k = 0 .. count-1 gives them in
-// ascending, disjoint positions of the array as it is. Their elements are copied back to back to `out`
-// (room for all of them); the rest closes up in order. Returns the new size. Does not allocate.
+// ascending, disjoint positions of the array as it is. The rest closes up in order. Returns the new size.
+// Does not allocate.
 template <typename T, typename BlockAt>
-std::size_t RemoveBlocks(T* data, std::size_t size, std::size_t count, BlockAt blockAt, T* out) {
+std::size_t RemoveBlocks(T* data, std::size_t size, std::size_t count, BlockAt blockAt) {
   static_assert(std::is_trivially_copyable_v<T>);
   std::size_t read = 0;
   std::size_t write = 0;
@@ -34,31 +34,29 @@ std::size_t RemoveBlocks(T* data, std::size_t size, std::size_t count, BlockAt b
     const Block b = blockAt(k);
     detail::Move(data + write, data + read, b.At - read);
     write += b.At - read;
-    detail::Move(out, data + b.At, b.Count);
-    out += b.Count;
     read = b.At + b.Count;
   }
   detail::Move(data + write, data + read, size - read);
   return write + size - read;
 }
 
-// The inverse: `data` holds `size` elements and room for `total` more. blockAt(k) gives each block's
-// position in the final array (ascending, disjoint); its elements come from `in` (`total` elements, the
-// blocks back to back). Everything else keeps its order around them. One pass from the back; does not
-// allocate.
-template <typename T, typename BlockAt>
-void InsertBlocks(T* data, std::size_t size, std::size_t count, BlockAt blockAt, const T* in, std::size_t total) {
+// The inverse: `data` holds `size` elements and room for the blocks' elements after them. blockAt(k) gives
+// each block's position in the final array (ascending, disjoint); fill(k, to) writes its elements at `to`,
+// called for k from the last block to the first. Everything else keeps its order around the blocks. One
+// pass from the back; does not allocate.
+template <typename T, typename BlockAt, typename Fill>
+void InsertBlocks(T* data, std::size_t size, std::size_t count, BlockAt blockAt, Fill fill) {
   static_assert(std::is_trivially_copyable_v<T>);
+  std::size_t added = 0;
+  for (std::size_t k = 0; k < count; ++k) added += blockAt(k).Count;
   std::size_t moved = size;        // elements before it are still in their old places
-  std::size_t end = size + total;  // the final array from here on is complete
-  std::size_t source = total;
+  std::size_t end = size + added;  // the final array from here on is complete
   for (std::size_t k = count; k-- > 0;) {
     const Block b = blockAt(k);
     const std::size_t kept = end - (b.At + b.Count);
     detail::Move(data + b.At + b.Count, data + moved - kept, kept);
     moved -= kept;
-    source -= b.Count;
-    detail::Move(data + b.At, in + source, b.Count);
+    fill(k, data + b.At);
     end = b.At;
   }
 }

@@ -16,9 +16,9 @@ std::int32_t TCsvDocument::DeleteRows(std::span<const std::int32_t> rows) {
   return deleted;
 }
 
-// Plans first (which rows, how much text and how many cells they hold, room for all of it in the record),
-// then takes the rows' lines, cells and entries out of the three arrays, one pass each. `which` may be the
-// record's own list (a redo): the record is only replaced at the end.
+// Plans first (which rows; their lines and cell lengths copied to the record; room for released values),
+// then closes up the text, the cells and the rows, one pass each. `which` may be the record's own list (a
+// redo): the record is only replaced at the end.
 std::int32_t TCsvDocument::DeleteRowsRecorded(std::span<const std::int32_t> which, TDeleteRowsRecord& record) {
   const std::size_t n = rows_.size();
   std::vector<bool> marked(n, false);
@@ -45,26 +45,24 @@ std::int32_t TCsvDocument::DeleteRowsRecorded(std::span<const std::int32_t> whic
     cells += static_cast<std::size_t>(r.CellCount);
     for (std::int32_t c = 0; c < r.CellCount; ++c) slots += cells_[r.FirstCell + static_cast<std::size_t>(c)].StoredSlot() != 0;
   }
-  fresh.Text.resize(chars);
-  fresh.Cells.resize(cells);
+  fresh.Text.reserve(chars);
+  fresh.CellLengths.reserve(cells);
+  for (const TCsvRow& r : fresh.Rows) {
+    fresh.Text.append(text_, static_cast<std::size_t>(r.LineStart - 1), static_cast<std::size_t>(r.LineLength));
+    for (std::int32_t c = 0; c < r.CellCount; ++c) fresh.CellLengths.push_back(cells_[r.FirstCell + static_cast<std::size_t>(c)].Length);
+  }
   freeSlots_.reserve(freeSlots_.size() + slots);
   // Nothing allocates from here on.
 
   const std::vector<TCsvRow>& gone = fresh.Rows;
   for (const TCsvRow& r : gone)
     for (std::int32_t c = 0; c < r.CellCount; ++c) ReleaseValue(cells_[r.FirstCell + static_cast<std::size_t>(c)]);
-  text_.resize(blocks::RemoveBlocks(
-      text_.data(), text_.size(), count,
-      [&](std::size_t k) {
-        return blocks::Block{static_cast<std::size_t>(gone[k].LineStart - 1), static_cast<std::size_t>(gone[k].LineLength)};
-      },
-      fresh.Text.data()));
-  cells_.resize(blocks::RemoveBlocks(
-      cells_.data(), cells_.size(), count,
-      [&](std::size_t k) { return blocks::Block{gone[k].FirstCell, static_cast<std::size_t>(gone[k].CellCount)}; },
-      fresh.Cells.data()));
-  // Restored cells are decoded anew from their text.
-  for (TCsvCell& cell : fresh.Cells) cell.Bits &= TCsvCell::kQuoted;
+  text_.resize(blocks::RemoveBlocks(text_.data(), text_.size(), count, [&](std::size_t k) {
+    return blocks::Block{static_cast<std::size_t>(gone[k].LineStart - 1), static_cast<std::size_t>(gone[k].LineLength)};
+  }));
+  cells_.resize(blocks::RemoveBlocks(cells_.data(), cells_.size(), count, [&](std::size_t k) {
+    return blocks::Block{gone[k].FirstCell, static_cast<std::size_t>(gone[k].CellCount)};
+  }));
 
   std::size_t write = 0;
   std::int32_t charShift = 0;
@@ -96,47 +94,62 @@ std::int32_t TCsvDocument::DeleteRowsRecorded(std::span<const std::int32_t> whic
   return static_cast<std::int32_t>(count);
 }
 
-// Puts the deleted rows back where they were, decoded; afterwards the record holds only their indexes.
+// Puts the deleted rows back where they were, their cells decoded; afterwards the record holds only their
+// indexes. Each cell lies one delimiter after the one before it, so the lengths give the positions.
 void TCsvDocument::RestoreRows(TDeleteRowsRecord& record) {
   const std::size_t count = record.Rows.size();
-  text_.reserve(text_.size() + record.Text.size());
-  cells_.reserve(cells_.size() + record.Cells.size());
-  rows_.reserve(rows_.size() + count);
   // The values are decoded from the record's copy of the lines, before anything changes.
-  std::size_t firstCell = 0;  // of the current row within record.Cells
+  std::vector<std::uint32_t> bits(record.CellLengths.size());
+  std::size_t cell = 0;
   std::size_t lineStart = 0;  // of the current row within record.Text
   for (const TCsvRow& r : record.Rows) {
-    const std::u16string_view line = std::u16string_view(record.Text).substr(lineStart, static_cast<std::size_t>(r.LineLength));
-    for (std::size_t c = 0; c < static_cast<std::size_t>(r.CellCount); ++c) {
-      TCsvCell& cell = record.Cells[firstCell + c];
-      cell.Bits = DecodedBits(line.substr(static_cast<std::size_t>(cell.Offset), static_cast<std::size_t>(cell.Length)));
+    std::size_t offset = lineStart;
+    for (std::int32_t c = 0; c < r.CellCount; ++c, ++cell) {
+      const auto length = static_cast<std::size_t>(record.CellLengths[cell]);
+      bits[cell] = DecodedBits(std::u16string_view(record.Text).substr(offset, length));
+      offset += length + 1;
     }
-    firstCell += static_cast<std::size_t>(r.CellCount);
-    lineStart += line.size();
+    lineStart += static_cast<std::size_t>(r.LineLength);
   }
+  text_.reserve(text_.size() + record.Text.size());
+  cells_.reserve(cells_.size() + record.CellLengths.size());
+  rows_.reserve(rows_.size() + count);
   // Nothing allocates from here on.
 
   const std::vector<TCsvRow>& back = record.Rows;
   const std::size_t textSize = text_.size();
   text_.resize(textSize + record.Text.size());
+  std::size_t source = record.Text.size();  // the blocks are filled from the last
   blocks::InsertBlocks(
       text_.data(), textSize, count,
       [&](std::size_t k) {
         return blocks::Block{static_cast<std::size_t>(back[k].LineStart - 1), static_cast<std::size_t>(back[k].LineLength)};
       },
-      record.Text.data(), record.Text.size());
+      [&](std::size_t k, char16_t* to) {
+        source -= static_cast<std::size_t>(back[k].LineLength);
+        std::char_traits<char16_t>::copy(to, record.Text.data() + source, static_cast<std::size_t>(back[k].LineLength));
+      });
   const std::size_t cellCount = cells_.size();
-  cells_.resize(cellCount + record.Cells.size());
+  cells_.resize(cellCount + record.CellLengths.size());
+  cell = record.CellLengths.size();
   blocks::InsertBlocks(
       cells_.data(), cellCount, count,
       [&](std::size_t k) { return blocks::Block{back[k].FirstCell, static_cast<std::size_t>(back[k].CellCount)}; },
-      record.Cells.data(), record.Cells.size());
+      [&](std::size_t k, TCsvCell* to) {
+        cell -= static_cast<std::size_t>(back[k].CellCount);
+        std::int32_t offset = 0;
+        for (std::int32_t c = 0; c < back[k].CellCount; ++c) {
+          const std::size_t i = cell + static_cast<std::size_t>(c);
+          to[c] = TCsvCell{offset, record.CellLengths[i], bits[i]};
+          offset += record.CellLengths[i] + 1;
+        }
+      });
   const std::size_t rowCount = rows_.size();
   rows_.resize(rowCount + count);
   blocks::InsertBlocks(
       rows_.data(), rowCount, count,
-      [&](std::size_t k) { return blocks::Block{static_cast<std::size_t>(record.Indexes[k]), 1}; }, back.data(),
-      count);
+      [&](std::size_t k) { return blocks::Block{static_cast<std::size_t>(record.Indexes[k]), 1}; },
+      [&](std::size_t k, TCsvRow* to) { *to = back[k]; });
   // The restored rows carry their old positions; the rows between them move back down.
   std::int32_t charShift = 0;
   std::uint32_t cellShift = 0;
@@ -158,7 +171,7 @@ void TCsvDocument::RestoreRows(TDeleteRowsRecord& record) {
     if (index <= decodeRow_) ++decodeRow_;
 
   record.Rows = {};
-  record.Cells = {};
+  record.CellLengths = {};
   record.Text = {};
 }
 

@@ -219,8 +219,8 @@ bool TCsvDocument::DeleteRow(std::int32_t row) {
   record.Indexes.push_back(row);
   record.Rows.push_back(r);
   record.Text.assign(text_, static_cast<std::size_t>(r.LineStart - 1), static_cast<std::size_t>(r.LineLength));
-  record.Cells.assign(cells_.begin() + r.FirstCell, cells_.begin() + r.FirstCell + r.CellCount);
-  for (TCsvCell& cell : record.Cells) cell.Bits &= TCsvCell::kQuoted;
+  record.CellLengths.reserve(static_cast<std::size_t>(r.CellCount));
+  for (const TCsvCell& cell : Cells(row)) record.CellLengths.push_back(cell.Length);
   Splice(static_cast<std::size_t>(r.LineStart - 1), static_cast<std::size_t>(r.LineLength), {});
   const auto first = cells_.begin() + r.FirstCell;
   for (auto it = first; it != first + r.CellCount; ++it) ReleaseValue(*it);

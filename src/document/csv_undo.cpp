@@ -200,10 +200,14 @@ void TCsvDocument::RestoreColumn(TDeleteColumnRecord& record) {
   }
   const std::size_t textSize = text_.size();
   text_.resize(textSize + record.Removed.size());
+  std::size_t source = record.Removed.size();  // the blocks are filled from the last
   blocks::InsertBlocks(
       text_.data(), textSize, count,
       [&](std::size_t k) { return blocks::Block{at[k], static_cast<std::size_t>(pieces[k].Length)}; },
-      record.Removed.data(), record.Removed.size());
+      [&](std::size_t k, char16_t* to) {
+        source -= static_cast<std::size_t>(pieces[k].Length);
+        std::char_traits<char16_t>::copy(to, record.Removed.data() + source, static_cast<std::size_t>(pieces[k].Length));
+      });
   const std::size_t cellCount = cells_.size();
   cells_.resize(cellCount + count);
   blocks::InsertBlocks(
@@ -211,7 +215,7 @@ void TCsvDocument::RestoreColumn(TDeleteColumnRecord& record) {
       [&](std::size_t k) {
         return blocks::Block{rows_[static_cast<std::size_t>(pieces[k].Row)].FirstCell + k + static_cast<std::size_t>(col), 1};
       },
-      restored.data(), count);
+      [&](std::size_t k, TCsvCell* to) { *to = restored[k]; });
 
   std::int32_t charShift = 0;
   std::uint32_t cellShift = 0;

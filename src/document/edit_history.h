@@ -35,12 +35,13 @@ struct TInsertRowRecord {
 };
 
 // DeleteRow and DeleteRows: the deleted rows (ascending indexes, as before the deletion) with their lines
-// and cells as they were. After an undo only Indexes is kept.
+// and the lengths of their cells (every cell lies one delimiter after the one before it, so its length is
+// all a cell needs). After an undo only Indexes is kept.
 struct TDeleteRowsRecord {
   std::vector<std::int32_t> Indexes;
-  std::vector<TCsvRow> Rows;    // LineStart and FirstCell as before the deletion
-  std::vector<TCsvCell> Cells;  // their cells back to back, Quoted bit only (restored cells are decoded anew)
-  std::u16string Text;          // their lines back to back, terminators included
+  std::vector<TCsvRow> Rows;              // LineStart and FirstCell as before the deletion
+  std::vector<std::int32_t> CellLengths;  // their cells back to back
+  std::u16string Text;                    // their lines back to back, terminators included
 };
 
 // DeleteColumn(Col): per row that lost the field, where its removed characters began (relative to the
