@@ -258,10 +258,11 @@ bool TCsvDocument::DeleteColumnRecorded(std::int32_t col, TDeleteColumnRecord& r
   std::size_t touched = 0;
   for (const TCsvRow& r : rows_) touched += !r.IsComment && r.CellCount > col;
   if (touched == 0) return false;
-  record = TDeleteColumnRecord{};
-  record.Col = col;
-  record.ColumnCount = columnCount_;
-  record.Pieces.reserve(touched);
+  // The record is replaced only at the end: a redo passes its own, which must survive a failure.
+  TDeleteColumnRecord fresh;
+  fresh.Col = col;
+  fresh.ColumnCount = columnCount_;
+  fresh.Pieces.reserve(touched);
   std::size_t removedChars = 0;
   for (std::size_t ri = 0; ri < rows_.size(); ++ri) {
     const TCsvRow& r = rows_[ri];
@@ -282,13 +283,13 @@ bool TCsvDocument::DeleteColumnRecorded(std::int32_t col, TDeleteColumnRecord& r
       from = cells[col - 1].Offset + cells[col - 1].Length;
       to = cell.Offset + cell.Length;
     }
-    record.Pieces.push_back(Piece{static_cast<std::int32_t>(ri), from, to - from});
+    fresh.Pieces.push_back(Piece{static_cast<std::int32_t>(ri), from, to - from});
     removedChars += static_cast<std::size_t>(to - from);
   }
-  record.Removed.reserve(removedChars);
-  for (const Piece& piece : record.Pieces) {
+  fresh.Removed.reserve(removedChars);
+  for (const Piece& piece : fresh.Pieces) {
     const TCsvRow& r = rows_[static_cast<std::size_t>(piece.Row)];
-    record.Removed.append(text_, static_cast<std::size_t>(r.LineStart - 1 + piece.From), static_cast<std::size_t>(piece.Length));
+    fresh.Removed.append(text_, static_cast<std::size_t>(r.LineStart - 1 + piece.From), static_cast<std::size_t>(piece.Length));
   }
   std::vector<std::int32_t> misread;
   misread.reserve(touched);
@@ -304,8 +305,8 @@ bool TCsvDocument::DeleteColumnRecorded(std::int32_t col, TDeleteColumnRecord& r
     const std::size_t firstCell = r.FirstCell;
     r.LineStart -= removedTotal;
     r.FirstCell = static_cast<std::uint32_t>(keptCells);
-    if (next < record.Pieces.size() && record.Pieces[next].Row == static_cast<std::int32_t>(ri)) {
-      const Piece& piece = record.Pieces[next++];
+    if (next < fresh.Pieces.size() && fresh.Pieces[next].Row == static_cast<std::int32_t>(ri)) {
+      const Piece& piece = fresh.Pieces[next++];
       TCsvCell* cells = cells_.data() + firstCell;
       const std::size_t cut = static_cast<std::size_t>(r.LineStart - 1 + removedTotal + piece.From);
       std::char_traits<char16_t>::move(t + write, t + read, cut - read);
@@ -333,9 +334,10 @@ bool TCsvDocument::DeleteColumnRecorded(std::int32_t col, TDeleteColumnRecord& r
   decodeRow_ = decodeCol_ = 0;
   // Deleting the first column can leave "#x" at the start of a line, and deleting the only other field
   // can leave an empty line: such rows get their (new) first field in quotes.
-  for (const Piece& piece : record.Pieces)
+  for (const Piece& piece : fresh.Pieces)
     if (LineMisreads(rows_[static_cast<std::size_t>(piece.Row)])) misread.push_back(piece.Row);
-  RequoteFirstCells(misread, &record);
+  RequoteFirstCells(misread, &fresh);
+  record = std::move(fresh);
   return true;
 }
 
