@@ -1,5 +1,6 @@
 // Arbitrary bytes with arbitrary load options: the load succeeds or fails cleanly, a loaded document keeps
-// its invariants through decoding and a few edits, and a lossless load encodes back to the very bytes.
+// its invariants through decoding, a few edits and undo/redo steps, and a lossless load encodes back to the
+// very bytes, again once every edit is undone (and redoing them all gives the edited document back).
 // What is written reads back as written: an edited cell's row reads back as a data row with the same
 // cells; a table whose rows are all alike reads back as the same rows after any edits; the export of
 // the identity transformation reads back as the table.
@@ -11,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "../unit/document_invariants.h"
 #include "document/csv_model.h"
@@ -129,13 +131,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   Check(*doc, "after load");
-  if (doc->Lossless()) {
+  const auto encodesBack = [&] {
     std::string back;
-    if (EncodeText(doc->Text(), doc->Encoding(), back) && back != bytes) {
-      std::fprintf(stderr, "an unedited lossless load does not encode back to its bytes\n");
-      std::abort();
-    }
-  }
+    return !doc->Lossless() || !EncodeText(doc->Text(), doc->Encoding(), back) || back == bytes;
+  };
+  if (!encodesBack()) Fail("an unedited lossless load does not encode back to its bytes");
+  const std::u16string loaded = doc->Text();
+  const std::string loadedShape = testing::DocumentShape(*doc);
   while (doc->DecodeNext(1 + static_cast<std::int32_t>(size % 7)) > 0) {
   }
   if (doc->HasUndecodedCells()) std::abort();
@@ -151,7 +153,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     h = h * 1103515245u + 12345u;
     const auto row = static_cast<std::int32_t>((h >> 8) % static_cast<std::uint32_t>(doc->RowCount() + 1)) - (op == 5);
     const auto col = static_cast<std::int32_t>((h >> 20) % static_cast<std::uint32_t>(doc->ColumnCount() + 2)) - 1;
-    switch ((h >> 4) % 4) {
+    switch ((h >> 4) % 6) {
       case 0: {
         // Values that would start a comment line or leave an empty line among them.
         static constexpr std::u16string_view kValues[] = {u"", u"x", u" y", u"a,b", u"q\"", u"l\r\nm", u"\u00e9",
@@ -167,6 +169,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
       case 1: doc->InsertRowAfter(row); break;
       case 2: doc->DeleteRow(row); break;
+      case 3: {
+        // Every row whose index has none of the chosen bits, and one index out of range.
+        std::vector<std::int32_t> rows{doc->RowCount()};
+        for (std::int32_t r = doc->RowCount(); r-- > 0;)
+          if ((static_cast<std::uint32_t>(r) & (h >> 24)) == 0) rows.push_back(r);
+        doc->DeleteRows(rows);
+        break;
+      }
+      case 4: {
+        // An undo/redo pair changes nothing.
+        const std::u16string text = doc->Text();
+        const std::string shape = testing::DocumentShape(*doc);
+        if (doc->Undo().Done) {
+          Check(*doc, "after an undo");
+          if (!doc->Redo().Done) Fail("an undone edit cannot be redone");
+        }
+        if (doc->Text() != text || testing::DocumentShape(*doc) != shape) Fail("an undo/redo pair changed the document");
+        break;
+      }
       default:
         // Deleting the only column leaves empty lines, which read back as blank lines.
         if (!plain || doc->ColumnCount() > 1) doc->DeleteColumn(col);
@@ -187,5 +208,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   CheckExportReadsBack(*doc);
+
+  // Undoing every edit gives back the loaded document, redoing them all the edited one.
+  const std::u16string edited = doc->Text();
+  const std::string editedShape = testing::DocumentShape(*doc);
+  int undone = 0;
+  for (; doc->CanUndo(); ++undone) {
+    if (!doc->Undo().Done) Fail("an edit cannot be undone");
+    Check(*doc, "after an undo");
+  }
+  if (doc->Text() != loaded || testing::DocumentShape(*doc) != loadedShape)
+    Fail("undoing every edit does not give back the loaded document");
+  if (doc->IsModified()) Fail("modified after undoing every edit");
+  if (!encodesBack()) Fail("undoing every edit does not give back the loaded bytes");
+  for (int k = 0; k < undone; ++k) {
+    if (!doc->Redo().Done) Fail("an undone edit cannot be redone");
+    Check(*doc, "after a redo");
+  }
+  if (doc->CanRedo() || doc->Text() != edited || testing::DocumentShape(*doc) != editedShape)
+    Fail("redoing every edit does not give back the edited document");
   return 0;
 }
