@@ -4,7 +4,8 @@
 // owns no copy of its raw text (it is always the slice Start..Start+Length-1 of Text) and its decoded value
 // takes storage of its own only when it is not a slice of Text (a quoted field with doubled quotes). Rows
 // and cells live in two contiguous arrays sized from the pre-scan. Edits splice Text and shift positions,
-// so everything the user did not touch is written back exactly as it was read.
+// so everything the user did not touch is written back exactly as it was read; each edit keeps what it
+// removed or overwrote, so that undo can splice it back.
 //
 // Positions into Text are 1-based, row and column indexes 0-based. Nothing here throws to its caller:
 // failures are results.
@@ -99,6 +100,7 @@ class TCsvDocument {
   // Cuts `text` into rows and cells (the text is kept as Text). `delimiter` 0 detects it. Decodes the
   // values of `sampleRows` rows spread evenly. False when the text ends inside an open quoted field or is
   // too long for 32-bit positions (the document is then in no defined state and should be dropped).
+  // Starts an empty history: nothing to undo, not modified.
   // Throws std::bad_alloc only when memory runs out (LoadFromFile catches it).
   bool Parse(std::u16string text, char16_t delimiter, int commentMode, bool trimValues, std::int64_t sampleRows);
 
@@ -187,10 +189,11 @@ class TCsvDocument {
   std::u16string_view LineEndingAfter(std::int32_t row) const;
 
   // ---- undo and redo -----------------------------------------------------------------------------
-  // Every edit that changes the text is recorded (a refused edit, and a SetCell to the value the cell
+  // Every edit that changes the document is recorded (a refused edit, and a SetCell to the value the cell
   // already has, record nothing); a new edit drops what could be redone. An edit records what it removed
   // or overwrote, not the document: SetCell the cell's old raw text, DeleteRow(s) the deleted lines and
-  // their cells, DeleteColumn the removed fields with their positions, InsertRowAfter nothing but numbers.
+  // their cell lengths, DeleteColumn the removed fields with their positions, InsertRowAfter nothing but
+  // numbers. The history lasts until ClearHistory or Parse; saving is no edit and keeps it.
 
   bool CanUndo() const;
   bool CanRedo() const;
@@ -207,7 +210,8 @@ class TCsvDocument {
   // false right after the load, after MarkSaved, and whenever undo or redo come back to that point; true
   // after undoing past a save or when the saved point can no longer be reached.
   bool IsModified() const;
-  // The text as it stands is the file's content now (call after a successful save); the history is kept.
+  // The text as it stands is the file's content now: call after a successful SaveDocument (which does not
+  // call it, the document being const there). The history is kept.
   void MarkSaved();
   // Forgets every recorded edit (memory is given back); IsModified stays what it was.
   void ClearHistory();
@@ -296,7 +300,8 @@ bool EncodeText(std::u16string_view text, const TCsvEncodingInfo& info, std::str
 bool SaveTextToFile(const std::u16string& fileName, std::u16string_view text, const TCsvEncodingInfo& info,
                     char16_t delimiter, int commentMode, bool trimValues);
 
-// SaveTextToFile with the document's text, encoding, delimiter and trimming.
+// SaveTextToFile with the document's text, encoding, delimiter and trimming. The caller marks the document
+// saved (MarkSaved) when it succeeds.
 bool SaveDocument(const TCsvDocument& document, const std::u16string& fileName, int commentMode);
 
 }  // namespace qelvar
