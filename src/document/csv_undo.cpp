@@ -1,7 +1,7 @@
 // Undo and redo: each recorded edit is taken back by splicing back what it removed or overwrote, so the
 // text returns to exactly what it was, and the rows and cells with it.
 #include <algorithm>
-#include <type_traits>
+#include <variant>
 
 #include "document/blocks.h"
 #include "document/csv_model.h"
@@ -15,12 +15,10 @@ TCsvDocument::~TCsvDocument() = default;
 namespace {
 
 TCsvEditKind KindOf(const TEditData& data) {
-  switch (data.index()) {
-    case 0: return ekSetCell;
-    case 1: return ekInsertRow;
-    case 2: return ekDeleteRows;
-    default: return ekDeleteColumn;
-  }
+  if (std::holds_alternative<TSetCellRecord>(data)) return ekSetCell;
+  if (std::holds_alternative<TInsertRowRecord>(data)) return ekInsertRow;
+  if (std::holds_alternative<TDeleteRowsRecord>(data)) return ekDeleteRows;
+  return ekDeleteColumn;
 }
 
 }  // namespace
