@@ -89,18 +89,20 @@ void TCsvDocument::GetCell(std::int32_t row, std::int32_t col, std::u16string& v
   value.assign(ValueView(row, col));
 }
 
-// A value is kept apart from Text only when it is no slice of it: a quoted field with doubled quotes.
 void TCsvDocument::DecodeAt(TCsvRow& row, TCsvCell& cell) {
-  const std::u16string_view raw =
-      std::u16string_view(text_).substr(static_cast<std::size_t>(row.LineStart - 1 + cell.Offset),
-                                        static_cast<std::size_t>(cell.Length));
+  cell.Bits = DecodedBits(std::u16string_view(text_).substr(static_cast<std::size_t>(row.LineStart - 1 + cell.Offset),
+                                                            static_cast<std::size_t>(cell.Length)));
+}
+
+// A value is kept apart from Text only when it is no slice of it: a quoted field with doubled quotes.
+std::uint32_t TCsvDocument::DecodedBits(std::u16string_view raw) {
   std::uint32_t bits = TCsvCell::kDecoded;
   if (HasQuotes(raw)) {
     bits |= TCsvCell::kQuoted;
     const std::u16string_view inner = raw.substr(1, raw.size() - 2);
     if (inner.find(u"\"\"") != std::u16string_view::npos) bits |= StoreValue(Unquote(inner)) << TCsvCell::kSlotShift;
   }
-  cell.Bits = bits;
+  return bits;
 }
 
 std::uint32_t TCsvDocument::StoreValue(std::u16string value) {

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "document/csv_model.h"
+#include "document/edit_history.h"
 
 namespace qelvar {
 
@@ -11,6 +12,36 @@ namespace {
 
 inline bool IsBreak(char16_t c) { return c == u'\r' || c == u'\n'; }
 inline bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+
+// A field needs quotes when it holds the delimiter, a quote or a line break, or starts or ends with a
+// blank (which trimming would remove).
+bool NeedsQuotes(std::u16string_view value, char16_t delimiter) {
+  for (const char16_t c : value)
+    if (c == delimiter || c == u'"' || IsBreak(c)) return true;
+  return !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()));
+}
+
+std::u16string RawField(std::u16string_view value, bool quote) {
+  if (!quote) return std::u16string(value);
+  std::u16string raw;
+  raw.reserve(value.size() + 2);
+  raw.push_back(u'"');
+  for (const char16_t c : value) {
+    raw.push_back(c);
+    if (c == u'"') raw.push_back(u'"');
+  }
+  raw.push_back(u'"');
+  return raw;
+}
+
+// Whether a line (from its first character on) would not load back as the data row it is: an empty line,
+// a comment line ("#", a ";" with no second ";" on the line, "sep="), or, at the very start of the text,
+// a line whose first character U+FEFF would be taken for a byte-order mark. The semicolon rule is applied
+// as written even where a two-column semicolon table would take the line as a row: what an edit writes
+// must not depend on the table's shape staying as it is.
+bool ReadsAsNoDataLine(std::u16string_view line, bool atTextStart) {
+  return line.empty() || IsBreak(line.front()) || IsCommentLine(line, 1) || (atTextStart && line.front() == u'\uFEFF');
+}
 
 constexpr std::size_t kMaxText = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - 2);
 
@@ -57,45 +88,81 @@ bool TCsvDocument::SetCell(std::int32_t row, std::int32_t col, std::u16string_vi
   if (r.IsComment) return false;
   if (ValueView(row, col) == value) return true;
 
-  bool quote = cell->Quoted();
-  if (!quote) {
-    quote = value.find_first_of(std::u16string{delimiter_, u'"', u'\n', u'\r'}) != std::u16string::npos ||
-            (!value.empty() && (IsBlank(value.front()) || IsBlank(value.back())));
+  const bool quote = cell->Quoted() || NeedsQuotes(value, delimiter_);
+  std::u16string raw = RawField(value, quote);
+  const std::size_t rowStart = static_cast<std::size_t>(r.LineStart - 1);
+  const std::size_t cellStart = rowStart + static_cast<std::size_t>(cell->Offset);
+  const std::size_t cellEnd = cellStart + static_cast<std::size_t>(cell->Length);
+
+  // Would the row's line, with the new field, read back as an empty or a comment line? Then its first
+  // field goes in quotes: the edited one, or the unquoted first field beside it.
+  const std::u16string_view text(text_);
+  std::u16string line(text.substr(rowStart, cellStart - rowStart));
+  line.append(raw).append(text.substr(cellEnd, rowStart + static_cast<std::size_t>(r.LineLength) - cellEnd));
+  const bool misreads = ReadsAsNoDataLine(line, rowStart == 0);
+  bool quoted = quote;
+  std::u16string firstValue;
+  std::u16string firstRaw;
+  if (misreads && col == 0) {
+    raw = RawField(value, true);
+    quoted = true;
+  } else if (misreads) {
+    firstValue = DecodeValue(CellRaw(row, 0), trimValues_);
+    firstRaw = RawField(firstValue, true);
   }
-  std::u16string raw;
-  if (quote) {
-    raw.reserve(value.size() + 2);
-    raw.push_back(u'"');
-    for (char16_t c : value) {
-      raw.push_back(c);
-      if (c == u'"') raw.push_back(u'"');
-    }
-    raw.push_back(u'"');
-  } else {
-    raw.assign(value);
-  }
-  const std::int64_t delta = static_cast<std::int64_t>(raw.size()) - cell->Length;
+  const std::int64_t delta = static_cast<std::int64_t>(raw.size()) - cell->Length +
+                             (firstRaw.empty() ? 0 : static_cast<std::int64_t>(firstRaw.size()) - cells_[r.FirstCell].Length);
   if (static_cast<std::int64_t>(text_.size()) + delta > static_cast<std::int64_t>(kMaxText)) return false;
 
   // Everything that can fail (allocation) happens before the cell is changed.
+  text_.reserve(static_cast<std::size_t>(static_cast<std::int64_t>(text_.size()) + std::max<std::int64_t>(delta, 0)));
+  history_->ReserveUndo();
+  TSetCellRecord record{row, col, std::u16string(CellRaw(row, col)), !firstRaw.empty(), {}};
+  if (record.FirstToo) record.FirstRaw = CellRaw(row, 0);
   std::uint32_t slot = 0;
-  if (quote && value.find(u'"') != std::u16string::npos) slot = StoreValue(value);
-  Splice(static_cast<std::size_t>(r.LineStart - 1 + cell->Offset), static_cast<std::size_t>(cell->Length), raw);
-  ReleaseValue(*cell);
-  cell->Length = static_cast<std::int32_t>(raw.size());
-  cell->Bits = TCsvCell::kDecoded | (quote ? TCsvCell::kQuoted : 0u) | (slot << TCsvCell::kSlotShift);
+  std::uint32_t firstSlot = 0;
+  if (quoted && value.find(u'"') != std::u16string::npos) slot = StoreValue(value);
+  if (!firstRaw.empty() && firstValue.find(u'"') != std::u16string::npos) firstSlot = StoreValue(firstValue);
+  ReplaceRaw(row, col, raw, slot);
+  if (!firstRaw.empty()) ReplaceRaw(row, 0, firstRaw, firstSlot);
+  history_->Push(std::move(record));
+  return true;
+}
+
+// Puts `raw` in place of a cell's raw text and shifts what follows; the cell becomes decoded (quoted when
+// `raw` is), with its value in `slot` when that is not 0. Does not allocate when Text has room for it.
+void TCsvDocument::ReplaceRaw(std::int32_t row, std::int32_t col, std::u16string_view raw, std::uint32_t slot) {
+  TCsvRow& r = rows_[static_cast<std::size_t>(row)];
+  TCsvCell& cell = cells_[r.FirstCell + static_cast<std::size_t>(col)];
+  const bool quoted = raw.size() > 1 && raw.front() == u'"' && raw.back() == u'"';
+  const std::int64_t delta = static_cast<std::int64_t>(raw.size()) - cell.Length;
+  Splice(static_cast<std::size_t>(r.LineStart - 1 + cell.Offset), static_cast<std::size_t>(cell.Length), raw);
+  ReleaseValue(cell);
+  cell.Length = static_cast<std::int32_t>(raw.size());
+  cell.Bits = TCsvCell::kDecoded | (quoted ? TCsvCell::kQuoted : 0u) | (slot << TCsvCell::kSlotShift);
   const auto d = static_cast<std::int32_t>(delta);
   r.LineLength += d;
   for (std::int32_t c = col + 1; c < r.CellCount; ++c) cells_[r.FirstCell + static_cast<std::size_t>(c)].Offset += d;
   ShiftRowsFrom(static_cast<std::size_t>(row) + 1, delta);
-  return true;
 }
 
 bool TCsvDocument::InsertRowAfter(std::int32_t row) {
+  history_->ReserveUndo();
+  TInsertRowRecord record;
+  if (!InsertRowRecorded(row, record)) return false;
+  history_->Push(record);
+  return true;
+}
+
+bool TCsvDocument::InsertRowRecorded(std::int32_t row, TInsertRowRecord& record) {
   if (row < 0 || row >= rowCount_) return false;
   const std::int32_t n = std::max(columnCount_, 1);
   const std::u16string_view eol = LineEndingAfter(row);
-  const std::u16string line(static_cast<std::size_t>(n - 1), delimiter_);
+  std::u16string line(static_cast<std::size_t>(n - 1), delimiter_);
+  // A bare empty line would be dropped or read as a blank line, and ";" in a semicolon file reads as a
+  // comment: the first field is then written as "".
+  const std::int32_t lead = ReadsAsNoDataLine(line, false) ? 2 : 0;
+  if (lead > 0) line.insert(0, u"\"\"");
   if (text_.size() + eol.size() + line.size() > kMaxText) return false;
   // Allocations first, so that a failure leaves the document as it was.
   Reserve(rows_, 1);
@@ -120,8 +187,12 @@ bool TCsvDocument::InsertRowAfter(std::int32_t row) {
   }
   std::vector<TCsvCell> newCells(static_cast<std::size_t>(n));
   for (std::int32_t j = 0; j < n; ++j) {
-    newCells[static_cast<std::size_t>(j)].Offset = j;
+    newCells[static_cast<std::size_t>(j)].Offset = j == 0 ? 0 : lead + j;
     newCells[static_cast<std::size_t>(j)].Bits = TCsvCell::kDecoded;
+  }
+  if (lead > 0) {
+    newCells[0].Length = lead;
+    newCells[0].Bits |= TCsvCell::kQuoted;
   }
   Splice(static_cast<std::size_t>(p - 1), 0, inserted);
   if (!endsWithBreak) r.LineLength += static_cast<std::int32_t>(eol.size());
@@ -132,6 +203,7 @@ bool TCsvDocument::InsertRowAfter(std::int32_t row) {
   }
   rows_.insert(rows_.begin() + row + 1, added);
   ++rowCount_;
+  record = TInsertRowRecord{row, endsWithBreak ? 0 : static_cast<std::int32_t>(eol.size()), columnCount_};
   // After the last column was deleted the new row still has one cell; the width follows it, so that no
   // data row is ever wider than ColumnCount.
   columnCount_ = std::max(columnCount_, n);
@@ -142,6 +214,13 @@ bool TCsvDocument::InsertRowAfter(std::int32_t row) {
 bool TCsvDocument::DeleteRow(std::int32_t row) {
   if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return false;
   const TCsvRow r = rows_[static_cast<std::size_t>(row)];
+  history_->ReserveUndo();
+  TDeleteRowsRecord record;
+  record.Indexes.push_back(row);
+  record.Rows.push_back(r);
+  record.Text.assign(text_, static_cast<std::size_t>(r.LineStart - 1), static_cast<std::size_t>(r.LineLength));
+  record.CellLengths.reserve(static_cast<std::size_t>(r.CellCount));
+  for (const TCsvCell& cell : Cells(row)) record.CellLengths.push_back(cell.Length);
   Splice(static_cast<std::size_t>(r.LineStart - 1), static_cast<std::size_t>(r.LineLength), {});
   const auto first = cells_.begin() + r.FirstCell;
   for (auto it = first; it != first + r.CellCount; ++it) ReleaseValue(*it);
@@ -157,54 +236,89 @@ bool TCsvDocument::DeleteRow(std::int32_t row) {
   } else if (row == decodeRow_) {
     decodeCol_ = 0;
   }
+  history_->Push(std::move(record));
+  return true;
+}
+
+bool TCsvDocument::DeleteColumn(std::int32_t col) {
+  history_->ReserveUndo();
+  TDeleteColumnRecord record;
+  if (!DeleteColumnRecorded(col, record)) return false;
+  history_->Push(std::move(record));
   return true;
 }
 
 // Removes field `col` from every data row in one pass over the text: each removal shifts the rest of its
-// row and every later row, so the shifts are accumulated instead of applied one removal at a time.
-bool TCsvDocument::DeleteColumn(std::int32_t col) {
+// row and every later row, so the shifts are accumulated instead of applied one removal at a time. A first
+// pass only plans (and copies the removed characters for undo), so that nothing can fail once the text
+// is being changed.
+bool TCsvDocument::DeleteColumnRecorded(std::int32_t col, TDeleteColumnRecord& record) {
   if (col < 0 || col >= columnCount_) return false;
+  using Piece = TDeleteColumnRecord::Piece;
+  std::size_t touched = 0;
+  for (const TCsvRow& r : rows_) touched += !r.IsComment && r.CellCount > col;
+  if (touched == 0) return false;
+  // The record is replaced only at the end: a redo passes its own, which must survive a failure.
+  TDeleteColumnRecord fresh;
+  fresh.Col = col;
+  fresh.ColumnCount = columnCount_;
+  fresh.Pieces.reserve(touched);
+  std::size_t removedChars = 0;
+  for (std::size_t ri = 0; ri < rows_.size(); ++ri) {
+    const TCsvRow& r = rows_[ri];
+    if (r.IsComment || r.CellCount <= col) continue;
+    const TCsvCell* cells = cells_.data() + r.FirstCell;
+    const TCsvCell& cell = cells[col];
+    // 0-based bounds relative to the row's start: the only field; the field and the delimiter after it;
+    // the last field and the delimiter before it.
+    std::int32_t from;
+    std::int32_t to;
+    if (r.CellCount == 1) {
+      from = cell.Offset;
+      to = cell.Offset + cell.Length;
+    } else if (col + 1 < r.CellCount) {
+      from = cell.Offset;
+      to = cells[col + 1].Offset;
+    } else {
+      from = cells[col - 1].Offset + cells[col - 1].Length;
+      to = cell.Offset + cell.Length;
+    }
+    fresh.Pieces.push_back(Piece{static_cast<std::int32_t>(ri), from, to - from});
+    removedChars += static_cast<std::size_t>(to - from);
+  }
+  fresh.Removed.reserve(removedChars);
+  for (const Piece& piece : fresh.Pieces) {
+    const TCsvRow& r = rows_[static_cast<std::size_t>(piece.Row)];
+    fresh.Removed.append(text_, static_cast<std::size_t>(r.LineStart - 1 + piece.From), static_cast<std::size_t>(piece.Length));
+  }
+  std::vector<std::int32_t> misread;
+  misread.reserve(touched);
+
   char16_t* t = text_.data();
   std::size_t read = 0;   // 0-based: text before it has been moved into place
   std::size_t write = 0;  // 0-based: where the next kept character goes
   std::size_t keptCells = 0;
   std::int32_t removedTotal = 0;
-  bool any = false;
-  for (TCsvRow& r : rows_) {
+  std::size_t next = 0;  // the next planned piece
+  for (std::size_t ri = 0; ri < rows_.size(); ++ri) {
+    TCsvRow& r = rows_[ri];
     const std::size_t firstCell = r.FirstCell;
-    const bool touched = !r.IsComment && r.CellCount > col;
     r.LineStart -= removedTotal;
     r.FirstCell = static_cast<std::uint32_t>(keptCells);
-    if (touched) {
-      any = true;
+    if (next < fresh.Pieces.size() && fresh.Pieces[next].Row == static_cast<std::int32_t>(ri)) {
+      const Piece& piece = fresh.Pieces[next++];
       TCsvCell* cells = cells_.data() + firstCell;
-      const TCsvCell& cell = cells[col];
-      // 0-based bounds relative to the row's (original) start.
-      std::int32_t from;
-      std::int32_t to;
-      if (r.CellCount == 1) {
-        from = cell.Offset;
-        to = cell.Offset + cell.Length;
-      } else if (col + 1 < r.CellCount) {
-        from = cell.Offset;
-        to = cells[col + 1].Offset;
-      } else {
-        from = cells[col - 1].Offset + cells[col - 1].Length;
-        to = cell.Offset + cell.Length;
-      }
-      const std::int32_t count = to - from;
-      const std::size_t rowStart = static_cast<std::size_t>(r.LineStart - 1 + removedTotal);
-      const std::size_t cut = rowStart + static_cast<std::size_t>(from);
+      const std::size_t cut = static_cast<std::size_t>(r.LineStart - 1 + removedTotal + piece.From);
       std::char_traits<char16_t>::move(t + write, t + read, cut - read);
       write += cut - read;
-      read = cut + static_cast<std::size_t>(count);
-      r.LineLength -= count;
-      removedTotal += count;
+      read = cut + static_cast<std::size_t>(piece.Length);
+      r.LineLength -= piece.Length;
+      removedTotal += piece.Length;
       ReleaseValue(cells[col]);
       for (std::int32_t c = 0; c < r.CellCount; ++c) {
         if (c == col) continue;
         TCsvCell moved = cells[c];
-        if (c > col) moved.Offset -= count;
+        if (c > col) moved.Offset -= piece.Length;
         cells_[keptCells++] = moved;
       }
       --r.CellCount;
@@ -212,13 +326,87 @@ bool TCsvDocument::DeleteColumn(std::int32_t col) {
       for (std::int32_t c = 0; c < r.CellCount; ++c) cells_[keptCells++] = cells_[firstCell + static_cast<std::size_t>(c)];
     }
   }
-  if (!any) return false;
   std::char_traits<char16_t>::move(t + write, t + read, text_.size() - read);
   write += text_.size() - read;
   text_.resize(write);
   cells_.resize(keptCells);
   --columnCount_;
   decodeRow_ = decodeCol_ = 0;
+  // Deleting the first column can leave "#x" at the start of a line, and deleting the only other field
+  // can leave an empty line: such rows get their (new) first field in quotes.
+  for (const Piece& piece : fresh.Pieces)
+    if (LineMisreads(rows_[static_cast<std::size_t>(piece.Row)])) misread.push_back(piece.Row);
+  RequoteFirstCells(misread, &fresh);
+  record = std::move(fresh);
+  return true;
+}
+
+bool TCsvDocument::LineMisreads(const TCsvRow& r) const {
+  if (r.IsComment || r.CellCount < 1) return false;
+  const std::size_t start = static_cast<std::size_t>(r.LineStart - 1);
+  return ReadsAsNoDataLine(std::u16string_view(text_).substr(start, static_cast<std::size_t>(r.LineLength)), start == 0);
+}
+
+// Writes the first field of each listed row (ascending, each one unquoted) in quotes, in one pass over
+// the text; the values stay as they were. The record, when given, learns the raw texts they had.
+void TCsvDocument::RequoteFirstCells(const std::vector<std::int32_t>& which, TDeleteColumnRecord* record) {
+  if (which.empty()) return;
+  std::vector<std::u16string> raws;
+  raws.reserve(which.size());
+  for (const std::int32_t row : which) raws.push_back(RawField(DecodeValue(CellRaw(row, 0), trimValues_), true));
+  std::vector<std::u16string> old;
+  if (record) {
+    old.reserve(which.size());
+    for (const std::int32_t row : which) old.emplace_back(CellRaw(row, 0));
+  }
+  if (!ReplaceFirstCells(which, raws) || !record) return;
+  record->RequotedRows = which;
+  record->RequotedRaws = std::move(old);
+}
+
+// Puts raws[k] in place of the first field of row which[k] (ascending rows, each with a cell) in one pass
+// over the text; the cells become decoded. The new text has room for `spare` more characters. False
+// (nothing changed) when the text would grow too long.
+bool TCsvDocument::ReplaceFirstCells(const std::vector<std::int32_t>& which, const std::vector<std::u16string>& raws,
+                                     std::size_t spare) {
+  std::int64_t size = static_cast<std::int64_t>(text_.size());
+  for (std::size_t k = 0; k < which.size(); ++k)
+    size += static_cast<std::int64_t>(raws[k].size()) - cells_[rows_[static_cast<std::size_t>(which[k])].FirstCell].Length;
+  // Far beyond any file that loads; the rows then stay as they are rather than overflow positions.
+  if (size > static_cast<std::int64_t>(kMaxText)) return false;
+
+  std::u16string text;
+  text.reserve(static_cast<std::size_t>(size) + spare);
+  std::size_t read = 0;
+  for (std::size_t k = 0; k < which.size(); ++k) {
+    const TCsvRow& r = rows_[static_cast<std::size_t>(which[k])];
+    const TCsvCell& cell = cells_[r.FirstCell];
+    const std::size_t start = static_cast<std::size_t>(r.LineStart - 1 + cell.Offset);
+    text.append(text_, read, start - read).append(raws[k]);
+    read = start + static_cast<std::size_t>(cell.Length);
+  }
+  text.append(text_, read, std::u16string::npos);
+  std::vector<std::uint32_t> bits(which.size(), 0);
+  for (std::size_t k = 0; k < which.size(); ++k) bits[k] = DecodedBits(raws[k]);
+
+  text_.swap(text);
+  std::int32_t shift = 0;
+  std::size_t next = 0;
+  for (std::size_t ri = 0; ri < rows_.size(); ++ri) {
+    TCsvRow& r = rows_[ri];
+    r.LineStart += shift;
+    if (next >= which.size() || which[next] != static_cast<std::int32_t>(ri)) continue;
+    const std::u16string& raw = raws[next];
+    TCsvCell& cell = cells_[r.FirstCell];
+    const auto d = static_cast<std::int32_t>(raw.size()) - cell.Length;
+    ReleaseValue(cell);
+    cell.Length = static_cast<std::int32_t>(raw.size());
+    cell.Bits = bits[next];
+    for (std::int32_t c = 1; c < r.CellCount; ++c) cells_[r.FirstCell + static_cast<std::size_t>(c)].Offset += d;
+    r.LineLength += d;
+    shift += d;
+    ++next;
+  }
   return true;
 }
 

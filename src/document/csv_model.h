@@ -4,7 +4,8 @@
 // owns no copy of its raw text (it is always the slice Start..Start+Length-1 of Text) and its decoded value
 // takes storage of its own only when it is not a slice of Text (a quoted field with doubled quotes). Rows
 // and cells live in two contiguous arrays sized from the pre-scan. Edits splice Text and shift positions,
-// so everything the user did not touch is written back exactly as it was read.
+// so everything the user did not touch is written back exactly as it was read; each edit keeps what it
+// removed or overwrote, so that undo can splice it back.
 //
 // Positions into Text are 1-based, row and column indexes 0-based. Nothing here throws to its caller:
 // failures are results.
@@ -60,9 +61,37 @@ struct TCsvRow {
 };
 using TCsvRowArray = std::vector<TCsvRow>;
 
+// The kinds of edit that Undo and Redo take back and do again.
+enum TCsvEditKind : int {
+  ekNone = 0,
+  ekSetCell,
+  ekInsertRow,
+  ekDeleteRows,  // DeleteRow and DeleteRows
+  ekDeleteColumn,
+};
+
+// What one Undo or Redo did, for the caller to rebuild what it shows.
+struct TCsvUndoResult {
+  bool Done = false;            // false: nothing was there to take back or do again, or memory ran out; nothing changed
+  TCsvEditKind Kind = ekNone;   // the edit taken back or done again
+  bool ColumnsChanged = false;  // columns moved or ColumnCount changed: column-wise state (names, widths,
+                                // filters, hidden flags, a transformation) no longer fits
+  std::int32_t Row = -1;        // the first row the step changed, as numbered after it: the edited cell's row,
+                                // the inserted row (redo) or the row it followed (undo), the first restored
+                                // row (undo) or the row now in the first deleted one's place (redo); -1 for a column
+  std::int32_t Column = -1;     // the edited cell's or the deleted column, else -1
+};
+
+class TCsvEditHistory;
+struct TSetCellRecord;
+struct TInsertRowRecord;
+struct TDeleteRowsRecord;
+struct TDeleteColumnRecord;
+
 class TCsvDocument {
  public:
-  TCsvDocument() = default;
+  TCsvDocument();
+  ~TCsvDocument();
   TCsvDocument(const TCsvDocument&) = delete;
   TCsvDocument& operator=(const TCsvDocument&) = delete;
 
@@ -71,6 +100,7 @@ class TCsvDocument {
   // Cuts `text` into rows and cells (the text is kept as Text). `delimiter` 0 detects it. Decodes the
   // values of `sampleRows` rows spread evenly. False when the text ends inside an open quoted field or is
   // too long for 32-bit positions (the document is then in no defined state and should be dropped).
+  // Starts an empty history: nothing to undo, not modified.
   // Throws std::bad_alloc only when memory runs out (LoadFromFile catches it).
   bool Parse(std::u16string text, char16_t delimiter, int commentMode, bool trimValues, std::int64_t sampleRows);
 
@@ -134,18 +164,57 @@ class TCsvDocument {
   // Each keeps the invariants: rows back to back in Text (hidden lines between), cells at their Start,
   // one delimiter between neighbouring cells of a data row. False (nothing changed) when refused.
 
+  // Whatever an edit writes reads back as the same data row: a data row's line never becomes an empty
+  // line or a comment line. When it would (a first field starting with "#", ";" or "sep=", a one-column
+  // row set to empty), the row's first field is written in quotes; its value stays the same.
+
   // Sets a cell's value, quoting it when needed. Refused out of range and on comment rows.
   bool SetCell(std::int32_t row, std::int32_t col, std::u16string_view value);
-  // Inserts an empty row (ColumnCount - 1 delimiters) after `row`, ended like that row.
+  // Inserts an empty row (ColumnCount - 1 delimiters) after `row`, ended like that row. Its first field
+  // is "" when the bare line would be empty (one column) or a comment (";" in a two-column semicolon file).
   bool InsertRowAfter(std::int32_t row);
   // Removes a row with its line terminator; comment rows may be deleted.
   bool DeleteRow(std::int32_t row);
-  // Removes field `col` from every data row that has it; true when any row lost a cell.
+  // Removes every listed row (any order; duplicates and indexes out of range are ignored; comment rows
+  // may be deleted) in one pass over the text, the rows and the cells: the same text, rows and cells as
+  // DeleteRow on each of them from the last to the first. Returns how many rows went (0: nothing changed,
+  // nothing recorded). Throws std::bad_alloc only before anything changed.
+  std::int32_t DeleteRows(std::span<const std::int32_t> rows);
+  // Removes field `col` from every data row that has it; true when any row lost a cell. A row that loses
+  // its only cell is left as an empty line.
   bool DeleteColumn(std::int32_t col);
 
   // The line ending a row inserted after `row` gets: the row's own terminator, else the first line
   // break of Text, else CR LF.
   std::u16string_view LineEndingAfter(std::int32_t row) const;
+
+  // ---- undo and redo -----------------------------------------------------------------------------
+  // Every edit that changes the document is recorded (a refused edit, and a SetCell to the value the cell
+  // already has, record nothing); a new edit drops what could be redone. An edit records what it removed
+  // or overwrote, not the document: SetCell the cell's old raw text, DeleteRow(s) the deleted lines and
+  // their cell lengths, DeleteColumn the removed fields with their positions, InsertRowAfter nothing but
+  // numbers. The history lasts until ClearHistory or Parse; saving is no edit and keeps it.
+
+  bool CanUndo() const;
+  bool CanRedo() const;
+  // The kind of the edit Undo would take back / Redo would do again; ekNone when there is none.
+  TCsvEditKind UndoKind() const;
+  TCsvEditKind RedoKind() const;
+  // Takes back the last edit by inverse splices: Text becomes exactly what it was before that edit, and
+  // the rows (positions, cells, kinds), ColumnCount and the values with it; restored cells are decoded.
+  // Undoing every edit gives back the loaded text. Never throws.
+  TCsvUndoResult Undo();
+  // Does the last undone edit again, with the same result as the first time. Never throws.
+  TCsvUndoResult Redo();
+  // Whether Text differs from the file as last loaded or saved, judged by the position in the history:
+  // false right after the load, after MarkSaved, and whenever undo or redo come back to that point; true
+  // after undoing past a save or when the saved point can no longer be reached.
+  bool IsModified() const;
+  // The text as it stands is the file's content now: call after a successful SaveDocument (which does not
+  // call it, the document being const there). The history is kept.
+  void MarkSaved();
+  // Forgets every recorded edit (memory is given back); IsModified stays what it was.
+  void ClearHistory();
 
  private:
   friend class TCsvParser;
@@ -157,6 +226,22 @@ class TCsvDocument {
   void Splice(std::size_t pos0, std::size_t count, std::u16string_view insert);
   void ShiftRowsFrom(std::size_t firstRow, std::int64_t delta);
   void RemoveCharacters(std::int32_t pos, std::int32_t count);
+  void ReplaceRaw(std::int32_t row, std::int32_t col, std::u16string_view raw, std::uint32_t slot);
+  bool LineMisreads(const TCsvRow& row) const;
+  void RequoteFirstCells(const std::vector<std::int32_t>& rows, TDeleteColumnRecord* record);
+  bool ReplaceFirstCells(const std::vector<std::int32_t>& rows, const std::vector<std::u16string>& raws,
+                         std::size_t spare = 0);
+  std::uint32_t DecodedBits(std::u16string_view raw);
+
+  // The edits proper, filling the record that takes them back (the public operations record it).
+  bool InsertRowRecorded(std::int32_t row, TInsertRowRecord& record);
+  std::int32_t DeleteRowsRecorded(std::span<const std::int32_t> rows, TDeleteRowsRecord& record);
+  bool DeleteColumnRecorded(std::int32_t col, TDeleteColumnRecord& record);
+  // Their inverses, turning the record into what Redo needs.
+  void SwapCellRaws(TSetCellRecord& record);
+  void UndoInsertRow(const TInsertRowRecord& record);
+  void RestoreRows(TDeleteRowsRecord& record);
+  void RestoreColumn(TDeleteColumnRecord& record);
 
   TCsvRowArray rows_;
   TCsvCellArray cells_;  // every row's cells, row after row
@@ -171,6 +256,7 @@ class TCsvDocument {
   std::int32_t decodeCol_ = 0;
   std::vector<std::u16string> stored_;     // values that are no slice of Text (doubled quotes)
   std::vector<std::uint32_t> freeSlots_;  // slots of stored_ free for reuse
+  std::unique_ptr<TCsvEditHistory> history_;
 };
 
 // The value of a raw field: a quoted field loses its quotes and has doubled quotes collapsed; otherwise
@@ -218,7 +304,8 @@ bool EncodeText(std::u16string_view text, const TCsvEncodingInfo& info, std::str
 bool SaveTextToFile(const std::u16string& fileName, std::u16string_view text, const TCsvEncodingInfo& info,
                     char16_t delimiter, int commentMode, bool trimValues);
 
-// SaveTextToFile with the document's text, encoding, delimiter and trimming.
+// SaveTextToFile with the document's text, encoding, delimiter and trimming. The caller marks the document
+// saved (MarkSaved) when it succeeds.
 bool SaveDocument(const TCsvDocument& document, const std::u16string& fileName, int commentMode);
 
 }  // namespace qelvar

@@ -1,9 +1,11 @@
-// Cutting the decoded text into rows and cells: a pre-scan over whole records (field counts of a sample,
-// the start of the data, the number of rows and of hidden lines), then one cutting pass.
+// Cutting the decoded text into rows and cells: the pre-scan (prescan.cpp) decides the table's width,
+// where it starts and which lines are comments; then one cutting pass.
 #include <algorithm>
 #include <limits>
 
 #include "document/csv_model.h"
+#include "document/edit_history.h"
+#include "document/prescan.h"
 #include "document/scan.h"
 #include "platform/platform.h"
 
@@ -15,134 +17,8 @@ constexpr char16_t kQuote = u'"';
 constexpr char16_t kCr = u'\r';
 constexpr char16_t kLf = u'\n';
 
-// Characters below this value can be a quote or a line break; everything above is ordinary text unless
-// it is the delimiter. One comparison keeps the scanning loops short.
-constexpr char16_t kLowSpecial = 0x22;
-
 inline bool HidesLines(int commentMode, bool seenData) {
   return commentMode == kCommentsHidden || (commentMode == kCommentsAuto && !seenData);
-}
-
-// One record as the pre-scan sees it.
-struct Record {
-  std::size_t start;  // 0-based
-  std::int64_t fields;
-  bool empty;
-  bool comment;
-};
-
-// Measures the record at 0-based `p` (p < n): field count, empty flag and the 0-based start of the next
-// record. Quotes are interpreted on every record, comment lines included.
-std::size_t MeasureRecord(const char16_t* t, std::size_t n, std::size_t p, char16_t delimiter, std::int64_t& fields,
-                          bool& empty) {
-  fields = 1;
-  empty = t[p] == kCr || t[p] == kLf;
-  bool inQuotes = false;
-  std::size_t i = p;
-  for (; i < n; ++i) {
-    const char16_t c = t[i];
-    if (c > kLowSpecial && c != delimiter) continue;
-    if (c == kQuote) {
-      if (inQuotes && i + 1 < n && t[i + 1] == kQuote) {
-        ++i;
-      } else {
-        inQuotes = !inQuotes;
-      }
-    } else if (!inQuotes) {
-      if (c == delimiter) {
-        ++fields;
-      } else if (c == kCr || c == kLf) {
-        if (c == kCr && i + 1 < n && t[i + 1] == kLf) ++i;
-        return i + 1;
-      }
-    }
-  }
-  return n;
-}
-
-// The same walk when only the record's end matters (the delimiter is not counted).
-std::size_t SkipRecord(const char16_t* t, std::size_t n, std::size_t p) {
-  bool inQuotes = false;
-  for (std::size_t i = p; i < n; ++i) {
-    i = inQuotes ? scan::NextQuote(t, i, n) : scan::NextQuoteOrBreak(t, i, n);
-    if (i >= n) break;
-    const char16_t c = t[i];
-    if (c == kQuote) {
-      if (inQuotes && i + 1 < n && t[i + 1] == kQuote) {
-        ++i;
-      } else {
-        inQuotes = !inQuotes;
-      }
-    } else if (!inQuotes && (c == kCr || c == kLf)) {
-      if (c == kCr && i + 1 < n && t[i + 1] == kLf) ++i;
-      return i + 1;
-    }
-  }
-  return n;
-}
-
-struct PreScan {
-  std::int64_t maxSampleFields = 0;
-  std::size_t dataStart = 0;  // 0-based; 0 means "no preamble"
-  std::int64_t rowEstimate = 0;
-  std::int64_t hidden = 0;
-};
-
-// Samples field counts of the first `sampleRows` data records, finds where the data starts, and counts the
-// rows the cutting pass will keep and the comment-like lines it will hide. The records before the last
-// sampled one are kept in a list; the rest of the text is walked without remembering anything.
-PreScan RunPreScan(std::u16string_view text, char16_t delimiter, std::int64_t sampleRows, int commentMode) {
-  PreScan result;
-  const char16_t* t = text.data();
-  const std::size_t n = text.size();
-  std::vector<Record> records;
-  records.reserve(256);
-  std::int64_t sampled = 0;
-  std::size_t p = 0;
-  while (p < n && sampled < sampleRows) {
-    Record r{p, 0, false, IsCommentLine(text, p + 1)};
-    p = MeasureRecord(t, n, p, delimiter, r.fields, r.empty);
-    if (!r.empty && !r.comment) {
-      ++sampled;
-      result.maxSampleFields = std::max(result.maxSampleFields, r.fields);
-    }
-    records.push_back(r);
-  }
-  if (result.maxSampleFields > 0) {
-    for (const Record& r : records) {
-      if (!r.empty && !r.comment && r.fields == result.maxSampleFields) {
-        result.dataStart = r.start;
-        break;
-      }
-    }
-  }
-  bool dataSeen = false;
-  auto walk = [&](std::size_t start, bool empty, bool comment) {
-    const bool commentLike = comment || start < result.dataStart;
-    if (HidesLines(commentMode, dataSeen) && (commentLike || empty)) {
-      if (commentLike) ++result.hidden;
-      return;
-    }
-    ++result.rowEstimate;
-    if (!commentLike && !empty) dataSeen = true;
-  };
-  for (const Record& r : records) walk(r.start, r.empty, r.comment);
-  records = {};
-  // The rest of the text: every record lies after the data start.
-  while (p < n) {
-    if (!HidesLines(commentMode, dataSeen)) {
-      // Nothing can be hidden any more: the rest only sizes the arrays, and counting line breaks
-      // bounds the number of records well enough (a quoted line break only raises the bound).
-      result.rowEstimate += static_cast<std::int64_t>(scan::RecordBound(t, p, n));
-      break;
-    }
-    const bool empty = t[p] == kCr || t[p] == kLf;
-    const bool comment = IsCommentLine(text, p + 1);
-    const std::size_t start = p;
-    p = SkipRecord(t, n, p);
-    walk(start, empty, comment);
-  }
-  return result;
 }
 
 }  // namespace
@@ -150,14 +26,15 @@ PreScan RunPreScan(std::u16string_view text, char16_t delimiter, std::int64_t sa
 // The cutting pass. Positions are 0-based here (the stored ones are 1-based).
 class TCsvParser {
  public:
-  TCsvParser(TCsvDocument& doc, int commentMode, const PreScan& pre)
+  TCsvParser(TCsvDocument& doc, int commentMode, const TPreScan& pre)
       : doc_(doc),
         t_(doc.text_.data()),
         n_(doc.text_.size()),
         delimiter_(doc.delimiter_),
         commentMode_(commentMode),
-        maxFields_(pre.maxSampleFields),
-        dataStart_(pre.dataStart) {}
+        maxFields_(pre.MaxSampleFields),
+        dataStart_(pre.DataStart),
+        semicolonRowWidth_(pre.SemicolonRowWidth) {}
 
   // False when the text ends inside an open quoted field.
   bool Run() {
@@ -168,7 +45,7 @@ class TCsvParser {
     lineStart_ = 0;
     cellStart_ = 0;
     bool inQuotes = false;
-    lineIsComment_ = LineIsComment(0);
+    Classify(0);
     bool stoppedOnComment = false;
     scan::SpecialScanner specials(t, n, delimiter);
     while (i < n) {
@@ -190,7 +67,28 @@ class TCsvParser {
           stoppedOnComment = true;
           break;
         }
-        lineIsComment_ = LineIsComment(i);
+        Classify(i);
+        continue;
+      }
+      if (i == lineStart_ && lineIsTextComment_) {
+        // A comment line parsed like data: cut at its delimiters, but it ends at its first line break
+        // and quotes on it have no meaning, as for the pre-scan.
+        while (i < n && t[i] != kCr && t[i] != kLf) {
+          if (t[i] == delimiter) {
+            AddCell(i);
+            cellStart_ = i + 1;
+          }
+          ++i;
+        }
+        AddCell(i);
+        if (i < n) i += (t[i] == kCr && i + 1 < n && t[i + 1] == kLf) ? 2 : 1;
+        EndRow(i);
+        lineStart_ = cellStart_ = i;
+        if (i >= n) {
+          stoppedOnComment = true;
+          break;
+        }
+        Classify(i);
         continue;
       }
       i = inQuotes ? scan::NextQuote(t, i, n) : specials.Next(i);
@@ -212,7 +110,7 @@ class TCsvParser {
             if (c == kCr && i + 1 < n && t[i + 1] == kLf) ++i;
             EndRow(i + 1);
             lineStart_ = cellStart_ = i + 1;
-            if (i + 1 < n) lineIsComment_ = LineIsComment(i + 1);
+            if (i + 1 < n) Classify(i + 1);
           }
         }
       }
@@ -231,8 +129,10 @@ class TCsvParser {
   }
 
  private:
-  bool LineIsComment(std::size_t pos) const {
-    return IsCommentLine(doc_.text_, pos + 1) || (dataStart_ > 0 && pos < dataStart_);
+  // The kind of the line that starts at `pos`: a comment line, or a preamble line above the table.
+  void Classify(std::size_t pos) {
+    lineIsTextComment_ = IsCommentRow(doc_.text_, pos, delimiter_, semicolonRowWidth_);
+    lineIsComment_ = lineIsTextComment_ || pos < dataStart_;
   }
 
   // Adds the field from cellStart_ up to (not including) `end` to the pending row.
@@ -276,10 +176,12 @@ class TCsvParser {
   int commentMode_;
   std::int64_t maxFields_;
   std::size_t dataStart_;
+  std::int64_t semicolonRowWidth_;
   std::size_t lineStart_ = 0;
   std::size_t cellStart_ = 0;
   std::size_t rowFirstCell_ = 0;
-  bool lineIsComment_ = false;
+  bool lineIsComment_ = false;      // comment or preamble line
+  bool lineIsTextComment_ = false;  // comment line: taken whole, quotes mean nothing
   bool seenData_ = false;
 };
 
@@ -292,22 +194,23 @@ bool TCsvDocument::Parse(std::u16string text, char16_t delimiter, int commentMod
   cells_.clear();
   stored_.clear();
   freeSlots_.clear();
+  *history_ = TCsvEditHistory{};
   rowCount_ = columnCount_ = hiddenCommentCount_ = decodeRow_ = decodeCol_ = 0;
   // Positions are 32-bit and one past the end must still be one.
   if (text_.size() >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - 1)) return false;
   if (delimiter_ == 0) delimiter_ = DetectDelimiter(text_);
 
-  const PreScan pre = RunPreScan(text_, delimiter_, sampleRows, commentMode);
-  hiddenCommentCount_ = static_cast<std::int32_t>(std::min<std::int64_t>(pre.hidden, INT32_MAX));
+  const TPreScan pre = RunPreScan(text_, delimiter_, sampleRows, commentMode);
+  hiddenCommentCount_ = static_cast<std::int32_t>(std::min<std::int64_t>(pre.Hidden, INT32_MAX));
   if (text_.empty()) return true;
-  if (pre.rowEstimate > 0) {
-    rows_.reserve(static_cast<std::size_t>(pre.rowEstimate));
+  if (pre.RowEstimate > 0) {
+    rows_.reserve(static_cast<std::size_t>(pre.RowEstimate));
     platform::PreferLargePages(rows_.data(), rows_.capacity() * sizeof(TCsvRow));
     // Every kept row holds at most the sampled width; a wider estimate than the text itself is pointless.
-    if (pre.maxSampleFields > 0) {
+    if (pre.MaxSampleFields > 0) {
       const std::size_t cellBound = static_cast<std::size_t>(
-          std::min<std::int64_t>(pre.rowEstimate * pre.maxSampleFields,
-                                 static_cast<std::int64_t>(text_.size()) + pre.rowEstimate));
+          std::min<std::int64_t>(pre.RowEstimate * pre.MaxSampleFields,
+                                 static_cast<std::int64_t>(text_.size()) + pre.RowEstimate));
       cells_.reserve(cellBound);
       platform::PreferLargePages(cells_.data(), cells_.capacity() * sizeof(TCsvCell));
     }
@@ -315,7 +218,7 @@ bool TCsvDocument::Parse(std::u16string text, char16_t delimiter, int commentMod
   TCsvParser parser(*this, commentMode, pre);
   const bool closed = parser.Run();
   if (cells_.size() > std::numeric_limits<std::uint32_t>::max()) return false;
-  if (pre.maxSampleFields > 0) columnCount_ = static_cast<std::int32_t>(pre.maxSampleFields);
+  if (pre.MaxSampleFields > 0) columnCount_ = static_cast<std::int32_t>(pre.MaxSampleFields);
   // The surplus of the estimates is left alone: it was never touched, so it takes no memory, while
   // trimming would copy the arrays and briefly need them twice.
   DecodeSample(sampleRows);

@@ -35,8 +35,9 @@ inline bool AllAscii8(const unsigned char* p) {
 // rather than by sizing it up front: sizing would first fill hundreds of megabytes with zeros.
 // With `structural` given, the structure test (IsValidUtf8) is made in the same pass: at the first lead
 // byte that is no lead byte, continuation byte out of range or sequence cut by the end, it is set false
-// and decoding stops.
-void DecodeUtf8(std::string_view bytes, std::u16string& text, bool& clean, bool* structural = nullptr) {
+// and decoding stops. `wellFormed`, when given, is set true at the first well-formed non-ASCII sequence.
+void DecodeUtf8(std::string_view bytes, std::u16string& text, bool& clean, bool* structural = nullptr,
+                bool* wellFormed = nullptr) {
   const unsigned char* p = Bytes(bytes);
   const std::size_t n = bytes.size();
   text.clear();
@@ -90,7 +91,10 @@ void DecodeUtf8(std::string_view bytes, std::u16string& text, bool& clean, bool*
     if (kind != Utf8Sequence::Valid) {
       out[o++] = u'?';
       clean = false;
-    } else if (cp < 0x10000) {
+      continue;
+    }
+    if (wellFormed) *wellFormed = true;
+    if (cp < 0x10000) {
       out[o++] = static_cast<char16_t>(cp);
     } else {
       cp -= 0x10000;
@@ -113,6 +117,30 @@ void DecodeUtf16(std::string_view bytes, bool bigEndian, std::u16string& text) {
     for (std::size_t i = 0; i < units; ++i)
       out[i] = static_cast<char16_t>(p[2 * i] | (p[2 * i + 1] << 8));
   }
+}
+
+// How the UTF-8 test judges bytes that pass the structure test: `malformed` when some sequence is an
+// overlong form, a surrogate or above U+10FFFF; `wellFormed` when some non-ASCII sequence is not.
+void JudgeUtf8(std::string_view bytes, bool& malformed, bool& wellFormed) {
+  const unsigned char* p = Bytes(bytes);
+  const std::size_t n = bytes.size();
+  malformed = wellFormed = false;
+  for (std::size_t i = 0; i < n;) {
+    if (p[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    char32_t cp = 0;
+    (NextUtf8Sequence(p, n, i, cp) == Utf8Sequence::Valid ? wellFormed : malformed) = true;
+  }
+}
+
+// Overlong forms, surrogates and values above U+10FFFF pass the structure test, but no writer of UTF-8
+// produces them: they would be shown as "?" and the file could never be saved. They do not count as
+// UTF-8: a file whose only non-ASCII sequences are such forms is read in the ANSI code page, which
+// keeps every byte. A file that also holds well-formed sequences stays UTF-8, as does valid UTF-8.
+bool ChoosesUtf8(bool structural, bool malformed, bool wellFormed) {
+  return structural && (!malformed || wellFormed);
 }
 
 }  // namespace
@@ -147,7 +175,11 @@ std::size_t DetectEncoding(std::string_view bytes, std::u16string_view forcedEnc
   if (StartsWith(bytes, kMarkUtf16Be)) return info.Name = kEncodingUtf16Be, info.HasBom = true, 2;
   if (n >= 2 && p[0] == 0 && p[1] != 0) return info.Name = kEncodingUtf16Be, 0;
   if (n >= 2 && p[1] == 0 && p[0] != 0) return info.Name = kEncodingUtf16Le, 0;
-  info.Name = IsValidUtf8(bytes) ? kEncodingUtf8 : kEncodingAnsi;
+  const bool structural = IsValidUtf8(bytes);
+  bool malformed = false;
+  bool wellFormed = false;
+  if (structural) JudgeUtf8(bytes, malformed, wellFormed);
+  info.Name = ChoosesUtf8(structural, malformed, wellFormed) ? kEncodingUtf8 : kEncodingAnsi;
   return 0;
 }
 
@@ -161,9 +193,10 @@ void DecodeText(std::string_view bytes, std::u16string_view forcedEncoding, std:
     // decoding so that a large file is walked once.
     bool structural = true;
     bool clean = true;
-    DecodeUtf8(bytes, text, clean, &structural);
+    bool wellFormed = false;
+    DecodeUtf8(bytes, text, clean, &structural, &wellFormed);
     info.HasBom = false;
-    if (structural) {
+    if (ChoosesUtf8(structural, !clean, wellFormed)) {
       info.Name = kEncodingUtf8;
       if (lossless) *lossless = clean;
       return;

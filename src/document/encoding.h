@@ -24,7 +24,9 @@ inline constexpr std::u16string_view kEncodingAnsi = u"ANSI";
 
 // Chooses the encoding (mark, first two bytes, UTF-8 test, ANSI fallback) or, when `forcedEncoding` is
 // not empty, uses that name (matched without regard to case; an unknown name decodes as ANSI) and skips
-// only its own mark. Returns the number of mark bytes to skip. Does not allocate beyond `info.Name`.
+// only its own mark. Without a mark or UTF-16 bytes, a file is UTF-8 when it passes the structure test
+// and its non-ASCII sequences are not all overlong forms, surrogates or values above U+10FFFF; else
+// ANSI. Returns the number of mark bytes to skip. Does not allocate beyond `info.Name`.
 std::size_t DetectEncoding(std::string_view bytes, std::u16string_view forcedEncoding, TCsvEncodingInfo& info);
 
 // Decodes `bytes` into `text`; never fails. With `lossless` given, it is set to whether encoding `text`

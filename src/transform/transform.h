@@ -67,11 +67,17 @@ class TTransformConfig {
 
   // The identity transformation of a document: every column to itself, named by its header cell (when
   // headerRow is set and that cell is not empty) or by the "Column %d" UI text; the export delimiter
-  // becomes the document's. Without a document the lists are only cleared. NumberFormat is kept.
+  // becomes the document's when that is one of the detected delimiters (else it is kept). Without a
+  // document the lists are only cleared. NumberFormat is kept.
   void InitFromDocument(TCsvDocument* document, bool headerRow);
 
   std::int32_t TargetCount() const { return static_cast<std::int32_t>(TargetOrder.size()); }
   std::int32_t SourceIndex(std::u16string_view name) const { return IndexOfName(InitialHeaders, name); }
+  // The document column that feeds output column `index`, or -1: when k earlier output columns carry the
+  // same name (case ignored), the (k+1)-th source column of that name, so that a table whose headers
+  // repeat a name maps every column to itself; the first one when there are not that many. With unique
+  // names this is SourceIndex of the name.
+  std::int32_t SourceColumn(std::int32_t index) const;
   static std::u16string_view ValueOf(const TNameValueMap& map, std::u16string_view name) { return map.ValueOf(name); }
 
   // The new header from RenameHeaders when not empty, else the name; empty for an invalid index.
@@ -103,7 +109,8 @@ class TTransformConfig {
 
   // Reads a transformation file. Everything is checked before anything is taken over: on a failure the
   // transformation stays exactly as it was. The one exception is the rule that a complete file with an
-  // empty target_order is taken over and still reports false. Never throws.
+  // empty target_order is taken over and still reports false. An export_delimiter that is not one of the
+  // delimiters a load detects (comma, semicolon, bar, tab, colon) fails the load. Never throws.
   bool LoadFromFile(const std::u16string& path);
   bool LoadFromJsonText(std::string_view utf8);
 
@@ -135,6 +142,12 @@ bool TryParseInt64(std::u16string_view text, std::int64_t& value);
 
 // The field quoted when it contains the delimiter, a double quote, LF or CR (double quotes doubled).
 std::u16string QuoteField(std::u16string_view value, char16_t delimiter);
+// Appends one exported line (without its line break): the fields quoted by QuoteField, and besides the
+// first field in quotes when the bare line would not load back as a row of the table: an empty line, a
+// comment line (the first value starts with "#", ";" or "sep="), or, on the file's first line, a first
+// value starting with U+FEFF (which would read as a byte-order mark).
+void AppendCsvLine(std::u16string& out, const std::vector<std::u16string>& fields, char16_t delimiter,
+                   bool firstLine = false);
 // Not empty, only digits 0-9, ',' and '.', and exactly one separator in total.
 bool IsDecimalNumber(std::u16string_view text);
 

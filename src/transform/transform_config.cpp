@@ -82,7 +82,11 @@ void TTransformConfig::InitFromDocument(TCsvDocument* document, bool headerRow) 
     InitialHeaders.push_back(name);
     TargetOrder.push_back(std::move(name));
   }
-  ExportDelimiter = document->Delimiter();
+  // A delimiter given by hand may be any character; only one that a load detects again is taken for the
+  // export (and only such a one loads back from a transformation file).
+  const char16_t delimiter = document->Delimiter();
+  for (const char16_t candidate : kDelimiterCandidates)
+    if (delimiter == candidate) ExportDelimiter = delimiter;
 }
 
 std::u16string TTransformConfig::OutputHeader(std::int32_t index) const {

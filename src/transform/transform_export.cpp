@@ -51,12 +51,47 @@ std::u16string QuoteField(std::u16string_view value, char16_t delimiter) {
   return out;
 }
 
+void AppendCsvLine(std::u16string& out, const std::vector<std::u16string>& fields, char16_t delimiter,
+                   bool firstLine) {
+  const std::size_t start = out.size();
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (i > 0) out += delimiter;
+    out += QuoteField(fields[i], delimiter);
+  }
+  // The loader must read every exported line back as a row of the table. A line that misreads starts
+  // with an unquoted first field, which holds no quote, so quoting it is adding two quotes.
+  const std::u16string_view line = std::u16string_view(out).substr(start);
+  if (fields.empty() || !(line.empty() || IsCommentLine(line, 1) || (firstLine && line.front() == u'\uFEFF'))) return;
+  out.insert(start + fields[0].size(), 1, u'"');
+  out.insert(start, 1, u'"');
+}
+
+std::int32_t TTransformConfig::SourceColumn(std::int32_t index) const {
+  if (index < 0 || index >= TargetCount()) return -1;
+  const std::u16string& name = TargetOrder[static_cast<std::size_t>(index)];
+  const std::int32_t first = SourceIndex(name);
+  if (first < 0) return -1;
+  // Only a repeated source name needs the occurrence count of the output column.
+  std::int32_t second = -1;
+  for (std::size_t i = static_cast<std::size_t>(first) + 1; i < InitialHeaders.size() && second < 0; ++i)
+    if (SameName(InitialHeaders[i], name)) second = static_cast<std::int32_t>(i);
+  if (second < 0) return first;
+  std::int32_t occurrence = 0;
+  for (std::int32_t i = 0; i < index; ++i)
+    if (SameName(TargetOrder[static_cast<std::size_t>(i)], name)) ++occurrence;
+  for (std::size_t i = static_cast<std::size_t>(first); i < InitialHeaders.size(); ++i) {
+    if (!SameName(InitialHeaders[i], name)) continue;
+    if (occurrence-- == 0) return static_cast<std::int32_t>(i);
+  }
+  return first;
+}
+
 std::u16string TTransformConfig::CellValue(std::int32_t index, std::int32_t row, std::int32_t startRow,
                                            TCsvDocument* document) const {
   if (!document || index < 0 || index >= TargetCount() || row < 0) return {};
   const std::u16string& name = TargetOrder[static_cast<std::size_t>(index)];
   std::u16string value;
-  const std::int32_t source = SourceIndex(name);
+  const std::int32_t source = SourceColumn(index);
   if (source >= 0 && row < document->RowCount() && document->CellCount(row) > source)
     value = document->GetCell(row, source);
 
@@ -84,22 +119,18 @@ std::string TTransformConfig::ExportText(TCsvDocument* document, bool headerRow)
   const std::int32_t columns = TargetCount();
   std::string out;
   std::u16string line;
+  std::vector<std::u16string> fields(static_cast<std::size_t>(columns));
   auto endLine = [&] {
+    line.clear();
+    AppendCsvLine(line, fields, ExportDelimiter, out.empty());
     line += u"\r\n";
     out += Utf16ToUtf8(line);
-    line.clear();
   };
-  for (std::int32_t i = 0; i < columns; ++i) {
-    if (i > 0) line += ExportDelimiter;
-    line += QuoteField(OutputHeader(i), ExportDelimiter);
-  }
+  for (std::int32_t i = 0; i < columns; ++i) fields[static_cast<std::size_t>(i)] = OutputHeader(i);
   endLine();
   const std::int32_t startRow = headerRow ? 1 : 0;
   for (std::int32_t r = startRow; r < document->RowCount(); ++r) {
-    for (std::int32_t i = 0; i < columns; ++i) {
-      if (i > 0) line += ExportDelimiter;
-      line += QuoteField(CellValue(i, r, startRow, document), ExportDelimiter);
-    }
+    for (std::int32_t i = 0; i < columns; ++i) fields[static_cast<std::size_t>(i)] = CellValue(i, r, startRow, document);
     endLine();
   }
   return out;

@@ -2,10 +2,12 @@
 // JSON so that the members keep the order in which they are written.
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "document/delimiter.h"
 #include "platform/platform.h"
 #include "platform/utf.h"
 #include "transform/transform.h"
@@ -213,10 +215,13 @@ bool TTransformConfig::LoadFromJsonText(std::string_view utf8) {
     std::u16string delimiter = u";";
     if (const auto it = root.find("export_delimiter"); it != root.end() && it->is_string())
       delimiter = Utf8ToUtf16(it->get_ref<const std::string&>());
-    // Half of a surrogate pair is no character: exported, it would become U+FFFD between every two
-    // fields. Such a delimiter is ignored like an empty one.
-    const bool surrogate = !delimiter.empty() && delimiter[0] >= 0xD800 && delimiter[0] <= 0xDFFF;
-    if (!delimiter.empty() && !surrogate) next.ExportDelimiter = delimiter[0];
+    // Only a delimiter that a load detects again is taken: a quote, a line break or a NUL would write a
+    // file that does not read back as the table, and half of a surrogate pair is no character at all.
+    if (!delimiter.empty()) {
+      if (std::find(kDelimiterCandidates.begin(), kDelimiterCandidates.end(), delimiter[0]) == kDelimiterCandidates.end())
+        return false;
+      next.ExportDelimiter = delimiter[0];
+    }
 
     next.NumberFormat = u"original";
     if (const auto it = root.find("number_format"); it != root.end() && it->is_string())

@@ -58,3 +58,11 @@ transform_test(transform-missing-folder RC 1 STDERR_REGEX "^Could not export tra
                ARGS transform ${real}/debian.csv --config ${cli_data}/transform-debian.json --out @OUT@)
 transform_test(transform-usage RC 2 STDERR_REGEX "transform needs --out"
                ARGS transform ${real}/debian.csv --config ${cli_data}/transform-debian.json)
+# Repeated header names: the identity transformation exports every column, not the first one twice.
+transform_test(transform-repeated-names EXPECTED ${expected}/transform-repeated-names.csv
+               ARGS transform ${cli_data}/repeated-names.csv --config ${cli_data}/transform-identity-repeated.json
+                    --out @OUT@)
+# An export delimiter that a load would not detect (here a quote) fails the load of the file.
+transform_test(transform-quote-delimiter RC 1 STDERR_REGEX "^Could not load transformation JSON.\r?\n$"
+               ARGS transform ${cli_data}/repeated-names.csv --config ${cli_data}/transform-quote-delimiter.json
+                    --out @OUT@)

@@ -1,5 +1,6 @@
 // Arbitrary bytes as a transformation file: no crash, no hang, no half-taken-over state; whatever loads
-// saves and loads back to the same transformation, and evaluates and exports without failing.
+// saves and loads back to the same transformation, evaluates without failing, and exports a file that
+// loads back as the transformed table.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -62,5 +63,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const std::string exported = config.ExportText(Document(), true);
   if (exported.size() < 2 || exported.compare(exported.size() - 2, 2, "\r\n") != 0) std::abort();
+
+  // The export reads back as the transformed table: the header line, then one row per data row.
+  if (config.TargetCount() == 0) return 0;  // lines without fields: nothing to read back
+  std::unique_ptr<TCsvDocument> read;
+  if (!LoadFromBytes(exported, config.ExportDelimiter, kCommentsHidden, u"UTF-8", read, false, 1000)) std::abort();
+  if (read->RowCount() != Document()->RowCount()) std::abort();
+  for (std::int32_t r = 0; r < read->RowCount(); ++r) {
+    if (read->Rows()[static_cast<std::size_t>(r)].IsComment || read->CellCount(r) != config.TargetCount()) std::abort();
+    for (std::int32_t i = 0; i < config.TargetCount(); ++i) {
+      const std::u16string want = r == 0 ? config.OutputHeader(i) : config.CellValue(i, r, 1, Document());
+      if (read->GetCell(r, i) != want) std::abort();
+    }
+  }
   return 0;
 }

@@ -77,4 +77,21 @@ inline std::string CheckDocumentInvariants(const TCsvDocument& doc) {
   return {};
 }
 
+// The document's structure (rows with positions and kinds, cells with positions and quoting, the width)
+// as one string, for comparing two states of the same text exactly. Values are left out:
+// CheckDocumentInvariants ties every decoded value to its raw text.
+inline std::string DocumentShape(const TCsvDocument& doc) {
+  std::string shape = "columns " + std::to_string(doc.ColumnCount()) + " rows " + std::to_string(doc.RowCount()) + " hidden " +
+           std::to_string(doc.HiddenCommentCount()) + "\n";
+  for (std::int32_t r = 0; r < doc.RowCount(); ++r) {
+    const TCsvRow& row = doc.Rows()[static_cast<std::size_t>(r)];
+    shape += std::to_string(row.LineStart) + "+" + std::to_string(row.LineLength) + (row.IsComment ? " #" : "") + " @" +
+             std::to_string(row.FirstCell) + ":";
+    for (const TCsvCell& cell : doc.Cells(r))
+      shape += " " + std::to_string(cell.Offset) + "+" + std::to_string(cell.Length) + (cell.Quoted() ? "q" : "");
+    shape += "\n";
+  }
+  return shape;
+}
+
 }  // namespace qelvar::testing

@@ -85,10 +85,48 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"CommentsMode1KeepQuotesWhole", "#x,\"y\na,b\n", 1, "#:[#x,\"y] / [a]|[b]", 2, 0},
         ParseCase{"CommentsMode2Everywhere", "#c\na,b\n#d\nc,d\n", 2, "[a]|[b] / [c]|[d]", 2, 2},
         ParseCase{"CommentsMode3OnlyBeforeData", "sep=,\n#c\na,b\n#d\nc,d\n", 3, "[a]|[b] / #:[#d] / [c]|[d]", 2, 2},
-        ParseCase{"WidestSampledRowStartsTheData", "a,b\nc,d\ne,f,g\n", 0, "#:[a]|[b] / #:[c]|[d] / [e]|[f]|[g]", 3, 0},
+        // One wider row (an unquoted delimiter too many) does not make the rows above it preamble.
+        ParseCase{"WiderRowDoesNotMakePreamble", "a,b\nc,d\ne,f,g\n", 0, "[a]|[b] / [c]|[d] / [e]|[f]|[g]", 3, 0},
         ParseCase{"CommentAtEndMode1EndsWithDelimiter", "a,b\n#c,", 1, "[a]|[b] / #:[#c,]", 2, 0},
         ParseCase{"HiddenCommentAtEndWithDelimiter", "a,b\n#c,", 2, "[a]|[b]", 2, 1},
-        ParseCase{"TrimmedUnquotedOnly", " a\t,\" b \"", 0, "[a]|[ b ]", 2, 0}),
+        ParseCase{"TrimmedUnquotedOnly", " a\t,\" b \"", 0, "[a]|[ b ]", 2, 0},
+
+        // The table starts at the first record as wide as the table usually is: one row with an unquoted
+        // delimiter too many, or rows ending with a delimiter, leave the header and the rows above alone.
+        ParseCase{"HeaderStaysAboveOneWiderRow", "name,city,age\nAnn,Oslo,30\nCid,Paris, France,25\nDan,Kiev,33\n", 3,
+                  "[name]|[city]|[age] / [Ann]|[Oslo]|[30] / [Cid]|[Paris]|[France]|[25] / [Dan]|[Kiev]|[33]", 4, 0},
+        ParseCase{"HeaderStaysAboveTrailingDelimiters", "id,name\n1,Ann,\n2,Bob,\n", 3,
+                  "[id]|[name] / [1]|[Ann]|[] / [2]|[Bob]|[]", 3, 0},
+        ParseCase{"TitleAboveTrailingDelimiters", "Report\nid,name,age\n1,Ann,5,\n2,Bob,6,\n", 3,
+                  "[id]|[name]|[age] / [1]|[Ann]|[5]|[] / [2]|[Bob]|[6]|[]", 4, 1},
+        // Real preambles stay preamble: a title with or without a delimiter, two titles, a sep= line.
+        ParseCase{"TitleWithDelimiterIsPreamble", "Sales report, 2024\nA,B,C\n1,2,3\n", 3,
+                  "[A]|[B]|[C] / [1]|[2]|[3]", 3, 1},
+        ParseCase{"TwoTitlesArePreambleMode0", "Report\nMade today\nA,B,C\n1,2,3\n", 0,
+                  "#:[Report] / #:[Made today] / [A]|[B]|[C] / [1]|[2]|[3]", 3, 0},
+        ParseCase{"TwoTitlesArePreambleMode2", "Report, 2024\nMade today, by Bob\nsep=,\nA,B,C\n1,2,3\n4,5,6\n", 2,
+                  "[A]|[B]|[C] / [1]|[2]|[3] / [4]|[5]|[6]", 3, 3},
+        // As many narrower records as wider ones: the narrower width is the table's (no row is hidden).
+        ParseCase{"TieGoesToTheNarrowerWidth", "a,b\nc,d,e,f\n", 3, "[a]|[b] / [c]|[d]|[e]|[f]", 4, 0},
+        ParseCase{"TitleAboveRaggedTableWithShortFooter", "Report\nA,B,C\n1,2,3\n4,5,6\nTotal 15\n", 0,
+                  "#:[Report] / [A]|[B]|[C] / [1]|[2]|[3] / [4]|[5]|[6] / [Total 15]", 3, 0},
+
+        // A quote on a comment line means nothing, in the pre-scan as in the cutting pass, in every mode.
+        ParseCase{"QuotesOnCommentLinesMode0", "# 12\" records\nartist,title\nA,B\n# 7\" singles\nE,F\n", 0,
+                  "#:[# 12\" records] / [artist]|[title] / [A]|[B] / #:[# 7\" singles] / [E]|[F]", 2, 0},
+        ParseCase{"QuotesOnCommentLinesMode2", "# 12\" records\nartist,title\nA,B\nC,D\n# 7\" singles\nE,F\n", 2,
+                  "[artist]|[title] / [A]|[B] / [C]|[D] / [E]|[F]", 2, 2},
+        ParseCase{"QuotesOnCommentLinesMode3", "# 12\" records\nartist,title\nA,B\n# 7\" singles\nE,F\n", 3,
+                  "[artist]|[title] / [A]|[B] / #:[# 7\" singles] / [E]|[F]", 2, 1},
+        ParseCase{"QuotedDelimiterOnCommentLineSplits", "#x,\"y,z\"\na,b,c\n", 0, "#:[#x]|[\"y]|[z\"] / [a]|[b]|[c]", 3, 0},
+
+        // In a semicolon file a ';'-led line is a row when it is as wide as the table, else a comment.
+        ParseCase{"SemicolonLineOfTableWidthIsARow", "name;amount\nAnn;5\n;7\nBob;9\n", 2,
+                  "[name]|[amount] / [Ann]|[5] / []|[7] / [Bob]|[9]", 2, 0},
+        ParseCase{"SemicolonLineWithQuotedBreakIsARow", "a;b;c\n;\"x\ny\";z\n", 0, "[a]|[b]|[c] / []|[x\ny]|[z]", 3, 0},
+        ParseCase{"SemicolonLineNarrowerThanTableIsAComment", ";note\na;b;c\n;\"x\n1;2;3\n", 2,
+                  "[a]|[b]|[c] / [1]|[2]|[3]", 3, 2},
+        ParseCase{"SemicolonLineInCommaFileIsAComment", "a,b\n;7\nc,d\n", 0, "[a]|[b] / #:[;7] / [c]|[d]", 2, 0}),
     [](const ::testing::TestParamInfo<ParseCase>& p) { return std::string(p.param.name); });
 
 // ";note" is a comment (parsed like data in mode 0); ";b;c" is a data line with an empty first field, for
@@ -238,8 +276,9 @@ TEST(DocumentParse, LossyDecodeIsRecorded) {
   const Case cases[] = {
       {"a,b\n", u"", true},
       {"\xEF\xBB\xBF" "a,\xC3\xA9\n", u"", true},
-      {"a,\xC0\xAF\n", u"", false},          // overlong: passes the structure test, decodes to "?"
-      {"a,\xED\xA0\x80\n", u"", false},      // a surrogate in UTF-8
+      {"a,\xC0\xAF\n", u"", true},           // overlong only: read as ANSI
+      {"a,\xED\xA0\x80\n", u"", true},       // a surrogate only: read as ANSI
+      {"\xC3\xA9,\xC0\xAF\n", u"", false},  // overlong beside UTF-8: "?"
       {Bytes("\xFF\xFE" "a\0b"), u"", false},  // odd UTF-16 length
       {"a,\xE9\n", u"", true},               // ANSI
       {"a,\xE9\n", u"UTF-8", false},         // forced UTF-8 over ANSI bytes

@@ -57,10 +57,16 @@ INSTANTIATE_TEST_SUITE_P(
                    false},
         DetectCase{"BothFirstBytesZero", B({0, 0, 'a'}), u"", u"UTF-8", false, std::u16string(u"\0\0a", 3), true},
         DetectCase{"FourByteUtf8", B({0xF0, 0x9F, 0x98, 0x80}), u"", u"UTF-8", false, u"\U0001F600", true},
-        // The structure test accepts these; the decoder replaces them, so a save could not reproduce them.
-        DetectCase{"OverlongPassesButIsLossy", B({'a', 0xC0, 0xAF}), u"", u"UTF-8", false, u"a?", false},
-        DetectCase{"SurrogatePassesButIsLossy", B({0xED, 0xA0, 0x80}), u"", u"UTF-8", false, u"?", false},
-        DetectCase{"AboveMaxPassesButIsLossy", B({0xF4, 0x90, 0x80, 0x80}), u"", u"UTF-8", false, u"?", false},
+        // The structure test accepts these, but they are no UTF-8 a writer produces: when they are the
+        // only non-ASCII sequences the file is ANSI, which keeps every byte.
+        DetectCase{"OverlongOnlyIsAnsi", B({'a', 0xC0, 0xAF}), u"", u"ANSI", false, u"a\u00C0\u00AF", true},
+        DetectCase{"SurrogateOnlyIsAnsi", B({0xED, 0xA0, 0x80}), u"", u"ANSI", false, u"\u00ED\u00A0\u20AC", true},
+        DetectCase{"AboveMaxOnlyIsAnsi", B({0xF4, 0x90, 0x80, 0x80}), u"", u"ANSI", false, u"\u00F4\u0090\u20AC\u20AC",
+                   true},
+        // Beside a well-formed sequence they are a damaged UTF-8 file: read as UTF-8, shown as "?", lossy.
+        DetectCase{"OverlongBesideUtf8StaysUtf8", B({0xC3, 0xA9, 0xC0, 0xAF}), u"", u"UTF-8", false, u"\u00E9?", false},
+        DetectCase{"SurrogateBeforeUtf8StaysUtf8", B({0xED, 0xA0, 0x80, 'x', 0xE2, 0x82, 0xAC}), u"", u"UTF-8", false,
+                   u"?x\u20AC", false},
         // Forced encodings recognise only their own mark.
         DetectCase{"ForcedBeKeepsLeMark", B({0xFF, 0xFE, 0, 'a'}), u"UTF-16BE", u"UTF-16BE", false,
                    u"\uFFFEa", true},

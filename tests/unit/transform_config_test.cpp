@@ -43,11 +43,12 @@ TEST(TransformInit, IdentityOfTheDocument) {
   config.InitFromDocument(document.get(), false);
   EXPECT_EQ(config.TargetOrder, (Names{u"Column 1", u"Column 2", u"Column 3"}));
 
-  // Duplicate and non-Latin header names are taken as they are.
-  auto cyrillic = Load("\xd0\x98\xd0\xbc\xd1\x8f,\xd0\x98\xd0\xbc\xd1\x8f,\xe6\x97\xa5\r\n");
+  // Duplicate and non-Latin header names are taken as they are, and each still shows its own column.
+  auto cyrillic = Load("\xd0\x98\xd0\xbc\xd1\x8f,\xd0\xb8\xd0\xbc\xd1\x8f,\xe6\x97\xa5\r\n1,2,3\r\n");
   config.InitFromDocument(cyrillic.get(), true);
-  EXPECT_EQ(config.TargetOrder, (Names{u"\u0418\u043C\u044F", u"\u0418\u043C\u044F", u"\u65E5"}));
+  EXPECT_EQ(config.TargetOrder, (Names{u"\u0418\u043C\u044F", u"\u0438\u043C\u044F", u"\u65E5"}));
   EXPECT_EQ(config.ExportDelimiter, u',');
+  for (std::int32_t i = 0; i < 3; ++i) EXPECT_EQ(config.CellValue(i, 1, 1, cyrillic.get()), cyrillic->GetCell(1, i));
 
   config.ExportDelimiter = u'|';
   config.InitFromDocument(nullptr, true);

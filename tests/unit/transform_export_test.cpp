@@ -129,7 +129,8 @@ TEST(ExportCsv, Bytes) {
       {"a,b\n", true, "a;b\r\n"},
       {"\xd0\x98\xd0\xbc\xd1\x8f,b\n\"line\nbreak\",2\n", true,
        "\xd0\x98\xd0\xbc\xd1\x8f;b\r\n\"line\nbreak\";2\r\n"},
-      {"# note\na,b\n1,2\n", false, "Column 1;Column 2\r\n# note;\r\na;b\r\n1;2\r\n"},  // comment rows too
+      // Comment rows too, written so that they read back as data rows.
+      {"# note\na,b\n1,2\n", false, "Column 1;Column 2\r\n\"# note\";\r\na;b\r\n1;2\r\n"},
   };
   test::TempDir dir;
   for (const auto& c : cases) {
@@ -141,6 +142,79 @@ TEST(ExportCsv, Bytes) {
     ASSERT_TRUE(config.ExportCsv(path, document.get(), c.headerRow));
     EXPECT_EQ(test::ReadBytes(path), c.expected) << c.csv;
   }
+}
+
+// Each exported line reads back as a row of the table: a first value that would start a comment line,
+// and a one-column line that would be empty, are written in quotes; nothing else changes.
+TEST(ExportCsv, LinesThatWouldMisreadAreQuoted) {
+  struct Case {
+    std::vector<std::u16string> fields;
+    char16_t delimiter;
+    std::u16string line;
+  };
+  const Case cases[] = {
+      {{u"#red", u"x"}, u';', u"\"#red\";x"},
+      {{u"sep=1", u"x"}, u',', u"\"sep=1\",x"},
+      {{u"SEP=", u"x"}, u',', u"\"SEP=\",x"},
+      {{u";x", u"y"}, u',', u"\";x\",y"},
+      {{u";x", u"y;z"}, u',', u";x,y;z"},  // a second ';' makes it no comment line
+      {{u"", u"y"}, u';', u"\"\";y"},      // ";y" would be one
+      {{u"", u"", u"y"}, u';', u";;y"},
+      {{u""}, u',', u"\"\""},
+      {{u"#"}, u'\t', u"\"#\""},
+      {{u"x#", u"#y"}, u',', u"x#,#y"},
+      {{u" #x", u"y"}, u',', u" #x,y"},
+      {{}, u',', u""},
+  };
+  for (const auto& c : cases) {
+    std::u16string line;
+    AppendCsvLine(line, c.fields, c.delimiter);
+    EXPECT_EQ(line, c.line) << Utf16ToUtf8(c.line);
+  }
+  // At the start of the file a leading U+FEFF would be read as a byte-order mark.
+  std::u16string line;
+  AppendCsvLine(line, {u"\uFEFFid", u"x"}, u',', true);
+  EXPECT_EQ(line, u"\"\uFEFFid\",x");
+  line.clear();
+  AppendCsvLine(line, {u"\uFEFFid", u"x"}, u',', false);
+  EXPECT_EQ(line, u"\uFEFFid,x");
+}
+
+// Found by the fuzzer: a first header starting with U+FEFF was written bare at the start of the file and
+// read back as a byte-order mark, the character lost.
+TEST(ExportCsv, FirstHeaderStartingWithMarkCharacterReadsBack) {
+  std::unique_ptr<TCsvDocument> document;
+  ASSERT_TRUE(LoadFromBytes(std::string("\xEF\xBB\xBF\xEF\xBB\xBFid,x\n1,2\n"), u',', kCommentsParsed, u"", document,
+                            false, 1000));
+  ASSERT_EQ(document->GetCell(0, 0), u"\uFEFFid");
+  TTransformConfig config;
+  config.InitFromDocument(document.get(), true);
+  const std::string bytes = config.ExportText(document.get(), true);
+  EXPECT_EQ(bytes, "\"\xEF\xBB\xBFid\",x\r\n1,2\r\n");
+  std::unique_ptr<TCsvDocument> again;
+  ASSERT_TRUE(LoadFromBytes(bytes, u',', kCommentsParsed, u"UTF-8", again, false, 1000));
+  EXPECT_EQ(again->GetCell(0, 0), u"\uFEFFid");
+}
+
+// Repeated header names: the k-th output column of a name shows the k-th source column of that name, so
+// the identity transformation of such a table is the table itself.
+TEST(ExportCsv, RepeatedNamesMapEachColumnToItself) {
+  auto document = Load("id,Value,value,x,VALUE\n1,a,b,c,d\n");
+  TTransformConfig config;
+  config.InitFromDocument(document.get(), true);
+  EXPECT_EQ(config.ExportText(document.get(), true), "id,Value,value,x,VALUE\r\n1,a,b,c,d\r\n");
+  for (std::int32_t i = 0; i < 5; ++i) EXPECT_EQ(config.SourceColumn(i), i);
+
+  // Reordered, the repeated names are matched in output order; a name repeated more often in the output
+  // than among the sources shows the first source column, as a single name always did.
+  config.TargetOrder = {u"value", u"x", u"VALUE", u"value", u"Value", u"id"};
+  EXPECT_EQ(config.ExportText(document.get(), true), "value,x,VALUE,value,Value,id\r\na,c,b,d,a,1\r\n");
+
+  // Saved and loaded, the file means the same.
+  config.InitFromDocument(document.get(), true);
+  TTransformConfig loaded;
+  ASSERT_TRUE(loaded.LoadFromJsonText(config.ToJsonText()));
+  EXPECT_EQ(loaded.ExportText(document.get(), true), "id,Value,value,x,VALUE\r\n1,a,b,c,d\r\n");
 }
 
 TEST(ExportCsv, RenamedHeadersEmptyTransformAndFailures) {

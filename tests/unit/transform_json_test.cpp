@@ -93,7 +93,14 @@ TEST(TransformFile, ReadingRules) {
       {"{" + required + R"(, "target_order": ["b"], "export_delimiter": ""})", true, {u"b"}, u'#', u"original"},
       {"{" + required + R"(, "target_order": ["b"], "export_delimiter": "\t|"})", true, {u"b"}, u'\t', u"original"},
       {"{" + required + R"(, "target_order": ["b"], "export_delimiter": 5})", true, {u"b"}, u';', u"original"},
-      {"{" + required + R"(, "target_order": ["b"], "export_delimiter": "\ud83d\ude00"})", true, {u"b"}, u'#', u"original"},
+      // Only a delimiter that a load detects is taken; any other fails the load and changes nothing.
+      {"{" + required + R"(, "target_order": ["b"], "export_delimiter": "\ud83d\ude00"})", false, {u"old"}, u'#', u"."},
+      {"{" + required + R"(, "target_order": ["b"], "export_delimiter": "\""})", false, {u"old"}, u'#', u"."},
+      {"{" + required + R"(, "target_order": ["b"], "export_delimiter": "\r"})", false, {u"old"}, u'#', u"."},
+      {"{" + required + R"(, "target_order": ["b"], "export_delimiter": "\n"})", false, {u"old"}, u'#', u"."},
+      {"{" + required + R"(, "target_order": ["b"], "export_delimiter": "\u0000"})", false, {u"old"}, u'#', u"."},
+      {"{" + required + R"(, "target_order": ["b"], "export_delimiter": "x"})", false, {u"old"}, u'#', u"."},
+      {"{" + required + R"(, "target_order": ["b"], "export_delimiter": ":"})", true, {u"b"}, u':', u"original"},
       {"{" + required + R"(, "target_order": ["b"], "number_format": "weird"})", true, {u"b"}, u';', u"weird"},
       {"{" + required + R"(, "target_order": ["b"], "number_format": null})", true, {u"b"}, u';', u"original"},
       {"{" + required + R"(, "target_order": [1, true, 2.5, "x", -3]})", true, {u"1", u"true", u"2.5", u"x", u"-3"},
@@ -110,7 +117,8 @@ TEST(TransformFile, ReadingRules) {
     config.NumberFormat = u".";
     EXPECT_EQ(config.LoadFromJsonText(c.json), c.result) << c.json;
     EXPECT_EQ(config.TargetOrder, c.targets) << c.json;
-    EXPECT_EQ(config.InitialHeaders, (Names{u"a", u"b"})) << c.json;
+    const bool untouched = c.targets == Names{u"old"};  // a failed load takes nothing over
+    EXPECT_EQ(config.InitialHeaders, (untouched ? Names{} : Names{u"a", u"b"})) << c.json;
     EXPECT_EQ(config.ExportDelimiter, c.delimiter) << c.json;
     EXPECT_EQ(config.NumberFormat, c.numberFormat) << c.json;
   }

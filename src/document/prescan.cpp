@@ -1,0 +1,240 @@
+// The pre-scan: a sample of record widths, where the table starts, and what the cutting pass keeps.
+#include "document/prescan.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "document/csv_model.h"
+#include "document/scan.h"
+
+namespace qelvar {
+
+namespace {
+
+constexpr char16_t kQuote = u'"';
+constexpr char16_t kCr = u'\r';
+constexpr char16_t kLf = u'\n';
+// Characters below this value can be a quote or a line break; everything above is ordinary text unless
+// it is the delimiter.
+constexpr char16_t kLowSpecial = 0x22;
+
+inline bool IsBreak(char16_t c) { return c == kCr || c == kLf; }
+
+inline bool HidesLines(int commentMode, bool seenData) {
+  return commentMode == kCommentsHidden || (commentMode == kCommentsAuto && !seenData);
+}
+
+// One sampled record: a record that is neither empty nor a comment line.
+struct Sample {
+  std::size_t start = 0;  // 0-based
+  std::int64_t fields = 1;
+  bool holdsText = false;  // some field has a character (",," holds none)
+  bool lastEmpty = false;  // the last field has no character
+};
+
+// Measures the record at `p` (p < n) with quotes interpreted; returns the start of the next record.
+// `empty`: no character precedes the record's line break.
+std::size_t MeasureRecord(const char16_t* t, std::size_t n, std::size_t p, char16_t delimiter, Sample& s,
+                          bool& empty) {
+  s = Sample{};
+  s.start = p;
+  empty = IsBreak(t[p]);
+  bool inQuotes = false;
+  std::size_t fieldStart = p;
+  // A field is empty when it has no character or is just two quotes (the empty value written quoted).
+  auto endField = [&](std::size_t end) {
+    const bool none = end == fieldStart || (end == fieldStart + 2 && t[fieldStart] == kQuote && t[fieldStart + 1] == kQuote);
+    s.holdsText = s.holdsText || !none;
+    s.lastEmpty = none;
+  };
+  std::size_t i = p;
+  for (; i < n; ++i) {
+    const char16_t c = t[i];
+    if (c > kLowSpecial && c != delimiter) continue;
+    if (c == kQuote) {
+      if (inQuotes && i + 1 < n && t[i + 1] == kQuote) {
+        ++i;
+      } else {
+        inQuotes = !inQuotes;
+      }
+    } else if (inQuotes) {
+    } else if (c == delimiter) {
+      endField(i);
+      fieldStart = i + 1;
+      ++s.fields;
+    } else if (IsBreak(c)) {
+      break;
+    }
+  }
+  endField(i);
+  if (i < n && t[i] == kCr && i + 1 < n && t[i + 1] == kLf) ++i;
+  return i < n ? i + 1 : n;
+}
+
+// The end of the record at `p` with quotes interpreted, when only its end matters.
+std::size_t SkipRecord(const char16_t* t, std::size_t n, std::size_t p) {
+  bool inQuotes = false;
+  for (std::size_t i = p; i < n; ++i) {
+    i = inQuotes ? scan::NextQuote(t, i, n) : scan::NextQuoteOrBreak(t, i, n);
+    if (i >= n) break;
+    const char16_t c = t[i];
+    if (c == kQuote) {
+      if (inQuotes && i + 1 < n && t[i + 1] == kQuote) {
+        ++i;
+      } else {
+        inQuotes = !inQuotes;
+      }
+    } else if (!inQuotes) {
+      if (c == kCr && i + 1 < n && t[i + 1] == kLf) ++i;
+      return i + 1;
+    }
+  }
+  return n;
+}
+
+// The most common width among the sampled records that have two fields or more and hold some text;
+// ties go to the smaller width; 0 when no record qualifies. `count` receives how many records have it.
+std::int64_t UsualWidth(const std::vector<Sample>& samples, std::size_t& count) {
+  std::vector<std::int64_t> widths;
+  for (const Sample& s : samples)
+    if (s.fields >= 2 && s.holdsText) widths.push_back(s.fields);
+  std::sort(widths.begin(), widths.end());
+  std::int64_t usual = 0;
+  count = 0;
+  for (std::size_t i = 0; i < widths.size();) {
+    std::size_t j = i;
+    while (j < widths.size() && widths[j] == widths[i]) ++j;
+    if (j - i > count) {
+      count = j - i;
+      usual = widths[i];
+    }
+    i = j;
+  }
+  return usual;
+}
+
+// The sampled records from the start of the text: up to `sampleRows` records that are neither empty nor
+// comment lines. A ';'-led line of a semicolon file that IsCommentLine calls a comment is a row when its
+// field count (quotes interpreted) equals `semicolonRowWidth`; with 0 it is measured but never sampled,
+// with -1 it is a comment.
+// `semicolonLines` tells whether any such line was met.
+std::vector<Sample> SampleRecords(std::u16string_view text, char16_t delimiter, std::int64_t sampleRows,
+                                  std::int64_t semicolonRowWidth, bool& semicolonLines) {
+  const char16_t* t = text.data();
+  const std::size_t n = text.size();
+  std::vector<Sample> samples;
+  semicolonLines = false;
+  std::size_t p = 0;
+  while (p < n && static_cast<std::int64_t>(samples.size()) < sampleRows) {
+    const bool semicolonLine = delimiter == u';' && t[p] == u';';
+    if (IsCommentLine(text, p + 1) && !semicolonLine) {
+      p = SkipLine(t, n, p);
+      continue;
+    }
+    Sample s;
+    bool empty = false;
+    const std::size_t next = MeasureRecord(t, n, p, delimiter, s, empty);
+    if (semicolonLine && IsCommentLine(text, p + 1)) {
+      semicolonLines = true;
+      if (s.fields != semicolonRowWidth) {
+        // A comment after all (or not yet judged): taken whole, as the cutting pass will take it.
+        p = semicolonRowWidth == 0 ? next : SkipLine(t, n, p);
+        continue;
+      }
+    }
+    p = next;
+    if (!empty) samples.push_back(s);
+  }
+  return samples;
+}
+
+}  // namespace
+
+std::size_t SkipLine(const char16_t* t, std::size_t n, std::size_t p) {
+  std::size_t i = p;
+  while (i < n && !IsBreak(t[i])) ++i;
+  if (i >= n) return n;
+  return (t[i] == kCr && i + 1 < n && t[i + 1] == kLf) ? i + 2 : i + 1;
+}
+
+bool IsCommentRow(std::u16string_view text, std::size_t pos, char16_t delimiter, std::int64_t semicolonRowWidth) {
+  if (!IsCommentLine(text, pos + 1)) return false;
+  if (semicolonRowWidth <= 0 || delimiter != u';' || text[pos] != u';') return true;
+  Sample s;
+  bool empty = false;
+  MeasureRecord(text.data(), text.size(), pos, delimiter, s, empty);
+  return s.fields != semicolonRowWidth;
+}
+
+// Where the table starts. A title or note line above the table is preamble: shown as a comment (hidden
+// where comments are hidden) and never edited. The table's usual width U is the most common field count
+// among the sampled records of two fields or more that hold some text: one-field lines are what titles
+// usually are, and a row of empty fields says nothing about the table. The table starts at the first
+// sampled record with at least U fields, or with U - 1 fields (two or more) when at least half of the
+// records of width U end with an empty field (data rows written with a trailing delimiter under a header
+// without one). Ties go to the smaller width, so a record is not preamble merely because as many later
+// records are wider. A field is empty when it has no character or is "". A header or data row therefore
+// never becomes preamble because one later row has an unquoted delimiter too many or because the rows
+// end with a delimiter, and the preamble never reaches past the first widest record.
+//
+// In a semicolon file, a ';'-led line that IsCommentLine calls a comment (no second ';' on the line) is
+// a row with an empty first field when its field count, quotes interpreted, equals the usual width of
+// the other records (so ";7" in a two-column table, or ";"a<LF>b";c" in a three-column one); otherwise
+// it is a comment. Those lines are judged without themselves, so they cannot make themselves rows.
+TPreScan RunPreScan(std::u16string_view text, char16_t delimiter, std::int64_t sampleRows, int commentMode) {
+  TPreScan result;
+  const char16_t* t = text.data();
+  const std::size_t n = text.size();
+
+  bool semicolonLines = false;
+  std::vector<Sample> samples = SampleRecords(text, delimiter, sampleRows, 0, semicolonLines);
+  std::size_t usualCount = 0;
+  std::int64_t usual = UsualWidth(samples, usualCount);
+  if (semicolonLines) {
+    // Judged now; sampled again so that the sample is cut the way the cutting pass will cut the text.
+    result.SemicolonRowWidth = usual > 0 ? usual : -1;
+    samples = SampleRecords(text, delimiter, sampleRows, result.SemicolonRowWidth, semicolonLines);
+    usual = UsualWidth(samples, usualCount);
+  }
+  for (const Sample& s : samples) result.MaxSampleFields = std::max(result.MaxSampleFields, s.fields);
+  std::size_t trailingEmpty = 0;
+  for (const Sample& s : samples) trailingEmpty += s.fields == usual && s.holdsText && s.lastEmpty;
+  const bool trailingDelimiter = usual >= 3 && 2 * trailingEmpty >= usualCount;
+  for (const Sample& s : samples) {
+    if (usual == 0 || s.fields >= usual || (s.fields == usual - 1 && trailingDelimiter)) {
+      result.DataStart = s.start;
+      break;
+    }
+  }
+  samples = {};
+
+  // Rows and hidden lines, walked the way the cutting pass will cut them: comment lines, and preamble
+  // lines where they are taken whole, end at their first line break.
+  if (commentMode != kCommentsHidden && commentMode != kCommentsAuto) {
+    if (n > 0) result.RowEstimate = static_cast<std::int64_t>(scan::RecordBound(t, 0, n));
+    return result;
+  }
+  bool dataSeen = false;
+  std::size_t p = 0;
+  while (p < n) {
+    if (!HidesLines(commentMode, dataSeen)) {
+      // Nothing can be hidden any more: the rest only sizes the arrays, and counting line breaks
+      // bounds the number of records well enough (a quoted line break only raises the bound).
+      result.RowEstimate += static_cast<std::int64_t>(scan::RecordBound(t, p, n));
+      break;
+    }
+    const bool empty = IsBreak(t[p]);
+    const bool commentLike = IsCommentRow(text, p, delimiter, result.SemicolonRowWidth) || p < result.DataStart;
+    const std::size_t next = commentLike ? SkipLine(t, n, p) : SkipRecord(t, n, p);
+    if (commentLike) {
+      ++result.Hidden;
+    } else if (!empty) {
+      ++result.RowEstimate;
+      dataSeen = true;
+    }
+    p = next;
+  }
+  return result;
+}
+
+}  // namespace qelvar
