@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "test_support.h"
 #include "document/csv_model.h"
 #include "platform/utf.h"
 #include "unit/document_invariants.h"
@@ -293,12 +294,9 @@ TEST(DocumentParse, LossyDecodeIsRecorded) {
 class DocumentLoadFile : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("qelvar-load-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
+    dir_ = temp_.path();
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
+  test::TempDir temp_;
   std::u16string Write(const std::string& name, const std::string& bytes) {
     std::ofstream(dir_ / name, std::ios::binary) << bytes;
     return (dir_ / name).u16string();

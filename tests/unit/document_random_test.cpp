@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "test_support.h"
 #include "document/csv_model.h"
 #include "platform/platform.h"
 #include "platform/utf.h"
@@ -28,11 +29,9 @@ using testing::RowsSurviveReload;
 class DocumentRandom : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / "qelvar-random-edits";
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    dir_ = temp_.path();
   }
-  void TearDown() override { fs::remove_all(dir_); }
+  test::TempDir temp_;
   fs::path dir_;
 };
 

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "test_support.h"
 #include "document/csv_model.h"
 #include "platform/utf.h"
 #include "unit/document_random_model.h"
@@ -105,11 +106,9 @@ TEST(DocumentUndoRandom, DeleteRowsEqualsDeleteRowOneByOne) {
 class DocumentUndoFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / "qelvar-random-undo";
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    dir_ = temp_.path();
   }
-  void TearDown() override { fs::remove_all(dir_); }
+  test::TempDir temp_;
   fs::path dir_;
 };
 
