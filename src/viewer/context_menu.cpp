@@ -151,9 +151,13 @@ void TCsvViewer::ShowContextMenu() {
 
 void TCsvViewer::RequestContextMenu(HWND source, LPARAM point) {
   if (!source || (source != listView && source != header && source != window)) return;
-  if (source == header) {
-    POINT at{GET_X_LPARAM(point), GET_Y_LPARAM(point)};
-    if (point == -1) GetCursorPos(&at);
+  POINT at{GET_X_LPARAM(point), GET_Y_LPARAM(point)};
+  if (point == -1) GetCursorPos(&at);
+  // The list view passes its header's request on as its own (with the header's point), so the point
+  // tells which of the two was clicked.
+  RECT headerRect{};
+  const bool overHeader = header && IsWindowVisible(header) && GetWindowRect(header, &headerRect) && PtInRect(&headerRect, at);
+  if (source == header || (source == listView && overHeader)) {
     HDHITTESTINFO hit{};
     hit.pt = at;
     ScreenToClient(header, &hit.pt);
