@@ -153,10 +153,11 @@ void TCsvViewer::RequestContextMenu(HWND source, LPARAM point) {
   if (!source || (source != listView && source != header && source != window)) return;
   POINT at{GET_X_LPARAM(point), GET_Y_LPARAM(point)};
   if (point == -1) GetCursorPos(&at);
-  // The list view passes its header's request on as its own (with the header's point), so the point
-  // tells which of the two was clicked.
+  // The list view passes its header's right-click on as its own request (with the mouse's point), so the
+  // point tells which of the two was clicked; a request from the keyboard (-1) is the grid's.
   RECT headerRect{};
-  const bool overHeader = header && IsWindowVisible(header) && GetWindowRect(header, &headerRect) && PtInRect(&headerRect, at);
+  const bool overHeader = point != -1 && header && IsWindowVisible(header) && GetWindowRect(header, &headerRect) &&
+                          PtInRect(&headerRect, at);
   if (source == header || (source == listView && overHeader)) {
     HDHITTESTINFO hit{};
     hit.pt = at;

@@ -76,7 +76,11 @@ void TCsvViewer::SetStatusParts() noexcept {
     edges[static_cast<std::size_t>(part)] = right;
   }
   edges[kStatusParts - 1] = -1;
-  SendMessageW(statusBar, SB_SETPARTS, kStatusParts, reinterpret_cast<LPARAM>(edges.data()));
+  // Setting the same parts again would repaint the bar at every change of the selection.
+  std::array<int, kStatusParts> current{};
+  if (parts == kStatusParts) SendMessageW(statusBar, SB_GETPARTS, kStatusParts, reinterpret_cast<LPARAM>(current.data()));
+  if (parts != kStatusParts || current != edges)
+    SendMessageW(statusBar, SB_SETPARTS, kStatusParts, reinterpret_cast<LPARAM>(edges.data()));
 }
 
 void TCsvViewer::ShowLoadingStatus() {

@@ -176,6 +176,23 @@ TEST_F(ViewerMenusTest, ARightClickBesideTheHeaderColumnsOpensNoMenu) {
   EXPECT_TRUE(answerer.Menus().empty());
 }
 
+// The menu key asks the grid for its menu: the header's rules (a column under the mouse) do not apply, even
+// when the mouse rests over the header.
+TEST_F(ViewerMenusTest, TheMenuKeyOpensTheGridsMenuWhereverTheMouseIs) {
+  TViewerSession session(People());
+  ASSERT_TRUE(session.WaitLoaded());
+  const RECT cell = CellRect(session.ListView(), 2, 1);
+  ClickAt(session.ListView(), (cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+  RECT header{};
+  GetWindowRect(session.Header(), &header);
+  SetCursorPos(header.left + 5, (header.top + header.bottom) / 2);
+  TMenuAnswerer answerer;
+  SendMessageW(session.ListView(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(session.ListView()), -1);
+  PumpPending();
+  ASSERT_EQ(answerer.Menus().size(), 1u);
+  EXPECT_EQ(StatusCell(session.StatusBar()), L" 3:2") << "the current cell stays";
+}
+
 TEST_F(ViewerMenusTest, ChoosingAnItemRunsItsCommandAndARefusedOneRunsNothing) {
   TViewerSession session(People());
   ASSERT_TRUE(session.WaitLoaded());
