@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include <array>
+#include <utility>
 
 #include "document/csv_model.h"
 #include "platform/wide.h"
@@ -14,9 +15,11 @@ namespace qelvar {
 namespace {
 
 struct TMenuItem {
-  int id;  // 0: a separator, whose text is not used
+  int id;  // 0: a separator
   TUiText text;
 };
+
+constexpr TMenuItem kSeparator{0, TUiText{}};
 
 // The context menu in its order; the Theme submenu follows the last item.
 constexpr std::array<TMenuItem, 18> kContextItems{{
@@ -26,17 +29,17 @@ constexpr std::array<TMenuItem, 18> kContextItems{{
     {cmInsertRowBelow, utInsertRowBelow},
     {cmDeleteRows, utDeleteRows},
     {cmDeleteColumn, utDeleteColumn},
-    {0, utLoading},
+    kSeparator,
     {cmHideColumn, utHideColumn},
     {cmAutoSizeColumns, utAdjustAllColumnsWidth},
     {cmShowAllColumns, utShowAllColumns},
-    {0, utLoading},
+    kSeparator,
     {cmToggleFilterRow, utFilters},
     {cmToggleHeaderRow, utHeaderRow},
     {cmToggleEditMode, utEditMode},
     {cmToggleTransformMode, utTransformMode},
     {cmSave, utSave},
-    {0, utLoading},
+    kSeparator,
     {cmToggleLineNumbers, utShowLineNumbers},
 }};
 

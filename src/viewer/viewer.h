@@ -234,8 +234,8 @@ class TCsvViewer {
   bool HandleKey(WPARAM key);
   // A wheel turn with Ctrl held zooms the grid font; false when Ctrl is up (the wheel is the control's).
   bool ZoomByWheel(WPARAM wParam) noexcept;
-  // A click, double-click or right-click on a grid cell makes it the current cell; with Alt held a click
-  // also opens the cell's link (`alt` from the moment of the click).
+  // A click, double-click or right-click on a grid cell makes it the current cell; `openLink` (a click
+  // with Alt held) also opens the cell's link.
   void ClickCell(int item, int subItem, bool openLink = false);
   // A click on a column header: sorts by it, or hides it with Ctrl held.
   void ClickColumnHeader(int listColumn);
