@@ -33,6 +33,8 @@ bool ParseBytes(std::string_view bytes, std::string* owner, char16_t delimiter, 
 
 const TLoadFailure& LastLoadFailure() { return LastFailure(); }
 
+void ClearLastLoadFailure() noexcept { LastFailure() = TLoadFailure{}; }
+
 bool LoadFromBytes(std::string_view bytes, char16_t delimiter, int commentMode, std::u16string_view forcedEncoding,
                    std::unique_ptr<TCsvDocument>& document, bool trimValues, std::int64_t sampleRows) {
   document.reset();

@@ -288,6 +288,9 @@ struct TLoadFailure {
 // The reason of the last failed load; all clear after a success and after a failure without a reason of
 // its own (an unreadable file, text that ends inside quotes, memory exhausted).
 const TLoadFailure& LastLoadFailure();
+// Forgets the reason of the last failed load, so that a message shown before the next load cannot report
+// an earlier one. Never throws.
+void ClearLastLoadFailure() noexcept;
 
 // ---- encoding and saving -------------------------------------------------------------------------
 

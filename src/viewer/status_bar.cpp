@@ -51,19 +51,45 @@ std::u16string FormatUiText(std::u16string_view text, std::initializer_list<long
 }
 
 void TCsvViewer::SetStatusParts() noexcept {
-  const int w0 = ScaleByFont(110);
-  const int w1 = ScaleByFont(170);
-  const int w2 = ScaleByFont(200);
-  const int w3 = ScaleByFont(150);
-  std::array<int, kStatusParts> edges{w0, w0 + w1, w0 + w1 + w2, w0 + w1 + w2 + w3, -1};
-  SendMessageW(statusBar, SB_SETPARTS, kStatusParts, reinterpret_cast<LPARAM>(edges.data()));
+  if (!statusBar) return;
+  // The base widths grow with the DPI and the font; a text longer than its part (another language, a
+  // larger font) widens it, so that nothing is cut off while the last part has room to give.
+  constexpr std::array<int, kStatusParts - 1> kBaseWidths{110, 170, 200, 150};
+  const int parts = static_cast<int>(SendMessageW(statusBar, SB_GETPARTS, 0, 0));
+  const TWindowDC dc(statusBar);
+  const TSelectObject selectFont(dc.Get(), font.Get());
+  // The text is painted indented; the rest keeps it clear of the border to the next part.
+  const int padding = Scale(4) + Scale(8);
+  std::array<int, kStatusParts> edges{};
+  int right = 0;
+  for (int part = 0; part < kStatusParts - 1; ++part) {
+    int width = ScaleByFont(kBaseWidths[static_cast<std::size_t>(part)]);
+    std::array<wchar_t, 1025> text{};
+    const auto length = LOWORD(SendMessageW(statusBar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0));
+    if (dc && part < parts && length > 0 && length < text.size()) {
+      SendMessageW(statusBar, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text.data()));
+      SIZE size{};
+      if (GetTextExtentPoint32W(dc.Get(), text.data(), static_cast<int>(length), &size))
+        width = std::max(width, static_cast<int>(size.cx) + padding);
+    }
+    right += width;
+    edges[static_cast<std::size_t>(part)] = right;
+  }
+  edges[kStatusParts - 1] = -1;
+  // Setting the same parts again would repaint the bar at every change of the selection.
+  std::array<int, kStatusParts> current{};
+  if (parts == kStatusParts) SendMessageW(statusBar, SB_GETPARTS, kStatusParts, reinterpret_cast<LPARAM>(current.data()));
+  if (parts != kStatusParts || current != edges)
+    SendMessageW(statusBar, SB_SETPARTS, kStatusParts, reinterpret_cast<LPARAM>(edges.data()));
 }
 
 void TCsvViewer::ShowLoadingStatus() {
   if (!statusBar) return;
-  SetStatusParts();
+  // The parts must exist before their texts can be set.
+  if (SendMessageW(statusBar, SB_GETPARTS, 0, 0) != kStatusParts) SetStatusParts();
   SetPartText(statusBar, 0, u" " + UiText(utLoading));
   for (int part = 1; part < kStatusParts; ++part) SetPartText(statusBar, part, u"");
+  SetStatusParts();
 }
 
 void TCsvViewer::UpdateStatusBar() {
@@ -72,7 +98,7 @@ void TCsvViewer::UpdateStatusBar() {
     ShowLoadingStatus();
     return;
   }
-  SetStatusParts();
+  if (SendMessageW(statusBar, SB_GETPARTS, 0, 0) != kStatusParts) SetStatusParts();
   SetPartText(statusBar, 0, u" " + document->Encoding().Name);
 
   const char16_t used = document->Delimiter();
@@ -114,6 +140,7 @@ void TCsvViewer::UpdateStatusBar() {
     part4 += u" " + FormatUiText(UiText(utSelected), {selected, visibleColumns});
   }
   SetPartText(statusBar, 4, part4);
+  SetStatusParts();
 }
 
 void TCsvViewer::PaintStatusBar(HDC dc) noexcept {

@@ -10,7 +10,9 @@
 // routing (input.cpp), creation and lifetime (viewer_lifecycle.cpp), loading and installing a document
 // (viewer_load.cpp), layout, fonts and DPI (viewer_layout.cpp), texts, columns and drawing
 // (grid_render.cpp), themes and colours (themes.cpp), column widths (column_widths.cpp), the filter row
-// (filter_row.cpp), search and header sorting (grid_search.cpp) and the status bar (status_bar.cpp).
+// (filter_row.cpp), search and header sorting (grid_search.cpp), the status bar (status_bar.cpp), keys
+// for the host (lister_keys.cpp), the arrow keys (cursor.cpp), links and help (shell_open.cpp), menus
+// (context_menu.cpp), view switches (view_commands.cpp) and reloading (reload.cpp).
 #pragma once
 
 #include <windows.h>
@@ -119,6 +121,13 @@ class TCsvViewer {
   int fontWeight = 0;
   int dpi = 0;
 
+  // The grid's context menu with its Theme submenu (owned by it), and the status bar's three popups.
+  TMenu contextMenu;
+  HMENU themeMenu = nullptr;
+  TMenu encodingMenu;
+  TMenu delimiterMenu;
+  TMenu commentsMenu;
+
   std::unique_ptr<TTransformConfig> transformConfig;
   bool transformPanelVisible = false;
 
@@ -209,15 +218,94 @@ class TCsvViewer {
 
   // ---- key and mouse routing (input.cpp) -------------------------------------------------------------
   // A key-down in the viewer window; true when a handler consumed it (every key until the grid is shown).
+  // The character that the host's message loop already queued for a consumed key is dropped, so that a
+  // shortcut never also types.
   bool RouteWindowKey(WPARAM key);
-  // A key-down in a subclassed control; true when a handler consumed it.
+  // A key-down in a subclassed control (list view, header, status bar, filter edits, transform panel);
+  // true when a handler consumed it, and then its queued character is dropped.
   bool RouteControlKey(HWND control, WPARAM key);
+  // A key-down in the in-place cell editor: the viewer's shortcuts (HandleKey) only; nothing is forwarded
+  // to the host from it. True when consumed (its queued character is then dropped); the editor handles
+  // the rest (Enter, Esc, typing).
+  bool RouteCellEditorKey(HWND editor, WPARAM key);
+  // The viewer's shortcuts, wherever the focus is: F1, Ctrl+numpad plus and minus, Ctrl+Space, Ctrl+H,
+  // Ctrl+S, Ctrl+E, Ctrl+R, Ctrl+T and the arrows (through MoveCursor). True when consumed. Commands that
+  // need the document are consumed and do nothing until it is shown. Ctrl is read from GetKeyState.
+  bool HandleKey(WPARAM key);
   // A wheel turn with Ctrl held zooms the grid font; false when Ctrl is up (the wheel is the control's).
   bool ZoomByWheel(WPARAM wParam) noexcept;
-  // A click, double-click or right-click on a grid cell makes it the current cell.
-  void ClickCell(int item, int subItem);
+  // A click, double-click or right-click on a grid cell makes it the current cell; `openLink` (a click
+  // with Alt held) also opens the cell's link.
+  void ClickCell(int item, int subItem, bool openLink = false);
   // A click on a column header: sorts by it, or hides it with Ctrl held.
   void ClickColumnHeader(int listColumn);
+
+  // ---- keys for the host (lister_keys.cpp) ------------------------------------------------------------
+  // Posts the key to the host's window (the viewer's parent) as a key-down with its scan code when it is
+  // one of the host's keys: Esc, F3, Ctrl+F, digits 1..8 without Ctrl (unless disable-num-keys), N and P
+  // (unless disable-np-keys), Q (only with exit-by-q); the three settings are read at each key. Nothing
+  // goes before `keysEnabledAt`, nor while the focus is outside the viewer, nor (except Esc) while the
+  // focus is in an edit box (filter, cell editor, transform input), where keys are typing. True when
+  // posted.
+  bool ForwardKeyToLister(WPARAM key);
+
+  // ---- the current cell and the arrow keys (cursor.cpp) -----------------------------------------------
+  // Arrow keys in the focused grid: Up/Down a row (Ctrl: first/last row), Left/Right to the nearest
+  // visible column (Ctrl: first/last visible column). Leaves exactly one row selected and scrolls the cell
+  // into view. False (not consumed) when the grid is not shown or focused, or has no row or visible column.
+  bool MoveCursor(WPARAM key);
+  // Whether list-view column `column` exists and is wider than 0 (hidden columns have width 0).
+  bool IsVisibleColumn(int column) const noexcept;
+
+  // ---- opening links and the user guide (shell_open.cpp) ---------------------------------------------
+  // Opens the link of a cell's displayed text when the allowlist lets it pass (SafeLinkToOpen); beeps and
+  // opens nothing otherwise. Cells outside the grid are ignored.
+  void OpenCellLink(int row, int listColumn);
+  // Opens the user guide qelvar.html beside the plug-in module; beeps when it is missing.
+  void ShowHelp() noexcept;
+
+  // ---- menus (context_menu.cpp) ----------------------------------------------------------------------
+  // Creates the context menu with its Theme submenu and the three status popups, texts from the catalogue
+  // as they are now. A menu that cannot be created stays null (its request then shows nothing).
+  void BuildMenus();
+  // Whether a menu command may run now: the editing items need edit mode, the document's own grid (not a
+  // transformed view) and, for some, a current row or column. The one place that greys menu items.
+  bool IsCommandEnabled(int id) const noexcept;
+  // Sets check marks and greyed states, shows the context menu at the mouse cursor and runs the choice.
+  // May run modal loops: callers check `destroyed` afterwards.
+  void ShowContextMenu();
+  // WM_CONTEXTMENU from `source` at `point` (screen coordinates; -1, -1 from the keyboard). Over a header
+  // column that column becomes the current column without a current row; over no column nothing opens.
+  void RequestContextMenu(HWND source, LPARAM point);
+  // The popup of status part 0 (encoding), 1 (delimiter) or 2 (comments), checked as things are, its
+  // bottom-left corner at the part's top-left; the choice goes to ApplyStatusChoice. Other parts: nothing.
+  void ShowStatusMenu(int part);
+
+  // ---- view switches (view_commands.cpp) -----------------------------------------------------------
+  // Filter row shown or hidden (setting filter-row); the boxes keep their texts, which stay applied.
+  void ToggleFilterRow();
+  // Header row on or off (setting header-row): a new model and transformation over the same document;
+  // selected records stay selected where still listed, the current cell is cleared.
+  void ToggleHeaderRow();
+  // Line-number column on or off (setting show-line-numbers): the columns are rebuilt, the filter texts
+  // and rows stay, the current cell is cleared.
+  void ToggleLineNumbers();
+  // Edit mode on or off; the status bar follows.
+  void ToggleEditMode();
+
+  // ---- status choices and reload (reload.cpp) -----------------------------------------------------------
+  // An encoding, delimiter or comment choice (ids 5010..5033), then a reload. When the reload does not
+  // happen, the previous choices come back; a failed load is reported in one error box (the loader's own
+  // text, else "The file could not be reloaded."), a reload the save question stopped in none of its own.
+  // False for other ids. May run modal loops: callers check `destroyed` afterwards.
+  bool ApplyStatusChoice(int id);
+  enum class TReloadResult { Reloaded, Declined, Failed };
+  // Reads the file again with the current choices, after the save question (Declined when it did not let
+  // the reload go on). The new document is built aside: on failure the old one stays on screen with its
+  // filters, pending filter text and timers. On success: new model and transformation, columns rebuilt,
+  // hidden columns and line-number width kept, selected records kept by document row where listed, no
+  // current cell, the search from the start.
+  TReloadResult Reload();
 
   // ---- layout, fonts and DPI (viewer_layout.cpp) -------------------------------------------------
   int Scale(int n) noexcept;
@@ -297,6 +385,9 @@ class TCsvViewer {
   LRESULT StatusBarCustomDraw(NMCUSTOMDRAW& draw) noexcept;
 
  private:
+  // Five parts: each of the first four as wide as its text in the status bar's font needs, at least the
+  // base width scaled with the font; the last takes the rest. Texts are read back from the bar, so this
+  // also follows a font change.
   void SetStatusParts() noexcept;
 };
 

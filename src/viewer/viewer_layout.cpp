@@ -110,6 +110,8 @@ void TCsvViewer::CreateFonts() noexcept {
   give(header, newBold.Get());
   font = std::move(newFont);
   boldFont = std::move(newBold);
+  // The status texts are measured in the new font.
+  SetStatusParts();
 }
 
 void TCsvViewer::SetFontSize(int size) {

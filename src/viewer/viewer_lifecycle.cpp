@@ -106,6 +106,7 @@ void TCsvViewer::CreateControls() {
   }
 
   ShowLoadingStatus();
+  BuildMenus();
   ApplyTheme();
   Layout();
 }

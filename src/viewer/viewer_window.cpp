@@ -110,6 +110,17 @@ LRESULT OnDpiChanged(TCsvViewer& viewer, int dpi) noexcept {
   });
 }
 
+// From the list view, its header (passed on by both) or the viewer window itself.
+LRESULT OnContextMenu(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam) noexcept {
+  const auto source = reinterpret_cast<HWND>(wParam);
+  if (source != viewer.listView && source != viewer.header && source != window)
+    return DefWindowProcW(window, WM_CONTEXTMENU, wParam, lParam);
+  return Safely([&] {
+    viewer.RequestContextMenu(source, lParam);
+    return LRESULT{0};
+  });
+}
+
 LRESULT OnFocusGrid(TCsvViewer& viewer) noexcept {
   if (viewer.isListerWindow && viewer.listView) SetFocus(viewer.listView);
   return 0;
@@ -141,7 +152,8 @@ LRESULT OnListViewNotify(TCsvViewer& viewer, LPARAM lParam) {
     case NM_DBLCLK:
     case NM_RCLICK: {
       const auto& click = *reinterpret_cast<const NMITEMACTIVATE*>(lParam);
-      viewer.ClickCell(click.iItem, click.iSubItem);
+      const bool alt = (click.uKeyFlags & LVKF_ALT) != 0 || GetKeyState(VK_MENU) < 0;
+      viewer.ClickCell(click.iItem, click.iSubItem, click.hdr.code == static_cast<UINT>(NM_CLICK) && alt);
       return 0;
     }
     default:
@@ -154,9 +166,15 @@ LRESULT OnHeaderNotify(TCsvViewer& viewer, LPARAM lParam) noexcept {
   return viewer.HeaderCustomDraw(*reinterpret_cast<NMCUSTOMDRAW*>(lParam));
 }
 
-LRESULT OnStatusBarNotify(TCsvViewer& viewer, LPARAM lParam) noexcept {
-  if (reinterpret_cast<const NMHDR*>(lParam)->code != static_cast<UINT>(NM_CUSTOMDRAW)) return -1;
-  return viewer.StatusBarCustomDraw(*reinterpret_cast<NMCUSTOMDRAW*>(lParam));
+LRESULT OnStatusBarNotify(TCsvViewer& viewer, LPARAM lParam) {
+  switch (reinterpret_cast<const NMHDR*>(lParam)->code) {
+    case NM_CUSTOMDRAW: return viewer.StatusBarCustomDraw(*reinterpret_cast<NMCUSTOMDRAW*>(lParam));
+    case NM_CLICK:
+    case NM_RCLICK:
+      viewer.ShowStatusMenu(static_cast<int>(reinterpret_cast<const NMMOUSE*>(lParam)->dwItemSpec));
+      return TRUE;
+    default: return -1;
+  }
 }
 
 // Each control's handler answers -1 for a code it leaves to the default procedure (no notification the
@@ -180,6 +198,24 @@ LRESULT OnNotify(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam) 
 
 bool TCsvViewer::ExecuteCommand(int id) {
   switch (id) {
+    case cmToggleFilterRow: ToggleFilterRow(); return true;
+    case cmToggleHeaderRow: ToggleHeaderRow(); return true;
+    case cmToggleLineNumbers: ToggleLineNumbers(); return true;
+    case cmToggleEditMode: ToggleEditMode(); return true;
+    case cmEncodingAnsi:
+    case cmEncodingUtf8:
+    case cmEncodingUtf16Le:
+    case cmEncodingUtf16Be:
+    case cmDelimiterComma:
+    case cmDelimiterSemicolon:
+    case cmDelimiterBar:
+    case cmDelimiterTab:
+    case cmDelimiterColon:
+    case cmDelimiterAuto:
+    case cmCommentsParse:
+    case cmCommentsNoParse:
+    case cmCommentsHide:
+    case cmCommentsAuto: return ApplyStatusChoice(id);
     case cmHideColumn: HideColumn(currentColumn); return true;
     case cmShowAllColumns: ShowAllColumns(); return true;
     case cmAutoSizeColumns: AutoSizeAllColumns(); return true;
@@ -208,6 +244,7 @@ LRESULT CALLBACK ViewerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_CTLCOLOREDIT: return OnCtlColorEdit(v, window, wParam, lParam);
     case WM_CTLCOLORSTATIC: return OnCtlColorStatic(v, window, wParam, lParam);
     case WM_MOUSEWHEEL: return OnMouseWheel(v, window, wParam, lParam);
+    case WM_CONTEXTMENU: return OnContextMenu(v, window, wParam, lParam);
     case WM_DPICHANGED: return OnDpiChanged(v, LOWORD(wParam));
     case kDpiChangedAfterParent: return OnDpiChanged(v, 0);
     case kFocusGridMessage: return OnFocusGrid(v);

@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 namespace qelvar::gui {
-namespace {
 
 // A Linux path of the build as a Windows path: Wine's own mapping when it offers one, else drive Z:.
 std::wstring WindowsPathOf(const std::string& unixPath) {
@@ -28,6 +27,8 @@ std::wstring WindowsPathOf(const std::string& unixPath) {
   for (const char c : unixPath) result.push_back(c == '/' ? L'\\' : static_cast<wchar_t>(c));
   return result;
 }
+
+namespace {
 
 std::wstring EnvironmentOr(const wchar_t* name, const std::wstring& fallback) {
   wchar_t buffer[MAX_PATH * 2];

@@ -38,6 +38,8 @@ std::wstring PluginPath();
 std::wstring SourcePath(std::wstring_view relative);
 // The Windows path of the build folder of the plug-in (screenshots for people go there).
 std::wstring BuildPath(std::wstring_view relative);
+// A path of the machine that builds (as CMake names build outputs) as the Windows path Wine maps it to.
+std::wstring WindowsPathOf(const std::string& unixPath);
 // A folder of this process, created on first use and removed at exit.
 std::wstring TempDir();
 // Writes `bytes` to TempDir()\name and returns its path.

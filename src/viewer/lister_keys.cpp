@@ -1,0 +1,50 @@
+// The host's own keys: a Lister plug-in hands back what the Lister window itself acts on (Esc closes it,
+// N and P switch files, the digits switch the view mode, F3 and Ctrl+F search), so that they work while
+// the grid has the focus.
+#include <cwchar>
+
+#include "settings/settings.h"
+#include "viewer/viewer.h"
+
+namespace qelvar {
+namespace {
+
+// Any edit box: the filter boxes, the cell editor and the transform panel's input. Keys typed there are
+// text, whatever the host would make of them.
+bool IsEditBox(HWND control) noexcept {
+  wchar_t name[16] = {};
+  return control && GetClassNameW(control, name, 16) > 0 && _wcsicmp(name, L"Edit") == 0;
+}
+
+// Whether `key`, with the modifiers held now, is one of the host's keys; reads the settings it depends on.
+bool IsHostKey(WPARAM key) {
+  const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+  switch (key) {
+    case VK_ESCAPE:
+    case VK_F3: return true;
+    case 'F': return ctrl;
+    case 'N':
+    case 'P': return ReadInteger(u"disable-np-keys") == 0;
+    case 'Q': return ReadInteger(u"exit-by-q") != 0;
+    default: break;
+  }
+  if (key >= '1' && key <= '8') return !ctrl && ReadInteger(u"disable-num-keys") == 0;
+  return false;
+}
+
+}  // namespace
+
+bool TCsvViewer::ForwardKeyToLister(WPARAM key) {
+  if (!window || GetTickCount64() < keysEnabledAt) return false;
+  const HWND focus = GetFocus();
+  if (!focus || (focus != window && !IsChild(window, focus))) return false;
+  if (key != VK_ESCAPE && IsEditBox(focus)) return false;
+  if (!IsHostKey(key)) return false;
+  const HWND host = GetParent(window);
+  if (!host) return false;
+  const UINT scan = MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC);
+  const auto keyData = static_cast<LPARAM>((static_cast<unsigned long>(scan) << 16) | 1UL);
+  return PostMessageW(host, WM_KEYDOWN, key, keyData) != FALSE;
+}
+
+}  // namespace qelvar

@@ -1,0 +1,108 @@
+// The view switches of the context menu: filter row, header row, line numbers and edit mode. Each toggle
+// is stored in the settings at once, so it also applies to the next file.
+#include <algorithm>
+#include <memory>
+
+#include "document/csv_model.h"
+#include "grid/grid_model.h"
+#include "settings/settings.h"
+#include "transform/transform.h"
+#include "viewer/viewer.h"
+
+namespace qelvar {
+namespace {
+
+std::wstring TextOf(HWND edit) {
+  std::wstring text(static_cast<std::size_t>(std::max(GetWindowTextLengthW(edit), 0)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(std::max(GetWindowTextW(edit, text.data(), static_cast<int>(text.size())), 0)));
+  return text;
+}
+
+}  // namespace
+
+void TCsvViewer::ToggleFilterRow() {
+  filterRowVisible = !filterRowVisible;
+  WriteInteger(u"filter-row", filterRowVisible ? 1 : 0);
+  // The boxes stay with their texts: the filters they hold stay applied, and showing the row again shows
+  // what filters the grid. Typing goes back to the grid when its box disappears.
+  if (!filterRowVisible && IsFilterEdit(GetFocus())) SetFocus(listView);
+  Layout();
+}
+
+void TCsvViewer::ToggleHeaderRow() {
+  if (!model || !document) return;
+  const bool headerRow = ReadInteger(u"header-row") == 0;
+  // Built aside, so that a failure leaves the view as it was.
+  auto freshModel = std::make_unique<TCsvGridModel>(document.get(), headerRow);
+  freshModel->SetCaseSensitive(ReadInteger(u"filter-case-sensitive") != 0);
+  auto freshTransform =
+      transformConfig ? std::make_unique<TTransformConfig>(*transformConfig) : std::make_unique<TTransformConfig>();
+  freshTransform->InitFromDocument(document.get(), headerRow);
+  WriteInteger(u"header-row", headerRow ? 1 : 0);
+
+  // The records keep their document rows: the header line alone leaves the selection when it becomes the
+  // header again.
+  RebuildVisibleRows(
+      [&] {
+        model = std::move(freshModel);
+        transformConfig = std::move(freshTransform);
+        transformedView = false;
+        currentRow = -1;
+        currentColumn = -1;
+        BuildColumns(ComputeColumnWidths(false));
+      },
+      false);
+  Layout();
+  if (listView) InvalidateRect(listView, nullptr, TRUE);
+}
+
+void TCsvViewer::ToggleLineNumbers() {
+  // The rows stay as they are; only the columns move by one. The filter boxes are made anew for the new
+  // columns, so their texts (applied or still pending) move to the new boxes of the same columns.
+  const int oldOffset = LineNumberOffset();
+  std::vector<std::wstring> texts;  // by document column
+  std::vector<bool> pending;
+  for (std::size_t i = 0; i < filterEdits.size(); ++i) {
+    const int column = static_cast<int>(i) - oldOffset;
+    if (column < 0) continue;
+    const auto at = static_cast<std::size_t>(column);
+    if (texts.size() <= at) {
+      texts.resize(at + 1);
+      pending.resize(at + 1, false);
+    }
+    if (filterEdits[i]) texts[at] = TextOf(filterEdits[i]);
+    pending[at] = i < pendingFilters.size() && pendingFilters[i];
+  }
+
+  showLineNumbers = !showLineNumbers;
+  WriteInteger(u"show-line-numbers", showLineNumbers ? 1 : 0);
+  currentRow = -1;
+  currentColumn = -1;
+  BuildColumns(ComputeColumnWidths(false));
+
+  const int offset = LineNumberOffset();
+  std::vector<bool> stillPending(filterEdits.size(), false);
+  for (std::size_t column = 0; column < texts.size(); ++column) {
+    const std::size_t index = column + static_cast<std::size_t>(offset);
+    if (index >= filterEdits.size() || !filterEdits[index]) continue;
+    // Its change notice marks the filter pending; the flags are put back below, so that what was applied
+    // is not applied again.
+    if (!texts[column].empty()) SetWindowTextW(filterEdits[index], texts[column].c_str());
+    stillPending[index] = pending[column];
+  }
+  pendingFilters = stillPending;
+  KillTimer(window, kFilterTimer);
+  for (const bool p : pendingFilters)
+    if (p) {
+      SetTimer(window, kFilterTimer, kFilterDelayMs, nullptr);
+      break;
+    }
+  if (listView) InvalidateRect(listView, nullptr, TRUE);
+}
+
+void TCsvViewer::ToggleEditMode() {
+  editMode = !editMode;
+  UpdateStatusBar();
+}
+
+}  // namespace qelvar
