@@ -12,9 +12,10 @@ bool CtrlDown() noexcept { return GetKeyState(VK_CONTROL) < 0; }
 
 }  // namespace
 
-bool TCsvViewer::RouteWindowKey(WPARAM) {
+bool TCsvViewer::RouteWindowKey(WPARAM key) {
   // Until the grid is shown every key is swallowed.
-  return !loaded;
+  if (!loaded) return true;
+  return HandleEditKey(window, key);
 }
 
 bool TCsvViewer::RouteControlKey(HWND control, WPARAM key) {
@@ -23,7 +24,7 @@ bool TCsvViewer::RouteControlKey(HWND control, WPARAM key) {
     SetFocus(listView);
     return true;
   }
-  return false;
+  return HandleEditKey(control, key);
 }
 
 bool TCsvViewer::ZoomByWheel(WPARAM wParam) noexcept {
