@@ -24,6 +24,16 @@ int CommentRowsKeepingField(const TCsvDocument& document, int column) {
   return count;
 }
 
+// Scrolls the list so that row `top` (limited to the last row) is the first one shown.
+void ScrollToTopRow(HWND listView, int top) noexcept {
+  const int count = ListView_GetItemCount(listView);
+  if (count <= 0 || top <= 0) return;
+  RECT item{};
+  if (!ListView_GetItemRect(listView, ListView_GetTopIndex(listView), &item, LVIR_BOUNDS)) return;
+  const int delta = std::min(top, count - 1) - ListView_GetTopIndex(listView);
+  if (delta != 0) ListView_Scroll(listView, 0, delta * (item.bottom - item.top));
+}
+
 }  // namespace
 
 bool TCsvViewer::Modified() const noexcept { return document && document->IsModified(); }
@@ -41,8 +51,13 @@ void TCsvViewer::ShowRowsAfterEdit(int documentRow, int listColumn) {
   }
   holdStatusBar = true;
   if (listView) {
+    // Emptied first, the list drops its selection ranges at once; deselecting tens of thousands of
+    // selected items one by one would take longer than the deletion itself. The first row shown stays.
+    const int top = ListView_GetTopIndex(listView);
+    ListView_SetItemCountEx(listView, 0, LVSICF_NOSCROLL);
     ListView_SetItemState(listView, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_SetItemCountEx(listView, VisibleRowCount(), LVSICF_NOSCROLL);
+    ScrollToTopRow(listView, top);
     if (found >= 0) {
       currentRow = found;
       currentColumn = std::clamp(listColumn, LineNumberOffset(), std::max(GridColumnCount() - 1, 0));
