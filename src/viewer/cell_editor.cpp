@@ -99,12 +99,6 @@ LRESULT OnEditorWheel(TCsvViewer& viewer, const TEditorCall& call) noexcept {
   return 0;
 }
 
-// The box goes without EndCellEdit (its window is being destroyed): keep what was typed.
-LRESULT OnEditorDestroy(TCsvViewer& viewer, const TEditorCall& call) noexcept {
-  if (viewer.cellEditor == call.control) viewer.SalvageCellEdit();
-  return call.Previous();
-}
-
 LRESULT OnEditorNcDestroy(const TEditorCall& call) noexcept {
   const LRESULT result = call.Previous();
   RemovePropW(call.control, kViewerProperty);
@@ -126,7 +120,6 @@ LRESULT CALLBACK CellEditorProc(HWND control, UINT message, WPARAM wParam, LPARA
     case WM_CHAR: return OnEditorChar(call);
     case WM_KILLFOCUS: return OnEditorKillFocus(v, call);
     case WM_MOUSEWHEEL: return OnEditorWheel(v, call);
-    case WM_DESTROY: return OnEditorDestroy(v, call);
     case WM_NCDESTROY: return OnEditorNcDestroy(call);
     default: return call.Previous();
   }
@@ -242,22 +235,6 @@ bool TCsvViewer::CommitCell(int documentRow, int column, const std::u16string& t
   PlaceFilterEdits();
   UpdateStatusBar();
   return true;
-}
-
-void TCsvViewer::SalvageCellEdit() noexcept {
-  const HWND edit = cellEditor;
-  cellEditor = nullptr;
-  try {
-    if (edit && document && editDocument == document.get() && CellTakesValue(*document, editRow, editColumn)) {
-      const std::u16string text = EditText(edit);
-      if (document->ValueView(editRow, editColumn) != text && document->SetCell(editRow, editColumn, text))
-        ++editStamp;
-    }
-  } catch (...) {
-    // Out of memory: the document keeps the value it had.
-  }
-  editRow = editColumn = -1;
-  editDocument = nullptr;
 }
 
 }  // namespace qelvar

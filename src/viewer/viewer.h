@@ -326,9 +326,6 @@ class TCsvViewer {
   // and the sort apply to the new value; the current cell stays on its record while that is listed).
   // Text equal to the value is no edit: nothing changes, true. False when the document refuses it.
   bool CommitCell(int documentRow, int column, const std::u16string& text);
-  // The viewer window is going with the editor open: its text goes into the document (nothing is shown),
-  // so that a recovery file holds it.
-  void SalvageCellEdit() noexcept;
 
   // ---- row and column edits, undo and redo (edit_operations.cpp) -------------------------------------
   // Counts every change of the document's text (edits, undo, redo): recovery files are written per state.

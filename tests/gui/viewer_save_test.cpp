@@ -88,6 +88,8 @@ TEST_F(ViewerSaveTest, ClosingWithUnsavedEditsAsksAndFollowsTheAnswer) {
   const Case cases[] = {
       {"host, Yes", true, IDYES, true, "a\r\nedited\r\n"},
       {"host, No", true, IDNO, true, "a\r\nold\r\n"},
+      // The host closes after any answer: it is offered no Cancel (the answerer presses No instead).
+      {"host, no Cancel", true, IDCANCEL, true, "a\r\nold\r\n"},
       {"window, Cancel", false, IDCANCEL, false, "a\r\nold\r\n"},
       {"window, Yes", false, IDYES, true, "a\r\nedited\r\n"},
   };
