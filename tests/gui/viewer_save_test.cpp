@@ -75,6 +75,33 @@ TEST_F(ViewerSaveTest, ASaveWithoutChangesLeavesTheFileAndItsWriteTimeAlone) {
   EXPECT_EQ(ReadFileBytes(path), "a,b\r\n1,2\r\n");
 }
 
+TEST_F(ViewerSaveTest, ASaveThatWouldChangeMoreThanTheEditsIsRefusedAndSaysWhy) {
+  struct Case {
+    const char* name;
+    std::string file;
+    std::wstring value;  // for the cell at (0, 0)
+    const wchar_t* reason;
+  };
+  const Case cases[] = {
+      {"a lossy decode", "name\r\n\xC3\xA9t\xC3\xA9\r\nx\xC0\xAFy\r\n", L"new", L"could not be read exactly"},
+      {"a character the ANSI code page lacks", "name\r\ncaf\xE9\r\n", L"\u0416", L"encoding (ANSI)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::wstring path = WriteTempFile(L"refused.csv", c.file);
+    TViewerSession session(path);
+    ASSERT_TRUE(session.WaitLoaded());
+    EditCell(session.ListView(), 0, 0, c.value);
+    TBoxes boxes;
+    SendCommand(session.Viewer(), cmSave);
+    ASSERT_EQ(boxes.Seen().size(), 1u);
+    EXPECT_NE(boxes.Texts().find(L"The file could not be saved."), std::wstring::npos);
+    EXPECT_NE(boxes.Texts().find(c.reason), std::wstring::npos) << Utf8(boxes.Texts());
+    EXPECT_EQ(ReadFileBytes(path), c.file);
+    EXPECT_EQ(StatusPart(session.StatusBar(), 4), L" 1:1 EDIT *");
+  }
+}
+
 // ---- the question before closing ---------------------------------------------------------------------
 
 TEST_F(ViewerSaveTest, ClosingWithUnsavedEditsAsksAndFollowsTheAnswer) {
