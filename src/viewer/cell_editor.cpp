@@ -133,7 +133,8 @@ void TCsvViewer::BeginCellEdit(int row, int listColumn) {
   // A commit that failed keeps its editor open; the box may also have outlived the viewer.
   if (destroyed || cellEditor) return;
   const int column = listColumn - LineNumberOffset();
-  if (!editMode || row < 0 || row >= VisibleRowCount() || column < 0 || column >= document->ColumnCount()) return;
+  if (!editMode || row < 0 || row >= VisibleRowCount() || column < 0 || column >= document->ColumnCount())
+    return;
   const int documentRow = model->VisibleToDocumentRow(row);
   if (documentRow < 0) return;
   const std::u16string value = document->GetCell(documentRow, column);
@@ -150,9 +151,10 @@ void TCsvViewer::BeginCellEdit(int row, int listColumn) {
   if (cell.right <= cell.left) return;  // a hidden column
 
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(listView, GWLP_HINSTANCE));
-  const HWND edit = CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, cell.left,
-                                    cell.top, cell.right - cell.left, cell.bottom - cell.top, listView,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCellEditorId)), instance, nullptr);
+  const HWND edit =
+      CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, cell.left,
+                      cell.top, cell.right - cell.left, cell.bottom - cell.top, listView,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCellEditorId)), instance, nullptr);
   if (!edit) return;
   // No length limit below the value's own (a one-line box takes 30000 characters by default).
   SendMessageW(edit, EM_SETLIMITTEXT, 0, 0);
@@ -191,8 +193,8 @@ void TCsvViewer::EndCellEdit(bool commit) {
         MessageBeep(MB_ICONEXCLAMATION);
         // The editor stays open with the typed text; Esc abandons it. The guard stays up while the box
         // is shown, so that the focus moving to the box does not commit again.
-        const bool gone = !document || editDocument != document.get() ||
-                          !CellTakesValue(*document, editRow, editColumn);
+        const bool gone =
+            !document || editDocument != document.get() || !CellTakesValue(*document, editRow, editColumn);
         AskUser(UiText(gone ? utCellNotEditable : utCellEditFailed), MB_OK | MB_ICONERROR);
         return;
       }

@@ -10,7 +10,9 @@
 namespace qelvar {
 namespace {
 
-bool KeyDown(int key) noexcept { return GetKeyState(key) < 0; }
+bool KeyDown(int key) noexcept {
+  return GetKeyState(key) < 0;
+}
 
 // The clipboard opened for a window while alive.
 class TOpenClipboard {
@@ -76,7 +78,8 @@ void TCsvViewer::CopyDispatch() {
 
 void TCsvViewer::CopyCell() {
   std::u16string text;
-  if (currentRow >= 0 && currentRow < VisibleRowCount() && currentColumn >= 0 && currentColumn < GridColumnCount())
+  if (currentRow >= 0 && currentRow < VisibleRowCount() && currentColumn >= 0 &&
+      currentColumn < GridColumnCount())
     text = CellText(currentRow, currentColumn);
   if (!SetClipboardText(window, text)) MessageBeep(MB_ICONEXCLAMATION);
 }

@@ -7,7 +7,9 @@
 namespace qelvar {
 namespace {
 
-bool KeyDown(int key) noexcept { return GetKeyState(key) < 0; }
+bool KeyDown(int key) noexcept {
+  return GetKeyState(key) < 0;
+}
 
 // The transform panel's controls: the step list, its input box and the buttons.
 bool IsPanelControl(HWND control) noexcept {
@@ -33,7 +35,8 @@ bool TCsvViewer::HandleEditKey(HWND control, WPARAM key) {
     case VK_RETURN: {
       const int column = currentColumn - LineNumberOffset();
       if (!editMode || transformedView || !listFocused || !document || currentRow < 0 ||
-          currentRow >= VisibleRowCount() || currentColumn < LineNumberOffset() || column >= document->ColumnCount())
+          currentRow >= VisibleRowCount() || currentColumn < LineNumberOffset() ||
+          column >= document->ColumnCount())
         return false;
       BeginCellEdit(currentRow, currentColumn);
       return true;

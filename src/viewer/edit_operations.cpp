@@ -36,9 +36,13 @@ void ScrollToTopRow(HWND listView, int top) noexcept {
 
 }  // namespace
 
-bool TCsvViewer::Modified() const noexcept { return document && document->IsModified(); }
+bool TCsvViewer::Modified() const noexcept {
+  return document && document->IsModified();
+}
 
-bool TCsvViewer::CanEditRows() const noexcept { return editMode && !transformedView && document && model; }
+bool TCsvViewer::CanEditRows() const noexcept {
+  return editMode && !transformedView && document && model;
+}
 
 void TCsvViewer::ShowRowsAfterEdit(int documentRow, int listColumn) {
   model->Rebuild();
@@ -60,7 +64,8 @@ void TCsvViewer::ShowRowsAfterEdit(int documentRow, int listColumn) {
     ScrollToTopRow(listView, top);
     if (found >= 0) {
       currentRow = found;
-      currentColumn = std::clamp(listColumn, LineNumberOffset(), std::max(GridColumnCount() - 1, 0));
+      currentColumn =
+          std::clamp(listColumn, LineNumberOffset(), std::max(GridColumnCount() - 1, LineNumberOffset()));
       ListView_SetItemState(listView, found, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
       ListView_SetSelectionMark(listView, found);
     }
@@ -87,8 +92,9 @@ void TCsvViewer::RestartGridAfterColumnChange() {
   if (listView) ListView_SetItemState(listView, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
   BuildColumns(ComputeColumnWidths(false));
   if (destroyed) return;
+  // The new filter boxes get their place and the theme's colours.
+  Layout();
   if (listView) InvalidateRect(listView, nullptr, TRUE);
-  PlaceFilterEdits();
   UpdateStatusBar();
 }
 
@@ -149,9 +155,13 @@ void TCsvViewer::DeleteCurrentColumn() {
   RestartGridAfterColumnChange();
 }
 
-void TCsvViewer::UndoEdit() { StepHistory(true); }
+void TCsvViewer::UndoEdit() {
+  StepHistory(true);
+}
 
-void TCsvViewer::RedoEdit() { StepHistory(false); }
+void TCsvViewer::RedoEdit() {
+  StepHistory(false);
+}
 
 void TCsvViewer::StepHistory(bool undo) {
   if (!CanEditRows()) return;
@@ -168,7 +178,8 @@ void TCsvViewer::StepHistory(bool undo) {
     // A column deleted again loses its hidden flag; one that comes back comes back shown.
     if (step.Kind == ekDeleteColumn && step.Column >= 0) {
       const auto at = static_cast<std::size_t>(step.Column);
-      if (undo && at <= hiddenColumns.size()) hiddenColumns.insert(hiddenColumns.begin() + step.Column, false);
+      if (undo && at <= hiddenColumns.size())
+        hiddenColumns.insert(hiddenColumns.begin() + step.Column, false);
       if (!undo && at < hiddenColumns.size()) hiddenColumns.erase(hiddenColumns.begin() + step.Column);
     }
     return RestartGridAfterColumnChange();

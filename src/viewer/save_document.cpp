@@ -48,8 +48,8 @@ std::u16string RecoveryPath(const std::u16string& fileName) {
   SYSTEMTIME now{};
   GetLocalTime(&now);
   char stamp[32]{};
-  std::snprintf(stamp, sizeof stamp, "-unsaved-%04u%02u%02u-%02u%02u%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
-                now.wMinute, now.wSecond);
+  std::snprintf(stamp, sizeof stamp, "-unsaved-%04u%02u%02u-%02u%02u%02u", now.wYear, now.wMonth, now.wDay,
+                now.wHour, now.wMinute, now.wSecond);
   const std::u16string base = FromWide(std::wstring_view(folder.data(), length)) + stem +
                               std::u16string(stamp, stamp + std::char_traits<char>::length(stamp));
   for (int copy = 1; copy < 100; ++copy) {
@@ -80,7 +80,8 @@ bool WriteRecoveryFile(const TCsvDocument& document, const std::u16string& fileN
     if (EncodeText(document.Text(), info, bytes)) break;
     info = fallback;
   }
-  return SaveTextToFile(path, document.Text(), info, document.Delimiter(), commentMode, document.TrimValues());
+  return SaveTextToFile(path, document.Text(), info, document.Delimiter(), commentMode,
+                        document.TrimValues());
 }
 
 // Sets a flag for its lifetime, also when unwinding.
@@ -121,7 +122,8 @@ bool TCsvViewer::SaveDocument() {
   }
 
   const bool trim = ReadInteger(u"trim-values") != 0;
-  if (SaveTextToFile(fileName, document->Text(), document->Encoding(), document->Delimiter(), commentMode, trim)) {
+  if (SaveTextToFile(fileName, document->Text(), document->Encoding(), document->Delimiter(), commentMode,
+                     trim)) {
     document->MarkSaved();
     loadedStamp = ReadFileStamp(fileName);
     UpdateStatusBar();
@@ -169,7 +171,8 @@ void TCsvViewer::RecoverUnsavedEdits(bool windowGoing) noexcept {
     settledStamp = editStamp;
     std::u16string path;
     const bool written = WriteRecoveryFile(*document, fileName, commentMode, path);
-    std::u16string text = FormatUiStrings(UiText(written ? utRecoveryWritten : utRecoveryFailed), {NameOf(fileName)});
+    std::u16string text =
+        FormatUiStrings(UiText(written ? utRecoveryWritten : utRecoveryFailed), {NameOf(fileName)});
     if (written) text += u"\r\n" + path;
     // A window being destroyed can own no box.
     if (!window || destroyed) windowGoing = true;

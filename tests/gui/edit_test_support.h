@@ -18,7 +18,9 @@ inline LRESULT SendCommand(HWND viewer, int id) {
 }
 
 // The cell editor while it is open (a child of the list view), else null.
-inline HWND CellEditor(HWND listView) { return GetDlgItem(listView, kCellEditorId); }
+inline HWND CellEditor(HWND listView) {
+  return GetDlgItem(listView, kCellEditorId);
+}
 
 // Clicks a cell (it becomes the current cell), gives the grid the focus and presses F2: the editor, or null
 // when none opened.
@@ -65,13 +67,14 @@ inline std::vector<std::wstring> GridRows(HWND listView) {
 inline std::uint64_t WriteTime(const std::wstring& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
-  return (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+  return (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+         data.ftLastWriteTime.dwLowDateTime;
 }
 
 // Sets a file's write time to a moment long past, so that any write shows.
 inline void AgeFile(const std::wstring& path) {
-  const THandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_EXISTING, 0, nullptr));
+  const THandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr));
   SYSTEMTIME past{2001, 2, 0, 3, 4, 5, 6, 0};
   FILETIME time{};
   SystemTimeToFileTime(&past, &time);
@@ -103,11 +106,12 @@ class TClipboardHolder {
 class TBoxes {
  public:
   using TBox = TDialogAnswerer::TDialog;
-  explicit TBoxes(std::vector<int> answers = {}) : answers_(std::move(answers)), answerer_([this](const TBox& box) {
-    boxes_.push_back(box);
-    if (onBox) onBox(box);
-    return next_ < answers_.size() ? answers_[next_++] : IDOK;
-  }) {}
+  explicit TBoxes(std::vector<int> answers = {})
+      : answers_(std::move(answers)), answerer_([this](const TBox& box) {
+          boxes_.push_back(box);
+          if (onBox) onBox(box);
+          return next_ < answers_.size() ? answers_[next_++] : IDOK;
+        }) {}
   const std::vector<TBox>& Seen() const { return boxes_; }
   std::wstring Texts() const {
     std::wstring all;

@@ -52,7 +52,8 @@ struct THolderStart {
 
 DWORD WINAPI HoldClipboard(void* parameter) {
   auto& start = *static_cast<THolderStart*>(parameter);
-  const HWND window = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  const HWND window =
+      CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   for (int attempt = 0; attempt < 50 && !start.holding; ++attempt) {
     start.holding = OpenClipboard(window) != FALSE;
     if (!start.holding) Sleep(20);

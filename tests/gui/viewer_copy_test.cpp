@@ -44,7 +44,13 @@ TEST_F(ViewerCopyTest, EachCopyFormPutsWhatTheGridShowsWithALineBreakBetweenEver
       {"Ctrl+C with one selected row copies every listed row", "", 0, 3, {0}, {VK_CONTROL}, L"3\r\n\r\n6"},
       {"an empty first cell keeps its line", "", 1, 1, {1, 2}, {VK_CONTROL}, L"\r\n4"},
       {"copy-column with one selected row copies the cell", "copy-column=1", 0, 3, {0}, {}, L"3"},
-      {"copy-column with two selected rows copies their column", "copy-column=1", 0, 1, {0, 2}, {}, L"1\r\n4"},
+      {"copy-column with two selected rows copies their column",
+       "copy-column=1",
+       0,
+       1,
+       {0, 2},
+       {},
+       L"1\r\n4"},
   };
   for (const Step& step : steps) {
     SCOPED_TRACE(step.name);

@@ -116,8 +116,7 @@ TEST_F(ViewerEditTest, AnEditWithASortFilterOrSearchInBetweenLandsInItsOwnCell) 
 // ---- rows -----------------------------------------------------------------------------------------------
 
 TEST_F(ViewerEditTest, InsertBelowAndDeleteSelectedRowsInASortedFilteredView) {
-  const std::wstring path =
-      WriteTempFile(L"rows.csv", "k,v\r\na,1\r\nb,2\r\nc,1\r\nd,2\r\ne,1\r\n");
+  const std::wstring path = WriteTempFile(L"rows.csv", "k,v\r\na,1\r\nb,2\r\nc,1\r\nd,2\r\ne,1\r\n");
   TViewerSession session(path);
   ASSERT_TRUE(session.WaitLoaded());
   const HWND list = session.ListView();
@@ -178,7 +177,8 @@ TEST_F(ViewerEditTest, DeletingAHundredThousandSelectedRowsFinishesInSeconds) {
   SendMessageW(list, LVM_ENSUREVISIBLE, 99999, FALSE);
   const RECT last = CellRect(list, 99999, 0);
   PostMessageW(list, WM_LBUTTONUP, MK_SHIFT, MAKELPARAM(last.left + 5, (last.top + last.bottom) / 2));
-  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(last.left + 5, (last.top + last.bottom) / 2));
+  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT,
+               MAKELPARAM(last.left + 5, (last.top + last.bottom) / 2));
   PumpPending();
   ASSERT_EQ(SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0), 100000);
 

@@ -35,7 +35,8 @@ TEST_F(ViewerSaveTest, AnEditSavedChangesOnlyTheEditedCellsBytesInEachEncoding) 
       {"UTF-16BE with mark", Utf16Be(L"name,city\r\n\u00E9t\u00E9,Oslo\r\nbeta,Wien\r\n"), L"\u0416, 2",
        Utf16Be(L"name,city\r\n\u00E9t\u00E9,Oslo\r\nbeta,\"\u0416, 2\"\r\n")},
       {"ANSI", "name,city\r\ncaf\xE9,Oslo\r\n\"beta\" , Wien \r\n", L"K\u00F8benhavn",
-       "name,city\r\ncaf\xE9,Oslo\r\n\"beta\" ,K\xF8" "benhavn\r\n"},
+       "name,city\r\ncaf\xE9,Oslo\r\n\"beta\" ,K\xF8"
+       "benhavn\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -128,8 +129,10 @@ TEST_F(ViewerSaveTest, ClosingWithUnsavedEditsAsksAndFollowsTheAnswer) {
     ASSERT_TRUE(session.WaitLoaded());
     EditCell(session.ListView(), 0, 0, L"edited");
     TBoxes boxes({c.answer});
-    if (c.hostCloses) session.Close();
-    else SendMessageW(session.Viewer(), WM_CLOSE, 0, 0);
+    if (c.hostCloses)
+      session.Close();
+    else
+      SendMessageW(session.Viewer(), WM_CLOSE, 0, 0);
     PumpPending();
     ASSERT_EQ(boxes.Seen().size(), 1u) << Utf8(boxes.Texts());
     EXPECT_EQ(boxes.Seen()[0].text, L"Save changes to \"close.csv\" before closing?");
@@ -215,7 +218,8 @@ TEST_F(ViewerSaveTest, AReadOnlyTargetKeepsTheViewerAndTheEditsGoToARecoveryFile
     ASSERT_EQ(boxes.Seen().size(), 3u) << Utf8(boxes.Texts());
     EXPECT_NE(boxes.Seen()[1].text.find(L"The file could not be saved."), std::wstring::npos);
     EXPECT_NE(boxes.Seen()[1].text.find(L"read-only"), std::wstring::npos);
-    EXPECT_NE(boxes.Seen()[2].text.find(L"Your unsaved changes to \"locked.csv\" were written to:"), std::wstring::npos);
+    EXPECT_NE(boxes.Seen()[2].text.find(L"Your unsaved changes to \"locked.csv\" were written to:"),
+              std::wstring::npos);
     const std::wstring recovery = RecoveryPathIn(boxes.Seen()[2].text, temp.Folder());
     ASSERT_FALSE(recovery.empty()) << Utf8(boxes.Seen()[2].text);
     EXPECT_EQ(recovery.find(L"locked-unsaved-"), temp.Folder().size() + 1);

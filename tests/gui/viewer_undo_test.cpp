@@ -19,14 +19,18 @@ struct TShown {
   bool operator==(const TShown&) const = default;
 };
 
-TShown Shown(HWND listView) { return {ColumnTitles(listView), GridRows(listView)}; }
+TShown Shown(HWND listView) {
+  return {ColumnTitles(listView), GridRows(listView)};
+}
 
 void PressCtrl(HWND window, int key) {
   const TModifierKeys ctrl({VK_CONTROL});
   SendKey(window, key);
 }
 
-bool ShowsModified(HWND statusBar) { return StatusPart(statusBar, 4).find(L"*") != std::wstring::npos; }
+bool ShowsModified(HWND statusBar) {
+  return StatusPart(statusBar, 4).find(L"*") != std::wstring::npos;
+}
 
 TEST_F(ViewerUndoTest, CtrlZAndCtrlYTakeBackAndRedoEachKindOfEdit) {
   struct Case {
