@@ -80,6 +80,15 @@ constexpr TextEntry kTexts[] = {
     {u"Limit", u"Limit"},
     {u"Column", u"Column %d"},
     {u"Original", u"original"},
+    {u"FileChangedOnDisk", u"\"%s\" was changed by another program after it was loaded. Replace it with your edited version?"},
+    {u"SaveLossy", u"Its text could not be read exactly, so saving it would also change what you did not edit."},
+    {u"SaveUnencodable", u"A character in the text cannot be written in the file's encoding (%s)."},
+    {u"SaveReadOnly", u"The file is read-only."},
+    {u"RecoveryWritten", u"Your unsaved changes to \"%s\" were written to:"},
+    {u"RecoveryFailed", u"Your unsaved changes to \"%s\" could not be written to a recovery file."},
+    {u"CellEditFailed", u"The cell could not be changed: there is not enough memory, or the file would become too large."},
+    {u"CellNotEditable", u"The cell can no longer be changed: its row is gone or is a comment line."},
+    {u"CommentRowsKeepField", u"%d rows marked as comments keep their field in this column."},
 };
 static_assert(std::size(kTexts) == kUiTextCount);
 

@@ -37,6 +37,9 @@ enum TCommandId : int {
   cmThemeLight = 5045,
   cmThemeDark = 5046,
   cmAutoSizeColumns = 5047,
+  // Undo and redo of the last edit (keys Ctrl+Z and Ctrl+Y in edit mode).
+  cmUndo = 5048,
+  cmRedo = 5049,
 
   // The status bar's popups: encoding, delimiter and comment handling, each followed by a reload.
   cmEncodingAnsi = 5010,
@@ -73,7 +76,7 @@ enum TCommandId : int {
 
 // The ranges the ids above lie in: WM_COMMAND hands ids within them to the dispatcher.
 inline constexpr int kFirstMenuCommand = cmCopyCell;
-inline constexpr int kLastMenuCommand = cmAutoSizeColumns;
+inline constexpr int kLastMenuCommand = cmRedo;
 inline constexpr int kFirstTransformCommand = cmTransformUp;
 inline constexpr int kLastTransformCommand = cmTransformApplyToGrid;
 

@@ -126,6 +126,8 @@ void TCsvViewer::SubclassControl(HWND control, WNDPROC procedure) noexcept {
 
 LRESULT CALLBACK ListViewProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   const TControlCall call(control, message, wParam, lParam);
+  // The cell editor does not move with the rows: an open edit ends (committing) before they scroll.
+  if ((message == WM_VSCROLL || message == WM_HSCROLL) && call.Viewer()) call.Viewer()->EndCellEditSafely();
   switch (message) {
     case WM_NOTIFY: return OnHeaderToListView(call);
     // The grid scrolled or a column changed width: the filter boxes follow their columns.

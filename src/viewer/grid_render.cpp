@@ -107,6 +107,8 @@ std::u16string TCsvViewer::ColumnTitle(int column) const {
 // ---- columns ------------------------------------------------------------------------------------------
 
 void TCsvViewer::BuildColumns(const std::vector<int>& widths) {
+  EndCellEdit(true);
+  if (destroyed) return;
   searchText.clear();
   KillTimer(window, kFilterTimer);
   pendingFilters.clear();

@@ -26,7 +26,9 @@ class THeldFlag {
 }  // namespace
 
 void TCsvViewer::RebuildVisibleRows(const std::function<void()>& change, bool keepScroll) {
-  if (!model) return;
+  // An open edit goes to its cell while the rows are still where the user saw them.
+  EndCellEdit(true);
+  if (!model || destroyed) return;
   const int oldCount = VisibleRowCount();
   const auto documentRowAt = [&](int index) {
     return index >= 0 && index < oldCount ? model->VisibleToDocumentRow(index) : -1;

@@ -30,7 +30,7 @@ bool TCsvViewer::RouteWindowKey(WPARAM key) {
   const HWND target = window;
   // Until the grid is shown every key is swallowed.
   if (!loaded) return Consumed(target, true);
-  return Consumed(target, HandleKey(key) || (!destroyed && ForwardKeyToLister(key)));
+  return Consumed(target, HandleKey(target, key) || (!destroyed && ForwardKeyToLister(key)));
 }
 
 bool TCsvViewer::RouteControlKey(HWND control, WPARAM key) {
@@ -39,14 +39,14 @@ bool TCsvViewer::RouteControlKey(HWND control, WPARAM key) {
     SetFocus(listView);
     return Consumed(control, true);
   }
-  if (HandleKey(key)) return Consumed(control, true);
+  if (HandleKey(control, key)) return Consumed(control, true);
   if (destroyed) return true;
   return Consumed(control, ForwardKeyToLister(key));
 }
 
-bool TCsvViewer::RouteCellEditorKey(HWND editor, WPARAM key) { return Consumed(editor, HandleKey(key)); }
+bool TCsvViewer::RouteCellEditorKey(HWND editor, WPARAM key) { return Consumed(editor, HandleKey(editor, key)); }
 
-bool TCsvViewer::HandleKey(WPARAM key) {
+bool TCsvViewer::HandleKey(HWND control, WPARAM key) {
   if (key == VK_F1) {
     ShowHelp();
     return true;
@@ -79,8 +79,10 @@ bool TCsvViewer::HandleKey(WPARAM key) {
     case VK_UP:
     case VK_RIGHT:
     case VK_DOWN: return MoveCursor(key);
-    default: return false;
+    default: break;
   }
+  // F2, Enter, the copy key and the row, undo and redo shortcuts of edit mode.
+  return HandleEditKey(control, key);
 }
 
 bool TCsvViewer::ZoomByWheel(WPARAM wParam) noexcept {

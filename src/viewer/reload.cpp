@@ -72,7 +72,7 @@ bool TCsvViewer::ApplyStatusChoice(int id) {
 TCsvViewer::TReloadResult TCsvViewer::Reload() {
   // An earlier failure (of this viewer or another) must not be reported for this reload.
   ClearLastLoadFailure();
-  if (!MayClose(utReloading) || destroyed) return TReloadResult::Declined;
+  if (!ConfirmSaveBefore(utReloading) || destroyed) return TReloadResult::Declined;
   if (!loaded || !model) return TReloadResult::Failed;
 
   KillTimer(window, kDecodeTimer);

@@ -127,6 +127,7 @@ void TCsvViewer::UpdateStatusBar() {
     part4 += u':';
     AppendNumber(part4, currentColumn + 1LL);
   }
+  const bool modified = Modified();
   if (editMode && modified) part4 += u" " + UiText(utEdit) + u" *";
   else if (editMode) part4 += u" " + UiText(utEdit);
   else if (modified) part4 += u" " + UiText(utModified) + u" *";

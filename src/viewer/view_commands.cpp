@@ -101,6 +101,8 @@ void TCsvViewer::ToggleLineNumbers() {
 }
 
 void TCsvViewer::ToggleEditMode() {
+  EndCellEdit(true);
+  if (destroyed) return;
   editMode = !editMode;
   UpdateStatusBar();
 }

@@ -12,7 +12,10 @@
 // (grid_render.cpp), themes and colours (themes.cpp), column widths (column_widths.cpp), the filter row
 // (filter_row.cpp), search and header sorting (grid_search.cpp), the status bar (status_bar.cpp), keys
 // for the host (lister_keys.cpp), the arrow keys (cursor.cpp), links and help (shell_open.cpp), menus
-// (context_menu.cpp), view switches (view_commands.cpp) and reloading (reload.cpp).
+// (context_menu.cpp), view switches (view_commands.cpp), reloading (reload.cpp), the in-place cell editor
+// (cell_editor.cpp), row and column edits with undo and redo (edit_operations.cpp), saving and the save
+// question (save_document.cpp), the boxes those ask and tell with (edit_messages.cpp), clipboard copy
+// (clipboard.cpp) and the keys of editing and copying (edit_keys.cpp).
 #pragma once
 
 #include <windows.h>
@@ -71,6 +74,18 @@ inline constexpr int kSearchFromEnd = 2147483647;
 inline constexpr int kMinFontSize = 10;
 inline constexpr int kMaxFontSize = 48;
 
+// What a file looked like on disk: compared before a save, so that a save does not overwrite what another
+// program wrote since the load.
+struct TFileStamp {
+  bool exists = false;
+  std::uint64_t size = 0;
+  std::uint64_t writeTime = 0;  // FILETIME ticks
+  bool operator==(const TFileStamp&) const = default;
+};
+
+// The file's size and last write time now (`exists` false when it cannot be read).
+TFileStamp ReadFileStamp(const std::u16string& fileName) noexcept;
+
 // What a load reads the file with: the first load takes it from the settings, a reload from the user's
 // choices in the status bar's popups.
 struct TLoadRequest {
@@ -90,6 +105,7 @@ struct TLoadedDocument {
   std::unique_ptr<TCsvDocument> document;
   std::unique_ptr<TCsvGridModel> model;  // over `document`; destroyed before it
   std::unique_ptr<TTransformConfig> transform;
+  TFileStamp stamp;  // the file as it was just before it was read
 };
 
 class TCsvViewer {
@@ -132,7 +148,6 @@ class TCsvViewer {
   bool transformPanelVisible = false;
 
   bool editMode = false;
-  bool modified = false;
 
   std::u16string encodingName;
   char16_t delimiter = 0;
@@ -186,8 +201,6 @@ class TCsvViewer {
   // one, else `fallback`. The box runs a message loop: returns false when the viewer was destroyed
   // meanwhile, and the caller must then return at once.
   bool ShowError(TUiText fallback) noexcept;
-  // Whether the window may close now (unsaved edits are offered for saving, with `reason` in the question).
-  bool MayClose(TUiText reason) noexcept;
   void RefreshDisplayParameters(int parameter);
   // WM_NCDESTROY of the viewer window: stops the timers, forgets the window handles, which die with it, and
   // marks the viewer destroyed; it is freed when no handler of it is on the stack any more.
@@ -229,9 +242,11 @@ class TCsvViewer {
   // the rest (Enter, Esc, typing).
   bool RouteCellEditorKey(HWND editor, WPARAM key);
   // The viewer's shortcuts, wherever the focus is: F1, Ctrl+numpad plus and minus, Ctrl+Space, Ctrl+H,
-  // Ctrl+S, Ctrl+E, Ctrl+R, Ctrl+T and the arrows (through MoveCursor). True when consumed. Commands that
-  // need the document are consumed and do nothing until it is shown. Ctrl is read from GetKeyState.
-  bool HandleKey(WPARAM key);
+  // Ctrl+S, Ctrl+E, Ctrl+R, Ctrl+T and the arrows (through MoveCursor), then the keys of editing and
+  // copying (HandleEditKey) for `control`, the window or control the key went to. True when consumed.
+  // Commands that need the document are consumed and do nothing until it is shown. Ctrl is read from
+  // GetKeyState.
+  bool HandleKey(HWND control, WPARAM key);
   // A wheel turn with Ctrl held zooms the grid font; false when Ctrl is up (the wheel is the control's).
   bool ZoomByWheel(WPARAM wParam) noexcept;
   // A click, double-click or right-click on a grid cell makes it the current cell; `openLink` (a click
@@ -290,7 +305,7 @@ class TCsvViewer {
   // Line-number column on or off (setting show-line-numbers): the columns are rebuilt, the filter texts
   // and rows stay, the current cell is cleared.
   void ToggleLineNumbers();
-  // Edit mode on or off; the status bar follows.
+  // Edit mode on or off, after ending an open cell edit committing it; the status bar follows.
   void ToggleEditMode();
 
   // ---- status choices and reload (reload.cpp) -----------------------------------------------------------
@@ -377,6 +392,106 @@ class TCsvViewer {
   // left edge for `direction` < 0 and the right edge for > 0. The filter row follows.
   void EnsureCellVisible(int direction) noexcept;
 
+  // ---- the in-place cell editor (cell_editor.cpp) ---------------------------------------------------
+  HWND cellEditor = nullptr;
+  // The edited cell as document row and column, fixed when the edit begins: list positions change with
+  // every sort, filter, search and edit while the editor is open.
+  int editRow = -1;
+  int editColumn = -1;
+  const TCsvDocument* editDocument = nullptr;  // a reload's new document never gets the old one's edit
+  bool endingCellEdit = false;  // re-entrancy guard of EndCellEdit (its commit may show a box)
+  // Opens the editor over the cell at list row `row` and list-view column `listColumn`, with its value
+  // selected, after ending an open edit (committing). Nothing happens outside edit mode, in the
+  // transformed view, on the line-number column or out of range; on a cell whose edit could not succeed
+  // (a comment row, a field the row does not have) or whose value a one-line box cannot hold (line
+  // breaks) it only beeps.
+  void BeginCellEdit(int row, int listColumn);
+  // Closes the editor; with `commit` its text goes to CommitCell first, and when that fails the box says
+  // why and the editor stays open with the typed text. The list view gets the focus back when the editor
+  // had it. Returns at once (the viewer may be gone) when `destroyed` is set afterwards.
+  void EndCellEdit(bool commit);
+  // EndCellEdit(true) for a window procedure: nothing escapes.
+  void EndCellEditSafely() noexcept;
+  // Writes `text` into the document's cell (documentRow, column) and shows the rows again (the filters
+  // and the sort apply to the new value; the current cell stays on its record while that is listed).
+  // Text equal to the value is no edit: nothing changes, true. False when the document refuses it.
+  bool CommitCell(int documentRow, int column, const std::u16string& text);
+
+  // ---- row and column edits, undo and redo (edit_operations.cpp) -------------------------------------
+  // Counts every change of the document's text (edits, undo, redo): recovery files are written per state.
+  std::uint64_t editStamp = 0;
+  // Edits not yet saved, judged by the document's history: false after a load, a save, an edit that
+  // changed nothing and an undo back to the saved text.
+  bool Modified() const noexcept;
+  // Each does nothing in the transformed view or outside edit mode, ends an open edit without committing
+  // it, and changes nothing when the document refuses.
+  // An empty row below the current row, which becomes current (when it is listed).
+  void InsertRowBelow();
+  // The selected rows (the current row when none is selected), in one pass; no row is current afterwards.
+  void DeleteRows();
+  // The current column, after a Yes to a question that names it and the comment rows that keep a field
+  // there. The grid starts over: new model (filters and sort cleared), identity transformation.
+  void DeleteCurrentColumn();
+  // Takes back / does again the last edit (edit mode, not in the transformed view; beeps when there is
+  // nothing). The changed row becomes the current, selected row when it is listed.
+  void UndoEdit();
+  void RedoEdit();
+  // Edit mode, not the transformed view, a document shown.
+  bool CanEditRows() const noexcept;
+  // After an edit that moved rows: the rows listed again, nothing selected but `documentRow`, which
+  // becomes the current row (at `listColumn`) when it is listed; no current cell otherwise.
+  void ShowRowsAfterEdit(int documentRow, int listColumn);
+  // After the document's columns changed: a new grid model (the header-row setting, the old case rule;
+  // filters and sort cleared), the transformation reset to the identity and the grid's columns rebuilt.
+  void RestartGridAfterColumnChange();
+  void StepHistory(bool undo);
+
+  // ---- saving and the save question (save_document.cpp) --------------------------------------------
+  TFileStamp loadedStamp;  // the file as it was loaded or last saved
+  bool savePromptActive = false;
+  // editStamp when the unsaved edits were last settled (written to a recovery file, or discarded by a
+  // No to the save question): they are not recovered again.
+  std::uint64_t settledStamp = 0;
+  // Ends an open edit committing it and writes the document back through the document's safe save.
+  // True when nothing is left unsaved (also when nothing was modified: nothing is written). Asks first
+  // when the file changed on disk since the load (No: false, nothing written). A failure says why in an
+  // error box. May run modal loops: callers check `destroyed`.
+  bool SaveDocument();
+  // Whether the caller may go on with `action` (utClosing, utReloading) that drops unsaved edits: asks
+  // Yes/No, with Cancel when `hostHonoursCancel` (a host that closes after any answer gets no Cancel, and
+  // when its save fails the edits go to a recovery file at once). False during another question, when
+  // the edit cannot be committed, on Cancel and when the save fails.
+  bool ConfirmSaveBefore(TUiText action, bool hostHonoursCancel = true) noexcept;
+  // Unsaved, unsettled edits are written to a recovery file in the user's temporary folder, named after
+  // the file with a time stamp, and the user is told where (or that it failed): for a viewer that goes
+  // without a successful save. `windowGoing`: called from the window's destruction (the box has no owner).
+  void RecoverUnsavedEdits(bool windowGoing) noexcept;
+
+  // ---- message boxes of editing (edit_messages.cpp) -------------------------------------------------
+  // A box on the viewer window (caption "qelvar") with `type`'s buttons and icon: the answer, or 0 when
+  // the box failed or the viewer was destroyed while it was up (callers then return at once).
+  int AskUser(const std::u16string& text, UINT type) noexcept;
+
+  // ---- clipboard copy (clipboard.cpp) ---------------------------------------------------------------
+  // Key C: Shift copies rows, Ctrl the column, the setting copy-column the column when more than one row
+  // is selected; otherwise the cell.
+  void CopyDispatch();
+  // The current cell's text (empty without a current cell).
+  void CopyCell();
+  // The selected rows, in list order: the shown columns (no line numbers, no hidden ones) in header
+  // order, joined by the first character of column-delimiter; CR LF between every two rows.
+  void CopyRows();
+  // The current column (even hidden) of the selected rows when more than one is selected, else of every
+  // listed row; CR LF between every two rows.
+  void CopyColumn();
+
+  // ---- keys of editing and copying (edit_keys.cpp) --------------------------------------------------
+  // A key-down in `control` (the viewer window, a subclassed control or the cell editor): F2 and Enter
+  // begin an edit, Ctrl+Z / Ctrl+Y undo and redo in edit mode, C copies and Ctrl+X deletes rows in the
+  // grid's controls. True when consumed. Keys typed into an edit box (filter, editor, panel input) stay
+  // its own.
+  bool HandleEditKey(HWND control, WPARAM key);
+
   // ---- status bar (status_bar.cpp) -----------------------------------------------------------------
   void UpdateStatusBar();
   void ShowLoadingStatus();
@@ -427,11 +542,18 @@ LRESULT CALLBACK ListViewProc(HWND control, UINT message, WPARAM wParam, LPARAM 
 LRESULT CALLBACK HeaderProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 LRESULT CALLBACK StatusBarProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 LRESULT CALLBACK FilterEditProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+LRESULT CALLBACK CellEditorProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+
+// Writes `text` as CF_UNICODETEXT for `owner`. The memory is filled before the clipboard is opened, so a
+// failure (no memory, the clipboard held by another program) leaves the clipboard as it was: false.
+bool SetClipboardText(HWND owner, std::u16string_view text) noexcept;
 
 // The class name of the viewer window.
 inline constexpr wchar_t kViewerClassName[] = L"QelvarMigrationViewer";
 
 // A UI text with each "%d" replaced by the next of `numbers` (missing numbers give nothing) and "%%" by "%".
 std::u16string FormatUiText(std::u16string_view text, std::initializer_list<long long> numbers);
+// A UI text with each "%s" replaced by the next of `strings` (missing ones give nothing) and "%%" by "%".
+std::u16string FormatUiStrings(std::u16string_view text, std::initializer_list<std::u16string_view> strings);
 
 }  // namespace qelvar

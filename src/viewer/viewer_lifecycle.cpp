@@ -180,8 +180,9 @@ void CloseViewer(HWND window) noexcept {
     DestroyWindow(window);
     return;
   }
-  // The question about unsaved edits may run a message loop in which the window goes.
-  if (viewer->MayClose(utClosing) && viewer) DestroyWindow(window);
+  // The question about unsaved edits may run a message loop in which the window goes. The host closes
+  // its window after this call whatever the answer, so the question offers no Cancel.
+  if (viewer->ConfirmSaveBefore(utClosing, false) && viewer) DestroyWindow(window);
 }
 
 int SearchViewer(HWND window, const std::u16string& text, int flags) noexcept {
@@ -211,11 +212,6 @@ bool TCsvViewer::ShowError(TUiText fallback) noexcept {
     MessageBeep(MB_ICONERROR);
   }
   return !destroyed;
-}
-
-bool TCsvViewer::MayClose(TUiText) noexcept {
-  // Only unsaved edits could hold the window open, and nothing is edited in plain viewing.
-  return !modified;
 }
 
 void TCsvViewer::RefreshDisplayParameters(int parameter) {

@@ -27,6 +27,7 @@ bool TCsvViewer::LoadDocument(const TLoadRequest& request, TLoadedDocument& fres
     const int samples = ReadInteger(u"max-column-samples");
     const bool trim = ReadInteger(u"trim-values") != 0;
     const int maxSize = ReadInteger(u"max-file-size");
+    fresh.stamp = ReadFileStamp(fileName);
     if (!LoadFromFile(fileName, maxSize, request.delimiter, request.commentMode, request.encoding, fresh.document,
                       trim, samples) ||
         !fresh.document)
@@ -51,6 +52,7 @@ void TCsvViewer::InstallDocument(TLoadedDocument&& fresh) {
   model = std::move(fresh.model);
   document = std::move(fresh.document);
   transformConfig = std::move(fresh.transform);
+  loadedStamp = fresh.stamp;
   fresh = TLoadedDocument();
 
   encodingName = document->Encoding().Name;

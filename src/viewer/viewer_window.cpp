@@ -18,7 +18,7 @@ LRESULT OnSize(TCsvViewer& viewer) noexcept {
 
 LRESULT OnClose(TCsvViewer& viewer) noexcept {
   // The question about unsaved edits may run a message loop in which the window goes.
-  if (viewer.MayClose(utClosing) && !viewer.destroyed) DestroyWindow(viewer.window);
+  if (viewer.ConfirmSaveBefore(utClosing) && !viewer.destroyed) DestroyWindow(viewer.window);
   return 0;
 }
 
@@ -31,6 +31,7 @@ LRESULT OnEraseBackground(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM
 }
 
 LRESULT OnNcDestroy(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam) noexcept {
+  viewer.RecoverUnsavedEdits(true);
   viewer.MarkDestroyed();
   return DefWindowProcW(window, WM_NCDESTROY, wParam, lParam);
 }
@@ -216,6 +217,15 @@ bool TCsvViewer::ExecuteCommand(int id) {
     case cmCommentsNoParse:
     case cmCommentsHide:
     case cmCommentsAuto: return ApplyStatusChoice(id);
+    case cmCopyCell: CopyCell(); return true;
+    case cmCopyRows: CopyRows(); return true;
+    case cmCopyColumn: CopyColumn(); return true;
+    case cmDeleteRows: DeleteRows(); return true;
+    case cmInsertRowBelow: InsertRowBelow(); return true;
+    case cmSave: SaveDocument(); return true;
+    case cmDeleteColumn: DeleteCurrentColumn(); return true;
+    case cmUndo: UndoEdit(); return true;
+    case cmRedo: RedoEdit(); return true;
     case cmHideColumn: HideColumn(currentColumn); return true;
     case cmShowAllColumns: ShowAllColumns(); return true;
     case cmAutoSizeColumns: AutoSizeAllColumns(); return true;

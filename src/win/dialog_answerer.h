@@ -77,12 +77,16 @@ class TDialogAnswerer {
     return TRUE;
   }
 
-  void Answer(HWND dialog) noexcept {
+  // `early`: seen at its activation, which for a box without owner may come before its text is set; such a
+  // box is left to the timer.
+  void Answer(HWND dialog, bool early) noexcept {
     try {
-      if (!answered_.insert(dialog).second) return;
+      if (answered_.count(dialog) != 0) return;
       TDialog seen;
       seen.caption = TextOf(dialog);
       EnumChildWindows(dialog, &CollectStaticText, reinterpret_cast<LPARAM>(&seen.text));
+      if (early && seen.text.empty()) return;
+      answered_.insert(dialog);
       int button = choose_ ? choose_(seen) : IDOK;
       if (GetDlgItem(dialog, button) == nullptr) {
         for (const int fallback : {IDOK, IDCANCEL, IDNO, IDYES}) {
@@ -101,12 +105,12 @@ class TDialogAnswerer {
 
   static LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam) noexcept {
     if (code == HCBT_ACTIVATE && Active() != nullptr && IsDialog(reinterpret_cast<HWND>(wParam)))
-      Active()->Answer(reinterpret_cast<HWND>(wParam));
+      Active()->Answer(reinterpret_cast<HWND>(wParam), true);
     return CallNextHookEx(nullptr, code, wParam, lParam);
   }
 
   static BOOL CALLBACK AnswerIfDialog(HWND window, LPARAM) noexcept {
-    if (Active() != nullptr && IsDialog(window) && IsWindowVisible(window)) Active()->Answer(window);
+    if (Active() != nullptr && IsDialog(window) && IsWindowVisible(window)) Active()->Answer(window, false);
     return TRUE;
   }
 

@@ -1,7 +1,7 @@
 // One small owner for each kind of Windows handle that the viewer, the stand-in host, the tests and the
 // benchmarks hold: GDI objects, device contexts, kernel and find handles, hooks, menus, loaded modules and
-// memory from LocalAlloc. Each frees its handle exactly once; copies are deleted, so that a handle can
-// never be freed twice, and moves hand the handle on.
+// memory from LocalAlloc and GlobalAlloc. Each frees its handle exactly once; copies are deleted, so that a
+// handle can never be freed twice, and moves hand the handle on.
 //
 // Header-only and free of the rest of the project: every Windows target may include it.
 #pragma once
@@ -62,6 +62,7 @@ inline void Unhook(HHOOK hook) noexcept { UnhookWindowsHookEx(hook); }
 inline void DestroyMenuHandle(HMENU menu) noexcept { DestroyMenu(menu); }
 inline void UnloadModule(HMODULE module) noexcept { FreeLibrary(module); }
 inline void FreeLocal(void* memory) noexcept { LocalFree(memory); }
+inline void FreeGlobal(HGLOBAL memory) noexcept { GlobalFree(memory); }
 
 // Kernel handles: CreateFileW reports failure as INVALID_HANDLE_VALUE, most others as null.
 template <auto FreeFunction>
@@ -93,6 +94,8 @@ using TLibrary = TOwned<handle_traits::TNullable<HMODULE, handle_traits::UnloadM
 // Memory that a system function allocated with LocalAlloc (CommandLineToArgvW), freed with LocalFree.
 template <class Pointer>
 using TLocalMemory = TOwned<handle_traits::TNullable<Pointer, handle_traits::FreeLocal>>;
+// Memory of GlobalAlloc, freed with GlobalFree unless handed on (to the clipboard) with Release.
+using TGlobalMemory = TOwned<handle_traits::TNullable<HGLOBAL, handle_traits::FreeGlobal>>;
 
 // Undoes a change of a device context on destruction: `Undo(dc, saved)` runs when `saved` is set.
 template <class Saved, void (*Undo)(HDC, Saved)>

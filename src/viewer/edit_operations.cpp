@@ -1,0 +1,191 @@
+// Row and column edits of edit mode (insert a row, delete rows, delete a column) and undo and redo of every
+// edit. Each goes through the document's editing operations, which splice its text and record the edit;
+// the viewer then shows the rows or, when the columns changed, starts the grid over.
+#include <algorithm>
+#include <vector>
+
+#include "document/csv_model.h"
+#include "grid/grid_model.h"
+#include "settings/settings.h"
+#include "transform/transform.h"
+#include "viewer/viewer.h"
+
+namespace qelvar {
+namespace {
+
+// Comment rows that keep a field in `column` when it is deleted although they look like data (several
+// fields): the document deletes fields of data rows only, so these rows will no longer line up.
+int CommentRowsKeepingField(const TCsvDocument& document, int column) {
+  int count = 0;
+  for (int row = 0; row < document.RowCount(); ++row) {
+    const int cells = document.CellCount(row);
+    if (document.Rows()[static_cast<std::size_t>(row)].IsComment && cells > 1 && cells > column) ++count;
+  }
+  return count;
+}
+
+// Scrolls the list so that row `top` (limited to the last row) is the first one shown.
+void ScrollToTopRow(HWND listView, int top) noexcept {
+  const int count = ListView_GetItemCount(listView);
+  if (count <= 0 || top <= 0) return;
+  RECT item{};
+  if (!ListView_GetItemRect(listView, ListView_GetTopIndex(listView), &item, LVIR_BOUNDS)) return;
+  const int delta = std::min(top, count - 1) - ListView_GetTopIndex(listView);
+  if (delta != 0) ListView_Scroll(listView, 0, delta * (item.bottom - item.top));
+}
+
+}  // namespace
+
+bool TCsvViewer::Modified() const noexcept {
+  return document && document->IsModified();
+}
+
+bool TCsvViewer::CanEditRows() const noexcept {
+  return editMode && !transformedView && document && model;
+}
+
+void TCsvViewer::ShowRowsAfterEdit(int documentRow, int listColumn) {
+  model->Rebuild();
+  currentRow = currentColumn = -1;
+  int found = -1;
+  if (documentRow >= 0) {
+    const TIntArray& visible = model->VisibleRows();
+    const auto at = std::find(visible.begin(), visible.end(), documentRow);
+    if (at != visible.end()) found = static_cast<int>(at - visible.begin());
+  }
+  holdStatusBar = true;
+  if (listView) {
+    // Emptied first, the list drops its selection ranges at once; deselecting tens of thousands of
+    // selected items one by one would take longer than the deletion itself. The first row shown stays.
+    const int top = ListView_GetTopIndex(listView);
+    ListView_SetItemCountEx(listView, 0, LVSICF_NOSCROLL);
+    ListView_SetItemState(listView, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemCountEx(listView, VisibleRowCount(), LVSICF_NOSCROLL);
+    ScrollToTopRow(listView, top);
+    if (found >= 0) {
+      currentRow = found;
+      currentColumn =
+          std::clamp(listColumn, LineNumberOffset(), std::max(GridColumnCount() - 1, LineNumberOffset()));
+      ListView_SetItemState(listView, found, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+      ListView_SetSelectionMark(listView, found);
+    }
+  }
+  holdStatusBar = false;
+  MeasureNumericColumns();
+  if (currentRow >= 0) EnsureCellVisible(0);
+  if (listView) InvalidateRect(listView, nullptr, TRUE);
+  PlaceFilterEdits();
+  UpdateStatusBar();
+}
+
+void TCsvViewer::RestartGridAfterColumnChange() {
+  const bool headerRow = ReadInteger(u"header-row") != 0;
+  const bool caseSensitive = model ? model->CaseSensitive() : ReadInteger(u"filter-case-sensitive") != 0;
+  auto fresh = std::make_unique<TCsvGridModel>(document.get(), headerRow);
+  fresh->SetCaseSensitive(caseSensitive);
+  model = std::move(fresh);
+  // The transformation names its sources by position: after a column change they would name other data.
+  if (transformConfig) transformConfig->InitFromDocument(document.get(), headerRow);
+  transformedView = false;
+  hiddenColumns.resize(static_cast<std::size_t>(std::max(document->ColumnCount(), 0)), false);
+  currentRow = currentColumn = -1;
+  if (listView) ListView_SetItemState(listView, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  BuildColumns(ComputeColumnWidths(false));
+  if (destroyed) return;
+  // The new filter boxes get their place and the theme's colours.
+  Layout();
+  if (listView) InvalidateRect(listView, nullptr, TRUE);
+  UpdateStatusBar();
+}
+
+void TCsvViewer::InsertRowBelow() {
+  if (!CanEditRows()) return;
+  EndCellEdit(false);
+  if (currentRow < 0 || currentRow >= VisibleRowCount()) return;
+  const int row = model->VisibleToDocumentRow(currentRow);
+  const int columns = document->ColumnCount();
+  if (row < 0 || !document->InsertRowAfter(row)) return;
+  ++editStamp;
+  // The first row of an empty table gives it its columns.
+  if (document->ColumnCount() != columns) return RestartGridAfterColumnChange();
+  ShowRowsAfterEdit(row + 1, currentColumn);
+}
+
+void TCsvViewer::DeleteRows() {
+  if (!CanEditRows()) return;
+  EndCellEdit(false);
+  std::vector<std::int32_t> rows;
+  const int listed = VisibleRowCount();
+  const int selected = listView ? static_cast<int>(ListView_GetSelectedCount(listView)) : 0;
+  if (selected > 0 && selected == listed) {
+    rows = model->VisibleRows();
+  } else if (selected > 0) {
+    rows.reserve(static_cast<std::size_t>(selected));
+    for (int i = ListView_GetNextItem(listView, -1, LVNI_SELECTED); i >= 0 && i < listed;) {
+      rows.push_back(model->VisibleToDocumentRow(i));
+      const int next = ListView_GetNextItem(listView, i, LVNI_SELECTED);
+      if (next <= i) break;
+      i = next;
+    }
+  } else if (currentRow >= 0 && currentRow < listed) {
+    rows.push_back(model->VisibleToDocumentRow(currentRow));
+  }
+  const int columns = document->ColumnCount();
+  // One pass over the text however many rows go; nothing changes when it cannot be done.
+  if (rows.empty() || document->DeleteRows(rows) == 0) return;
+  ++editStamp;
+  if (document->ColumnCount() != columns) return RestartGridAfterColumnChange();
+  ShowRowsAfterEdit(-1, -1);
+}
+
+void TCsvViewer::DeleteCurrentColumn() {
+  if (!CanEditRows()) return;
+  EndCellEdit(false);
+  const int column = currentColumn - LineNumberOffset();
+  if (currentColumn < 0 || column < 0 || column >= document->ColumnCount()) return;
+
+  std::u16string question = FormatUiStrings(UiText(utDeleteColumnQuestion), {ColumnTitle(currentColumn)});
+  if (const int keeping = CommentRowsKeepingField(*document, column); keeping > 0)
+    question += u"\r\n\r\n" + FormatUiText(UiText(utCommentRowsKeepField), {keeping});
+  if (AskUser(question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES || destroyed) return;
+  if (!document->DeleteColumn(column)) return;
+  ++editStamp;
+  // The column's own hidden flag goes with it; those to its right move left with their columns.
+  if (column < static_cast<int>(hiddenColumns.size())) hiddenColumns.erase(hiddenColumns.begin() + column);
+  RestartGridAfterColumnChange();
+}
+
+void TCsvViewer::UndoEdit() {
+  StepHistory(true);
+}
+
+void TCsvViewer::RedoEdit() {
+  StepHistory(false);
+}
+
+void TCsvViewer::StepHistory(bool undo) {
+  if (!CanEditRows()) return;
+  // An open edit becomes an edit of its own, so that this step takes back exactly what the user sees.
+  EndCellEdit(true);
+  if (destroyed || cellEditor) return;
+  const TCsvUndoResult step = undo ? document->Undo() : document->Redo();
+  if (!step.Done) {
+    MessageBeep(MB_OK);
+    return;
+  }
+  ++editStamp;
+  if (step.ColumnsChanged) {
+    // A column deleted again loses its hidden flag; one that comes back comes back shown.
+    if (step.Kind == ekDeleteColumn && step.Column >= 0) {
+      const auto at = static_cast<std::size_t>(step.Column);
+      if (undo && at <= hiddenColumns.size())
+        hiddenColumns.insert(hiddenColumns.begin() + step.Column, false);
+      if (!undo && at < hiddenColumns.size()) hiddenColumns.erase(hiddenColumns.begin() + step.Column);
+    }
+    return RestartGridAfterColumnChange();
+  }
+  const int listColumn = step.Column >= 0 ? step.Column + LineNumberOffset() : std::max(currentColumn, 0);
+  ShowRowsAfterEdit(step.Row, listColumn);
+}
+
+}  // namespace qelvar
