@@ -15,7 +15,7 @@
 
 namespace qelvar {
 
-// The ordinal values are fixed (0 to 64); a language file names an entry by its identifier without "ut".
+// The ordinal values are fixed (0 to 65); a language file names an entry by its identifier without "ut".
 enum TUiText : int {
   utLoading,
   utDelimiter,
@@ -82,10 +82,11 @@ enum TUiText : int {
   utLimit,
   utColumn,
   utOriginal,
+  utOverwriteViewedFile,
 };
 
-inline constexpr int kUiTextCount = 65;
-static_assert(utOriginal + 1 == kUiTextCount);
+inline constexpr int kUiTextCount = 66;
+static_assert(utOverwriteViewedFile + 1 == kUiTextCount);
 
 // One text per identifier; an empty entry means "not set".
 using TUiCatalog = std::array<std::u16string, kUiTextCount>;

@@ -80,6 +80,7 @@ constexpr TextEntry kTexts[] = {
     {u"Limit", u"Limit"},
     {u"Column", u"Column %d"},
     {u"Original", u"original"},
+    {u"OverwriteViewedFile", u"\"%s\" is the file being viewed. Overwrite it?"},
 };
 static_assert(std::size(kTexts) == kUiTextCount);
 
