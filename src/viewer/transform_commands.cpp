@@ -83,8 +83,8 @@ bool TCsvViewer::TransformCommand(int id) {
       const std::vector<std::u16string> pieces = Pieces(input);
       int position = selected + 1;
       for (const std::u16string& piece : pieces) config.AddColumn(position++, piece);
-      // The last piece's place, so that one name leaves the selection where it was.
-      if (selected >= 0) selected += static_cast<int>(pieces.size()) - 1;
+      // One name leaves the selection where it was; each further name moves it one down.
+      selected += static_cast<int>(pieces.size()) - 1;
       break;
     }
     case cmTransformRemoveColumn: config.RemoveColumn(selected); break;

@@ -73,10 +73,15 @@ void TDialogScript::Answer(HWND dialog) {
   // A handle of a dialog that has gone may come back for a new one.
   answered_.erase(std::remove_if(answered_.begin(), answered_.end(), [](HWND w) { return !IsWindow(w); }),
                   answered_.end());
-  if (std::find(answered_.begin(), answered_.end(), dialog) != answered_.end()) return;
+  const bool seen = std::find(answered_.begin(), answered_.end(), dialog) != answered_.end();
   if (const HWND nameBox = NameBox(dialog)) {
-    answered_.push_back(dialog);
-    ++fileDialogs_;
+    // A file dialog still open and usable after its answer refused the name (and said so in a box that
+    // has been answered): it gets the next name, or Cancel, so that the test never waits on it.
+    if (seen && !IsWindowEnabled(dialog)) return;
+    if (!seen) {
+      answered_.push_back(dialog);
+      ++fileDialogs_;
+    }
     if (files_.empty()) {
       Press(dialog, IDCANCEL);
       return;
@@ -87,6 +92,7 @@ void TDialogScript::Answer(HWND dialog) {
     Press(dialog, IDOK);
     return;
   }
+  if (seen) return;
   // A message box: its longest static text is the message.
   TBox box;
   box.caption = TextOf(dialog);

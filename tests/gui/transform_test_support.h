@@ -82,6 +82,14 @@ inline int RunProgram(std::wstring commandLine, DWORD timeoutMs = 60000) {
   return static_cast<int>(code);
 }
 
+// The plug-in's own boxes among those a script answered (the file dialog's overwrite question is not one).
+inline std::vector<TDialogScript::TBox> PluginBoxes(const TDialogScript& script) {
+  std::vector<TDialogScript::TBox> boxes;
+  for (const auto& box : script.Boxes())
+    if (box.caption == L"qelvar") boxes.push_back(box);
+  return boxes;
+}
+
 inline std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
 }  // namespace qelvar::gui
