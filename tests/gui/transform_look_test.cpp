@@ -70,7 +70,7 @@ TEST_F(TransformLookTest, ScreenshotsOfThePanelForTheGuide) {
   for (const bool dark : {false, true}) {
     SCOPED_TRACE(dark ? "dark" : "light");
     SetSettings(dark ? "theme-mode=dark\n" : "theme-mode=light\n");
-    TViewerSession session(SourcePath(L"examples/sample.csv"), 0, 1300, 640);
+    TViewerSession session(SourcePath(L"examples/sample.csv"), 0, 1300, 760);
     OpenWithPanel(session);
     const HWND list = PanelList(session);
     Apply(session, 2, L"Client", cmTransformRenameColumn);
@@ -83,6 +83,7 @@ TEST_F(TransformLookTest, ScreenshotsOfThePanelForTheGuide) {
     Press(session, cmTransformNumberFormat);
     Press(session, cmTransformApplyToGrid);
     SelectEntry(list, 2);
+    SendMessageW(list, LB_SETTOPINDEX, 0, 0);
     SetInput(session, L"");
     ASSERT_EQ(ColumnTitles(session.ListView())[1], L"Line");
     ASSERT_EQ(CellText(session.ListView(), 1, 1), L"2");
