@@ -122,7 +122,8 @@ bool ReplaceSafely(const std::u16string& fileName, const TSaveSeam& seam,
   bool keepTemp = false;
   try {
     // Not every file system refuses to replace a read-only file (Wine does not): the save refuses it.
-    if (seam.IsReadOnlyFile(fileName)) return false;
+    // Nor does Wine refuse to move a file over an empty folder, which no save may take the place of.
+    if (seam.IsReadOnlyFile(fileName) || platform::FolderExists(fileName)) return false;
     if (!seam.CreateTempFileIn(platform::FolderOf(fileName), tempPath)) return false;
     created = true;
     if (writeAndVerify(tempPath) && PutInPlace(fileName, tempPath, seam, keepTemp)) return true;

@@ -123,7 +123,10 @@ void TCsvViewer::RefreshTransformPanel() {
 void TCsvViewer::ToggleTransformPanel() {
   transformPanelVisible = !transformPanelVisible;
   RefreshTransformPanel();
+  // A hidden control keeps no focus that the keys could still reach: it goes back to the grid.
+  const bool panelHadFocus = IsTransformControl(GetFocus());
   Layout();
+  if (!transformPanelVisible && panelHadFocus && listView) SetFocus(listView);
 }
 
 void TCsvViewer::ResetTransformation() {

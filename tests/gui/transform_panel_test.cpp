@@ -61,8 +61,12 @@ TEST_F(TransformPanelTest, TheCommandShowsThePanelWithItsEntriesAndCaptionsBesid
     previousBottom = button.bottom;
   }
 
+  // Hiding the panel while its input box has the focus hands the focus back to the grid.
+  SetFocus(PanelInput(session));
+  ASSERT_EQ(GetFocus(), PanelInput(session));
   SendCommand(session, cmToggleTransformMode);
   EXPECT_FALSE(IsShown(PanelList(session)));
+  EXPECT_EQ(GetFocus(), session.ListView());
   EXPECT_EQ(RectIn(session.ListView(), session.Viewer()).right, gridBefore.right);
 }
 

@@ -330,6 +330,12 @@ TEST_F(DocumentSave, BytesAreSavedSafelyToo) {
   EXPECT_EQ(Read(target_), "old,content\r\n");
   EXPECT_FALSE(SaveBytesToFile((dir_ / "no" / "x.json").u16string(), bytes));
   EXPECT_TRUE(Others().empty());
+
+  // A folder is never replaced, not even an empty one (Wine would move a file over it).
+  fs::create_directory(dir_ / "folder");
+  EXPECT_FALSE(SaveBytesToFile((dir_ / "folder").u16string(), bytes));
+  EXPECT_TRUE(fs::is_directory(dir_ / "folder"));
+  EXPECT_EQ(Others(), std::vector<std::string>{"folder"});
 }
 
 // A quote on a comment line means nothing in any mode, so such a file verifies (and saves) in every mode.
