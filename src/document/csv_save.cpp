@@ -162,7 +162,8 @@ bool SaveBytesToFile(const std::u16string& fileName, std::string_view bytes, con
     if (!seam.WriteFileFlushed(tempPath, bytes)) return false;
     std::string written;
     std::int64_t size = 0;
-    return platform::ReadWholeFile(tempPath, 0, written, size) == platform::ReadResult::Ok && written == bytes;
+    return platform::ReadWholeFile(tempPath, 0, written, size) == platform::ReadResult::Ok &&
+           written == bytes;
   });
 }
 

@@ -113,8 +113,8 @@ class TTransformConfig {
 
   // Reads a transformation file. Everything is checked before anything is taken over: on a failure the
   // transformation stays exactly as it was. A list or map longer than MaxOutputColumns (of the
-  // transformation before the load) fails the load. The one exception is the rule that a complete file with an
-  // empty target_order is taken over and still reports false. An export_delimiter that is not one of the
+  // transformation before the load) fails the load. The one exception is the rule that a complete file with
+  // an empty target_order is taken over and still reports false. An export_delimiter that is not one of the
   // delimiters a load detects (comma, semicolon, bar, tab, colon) fails the load. Never throws.
   bool LoadFromFile(const std::u16string& path);
   bool LoadFromJsonText(std::string_view utf8);
@@ -150,7 +150,8 @@ void ParseSequence(std::u16string_view text, std::int64_t& start, std::int64_t& 
 // lone number as the stop with start 1. Blanks around each number are ignored. A missing or unreadable
 // start is 1; a missing or unreadable stop numbers every one of `dataRows` rows (start + dataRows - 1,
 // held within 64 bits), whatever the grid lists at the moment.
-void SequenceFromInput(std::u16string_view input, std::int64_t dataRows, std::int64_t& start, std::int64_t& stop);
+void SequenceFromInput(std::u16string_view input, std::int64_t dataRows, std::int64_t& start,
+                       std::int64_t& stop);
 // Optional sign and ASCII digits only, within 64 bits.
 bool TryParseInt64(std::u16string_view text, std::int64_t& value);
 

@@ -134,7 +134,8 @@ std::int32_t TTransformConfig::MoveTargetTo(std::int32_t index, std::int32_t gap
 
 std::int32_t TTransformConfig::MaxOutputColumns() const {
   const auto sources = static_cast<std::int64_t>(InitialHeaders.size());
-  return static_cast<std::int32_t>(std::min<std::int64_t>(std::max<std::int64_t>(kMaxOutputColumns, sources), INT32_MAX));
+  return static_cast<std::int32_t>(
+      std::min<std::int64_t>(std::max<std::int64_t>(kMaxOutputColumns, sources), INT32_MAX));
 }
 
 void TTransformConfig::AddColumn(std::int32_t position, std::u16string_view name) {
@@ -199,14 +200,16 @@ void ParseSequence(std::u16string_view text, std::int64_t& start, std::int64_t& 
   if (!TryParseInt64(after, stop)) stop = start;
 }
 
-void SequenceFromInput(std::u16string_view input, std::int64_t dataRows, std::int64_t& start, std::int64_t& stop) {
+void SequenceFromInput(std::u16string_view input, std::int64_t dataRows, std::int64_t& start,
+                       std::int64_t& stop) {
   const auto trimmed = [](std::u16string_view text) {
     while (!text.empty() && (text.front() == u' ' || text.front() == u'\t')) text.remove_prefix(1);
     while (!text.empty() && (text.back() == u' ' || text.back() == u'\t')) text.remove_suffix(1);
     return text;
   };
   const std::size_t colon = input.find(u':');
-  const std::u16string_view before = colon == std::u16string_view::npos ? std::u16string_view() : input.substr(0, colon);
+  const std::u16string_view before =
+      colon == std::u16string_view::npos ? std::u16string_view() : input.substr(0, colon);
   const std::u16string_view after = colon == std::u16string_view::npos ? input : input.substr(colon + 1);
   if (!TryParseInt64(trimmed(before), start)) start = 1;
   if (TryParseInt64(trimmed(after), stop)) return;

@@ -204,8 +204,8 @@ bool TTransformConfig::LoadFromJsonText(std::string_view utf8) {
     // Each list or map may name at most as many columns as the output may have: a hostile file naming a
     // million would otherwise cost quadratic time to read and a grid column each.
     const auto limit = static_cast<std::size_t>(MaxOutputColumns());
-    for (const char* key : {"initial_headers", "target_order", "constant_vars", "fill_vars", "enumeration_vars",
-                            "rename_headers", "added_headers"}) {
+    for (const char* key : {"initial_headers", "target_order", "constant_vars", "fill_vars",
+                            "enumeration_vars", "rename_headers", "added_headers"}) {
       const auto it = root.find(key);
       if (it != root.end() && it->is_structured() && it->size() > limit) return false;
     }

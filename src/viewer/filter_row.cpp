@@ -32,10 +32,9 @@ void TCsvViewer::CreateFilterEdits() {
     // again: the row never hides a filter that applies. Given at creation, the text notifies no change.
     const auto column = static_cast<std::size_t>(i - LineNumberOffset());
     const std::u16string filter = model && column < model->Filters().size() ? model->Filters()[column] : u"";
-    const HWND edit = CreateWindowExW(0, L"Edit", Wide(filter), WS_CHILD | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL | alignment,
-                                      0, 0, 0, 0, window,
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFilterEditFirstId + i)), instance,
-                                      nullptr);
+    const HWND edit = CreateWindowExW(
+        0, L"Edit", Wide(filter), WS_CHILD | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL | alignment, 0, 0, 0, 0,
+        window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFilterEditFirstId + i)), instance, nullptr);
     if (!edit) continue;
     filterEdits[static_cast<std::size_t>(i)] = edit;
     if (font) SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);

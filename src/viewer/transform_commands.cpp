@@ -50,7 +50,8 @@ std::vector<bool> FlagsOf(const TTransformConfig& config, const std::vector<std:
   std::vector<bool> flags(static_cast<std::size_t>(config.TargetCount()), false);
   if (names.empty()) return flags;
   for (std::int32_t i = 0; i < config.TargetCount(); ++i)
-    flags[static_cast<std::size_t>(i)] = IndexOfName(names, config.TargetOrder[static_cast<std::size_t>(i)]) >= 0;
+    flags[static_cast<std::size_t>(i)] =
+        IndexOfName(names, config.TargetOrder[static_cast<std::size_t>(i)]) >= 0;
   return flags;
 }
 
@@ -95,7 +96,8 @@ bool TCsvViewer::TransformCommand(int id) {
       // Numbers follow document rows, so that a filter or sort does not change them: without a stop
       // every data row gets its number, not only the rows listed now.
       std::int64_t dataRows = 0;
-      if (document) dataRows = std::max<std::int64_t>(document->RowCount() - (model && model->HeaderRow() ? 1 : 0), 0);
+      if (document)
+        dataRows = std::max<std::int64_t>(document->RowCount() - (model && model->HeaderRow() ? 1 : 0), 0);
       std::int64_t start = 1, stop = 1;
       SequenceFromInput(input, dataRows, start, stop);
       config.SetEnumeration(selected, start, stop);
@@ -114,10 +116,14 @@ bool TCsvViewer::TransformCommand(int id) {
       if (destroyed) return true;
       break;
     case cmTransformDelimiter:
-      config.ExportDelimiter = config.ExportDelimiter == u',' ? u'\t' : config.ExportDelimiter == u';' ? u',' : u';';
+      config.ExportDelimiter = config.ExportDelimiter == u','   ? u'\t'
+                               : config.ExportDelimiter == u';' ? u','
+                                                                : u';';
       break;
     case cmTransformNumberFormat:
-      config.NumberFormat = config.NumberFormat == u"original" ? u"." : config.NumberFormat == u"." ? u"," : u"original";
+      config.NumberFormat = config.NumberFormat == u"original" ? u"."
+                            : config.NumberFormat == u"."      ? u","
+                                                               : u"original";
       break;
     case cmTransformApplyToGrid:
       transformedView = !transformedView;

@@ -24,7 +24,8 @@ int TCsvViewer::DropGapAt(int y) const noexcept {
   const int count = transformConfig ? transformConfig->TargetCount() : 0;
   for (int i = 0; i < count; ++i) {
     RECT entry{};
-    if (SendMessageW(transformList, LB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&entry)) == LB_ERR)
+    if (SendMessageW(transformList, LB_GETITEMRECT, static_cast<WPARAM>(i),
+                     reinterpret_cast<LPARAM>(&entry)) == LB_ERR)
       continue;
     if (entry.bottom > y) return y < (entry.top + entry.bottom) / 2 ? i : i + 1;
   }
@@ -92,8 +93,7 @@ bool TCsvViewer::PanelListMouse(UINT message, WPARAM wParam, LPARAM lParam) {
         InvalidateRect(transformList, nullptr, TRUE);
       }
       return false;
-    default:
-      return false;
+    default: return false;
   }
 }
 

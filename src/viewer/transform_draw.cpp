@@ -49,10 +49,11 @@ void TCsvViewer::DrawDropMarker() noexcept {
   RECT entry{};
   int y = 0;
   if (dragToIndex >= 0 && dragToIndex < count &&
-      SendMessageW(transformList, LB_GETITEMRECT, static_cast<WPARAM>(dragToIndex), reinterpret_cast<LPARAM>(&entry)) != LB_ERR) {
+      SendMessageW(transformList, LB_GETITEMRECT, static_cast<WPARAM>(dragToIndex),
+                   reinterpret_cast<LPARAM>(&entry)) != LB_ERR) {
     y = entry.top;
-  } else if (SendMessageW(transformList, LB_GETITEMRECT, static_cast<WPARAM>(count - 1), reinterpret_cast<LPARAM>(&entry)) !=
-             LB_ERR) {
+  } else if (SendMessageW(transformList, LB_GETITEMRECT, static_cast<WPARAM>(count - 1),
+                          reinterpret_cast<LPARAM>(&entry)) != LB_ERR) {
     y = entry.bottom;
   } else {
     return;

@@ -1,12 +1,13 @@
 // The transform panel's files: choosing one with the common dialog, loading and saving the transformation
 // as JSON, and exporting the transformed table as CSV, each failure with its error box.
 #include <windows.h>
+// After <windows.h>, which it needs.
 #include <commdlg.h>
 
 #include <array>
 
-#include "settings/settings.h"
 #include "platform/wide.h"
+#include "settings/settings.h"
 #include "transform/transform.h"
 #include "viewer/viewer.h"
 
@@ -55,8 +56,8 @@ bool SameFile(const std::u16string& a, const std::u16string& b) {
   }
   const std::u16string fullA = FullPath(a);
   const std::u16string fullB = FullPath(b);
-  return CompareStringOrdinal(Wide(fullA), static_cast<int>(fullA.size()), Wide(fullB), static_cast<int>(fullB.size()),
-                              TRUE) == CSTR_EQUAL;
+  return CompareStringOrdinal(Wide(fullA), static_cast<int>(fullA.size()), Wide(fullB),
+                              static_cast<int>(fullB.size()), TRUE) == CSTR_EQUAL;
 }
 
 // Writing over the file the viewer shows is asked first: the table on screen would outlive its file.
@@ -66,7 +67,8 @@ bool MayOverwrite(TCsvViewer& viewer, const std::u16string& path) {
   std::u16string question = UiText(utOverwriteViewedFile);
   const std::size_t at = question.find(u"%s");
   if (at != std::u16string::npos) question.replace(at, 2, viewer.fileName);
-  const int answer = MessageBoxW(viewer.window, Wide(question), L"qelvar", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+  const int answer =
+      MessageBoxW(viewer.window, Wide(question), L"qelvar", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
   return !viewer.destroyed && answer == IDYES;
 }
 
@@ -104,7 +106,8 @@ void TCsvViewer::LoadTransformationFile() {
 void TCsvViewer::SaveTransformationFile() {
   const std::u16string path = ChooseFile(true, utSaveTransformation, u"json");
   if (path.empty() || !transformConfig || !MayOverwrite(*this, path)) return;
-  if (!transformConfig || !transformConfig->SaveToFile(path)) ShowTransformError(*this, utSaveTransformationFailed);
+  if (!transformConfig || !transformConfig->SaveToFile(path))
+    ShowTransformError(*this, utSaveTransformationFailed);
 }
 
 void TCsvViewer::ExportTransformedCsv() {

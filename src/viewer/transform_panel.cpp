@@ -3,7 +3,6 @@
 // and the transformation's views; the buttons' commands, files, painting and drag and drop have files of
 // their own.
 #include <algorithm>
-#include <array>
 
 #include "document/csv_model.h"
 #include "platform/wide.h"
@@ -15,7 +14,9 @@
 namespace qelvar {
 namespace {
 
-HMENU ControlId(int id) noexcept { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
+HMENU ControlId(int id) noexcept {
+  return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
+}
 
 void SetText(HWND control, const std::u16string& text) noexcept {
   if (control) SetWindowTextW(control, Wide(text));
@@ -25,10 +26,10 @@ void SetText(HWND control, const std::u16string& text) noexcept {
 
 void TCsvViewer::BuildTransformPanel() {
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
-  transformList = CreateWindowExW(WS_EX_CLIENTEDGE, L"ListBox", L"", WS_CHILD | WS_VSCROLL | LBS_NOTIFY, 0, 0, 0, 0,
-                                  window, ControlId(kTransformListId), instance, nullptr);
-  transformInput = CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", L"", WS_CHILD | ES_AUTOHSCROLL, 0, 0, 0, 0, window,
-                                   ControlId(kTransformInputId), instance, nullptr);
+  transformList = CreateWindowExW(WS_EX_CLIENTEDGE, L"ListBox", L"", WS_CHILD | WS_VSCROLL | LBS_NOTIFY, 0, 0,
+                                  0, 0, window, ControlId(kTransformListId), instance, nullptr);
+  transformInput = CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", L"", WS_CHILD | ES_AUTOHSCROLL, 0, 0, 0, 0,
+                                   window, ControlId(kTransformInputId), instance, nullptr);
   if (transformInput) {
     const std::u16string hint = UiText(utTransformInputHint);
     // The hint shows only while the box is empty and has no focus (wParam FALSE).
@@ -37,8 +38,8 @@ void TCsvViewer::BuildTransformPanel() {
   transformButtons.assign(kPanelButtons.size(), nullptr);
   for (std::size_t i = 0; i < kPanelButtons.size(); ++i) {
     const TPanelButton& button = kPanelButtons[i];
-    transformButtons[i] = CreateWindowExW(0, L"Button", Wide(UiText(button.caption)), WS_CHILD | BS_OWNERDRAW, 0, 0,
-                                          0, 0, window, ControlId(button.id), instance, nullptr);
+    transformButtons[i] = CreateWindowExW(0, L"Button", Wide(UiText(button.caption)), WS_CHILD | BS_OWNERDRAW,
+                                          0, 0, 0, 0, window, ControlId(button.id), instance, nullptr);
   }
 
   for (HWND button : transformButtons) SubclassControl(button, &TransformControlProc);
@@ -112,9 +113,11 @@ void TCsvViewer::RefreshTransformPanel() {
 
   if (transformButtons.size() != kPanelButtons.size()) return;
   const auto button = [&](int id) { return transformButtons[PanelButtonIndex(id)]; };
-  SetText(button(cmTransformDelimiter), UiText(utDelimiter) + u": " + std::u16string(1, config.ExportDelimiter));
+  SetText(button(cmTransformDelimiter),
+          UiText(utDelimiter) + u": " + std::u16string(1, config.ExportDelimiter));
   SetText(button(cmTransformNumberFormat),
-          UiText(utNumberFormat) + u": " + (config.NumberFormat == u"original" ? UiText(utOriginal) : config.NumberFormat));
+          UiText(utNumberFormat) + u": " +
+              (config.NumberFormat == u"original" ? UiText(utOriginal) : config.NumberFormat));
   SetText(button(cmTransformApplyToGrid), UiText(transformedView ? utResetGridView : utApplyToGrid));
   for (const int id : {cmTransformDelimiter, cmTransformNumberFormat, cmTransformApplyToGrid})
     InvalidateRect(button(id), nullptr, TRUE);

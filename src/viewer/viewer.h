@@ -126,13 +126,13 @@ class TCsvViewer {
 
   std::unique_ptr<TTransformConfig> transformConfig;
   bool transformPanelVisible = false;
-  HWND transformList = nullptr;          // the output columns, control id 6000
-  HWND transformInput = nullptr;         // value, name or sequence for the buttons, control id 6001
-  std::vector<HWND> transformButtons;    // the panel's buttons, in the order of their table
-  int dragStartX = 0, dragStartY = 0;    // where the left button went down on a list entry
-  int dragFromIndex = -1;                // the entry being dragged; -1 when idle
-  int dragToIndex = -1;                  // the drop gap, 0 .. TargetCount
-  bool dragging = false;                 // the pointer moved far enough for a drag
+  HWND transformList = nullptr;        // the output columns, control id 6000
+  HWND transformInput = nullptr;       // value, name or sequence for the buttons, control id 6001
+  std::vector<HWND> transformButtons;  // the panel's buttons, in the order of their table
+  int dragStartX = 0, dragStartY = 0;  // where the left button went down on a list entry
+  int dragFromIndex = -1;              // the entry being dragged; -1 when idle
+  int dragToIndex = -1;                // the drop gap, 0 .. TargetCount
+  bool dragging = false;               // the pointer moved far enough for a drag
 
   bool editMode = false;
   bool modified = false;

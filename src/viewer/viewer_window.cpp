@@ -58,7 +58,8 @@ LRESULT OnCommand(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam)
   }
   // Menus and accelerators send code 0 or 1, a clicked button BN_CLICKED (0); other codes are notifications.
   // An owner-drawn button reports the second of two quick clicks as a double click: still a click.
-  const bool panelDoubleClick = code == BN_DOUBLECLICKED && id >= kFirstTransformCommand && id <= kLastTransformCommand;
+  const bool panelDoubleClick =
+      code == BN_DOUBLECLICKED && id >= kFirstTransformCommand && id <= kLastTransformCommand;
   if ((code == 0 || code == 1 || panelDoubleClick) && IsCommandId(id) &&
       Safely([&] { return LRESULT{viewer.ExecuteCommand(id)}; }))
     return 0;
@@ -203,10 +204,20 @@ bool TCsvViewer::ExecuteCommand(int id) {
     case cmThemeLight: ChooseTheme(TThemeMode::Light); return true;
     case cmThemeDark: ChooseTheme(TThemeMode::Dark); return true;
     case cmToggleTransformMode: ToggleTransformPanel(); return true;
-    case cmTransformUp: case cmTransformDown: case cmTransformAddColumn: case cmTransformRemoveColumn:
-    case cmTransformRenameColumn: case cmTransformSetAllCells: case cmTransformFillEmptyCells:
-    case cmTransformEnumerateCells: case cmTransformLoadJson: case cmTransformSaveJson: case cmTransformExportCsv:
-    case cmTransformDelimiter: case cmTransformNumberFormat: case cmTransformApplyToGrid: return TransformCommand(id);
+    case cmTransformUp:
+    case cmTransformDown:
+    case cmTransformAddColumn:
+    case cmTransformRemoveColumn:
+    case cmTransformRenameColumn:
+    case cmTransformSetAllCells:
+    case cmTransformFillEmptyCells:
+    case cmTransformEnumerateCells:
+    case cmTransformLoadJson:
+    case cmTransformSaveJson:
+    case cmTransformExportCsv:
+    case cmTransformDelimiter:
+    case cmTransformNumberFormat:
+    case cmTransformApplyToGrid: return TransformCommand(id);
     default: return false;
   }
 }

@@ -18,14 +18,16 @@ TDialogScript*& Active() {
 
 std::wstring TextOf(HWND window) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(std::max(GetWindowTextW(window, text.data(), static_cast<int>(text.size())), 0)));
+  text.resize(static_cast<std::size_t>(
+      std::max(GetWindowTextW(window, text.data(), static_cast<int>(text.size())), 0)));
   return text;
 }
 
 BOOL CALLBACK LongestStatic(HWND child, LPARAM lParam) {
   wchar_t name[16] = {};
   GetClassNameW(child, name, 16);
-  if (_wcsicmp(name, L"Static") != 0 || (GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) return TRUE;
+  if (_wcsicmp(name, L"Static") != 0 || (GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+    return TRUE;
   auto* longest = reinterpret_cast<std::wstring*>(lParam);
   std::wstring text = TextOf(child);
   if (text.size() > longest->size()) *longest = std::move(text);
@@ -38,7 +40,8 @@ HWND NameBox(HWND dialog) {
 }
 
 void Press(HWND dialog, int button) {
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
 }
 
 }  // namespace

@@ -15,7 +15,9 @@ using Entries = std::vector<std::wstring>;
 constexpr char kOrders[] =
     "id,item,price,note\r\n1,tea,\"1,5\",\r\n2,cake,2.75,\"says \"\"hi\"\"\"\r\n3,jam,,late\r\n";
 
-std::wstring TempPath(const std::wstring& name) { return TempDir() + L"\\" + name; }
+std::wstring TempPath(const std::wstring& name) {
+  return TempDir() + L"\\" + name;
+}
 
 Entries Captions(const TViewerSession& session) {
   return {WindowText(PanelButton(session, cmTransformDelimiter)),
@@ -35,8 +37,8 @@ TEST_F(TransformFilesTest, ASavedRecipeLoadsBackAndTheCommandLineToolReproducesT
   Press(session, cmTransformNumberFormat);
   Press(session, cmTransformDelimiter);
   const Entries saved = ListEntries(PanelList(session));
-  ASSERT_EQ(saved, (Entries{L"1. item -> Item", L"2. id", L"3. price [fill]", L"4. note", L"5. Stock (+) [const]",
-                            L"6. n (+) [enum]"}));
+  ASSERT_EQ(saved, (Entries{L"1. item -> Item", L"2. id", L"3. price [fill]", L"4. note",
+                            L"5. Stock (+) [const]", L"6. n (+) [enum]"}));
   const Entries savedCaptions = Captions(session);
   EXPECT_EQ(savedCaptions, (Entries{L"Delimiter: \t", L"Number format: ."}));
 
@@ -68,8 +70,8 @@ TEST_F(TransformFilesTest, ASavedRecipeLoadsBackAndTheCommandLineToolReproducesT
   EXPECT_EQ(Captions(session), savedCaptions);
 
   const std::wstring batch = TempPath(L"batch.csv");
-  const std::wstring command = Quoted(BuildPath(L"qelvar-cli.exe")) + L" transform " + Quoted(csv) + L" --config " +
-                               Quoted(json) + L" --out " + Quoted(batch);
+  const std::wstring command = Quoted(BuildPath(L"qelvar-cli.exe")) + L" transform " + Quoted(csv) +
+                               L" --config " + Quoted(json) + L" --out " + Quoted(batch);
   ASSERT_EQ(RunProgram(command), 0) << Utf8(command);
   EXPECT_EQ(ReadFileBytes(batch), ReadFileBytes(exported));
 }
@@ -140,8 +142,8 @@ TEST_F(TransformFilesTest, AnExportOntoALockedFileKeepsItsOldBytes) {
     const std::wstring target = WriteTempFile(L"locked.csv", old);
     std::vector<TDialogScript::TBox> boxes;
     {
-      const THandle holder(CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE, c.share, nullptr, OPEN_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+      const THandle holder(CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE, c.share, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
       ASSERT_TRUE(holder);
       if (c.lockBytes) {
         ASSERT_TRUE(LockFile(holder.Get(), 0, 0, 0x10000, 0));
@@ -177,9 +179,10 @@ TEST_F(TransformFilesTest, WritingOverTheViewedFileIsAskedFirst) {
     Press(session, cmTransformExportCsv);
     ASSERT_EQ(questions.size(), 1u);
     EXPECT_NE(questions[0].find(viewed), std::wstring::npos) << Utf8(questions[0]);
-    EXPECT_EQ(ReadFileBytes(viewed), answer == IDYES ? std::string("item,price,note\r\ntea,\"1,5\",\r\n"
-                                                                    "cake,2.75,\"says \"\"hi\"\"\"\r\njam,,late\r\n")
-                                                      : std::string(kOrders));
+    EXPECT_EQ(ReadFileBytes(viewed), answer == IDYES
+                                         ? std::string("item,price,note\r\ntea,\"1,5\",\r\n"
+                                                       "cake,2.75,\"says \"\"hi\"\"\"\r\njam,,late\r\n")
+                                         : std::string(kOrders));
   }
 }
 

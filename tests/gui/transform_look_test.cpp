@@ -39,8 +39,9 @@ TEST_F(TransformLookTest, ButtonsWearTheirGroupsColoursInEitherTheme) {
       SCOPED_TRACE(group.id);
       const TCapture shot = CaptureWindow(PanelButton(session, group.id));
       ASSERT_FALSE(shot.Empty());
-      const COLORREF expected = dark ? group.dark : group.id == cmTransformApplyToGrid ? GetSysColor(COLOR_BTNFACE)
-                                                                                     : group.light;
+      const COLORREF expected = dark                                 ? group.dark
+                                : group.id == cmTransformApplyToGrid ? GetSysColor(COLOR_BTNFACE)
+                                                                     : group.light;
       // Inside the raised edge, left of the centred caption.
       EXPECT_EQ(shot.At(5, shot.height / 2), expected);
       EXPECT_EQ(shot.At(shot.width - 6, 5), expected);
@@ -98,7 +99,8 @@ TEST_F(TransformLookTest, ScreenshotsOfThePanelForTheGuide) {
     const TCapture capture = CaptureWindow(session.Host().Handle());
     ASSERT_FALSE(capture.Empty());
     CreateDirectoryW(BuildPath(L"screenshots").c_str(), nullptr);
-    const std::wstring file = BuildPath(dark ? L"screenshots\\transform-dark.png" : L"screenshots\\transform-light.png");
+    const std::wstring file =
+        BuildPath(dark ? L"screenshots\\transform-dark.png" : L"screenshots\\transform-light.png");
     ASSERT_TRUE(SavePng(capture, file)) << Utf8(file);
     std::printf("screenshot: %s\n", Utf8(file).c_str());
   }

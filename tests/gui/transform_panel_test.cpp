@@ -35,11 +35,12 @@ TEST_F(TransformPanelTest, TheCommandShowsThePanelWithItsEntriesAndCaptionsBesid
   EXPECT_TRUE(IsShown(PanelInput(session)));
   EXPECT_EQ(ListEntries(PanelList(session)), (Entries{L"1. name", L"2. city", L"3. age"}));
   EXPECT_EQ(ButtonCaptions(session),
-            (Entries{L"Up", L"Down", L"+ Add column", L"- Remove column", L"~ Rename column", L"Set all cells",
-                     L"Fill empty cells", L"Fill cells with sequence", L"Load transformation (JSON)",
-                     L"Save transformation (JSON)", L"Delimiter: ,", L"Number format: original", L"Export CSV",
-                     L"Apply to grid"}));
-  for (int id = cmTransformUp; id <= cmTransformApplyToGrid; ++id) EXPECT_TRUE(IsShown(PanelButton(session, id))) << id;
+            (Entries{L"Up", L"Down", L"+ Add column", L"- Remove column", L"~ Rename column",
+                     L"Set all cells", L"Fill empty cells", L"Fill cells with sequence",
+                     L"Load transformation (JSON)", L"Save transformation (JSON)", L"Delimiter: ,",
+                     L"Number format: original", L"Export CSV", L"Apply to grid"}));
+  for (int id = cmTransformUp; id <= cmTransformApplyToGrid; ++id)
+    EXPECT_TRUE(IsShown(PanelButton(session, id))) << id;
 
   // Right of the grid, which gave up the panel's width; the buttons in their order, one under the other.
   const RECT grid = RectIn(session.ListView(), session.Viewer());
@@ -91,8 +92,9 @@ TEST_F(TransformPanelTest, ThePanelTakesAtMostHalfTheWidthAndScalesWithTheDpi) {
     const RECT up = RectIn(PanelButton(session, cmTransformUp), session.Viewer());
     const RECT down = RectIn(PanelButton(session, cmTransformDown), session.Viewer());
     const RECT grid = RectIn(session.ListView(), session.Viewer());
-    return std::vector<long>{list.left - grid.right, list.top, list.right - list.left, input.bottom - input.top,
-                             up.top - input.top, up.bottom - up.top, down.top - up.bottom};
+    return std::vector<long>{list.left - grid.right,   list.top,           list.right - list.left,
+                             input.bottom - input.top, up.top - input.top, up.bottom - up.top,
+                             down.top - up.bottom};
   };
   // The panel is 330 pixels wide at 96 DPI with a 10-point font: margins of 6, the input box 26 high, the
   // first button 31 below the input box's top, buttons 25 high and 3 apart.
@@ -125,28 +127,70 @@ TEST_F(TransformPanelTest, ReorderRemoveAndAddFollowTheSelectionRules) {
     int selection;
   };
   const Step steps[] = {
-      {"Up moves the second entry to the top", 1, L"", cmTransformUp,
-       {L"1. b", L"2. a", L"3. c", L"4. d", L"5. e"}, 0},
-      {"Up on the first does nothing", 0, L"", cmTransformUp, {L"1. b", L"2. a", L"3. c", L"4. d", L"5. e"}, 0},
-      {"Down on the last does nothing", 4, L"", cmTransformDown,
-       {L"1. b", L"2. a", L"3. c", L"4. d", L"5. e"}, 4},
+      {"Up moves the second entry to the top",
+       1,
+       L"",
+       cmTransformUp,
+       {L"1. b", L"2. a", L"3. c", L"4. d", L"5. e"},
+       0},
+      {"Up on the first does nothing",
+       0,
+       L"",
+       cmTransformUp,
+       {L"1. b", L"2. a", L"3. c", L"4. d", L"5. e"},
+       0},
+      {"Down on the last does nothing",
+       4,
+       L"",
+       cmTransformDown,
+       {L"1. b", L"2. a", L"3. c", L"4. d", L"5. e"},
+       4},
       {"Down moves an entry down", 2, L"", cmTransformDown, {L"1. b", L"2. a", L"3. d", L"4. c", L"5. e"}, 3},
-      {"Remove on the last selects the new last", 4, L"", cmTransformRemoveColumn,
-       {L"1. b", L"2. a", L"3. d", L"4. c"}, 3},
-      {"Remove without a selection does nothing", -1, L"", cmTransformRemoveColumn,
-       {L"1. b", L"2. a", L"3. d", L"4. c"}, -1},
-      {"Add inserts each name, trimmed, below the selection", 2, L"x; Y ;z", cmTransformAddColumn,
-       {L"1. b", L"2. a", L"3. d", L"4. x (+)", L"5. Y (+)", L"6. z (+)", L"7. c"}, 4},
-      {"Add refuses names already there, whatever their case", 0, L"X;A;new", cmTransformAddColumn,
-       {L"1. b", L"2. a", L"3. d", L"4. new (+)", L"5. x (+)", L"6. Y (+)", L"7. z (+)", L"8. c"}, 2},
-      {"Add without a selection inserts at the top", -1, L"top", cmTransformAddColumn,
-       {L"1. top (+)", L"2. b", L"3. a", L"4. d", L"5. new (+)", L"6. x (+)", L"7. Y (+)", L"8. z (+)", L"9. c"}, -1},
-      {"Rename shows the new header", 1, L"Bee", cmTransformRenameColumn,
+      {"Remove on the last selects the new last",
+       4,
+       L"",
+       cmTransformRemoveColumn,
+       {L"1. b", L"2. a", L"3. d", L"4. c"},
+       3},
+      {"Remove without a selection does nothing",
+       -1,
+       L"",
+       cmTransformRemoveColumn,
+       {L"1. b", L"2. a", L"3. d", L"4. c"},
+       -1},
+      {"Add inserts each name, trimmed, below the selection",
+       2,
+       L"x; Y ;z",
+       cmTransformAddColumn,
+       {L"1. b", L"2. a", L"3. d", L"4. x (+)", L"5. Y (+)", L"6. z (+)", L"7. c"},
+       4},
+      {"Add refuses names already there, whatever their case",
+       0,
+       L"X;A;new",
+       cmTransformAddColumn,
+       {L"1. b", L"2. a", L"3. d", L"4. new (+)", L"5. x (+)", L"6. Y (+)", L"7. z (+)", L"8. c"},
+       2},
+      {"Add without a selection inserts at the top",
+       -1,
+       L"top",
+       cmTransformAddColumn,
+       {L"1. top (+)", L"2. b", L"3. a", L"4. d", L"5. new (+)", L"6. x (+)", L"7. Y (+)", L"8. z (+)",
+        L"9. c"},
+       -1},
+      {"Rename shows the new header",
+       1,
+       L"Bee",
+       cmTransformRenameColumn,
        {L"1. top (+)", L"2. b -> Bee", L"3. a", L"4. d", L"5. new (+)", L"6. x (+)", L"7. Y (+)", L"8. z (+)",
-        L"9. c"}, 1},
-      {"Rename with an empty input does nothing", 2, L"", cmTransformRenameColumn,
+        L"9. c"},
+       1},
+      {"Rename with an empty input does nothing",
+       2,
+       L"",
+       cmTransformRenameColumn,
        {L"1. top (+)", L"2. b -> Bee", L"3. a", L"4. d", L"5. new (+)", L"6. x (+)", L"7. Y (+)", L"8. z (+)",
-        L"9. c"}, 2},
+        L"9. c"},
+       2},
   };
   for (const Step& step : steps) {
     SCOPED_TRACE(step.what);
@@ -162,7 +206,8 @@ TEST_F(TransformPanelTest, ReorderRemoveAndAddFollowTheSelectionRules) {
 // Constants, fills and sequences in the transformed grid. Numbers follow document rows: a filter or a sort
 // keeps each row's number, and a sequence without a stop reaches the last data row.
 TEST_F(TransformPanelTest, ConstantsFillsAndSequencesNumberEveryDataRow) {
-  TViewerSession session(WriteTempFile(L"scores.csv", "id,name,score\r\n1,Anna,\r\n2,Ben,7\r\n3,Cleo,\r\n4,Dan,9\r\n5,Eve,\r\n"));
+  TViewerSession session(WriteTempFile(
+      L"scores.csv", "id,name,score\r\n1,Anna,\r\n2,Ben,7\r\n3,Cleo,\r\n4,Dan,9\r\n5,Eve,\r\n"));
   OpenWithPanel(session);
   const HWND grid = session.ListView();
   // A filter of the document's view stays while the grid shows the transformation.
@@ -188,8 +233,7 @@ TEST_F(TransformPanelTest, ConstantsFillsAndSequencesNumberEveryDataRow) {
       {L"10:", {L"12", L"13", L"14"}},  // from 10 for the first data row, to the last one
       {L"", {L"3", L"4", L"5"}},        // from 1 to the end
       {L"5", {L"3", L"4", L"5"}},       // from 1 to 5
-      {L"3", {L"3", L"", L""}},
-      {L"3:1", {L"", L"", L""}},
+      {L"3", {L"3", L"", L""}},        {L"3:1", {L"", L"", L""}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(Utf8(c.input));
@@ -259,7 +303,8 @@ TEST_F(TransformPanelTest, ApplyAndResetSwitchTheGridTheFilterRowAndTheStatusBar
   EXPECT_EQ(StatusPart(session.StatusBar(), 4).substr(0, 4), L" 2:2");
   Apply(session, 0, L"", cmTransformRemoveColumn);
   EXPECT_EQ(ColumnTitles(grid), (Entries{L"name", L"Years"}));
-  EXPECT_EQ(StatusPart(session.StatusBar(), 4).substr(0, 4), L" | T") << "the rebuild cleared the current cell";
+  EXPECT_EQ(StatusPart(session.StatusBar(), 4).substr(0, 4), L" | T")
+      << "the rebuild cleared the current cell";
 
   Press(session, cmTransformApplyToGrid);
   EXPECT_EQ(WindowText(PanelButton(session, cmTransformApplyToGrid)), L"Apply to grid");
@@ -302,7 +347,8 @@ TEST_F(TransformPanelTest, EachViewHidesItsOwnColumns) {
   SendCommand(session, cmShowAllColumns);
   EXPECT_EQ(widths(), (std::vector<bool>{true, true, true}));
   Press(session, cmTransformApplyToGrid);
-  EXPECT_EQ(widths(), (std::vector<bool>{true, false, true})) << "showing the document's columns kept the output's";
+  EXPECT_EQ(widths(), (std::vector<bool>{true, false, true}))
+      << "showing the document's columns kept the output's";
 }
 
 // Drag and drop with the mouse messages a real drag sends: the entry lands in the gap under the pointer, the
@@ -331,7 +377,8 @@ TEST_F(TransformPanelTest, DraggingAnEntryMovesItAndAClickOnlySelects) {
   // The first entry dragged to below the third.
   SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at(x, (first.top + first.bottom) / 2));
   const RECT fourth = entry(3);
-  for (int y = first.bottom; y <= fourth.top + 2; y += 3) SendMessageW(list, WM_MOUSEMOVE, MK_LBUTTON, at(x, y));
+  for (int y = first.bottom; y <= fourth.top + 2; y += 3)
+    SendMessageW(list, WM_MOUSEMOVE, MK_LBUTTON, at(x, y));
   const TCapture shot = CaptureWindow(list);
   EXPECT_EQ(shot.At(x, fourth.top), COLORREF{0x6A240A}) << "the drop marker over the gap";
   EXPECT_NE(shot.At(x, (fourth.top + fourth.bottom) / 2 + 4), COLORREF{0x6A240A});

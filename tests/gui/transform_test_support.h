@@ -13,9 +13,15 @@
 
 namespace qelvar::gui {
 
-inline HWND PanelList(const TViewerSession& session) { return session.Child(kTransformListId); }
-inline HWND PanelInput(const TViewerSession& session) { return session.Child(kTransformInputId); }
-inline HWND PanelButton(const TViewerSession& session, int id) { return session.Child(id); }
+inline HWND PanelList(const TViewerSession& session) {
+  return session.Child(kTransformListId);
+}
+inline HWND PanelInput(const TViewerSession& session) {
+  return session.Child(kTransformInputId);
+}
+inline HWND PanelButton(const TViewerSession& session, int id) {
+  return session.Child(id);
+}
 
 // The command through the viewer window, as the context menu and Ctrl+T send it.
 inline void SendCommand(const TViewerSession& session, int id) {
@@ -41,16 +47,22 @@ inline std::vector<std::wstring> ListEntries(HWND list) {
   std::vector<std::wstring> entries;
   const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
   for (int i = 0; i < count; ++i) {
-    std::wstring text(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0)) + 1, L'\0');
-    const auto length = SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+    std::wstring text(
+        static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0)) + 1, L'\0');
+    const auto length =
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<std::size_t>(std::max<LRESULT>(length, 0)));
     entries.push_back(text);
   }
   return entries;
 }
 
-inline int ListSelection(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)); }
-inline void SelectEntry(HWND list, int index) { SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+inline int ListSelection(HWND list) {
+  return static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0));
+}
+inline void SelectEntry(HWND list, int index) {
+  SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
 inline void SetInput(const TViewerSession& session, const std::wstring& text) {
   SetWindowTextW(PanelInput(session), text.c_str());
 }
@@ -68,8 +80,8 @@ inline int RunProgram(std::wstring commandLine, DWORD timeoutMs = 60000) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                      &startup, &process))
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                      nullptr, &startup, &process))
     return -1;
   const THandle processHandle(process.hProcess);
   const THandle threadHandle(process.hThread);
@@ -90,6 +102,8 @@ inline std::vector<TDialogScript::TBox> PluginBoxes(const TDialogScript& script)
   return boxes;
 }
 
-inline std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+inline std::wstring Quoted(const std::wstring& text) {
+  return L"\"" + text + L"\"";
+}
 
 }  // namespace qelvar::gui

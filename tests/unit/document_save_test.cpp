@@ -311,7 +311,9 @@ TEST_F(DocumentSave, BytesAreSavedSafelyToo) {
        }},
       {"replace and move fail",
        [](TSaveSeam& s) {
-         s.ReplaceFileWith = [](const std::u16string&, const std::u16string&) { return platform::ReplaceResult::Failed; };
+         s.ReplaceFileWith = [](const std::u16string&, const std::u16string&) {
+           return platform::ReplaceResult::Failed;
+         };
          s.MoveFileReplacing = [](const std::u16string&, const std::u16string&) { return false; };
        }},
   };

@@ -234,9 +234,10 @@ TEST(TransformFile, ListsAndMapsBeyondTheColumnLimitFail) {
   TTransformConfig before;
   before.InitialHeaders = {u"x"};
   before.TargetOrder = {u"x"};
-  for (const char* member : {"initial_headers", "target_order", "added_headers", "constant_vars", "fill_vars",
-                             "rename_headers"}) {
-    const bool object = std::string(member).find("_vars") != std::string::npos || std::string(member) == "rename_headers";
+  for (const char* member :
+       {"initial_headers", "target_order", "added_headers", "constant_vars", "fill_vars", "rename_headers"}) {
+    const bool object =
+        std::string(member).find("_vars") != std::string::npos || std::string(member) == "rename_headers";
     SCOPED_TRACE(member);
     TTransformConfig config = before;
     EXPECT_FALSE(config.LoadFromJsonText(file(member, names(kMaxOutputColumns + 1, object))));
@@ -244,14 +245,16 @@ TEST(TransformFile, ListsAndMapsBeyondTheColumnLimitFail) {
     EXPECT_TRUE(config.LoadFromJsonText(file(member, names(kMaxOutputColumns, object))));
   }
   std::string sequences = "{";
-  for (std::int32_t i = 0; i <= kMaxOutputColumns; ++i) sequences += (i ? ",\"s" : "\"s") + std::to_string(i) + "\":{}";
+  for (std::int32_t i = 0; i <= kMaxOutputColumns; ++i)
+    sequences += (i ? ",\"s" : "\"s") + std::to_string(i) + "\":{}";
   TTransformConfig config = before;
   EXPECT_FALSE(config.LoadFromJsonText(file("enumeration_vars", sequences + "}")));
   EXPECT_EQ(config, before);
 
   // A document wider than the limit may load back a transformation of all its columns.
   TTransformConfig wide;
-  for (std::int32_t i = 0; i <= kMaxOutputColumns; ++i) wide.InitialHeaders.push_back(u"n" + Utf8ToUtf16(std::to_string(i)));
+  for (std::int32_t i = 0; i <= kMaxOutputColumns; ++i)
+    wide.InitialHeaders.push_back(u"n" + Utf8ToUtf16(std::to_string(i)));
   wide.TargetOrder = wide.InitialHeaders;
   const std::string text = wide.ToJsonText();
   TTransformConfig loaded = wide;
