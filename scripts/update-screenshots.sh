@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the user guide's screenshots with the test suite and copies them into docs/:
 #   scripts/update-screenshots.sh
-# The pictures come from the GUI screenshot tests (light and dark theme, the filter row in use), which check
+# The pictures come from the GUI screenshot tests (light and dark theme, the filter row in use, the transform
+# panel in both themes), which check
 # what each picture is meant to show before they write it; nothing is drawn by hand.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -15,10 +16,10 @@ if ! { cmake --preset win64 && cmake --build --preset win64 -j2 --target qelvar_
   exit 1
 fi
 sh tests/gui/with-display.sh cmake/wine-run.sh win64 build/win64/tests/gui/qelvar_gui_tests.exe \
-  '--gtest_filter=Themes/ScreenshotTest.*:ScreenshotFilterTest.*'
+  '--gtest_filter=Themes/ScreenshotTest.*:ScreenshotFilterTest.*:TransformLookTest.ScreenshotsOfThePanelForTheGuide'
 # The tests write plain PNGs; ImageMagick compresses them (losslessly) for the repository and the guide page,
 # into which they are embedded.
-for name in grid-light grid-dark grid-filter; do
+for name in grid-light grid-dark grid-filter transform-light transform-dark; do
   /usr/bin/convert-im6.q16 "build/win64/screenshots/$name.png" -strip -define png:compression-level=9 "docs/$name.png"
   echo "docs/$name.png"
 done

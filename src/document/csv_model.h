@@ -307,6 +307,12 @@ bool EncodeText(std::u16string_view text, const TCsvEncodingInfo& info, std::str
 bool SaveTextToFile(const std::u16string& fileName, std::u16string_view text, const TCsvEncodingInfo& info,
                     char16_t delimiter, int commentMode, bool trimValues);
 
+// Writes `bytes` to `fileName` as safely as SaveTextToFile writes a document (temporary file in the same
+// folder, one flushed write, read back and compared byte for byte, then replace or move; a read-only target
+// is refused), for files that are no document: an exported table, a transformation file. False when
+// anything failed, with the same guarantees for the target and the temporary file.
+bool SaveBytesToFile(const std::u16string& fileName, std::string_view bytes);
+
 // SaveTextToFile with the document's text, encoding, delimiter and trimming. The caller marks the document
 // saved (MarkSaved) when it succeeds.
 bool SaveDocument(const TCsvDocument& document, const std::u16string& fileName, int commentMode);

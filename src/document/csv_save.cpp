@@ -115,24 +115,18 @@ bool EncodeText(std::u16string_view text, const TCsvEncodingInfo& info, std::str
   return false;
 }
 
-bool SaveTextToFile(const std::u16string& fileName, std::u16string_view text, const TCsvEncodingInfo& info,
-                    char16_t delimiter, int commentMode, bool trimValues, const TSaveSeam& seam) {
+bool ReplaceSafely(const std::u16string& fileName, const TSaveSeam& seam,
+                   const std::function<bool(const std::u16string& tempPath)>& writeAndVerify) {
   std::u16string tempPath;
   bool created = false;
   bool keepTemp = false;
   try {
-    if (!info.Lossless) return false;
-    std::string bytes;
-    if (!EncodeText(text, info, bytes)) return false;
     // Not every file system refuses to replace a read-only file (Wine does not): the save refuses it.
-    if (seam.IsReadOnlyFile(fileName)) return false;
+    // Nor does Wine refuse to move a file over an empty folder, which no save may take the place of.
+    if (seam.IsReadOnlyFile(fileName) || platform::FolderExists(fileName)) return false;
     if (!seam.CreateTempFileIn(platform::FolderOf(fileName), tempPath)) return false;
     created = true;
-    bool ok = seam.WriteFileFlushed(tempPath, bytes);
-    std::string().swap(bytes);
-    ok = ok && Verify(tempPath, text, info, delimiter, commentMode, trimValues);
-    ok = ok && PutInPlace(fileName, tempPath, seam, keepTemp);
-    if (ok) return true;
+    if (writeAndVerify(tempPath) && PutInPlace(fileName, tempPath, seam, keepTemp)) return true;
   } catch (...) {
     // Out of memory on the way: the temporary file, if any, is removed below.
   }
@@ -144,6 +138,37 @@ bool SaveTextToFile(const std::u16string& fileName, std::u16string_view text, co
     }
   }
   return false;
+}
+
+bool SaveTextToFile(const std::u16string& fileName, std::u16string_view text, const TCsvEncodingInfo& info,
+                    char16_t delimiter, int commentMode, bool trimValues, const TSaveSeam& seam) {
+  try {
+    if (!info.Lossless) return false;
+    std::string bytes;
+    if (!EncodeText(text, info, bytes)) return false;
+    return ReplaceSafely(fileName, seam, [&](const std::u16string& tempPath) {
+      const bool written = seam.WriteFileFlushed(tempPath, bytes);
+      // The verification loads the whole file again: the encoded copy goes first.
+      std::string().swap(bytes);
+      return written && Verify(tempPath, text, info, delimiter, commentMode, trimValues);
+    });
+  } catch (...) {
+    return false;
+  }
+}
+
+bool SaveBytesToFile(const std::u16string& fileName, std::string_view bytes, const TSaveSeam& seam) {
+  return ReplaceSafely(fileName, seam, [&](const std::u16string& tempPath) {
+    if (!seam.WriteFileFlushed(tempPath, bytes)) return false;
+    std::string written;
+    std::int64_t size = 0;
+    return platform::ReadWholeFile(tempPath, 0, written, size) == platform::ReadResult::Ok &&
+           written == bytes;
+  });
+}
+
+bool SaveBytesToFile(const std::u16string& fileName, std::string_view bytes) {
+  return SaveBytesToFile(fileName, bytes, TSaveSeam{});
 }
 
 bool SaveTextToFile(const std::u16string& fileName, std::u16string_view text, const TCsvEncodingInfo& info,

@@ -28,6 +28,16 @@ struct TSaveSeam {
 // Delays between attempts to replace a target another process holds: about a second in all.
 inline constexpr unsigned kReplaceRetryDelays[] = {50, 100, 150, 250, 400};
 
+// The safe replace that every save goes through: refuses a read-only target or a folder, creates a temporary
+// file in the target's folder, lets `writeAndVerify` fill and check it, then puts it in the target's place.
+// False when any step failed; the target then keeps its old content and the temporary file is removed (except
+// when a failed replace already removed the target: the temporary file then holds the only copy).
+bool ReplaceSafely(const std::u16string& fileName, const TSaveSeam& seam,
+                   const std::function<bool(const std::u16string& tempPath)>& writeAndVerify);
+
+// SaveBytesToFile through the given operations.
+bool SaveBytesToFile(const std::u16string& fileName, std::string_view bytes, const TSaveSeam& seam);
+
 // SaveTextToFile through the given operations.
 bool SaveTextToFile(const std::u16string& fileName, std::u16string_view text, const TCsvEncodingInfo& info,
                     char16_t delimiter, int commentMode, bool trimValues, const TSaveSeam& seam);

@@ -15,7 +15,7 @@
 
 namespace qelvar {
 
-// The ordinal values are fixed (0 to 73); a language file names an entry by its identifier without "ut".
+// The ordinal values are fixed (0 to 74); a language file names an entry by its identifier without "ut".
 enum TUiText : int {
   utLoading,
   utDelimiter,
@@ -91,10 +91,11 @@ enum TUiText : int {
   utCellEditFailed,
   utCellNotEditable,
   utCommentRowsKeepField,
+  utOverwriteViewedFile,
 };
 
-inline constexpr int kUiTextCount = 74;
-static_assert(utCommentRowsKeepField + 1 == kUiTextCount);
+inline constexpr int kUiTextCount = 75;
+static_assert(utOverwriteViewedFile + 1 == kUiTextCount);
 
 // One text per identifier; an empty entry means "not set".
 using TUiCatalog = std::array<std::u16string, kUiTextCount>;

@@ -89,6 +89,7 @@ constexpr TextEntry kTexts[] = {
     {u"CellEditFailed", u"The cell could not be changed: there is not enough memory, or the file would become too large."},
     {u"CellNotEditable", u"The cell can no longer be changed: its row is gone or is a comment line."},
     {u"CommentRowsKeepField", u"%d rows marked as comments keep their field in this column."},
+    {u"OverwriteViewedFile", u"\"%s\" is the file being viewed. Overwrite it?"},
 };
 static_assert(std::size(kTexts) == kUiTextCount);
 

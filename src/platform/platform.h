@@ -40,6 +40,8 @@ ReadResult ReadWholeFile(const std::u16string& path, std::int64_t maxSize, std::
 
 // True when `path` names an existing file (not a folder).
 bool FileExists(const std::u16string& path);
+// True when `path` names an existing folder.
+bool FolderExists(const std::u16string& path);
 
 // True when `path` names an existing file marked read-only (the read-only attribute; POSIX: no write
 // permission bit at all). A save refuses such a file rather than rely on the replace to refuse it.

@@ -182,6 +182,11 @@ ReadResult ReadWholeFile(const std::u16string& path, std::int64_t maxSize, std::
 
 bool FileExists(const std::u16string& path) { return !path.empty() && IsRegularFile(PathBytes(path)); }
 
+bool FolderExists(const std::u16string& path) {
+  struct stat st {};
+  return !path.empty() && ::stat(PathBytes(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 bool IsReadOnlyFile(const std::u16string& path) {
   struct stat st {};
   return !path.empty() && ::stat(PathBytes(path).c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0;

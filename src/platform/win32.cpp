@@ -111,6 +111,12 @@ bool FileExists(const std::u16string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool FolderExists(const std::u16string& path) {
+  if (path.empty()) return false;
+  const DWORD attributes = ::GetFileAttributesW(Wide(path));
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 std::u16string FolderOf(const std::u16string& path) {
   const std::size_t slash = path.find_last_of(u"/\\");
   if (slash == std::u16string::npos) return {};

@@ -72,6 +72,9 @@ class TTransformConfig {
   void InitFromDocument(TCsvDocument* document, bool headerRow);
 
   std::int32_t TargetCount() const { return static_cast<std::int32_t>(TargetOrder.size()); }
+  // The most output columns this transformation may have: kMaxOutputColumns, or the number of source
+  // columns when the document has more.
+  std::int32_t MaxOutputColumns() const;
   std::int32_t SourceIndex(std::u16string_view name) const { return IndexOfName(InitialHeaders, name); }
   // The document column that feeds output column `index`, or -1: when k earlier output columns carry the
   // same name (case ignored), the (k+1)-th source column of that name, so that a table whose headers
@@ -91,8 +94,9 @@ class TTransformConfig {
   // Moves the entry to the gap (0 = before the first entry, TargetCount = after the last); returns its
   // new index, or -1 for an invalid index.
   std::int32_t MoveTargetTo(std::int32_t index, std::int32_t gap);
-  // Inserts a new name (refused when empty or already an output column, case ignored) at the position
-  // (negative or beyond the end appends) and records it as added.
+  // Inserts a new name (refused when empty, already an output column (case ignored), or when the output
+  // has MaxOutputColumns already) at the position (negative or beyond the end appends) and records it as
+  // added.
   void AddColumn(std::int32_t position, std::u16string_view name);
   void RemoveColumn(std::int32_t index);
   void RenameColumn(std::int32_t index, std::u16string_view newHeader);
@@ -108,8 +112,9 @@ class TTransformConfig {
   std::string ToJsonText() const;
 
   // Reads a transformation file. Everything is checked before anything is taken over: on a failure the
-  // transformation stays exactly as it was. The one exception is the rule that a complete file with an
-  // empty target_order is taken over and still reports false. An export_delimiter that is not one of the
+  // transformation stays exactly as it was. A list or map longer than MaxOutputColumns (of the
+  // transformation before the load) fails the load. The one exception is the rule that a complete file with
+  // an empty target_order is taken over and still reports false. An export_delimiter that is not one of the
   // delimiters a load detects (comma, semicolon, bar, tab, colon) fails the load. Never throws.
   bool LoadFromFile(const std::u16string& path);
   bool LoadFromJsonText(std::string_view utf8);
@@ -129,6 +134,10 @@ class TTransformConfig {
   std::string ExportText(TCsvDocument* document, bool headerRow) const;
 };
 
+// Output columns beyond this would each become a grid column: a file naming a million of them would hang
+// the host. A document with more columns than this may still show all of its own.
+inline constexpr std::int32_t kMaxOutputColumns = 10000;
+
 // Limits of a transformation file: larger files and deeper nesting fail the load.
 inline constexpr std::int64_t kMaxTransformFileSize = 8 * 1024 * 1024;
 inline constexpr int kMaxTransformJsonDepth = 64;
@@ -137,6 +146,12 @@ inline constexpr int kMaxTransformJsonDepth = 64;
 // empty or not a number); stop is the part after it (start when empty or not a number). Without ':' the
 // stop is the start.
 void ParseSequence(std::u16string_view text, std::int64_t& start, std::int64_t& stop);
+// The sequence that the panel's "Fill cells with sequence" makes of its input text: "start:stop", or a
+// lone number as the stop with start 1. Blanks around each number are ignored. A missing or unreadable
+// start is 1; a missing or unreadable stop numbers every one of `dataRows` rows (start + dataRows - 1,
+// held within 64 bits), whatever the grid lists at the moment.
+void SequenceFromInput(std::u16string_view input, std::int64_t dataRows, std::int64_t& start,
+                       std::int64_t& stop);
 // Optional sign and ASCII digits only, within 64 bits.
 bool TryParseInt64(std::u16string_view text, std::int64_t& value);
 

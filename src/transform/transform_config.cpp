@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 
 #include "document/csv_model.h"
@@ -131,8 +132,14 @@ std::int32_t TTransformConfig::MoveTargetTo(std::int32_t index, std::int32_t gap
   return t;
 }
 
+std::int32_t TTransformConfig::MaxOutputColumns() const {
+  const auto sources = static_cast<std::int64_t>(InitialHeaders.size());
+  return static_cast<std::int32_t>(
+      std::min<std::int64_t>(std::max<std::int64_t>(kMaxOutputColumns, sources), INT32_MAX));
+}
+
 void TTransformConfig::AddColumn(std::int32_t position, std::u16string_view name) {
-  if (name.empty() || IndexOfName(TargetOrder, name) >= 0) return;
+  if (name.empty() || TargetCount() >= MaxOutputColumns() || IndexOfName(TargetOrder, name) >= 0) return;
   if (position < 0 || position > TargetCount())
     TargetOrder.emplace_back(name);
   else
@@ -191,6 +198,24 @@ void ParseSequence(std::u16string_view text, std::int64_t& start, std::int64_t& 
   const std::u16string_view after = colon == std::u16string_view::npos ? std::u16string_view() : text.substr(colon + 1);
   if (!TryParseInt64(before, start)) start = 1;
   if (!TryParseInt64(after, stop)) stop = start;
+}
+
+void SequenceFromInput(std::u16string_view input, std::int64_t dataRows, std::int64_t& start,
+                       std::int64_t& stop) {
+  const auto trimmed = [](std::u16string_view text) {
+    while (!text.empty() && (text.front() == u' ' || text.front() == u'\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == u' ' || text.back() == u'\t')) text.remove_suffix(1);
+    return text;
+  };
+  const std::size_t colon = input.find(u':');
+  const std::u16string_view before =
+      colon == std::u16string_view::npos ? std::u16string_view() : input.substr(0, colon);
+  const std::u16string_view after = colon == std::u16string_view::npos ? input : input.substr(colon + 1);
+  if (!TryParseInt64(trimmed(before), start)) start = 1;
+  if (TryParseInt64(trimmed(after), stop)) return;
+  // The last row's number; a start near the top of the range stops there rather than wrapping.
+  const std::int64_t rows = std::max<std::int64_t>(dataRows, 0);
+  if (__builtin_add_overflow(start, rows - 1, &stop)) stop = rows > 0 ? INT64_MAX : INT64_MIN;
 }
 
 }  // namespace qelvar

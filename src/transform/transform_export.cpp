@@ -2,7 +2,6 @@
 #include <string>
 
 #include "document/csv_model.h"
-#include "platform/platform.h"
 #include "platform/utf.h"
 #include "transform/transform.h"
 
@@ -139,7 +138,8 @@ std::string TTransformConfig::ExportText(TCsvDocument* document, bool headerRow)
 bool TTransformConfig::ExportCsv(const std::u16string& path, TCsvDocument* document, bool headerRow) const {
   if (!document) return false;
   try {
-    return platform::WriteFileFlushed(path, ExportText(document, headerRow));
+    // Through the safe save: a failed write must not destroy the file chosen, which may hold data.
+    return SaveBytesToFile(path, ExportText(document, headerRow));
   } catch (...) {
     return false;
   }

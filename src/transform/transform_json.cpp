@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "document/csv_model.h"
 #include "document/delimiter.h"
 #include "platform/platform.h"
 #include "platform/utf.h"
@@ -189,7 +190,7 @@ std::string TTransformConfig::ToJsonText() const {
 
 bool TTransformConfig::SaveToFile(const std::u16string& path) const {
   try {
-    return platform::WriteFileFlushed(path, ToJsonText());
+    return SaveBytesToFile(path, ToJsonText());
   } catch (...) {
     return false;
   }
@@ -200,6 +201,14 @@ bool TTransformConfig::LoadFromJsonText(std::string_view utf8) {
     if (!WithinLimits(utf8)) return false;
     const Json root = ParseStrict(utf8);
     if (root.is_discarded() || !root.is_object()) return false;
+    // Each list or map may name at most as many columns as the output may have: a hostile file naming a
+    // million would otherwise cost quadratic time to read and a grid column each.
+    const auto limit = static_cast<std::size_t>(MaxOutputColumns());
+    for (const char* key : {"initial_headers", "target_order", "constant_vars", "fill_vars",
+                            "enumeration_vars", "rename_headers", "added_headers"}) {
+      const auto it = root.find(key);
+      if (it != root.end() && it->is_structured() && it->size() > limit) return false;
+    }
 
     // Everything is read into a copy; the transformation changes only when the whole file was readable.
     TTransformConfig next = *this;

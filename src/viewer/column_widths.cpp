@@ -47,6 +47,7 @@ std::vector<int> TCsvViewer::ComputeColumnWidths(bool toMax) {
   }
 
   const int offset = LineNumberOffset();
+  const std::vector<bool>& hidden = HiddenColumnFlags();
   for (int i = 0; i < count; ++i) {
     int& width = widths[static_cast<std::size_t>(i)];
     if (showLineNumbers && i == 0) {
@@ -55,8 +56,7 @@ std::vector<int> TCsvViewer::ComputeColumnWidths(bool toMax) {
       continue;
     }
     const int column = i - offset;
-    if (column >= 0 && column < static_cast<int>(hiddenColumns.size()) &&
-        hiddenColumns[static_cast<std::size_t>(column)]) {
+    if (column >= 0 && column < static_cast<int>(hidden.size()) && hidden[static_cast<std::size_t>(column)]) {
       width = 0;
       continue;
     }
@@ -86,15 +86,17 @@ void TCsvViewer::HideColumn(int listColumn) {
   const int count = GridColumnCount();
   const int offset = LineNumberOffset();
   if (listColumn < 0 || listColumn >= count || listColumn - offset < 0) return;
-  const auto documentColumns = static_cast<std::size_t>(count - offset);
-  if (hiddenColumns.size() != documentColumns) hiddenColumns.resize(documentColumns, false);
-  hiddenColumns[static_cast<std::size_t>(listColumn - offset)] = true;
+  const auto dataColumns = static_cast<std::size_t>(count - offset);
+  std::vector<bool>& hidden = HiddenColumnFlags();
+  if (hidden.size() != dataColumns) hidden.resize(dataColumns, false);
+  hidden[static_cast<std::size_t>(listColumn - offset)] = true;
   if (listView) ListView_SetColumnWidth(listView, listColumn, 0);
   PlaceFilterEdits();
 }
 
 void TCsvViewer::ShowAllColumns() {
-  std::fill(hiddenColumns.begin(), hiddenColumns.end(), false);
+  std::vector<bool>& hidden = HiddenColumnFlags();
+  std::fill(hidden.begin(), hidden.end(), false);
   ApplyColumnWidths(ComputeColumnWidths(false));
   PlaceFilterEdits();
 }

@@ -117,6 +117,10 @@ LRESULT PaintedByViewer(const TControlCall& call, LRESULT (*onPaint)(const TCont
 
 }  // namespace
 
+TCsvViewer* ControlViewer(HWND control) noexcept {
+  return control ? static_cast<TCsvViewer*>(GetPropW(control, kViewerProperty)) : nullptr;
+}
+
 void TCsvViewer::SubclassControl(HWND control, WNDPROC procedure) noexcept {
   if (!control || !IsWindow(control)) return;
   SetPropW(control, kViewerProperty, this);

@@ -92,8 +92,9 @@ void TCsvViewer::RestartGridAfterColumnChange() {
   if (listView) ListView_SetItemState(listView, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
   BuildColumns(ComputeColumnWidths(false));
   if (destroyed) return;
-  // The new filter boxes get their place and the theme's colours.
-  Layout();
+  // The panel shows the new identity transformation; the new filter boxes get their place and the
+  // theme's colours (TransformationReset lays the window out).
+  TransformationReset();
   if (listView) InvalidateRect(listView, nullptr, TRUE);
   UpdateStatusBar();
 }

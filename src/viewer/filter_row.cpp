@@ -12,8 +12,9 @@ namespace qelvar {
 
 void TCsvViewer::CreateFilterEdits() {
   const int count = std::max(GridColumnCount(), 0);
-  const auto documentColumns = static_cast<std::size_t>(std::max(count - LineNumberOffset(), 0));
-  if (hiddenColumns.size() != documentColumns) hiddenColumns.resize(documentColumns, false);
+  const auto dataColumns = static_cast<std::size_t>(std::max(count - LineNumberOffset(), 0));
+  std::vector<bool>& hidden = HiddenColumnFlags();
+  if (hidden.size() != dataColumns) hidden.resize(dataColumns, false);
 
   for (HWND edit : filterEdits)
     if (edit) DestroyWindow(edit);
@@ -27,10 +28,13 @@ void TCsvViewer::CreateFilterEdits() {
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
   for (int i = 0; i < count; ++i) {
     if (showLineNumbers && i == 0) continue;
-    const HWND edit = CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL | alignment,
-                                      0, 0, 0, 0, window,
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFilterEditFirstId + i)), instance,
-                                      nullptr);
+    // Boxes recreated over a model that kept its filters (the transformed view left, a toggle) show them
+    // again: the row never hides a filter that applies. Given at creation, the text notifies no change.
+    const auto column = static_cast<std::size_t>(i - LineNumberOffset());
+    const std::u16string filter = model && column < model->Filters().size() ? model->Filters()[column] : u"";
+    const HWND edit = CreateWindowExW(
+        0, L"Edit", Wide(filter), WS_CHILD | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL | alignment, 0, 0, 0, 0,
+        window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFilterEditFirstId + i)), instance, nullptr);
     if (!edit) continue;
     filterEdits[static_cast<std::size_t>(i)] = edit;
     if (font) SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);

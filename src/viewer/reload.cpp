@@ -97,7 +97,6 @@ TCsvViewer::TReloadResult TCsvViewer::Reload() {
   RebuildVisibleRows(
       [&] {
         InstallDocument(std::move(fresh));
-        modified = false;
         currentRow = -1;
         currentColumn = -1;
         searchText.clear();

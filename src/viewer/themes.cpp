@@ -69,6 +69,11 @@ void TCsvViewer::ApplyTheme() noexcept {
     InvalidateRect(statusBar, nullptr, TRUE);
   }
   for (HWND edit : filterEdits) SetDarkMode(uxtheme, edit, dark);
+  SetDarkMode(uxtheme, transformList, dark);
+  SetDarkMode(uxtheme, transformInput, dark);
+  // The panel's buttons paint their theme's colours themselves.
+  for (HWND button : transformButtons)
+    if (button) InvalidateRect(button, nullptr, TRUE);
   if (listView) RedrawWindow(listView, nullptr, nullptr, RDW_FRAME | RDW_UPDATENOW | RDW_ERASE | RDW_INVALIDATE);
   themedAs = dark ? 1 : 0;
   themeStale = false;

@@ -52,7 +52,8 @@ void TCsvViewer::ToggleHeaderRow() {
         BuildColumns(ComputeColumnWidths(false));
       },
       false);
-  Layout();
+  // The transformation was rebuilt for the new header: the panel and the output's hidden flags follow.
+  TransformationReset();
   if (listView) InvalidateRect(listView, nullptr, TRUE);
 }
 

@@ -15,7 +15,8 @@
 // (context_menu.cpp), view switches (view_commands.cpp), reloading (reload.cpp), the in-place cell editor
 // (cell_editor.cpp), row and column edits with undo and redo (edit_operations.cpp), saving and the save
 // question (save_document.cpp), the boxes those ask and tell with (edit_messages.cpp), clipboard copy
-// (clipboard.cpp) and the keys of editing and copying (edit_keys.cpp).
+// (clipboard.cpp), the keys of editing and copying (edit_keys.cpp) and the transform panel
+// (transform_panel.cpp, transform_commands.cpp, transform_files.cpp, transform_draw.cpp, transform_drag.cpp).
 #pragma once
 
 #include <windows.h>
@@ -123,6 +124,9 @@ class TCsvViewer {
   std::vector<HWND> filterEdits;     // per list-view column; null for the line-number column
   std::vector<bool> pendingFilters;  // per filter box: changed, not yet applied
   std::vector<bool> hiddenColumns;   // per document column: hidden by the user (may be shorter)
+  // Per output column of the transformed view: hidden by the user. Each view has its own flags, so that
+  // hiding a column of one never hides a column of the other.
+  std::vector<bool> outputHiddenColumns;
   bool filterRowVisible = true;
 
   COLORREF textColor = 0, backColor = 0, backColor2 = 0, filterTextColor = 0, filterBackColor = 0,
@@ -146,6 +150,13 @@ class TCsvViewer {
 
   std::unique_ptr<TTransformConfig> transformConfig;
   bool transformPanelVisible = false;
+  HWND transformList = nullptr;        // the output columns, control id 6000
+  HWND transformInput = nullptr;       // value, name or sequence for the buttons, control id 6001
+  std::vector<HWND> transformButtons;  // the panel's buttons, in the order of their table
+  int dragStartX = 0, dragStartY = 0;  // where the left button went down on a list entry
+  int dragFromIndex = -1;              // the entry being dragged; -1 when idle
+  int dragToIndex = -1;                // the drop gap, 0 .. TargetCount
+  bool dragging = false;               // the pointer moved far enough for a drag
 
   bool editMode = false;
 
@@ -492,6 +503,65 @@ class TCsvViewer {
   // its own.
   bool HandleEditKey(HWND control, WPARAM key);
 
+  // ---- the transform panel (transform_panel.cpp) ---------------------------------------------------
+  // Creates the panel's list, input box and buttons, hidden; once, while the window is created.
+  void BuildTransformPanel();
+  // Places the panel right of the grid (`gridWidth` wide) in `panelWidth` pixels, or hides it when it is
+  // not shown; a step of Layout.
+  void LayoutTransformPanel(int gridWidth, int panelWidth) noexcept;
+  // Refills the list from the transformation (the selection stays on its index where it can) and updates
+  // the three captions that change (delimiter, number format, apply/reset). Nothing without the panel.
+  void RefreshTransformPanel();
+  // Gives `newFont` to the panel's controls (CreateFonts, before the old font is deleted).
+  void SetTransformPanelFont(HFONT newFont) noexcept;
+  // Shows or hides the panel (command 5042); the transformation and the grid's view stay as they are.
+  void ToggleTransformPanel();
+  // Resets the transformation to the identity of the current document with the header-row setting read
+  // now, and then everything that follows a reset (TransformationReset). For every change that makes the
+  // old transformation meaningless: the header-row toggle, a deleted column. The caller rebuilds the grid
+  // columns afterwards, as it does for its own change.
+  void ResetTransformation();
+  // What follows any reset of the transformation (also a load or reload, which built the new one aside):
+  // the grid leaves the transformed view, the output columns' hidden flags are forgotten, the window is
+  // laid out again (the filter row comes back) and the panel shows the new list.
+  void TransformationReset();
+  // The hidden-column flags of the view the grid shows now (document or transformation output).
+  std::vector<bool>& HiddenColumnFlags() noexcept;
+  // Whether `control` is one of the panel's controls (their keys are no grid keys).
+  bool IsTransformControl(HWND control) const noexcept;
+
+  // ---- the panel's commands (transform_commands.cpp) -------------------------------------------------
+  // Runs one button of the panel (ids 6010..6023); false for another id. May run modal loops (file
+  // dialogs, error boxes): callers check `destroyed` afterwards.
+  bool TransformCommand(int id);
+  // The grid's columns rebuilt for the current view: no current cell, widths computed as at load, and
+  // the window laid out again (the filter row goes or comes with the transformed view).
+  void RebuildTransformGrid();
+
+  // ---- the panel's files (transform_files.cpp) ----------------------------------------------------
+  // The common open or save dialog on the viewer window with the filters `description` (*.extension) and
+  // "All files"; the chosen path, or empty when cancelled. Runs a modal loop.
+  std::u16string ChooseFile(bool save, TUiText description, std::u16string_view extension);
+  // Load, save and export through a chosen file, each with its error box. Run modal loops.
+  void LoadTransformationFile();
+  void SaveTransformationFile();
+  void ExportTransformedCsv();
+
+  // ---- the panel's painting (transform_draw.cpp) ----------------------------------------------------
+  // WM_DRAWITEM of a panel button: its colour group's background in the current theme, edge, caption and
+  // focus rectangle. Returns 1.
+  LRESULT DrawPanelButton(const DRAWITEMSTRUCT& item) noexcept;
+  // WM_CTLCOLORLISTBOX of the panel's list: its colours; the brush to paint with.
+  LRESULT PanelListColors(HDC dc) noexcept;
+  // The line where a dragged entry would land, over the list after it painted itself (only while dragging).
+  void DrawDropMarker() noexcept;
+
+  // ---- drag and drop in the panel's list (transform_drag.cpp) ------------------------------------------
+  // A mouse message of the list; true when the drag handled it (the list's own handling is then skipped).
+  bool PanelListMouse(UINT message, WPARAM wParam, LPARAM lParam);
+  // The gap between entries nearest above the list's client y: 0 before the first entry .. TargetCount.
+  int DropGapAt(int y) const noexcept;
+
   // ---- status bar (status_bar.cpp) -----------------------------------------------------------------
   void UpdateStatusBar();
   void ShowLoadingStatus();
@@ -547,6 +617,12 @@ LRESULT CALLBACK CellEditorProc(HWND control, UINT message, WPARAM wParam, LPARA
 // Writes `text` as CF_UNICODETEXT for `owner`. The memory is filled before the clipboard is opened, so a
 // failure (no memory, the clipboard held by another program) leaves the clipboard as it was: false.
 bool SetClipboardText(HWND owner, std::u16string_view text) noexcept;
+
+// The transform panel's list (drag and drop, drop marker) and its input box and buttons (transform_drag.cpp).
+LRESULT CALLBACK TransformListProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+LRESULT CALLBACK TransformControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+// The viewer a subclassed control belongs to (its property "QelvarViewer"), or null.
+TCsvViewer* ControlViewer(HWND control) noexcept;
 
 // The class name of the viewer window.
 inline constexpr wchar_t kViewerClassName[] = L"QelvarMigrationViewer";

@@ -107,6 +107,7 @@ void TCsvViewer::CreateFonts() noexcept {
     give(edit, newFont.Get());
     SetEditMargins(edit);
   }
+  SetTransformPanelFont(newFont.Get());
   give(header, newBold.Get());
   font = std::move(newFont);
   boldFont = std::move(newBold);
@@ -148,6 +149,7 @@ void TCsvViewer::Layout() noexcept {
   }
   SetWindowPos(listView, nullptr, 0, filterHeight, gridWidth, std::max(height - statusHeight - filterHeight, 0),
                flags | (loaded ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+  LayoutTransformPanel(gridWidth, panelWidth);
 
   PlaceFilterEdits();
   RefreshTheme();

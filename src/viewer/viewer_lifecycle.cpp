@@ -69,6 +69,8 @@ void TCsvViewer::MarkDestroyed() noexcept {
   // that the system could already have given to another window.
   window = listView = header = statusBar = loadingLabel = nullptr;
   filterEdits.clear();
+  transformList = transformInput = nullptr;
+  transformButtons.clear();
 }
 
 // ---- creation -----------------------------------------------------------------------------------------
@@ -107,6 +109,7 @@ void TCsvViewer::CreateControls() {
 
   ShowLoadingStatus();
   BuildMenus();
+  BuildTransformPanel();
   ApplyTheme();
   Layout();
 }

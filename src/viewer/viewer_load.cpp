@@ -58,7 +58,8 @@ void TCsvViewer::InstallDocument(TLoadedDocument&& fresh) {
   encodingName = document->Encoding().Name;
   delimiter = autoDelimiter ? char16_t{0} : document->Delimiter();
   loaded = true;
-  transformedView = false;
+  // The new document came with a new transformation: the panel and the view follow it.
+  TransformationReset();
   BuildColumns(ComputeColumnWidths(false));
   Layout();
 

@@ -58,7 +58,11 @@ LRESULT OnCommand(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam)
     });
   }
   // Menus and accelerators send code 0 or 1, a clicked button BN_CLICKED (0); other codes are notifications.
-  if ((code == 0 || code == 1) && IsCommandId(id) && Safely([&] { return LRESULT{viewer.ExecuteCommand(id)}; }))
+  // An owner-drawn button reports the second of two quick clicks as a double click: still a click.
+  const bool panelDoubleClick =
+      code == BN_DOUBLECLICKED && id >= kFirstTransformCommand && id <= kLastTransformCommand;
+  if ((code == 0 || code == 1 || panelDoubleClick) && IsCommandId(id) &&
+      Safely([&] { return LRESULT{viewer.ExecuteCommand(id)}; }))
     return 0;
   return DefWindowProcW(window, WM_COMMAND, wParam, lParam);
 }
@@ -96,6 +100,19 @@ LRESULT OnCtlColorStatic(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM 
   SetTextColor(dc, viewer.textColor);
   SetBkColor(dc, viewer.backColor);
   return reinterpret_cast<LRESULT>(viewer.backBrush.Get());
+}
+
+// The transform panel's buttons paint themselves in their colour groups.
+LRESULT OnDrawItem(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam) noexcept {
+  const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+  if (!item || item->CtlType != ODT_BUTTON) return DefWindowProcW(window, WM_DRAWITEM, wParam, lParam);
+  return viewer.DrawPanelButton(*item);
+}
+
+LRESULT OnCtlColorListBox(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam) noexcept {
+  if (reinterpret_cast<HWND>(lParam) != viewer.transformList || !viewer.filterBackBrush)
+    return DefWindowProcW(window, WM_CTLCOLORLISTBOX, wParam, lParam);
+  return viewer.PanelListColors(reinterpret_cast<HDC>(wParam));
 }
 
 LRESULT OnMouseWheel(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam) noexcept {
@@ -232,6 +249,21 @@ bool TCsvViewer::ExecuteCommand(int id) {
     case cmThemeTc: ChooseTheme(TThemeMode::Tc); return true;
     case cmThemeLight: ChooseTheme(TThemeMode::Light); return true;
     case cmThemeDark: ChooseTheme(TThemeMode::Dark); return true;
+    case cmToggleTransformMode: ToggleTransformPanel(); return true;
+    case cmTransformUp:
+    case cmTransformDown:
+    case cmTransformAddColumn:
+    case cmTransformRemoveColumn:
+    case cmTransformRenameColumn:
+    case cmTransformSetAllCells:
+    case cmTransformFillEmptyCells:
+    case cmTransformEnumerateCells:
+    case cmTransformLoadJson:
+    case cmTransformSaveJson:
+    case cmTransformExportCsv:
+    case cmTransformDelimiter:
+    case cmTransformNumberFormat:
+    case cmTransformApplyToGrid: return TransformCommand(id);
     default: return false;
   }
 }
@@ -253,6 +285,8 @@ LRESULT CALLBACK ViewerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_TIMER: return OnTimer(v, window, wParam, lParam);
     case WM_CTLCOLOREDIT: return OnCtlColorEdit(v, window, wParam, lParam);
     case WM_CTLCOLORSTATIC: return OnCtlColorStatic(v, window, wParam, lParam);
+    case WM_CTLCOLORLISTBOX: return OnCtlColorListBox(v, window, wParam, lParam);
+    case WM_DRAWITEM: return OnDrawItem(v, window, wParam, lParam);
     case WM_MOUSEWHEEL: return OnMouseWheel(v, window, wParam, lParam);
     case WM_CONTEXTMENU: return OnContextMenu(v, window, wParam, lParam);
     case WM_DPICHANGED: return OnDpiChanged(v, LOWORD(wParam));

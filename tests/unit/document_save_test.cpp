@@ -279,6 +279,67 @@ TEST_F(DocumentSave, ReplaceThatRemovedTheTarget) {
   }
 }
 
+// Files that are no document (an export, a transformation file) go through the same safe replace,
+// verified byte for byte.
+TEST_F(DocumentSave, BytesAreSavedSafelyToo) {
+  const std::string bytes = "{\n  \"x\": \"\xC3\xA9\"\n}";
+  EXPECT_TRUE(SaveBytesToFile(target_.u16string(), bytes));
+  EXPECT_EQ(Read(target_), bytes);
+  EXPECT_TRUE(Others().empty());
+  fs::remove(target_);
+  EXPECT_TRUE(SaveBytesToFile(target_.u16string(), ""));
+  EXPECT_TRUE(fs::exists(target_));
+  EXPECT_EQ(Read(target_), "");
+
+  struct Case {
+    const char* name;
+    std::function<void(TSaveSeam&)> inject;
+  };
+  const std::vector<Case> cases = {
+      {"write fails half-way",
+       [](TSaveSeam& s) {
+         s.WriteFileFlushed = [](const std::u16string& p, std::string_view b) {
+           platform::WriteFileFlushed(p, b.substr(0, b.size() / 2));
+           return false;
+         };
+       }},
+      {"the disk gives back other bytes",
+       [](TSaveSeam& s) {
+         s.WriteFileFlushed = [](const std::u16string& p, std::string_view b) {
+           return platform::WriteFileFlushed(p, std::string(b) + "x");
+         };
+       }},
+      {"replace and move fail",
+       [](TSaveSeam& s) {
+         s.ReplaceFileWith = [](const std::u16string&, const std::u16string&) {
+           return platform::ReplaceResult::Failed;
+         };
+         s.MoveFileReplacing = [](const std::u16string&, const std::u16string&) { return false; };
+       }},
+  };
+  for (const Case& c : cases) {
+    Write(target_, "old,content\r\n");
+    TSaveSeam seam;
+    c.inject(seam);
+    EXPECT_FALSE(SaveBytesToFile(target_.u16string(), bytes, seam)) << c.name;
+    EXPECT_EQ(Read(target_), "old,content\r\n") << c.name;
+    EXPECT_TRUE(Others().empty()) << c.name;
+  }
+
+  fs::permissions(target_, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  EXPECT_FALSE(SaveBytesToFile(target_.u16string(), bytes));
+  EXPECT_EQ(Read(target_), "old,content\r\n");
+  EXPECT_FALSE(SaveBytesToFile((dir_ / "no" / "x.json").u16string(), bytes));
+  EXPECT_TRUE(Others().empty());
+
+  // A folder is never replaced, not even an empty one (Wine would move a file over it).
+  fs::create_directory(dir_ / "folder");
+  EXPECT_FALSE(SaveBytesToFile((dir_ / "folder").u16string(), bytes));
+  EXPECT_TRUE(fs::is_directory(dir_ / "folder"));
+  EXPECT_EQ(Others(), std::vector<std::string>{"folder"});
+}
+
 // A quote on a comment line means nothing in any mode, so such a file verifies (and saves) in every mode.
 TEST_F(DocumentSave, QuoteOnACommentLineSavesInEveryMode) {
   const std::u16string text = u"#note \"x\na,b\n";

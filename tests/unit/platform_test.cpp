@@ -102,6 +102,9 @@ TEST(Files, NonAsciiPaths) {
   const std::u16string path = dir.Folder() + u"/\u0414\u0430\u043D\u043D\u044B\u0435 \u00E9.csv";
   ASSERT_TRUE(platform::WriteFileFlushed(path, "x"));
   EXPECT_TRUE(platform::FileExists(path));
+  EXPECT_FALSE(platform::FolderExists(path));
+  EXPECT_TRUE(platform::FolderExists(dir.Folder()));
+  EXPECT_FALSE(platform::FolderExists(dir.Folder() + u"/missing"));
   std::string bytes;
   std::int64_t size = 0;
   EXPECT_EQ(platform::ReadWholeFile(path, 0, bytes, size), ReadResult::Ok);

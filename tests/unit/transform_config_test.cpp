@@ -202,5 +202,55 @@ TEST(Sequence, ParseTextForms) {
   }
 }
 
+// The panel's sequence input: the stop, when not given, numbers every data row, whatever the grid lists.
+TEST(Sequence, PanelInputForms) {
+  struct Case {
+    std::u16string input;
+    std::int64_t dataRows;
+    std::int64_t start, stop;
+  };
+  const Case cases[] = {
+      {u"", 5, 1, 5},
+      {u"5", 5, 1, 5},      // a lone number is the stop
+      {u"5", 2, 1, 5},      // whatever the number of rows
+      {u"3:1", 5, 3, 1},    // start after stop: no numbers at all
+      {u"10:", 5, 10, 14},  // from 10 to the last data row
+      {u":7", 5, 1, 7},
+      {u" 4 : 6 ", 5, 4, 6},  // blanks around the numbers are no part of them
+      {u"x", 3, 1, 3},        // unreadable stop: every row
+      {u"x:y", 3, 1, 3},
+      {u"-2:", 3, -2, 0},
+      {u"10:", 0, 10, 9},                                              // no data rows: an empty sequence
+      {u"9223372036854775800:", 100, 9223372036854775800, INT64_MAX},  // held within 64 bits
+      {u"-9223372036854775808:", 0, INT64_MIN, INT64_MIN},
+  };
+  for (const auto& c : cases) {
+    std::int64_t start = 0, stop = 0;
+    SequenceFromInput(c.input, c.dataRows, start, stop);
+    EXPECT_EQ(start, c.start) << Utf16ToUtf8(c.input) << " rows " << c.dataRows;
+    EXPECT_EQ(stop, c.stop) << Utf16ToUtf8(c.input) << " rows " << c.dataRows;
+  }
+}
+
+// A transformation has at most kMaxOutputColumns output columns, unless the document has more of its own.
+TEST(TransformEdit, OutputColumnsAreCapped) {
+  TTransformConfig config;
+  for (std::int32_t i = 0; i < kMaxOutputColumns + 5; ++i)
+    config.AddColumn(-1, u"c" + Utf8ToUtf16(std::to_string(i)));
+  EXPECT_EQ(config.TargetCount(), kMaxOutputColumns);
+  EXPECT_EQ(config.AddedHeaders.size(), static_cast<std::size_t>(kMaxOutputColumns));
+
+  Names wide;
+  for (std::int32_t i = 0; i < kMaxOutputColumns + 2; ++i)
+    wide.push_back(u"w" + Utf8ToUtf16(std::to_string(i)));
+  TTransformConfig document = WithTargets(wide);
+  EXPECT_EQ(document.MaxOutputColumns(), kMaxOutputColumns + 2);
+  document.RemoveColumn(0);
+  document.AddColumn(0, u"new");
+  EXPECT_EQ(document.TargetCount(), kMaxOutputColumns + 2);
+  document.AddColumn(0, u"newer");
+  EXPECT_EQ(document.TargetCount(), kMaxOutputColumns + 2);
+}
+
 }  // namespace
 }  // namespace qelvar

@@ -211,6 +211,57 @@ TEST(TransformFile, BadInputFailsWithoutChangingAnything) {
   }
 }
 
+// A file naming more columns than a transformation may have is refused before anything is read: a
+// million names would hang the host in the grid (and in reading the maps).
+TEST(TransformFile, ListsAndMapsBeyondTheColumnLimitFail) {
+  const auto names = [](std::int32_t count, bool object) {
+    std::string text = object ? "{" : "[";
+    for (std::int32_t i = 0; i < count; ++i) {
+      if (i > 0) text += ",";
+      text += "\"n" + std::to_string(i) + "\"";
+      if (object) text += ":\"v\"";
+    }
+    return text + (object ? "}" : "]");
+  };
+  const auto file = [&](const char* member, const std::string& value) {
+    std::string json = "{";
+    for (const char* key : {"initial_headers", "target_order", "added_headers"})
+      json += std::string("\"") + key + "\": " + (key == std::string(member) ? value : "[\"a\"]") + ",";
+    for (const char* key : {"constant_vars", "fill_vars", "enumeration_vars", "rename_headers"})
+      json += std::string("\"") + key + "\": " + (key == std::string(member) ? value : "{}") + ",";
+    return json + "\"export_delimiter\": \",\"}";
+  };
+  TTransformConfig before;
+  before.InitialHeaders = {u"x"};
+  before.TargetOrder = {u"x"};
+  for (const char* member :
+       {"initial_headers", "target_order", "added_headers", "constant_vars", "fill_vars", "rename_headers"}) {
+    const bool object =
+        std::string(member).find("_vars") != std::string::npos || std::string(member) == "rename_headers";
+    SCOPED_TRACE(member);
+    TTransformConfig config = before;
+    EXPECT_FALSE(config.LoadFromJsonText(file(member, names(kMaxOutputColumns + 1, object))));
+    EXPECT_EQ(config, before);
+    EXPECT_TRUE(config.LoadFromJsonText(file(member, names(kMaxOutputColumns, object))));
+  }
+  std::string sequences = "{";
+  for (std::int32_t i = 0; i <= kMaxOutputColumns; ++i)
+    sequences += (i ? ",\"s" : "\"s") + std::to_string(i) + "\":{}";
+  TTransformConfig config = before;
+  EXPECT_FALSE(config.LoadFromJsonText(file("enumeration_vars", sequences + "}")));
+  EXPECT_EQ(config, before);
+
+  // A document wider than the limit may load back a transformation of all its columns.
+  TTransformConfig wide;
+  for (std::int32_t i = 0; i <= kMaxOutputColumns; ++i)
+    wide.InitialHeaders.push_back(u"n" + Utf8ToUtf16(std::to_string(i)));
+  wide.TargetOrder = wide.InitialHeaders;
+  const std::string text = wide.ToJsonText();
+  TTransformConfig loaded = wide;
+  EXPECT_TRUE(loaded.LoadFromJsonText(text));
+  EXPECT_EQ(loaded.TargetCount(), kMaxOutputColumns + 1);
+}
+
 TEST(TransformFile, FilesThatCannotBeRead) {
   test::TempDir dir;
   TTransformConfig config;

@@ -1,0 +1,64 @@
+// Keys typed into the in-place cell editor, delivered as the host delivers them: they are the editor's
+// text and never the host's or the grid's, while the viewer's own shortcuts still work from it.
+#include <string>
+
+#include "edit_test_support.h"
+#include "harness_keys.h"
+
+namespace qelvar::gui {
+namespace {
+
+class ViewerEditorKeysTest : public ViewerTest {
+ protected:
+  void SetUp() override { SetSettings("start-mode=editor\nexit-by-q=1\n"); }
+};
+
+TEST_F(ViewerEditorKeysTest, TypedKeysAreTheEditorsTextAndNeverReachTheHostOrTheGrid) {
+  TViewerSession session(WriteTempFile(L"typing.csv", "name,city\r\nalpha,Oslo\r\nbeta,Wien\r\n"));
+  ASSERT_TRUE(session.WaitLoaded());
+  PumpFor(550);  // past the half second in which no key goes to the host
+  const HWND list = session.ListView();
+  PutClipboardText(L"kept");
+  const HWND editor = BeginEdit(list, 0, 1);
+  ASSERT_NE(editor, nullptr);
+  session.Host().ClearPostedKeys();
+
+  // N and P would switch the host's file, the digits its view, Q close it; C would copy, arrows move the
+  // grid's cursor.
+  for (const int key : {int{'N'}, int{'1'}, int{'P'}, int{'5'}, int{'Q'}, int{'C'}, VK_LEFT, VK_RIGHT}) PostKey(editor, key);
+  ASSERT_EQ(CellEditor(list), editor) << "the editor stays open";
+  EXPECT_EQ(WindowText(editor), L"n1p5qc");
+  EXPECT_TRUE(session.Host().PostedKeys().empty());
+  EXPECT_EQ(ClipboardText(), std::optional<std::wstring>(L"kept"));
+  {
+    // Ctrl+C in the box copies its own selection, not the grid's cell.
+    SendMessageW(editor, EM_SETSEL, 0, 2);
+    TModifierKeys ctrl({VK_CONTROL});
+    PostKey(editor, 'C');
+  }
+  EXPECT_EQ(ClipboardText(), std::optional<std::wstring>(L"n1"));
+  EXPECT_EQ(WindowText(editor), L"n1p5qc") << "Ctrl+C typed nothing";
+  EXPECT_TRUE(session.Host().PostedKeys().empty());
+}
+
+TEST_F(ViewerEditorKeysTest, CtrlEInTheEditorEndsTheEditCommittingAndLeavesEditMode) {
+  TViewerSession session(WriteTempFile(L"toggle.csv", "name,city\r\nalpha,Oslo\r\nbeta,Wien\r\n"));
+  ASSERT_TRUE(session.WaitLoaded());
+  const HWND list = session.ListView();
+  const HWND editor = BeginEdit(list, 1, 1);
+  ASSERT_NE(editor, nullptr);
+  SetWindowTextW(editor, L"Rome");
+  {
+    TModifierKeys ctrl({VK_CONTROL});
+    PostKey(editor, 'E');
+  }
+  EXPECT_EQ(CellEditor(list), nullptr);
+  EXPECT_EQ(GridRows(list), (std::vector<std::wstring>{L"alpha|Oslo", L"beta|Rome"})) << "committed, no 'e' typed";
+  // Out of edit mode F2 opens nothing, and the status bar says the file is modified.
+  EXPECT_EQ(BeginEdit(list, 0, 0), nullptr);
+  EXPECT_NE(StatusPart(session.StatusBar(), 4).find(L"MODIFIED *"), std::wstring::npos)
+      << StatusPart(session.StatusBar(), 4);
+}
+
+}  // namespace
+}  // namespace qelvar::gui
