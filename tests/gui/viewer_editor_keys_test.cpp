@@ -60,5 +60,32 @@ TEST_F(ViewerEditorKeysTest, CtrlEInTheEditorEndsTheEditCommittingAndLeavesEditM
       << StatusPart(session.StatusBar(), 4);
 }
 
+// The shortcuts of saving and of the panel reach their commands from the grid and from a filter box,
+// without typing there.
+TEST_F(ViewerEditorKeysTest, CtrlSSavesAndCtrlTShowsThePanelFromAnyControl) {
+  const std::wstring path = WriteTempFile(L"keys-save.csv", "name,city\r\nalpha,Oslo\r\n");
+  TViewerSession session(path);
+  ASSERT_TRUE(session.WaitLoaded());
+  const HWND list = session.ListView();
+  EditCell(list, 0, 1, L"Rome");
+  const HWND filter = session.FilterEdit(0);
+  SetFocus(filter);
+  {
+    TModifierKeys ctrl({VK_CONTROL});
+    PostKey(filter, 'S');
+  }
+  EXPECT_EQ(ReadFileBytes(path), "name,city\r\nalpha,Rome\r\n");
+  const HWND panelList = GetDlgItem(session.Viewer(), kTransformListId);
+  ASSERT_NE(panelList, nullptr);
+  EXPECT_FALSE(IsWindowVisible(panelList));
+  for (const HWND target : {filter, list}) {
+    SetFocus(target);
+    TModifierKeys ctrl({VK_CONTROL});
+    PostKey(target, 'T');
+    EXPECT_EQ(IsWindowVisible(panelList) != FALSE, target == filter) << "Ctrl+T toggles the panel";
+  }
+  EXPECT_EQ(WindowText(filter), L"") << "nothing typed";
+}
+
 }  // namespace
 }  // namespace qelvar::gui
