@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -108,6 +109,11 @@ enum TLanguage : int { lgEnglish = 0, lgGerman = 1, lgUkrainian = 2, lgRussian =
 // The active text, else the base (English or "en.lng") text, else the built-in English text. An id out of
 // range gives an empty string.
 std::u16string UiText(TUiText id);
+
+// A UI text with each "%d" replaced by the next of `numbers` (missing numbers give nothing) and "%%" by "%".
+std::u16string FormatUiText(std::u16string_view text, std::initializer_list<long long> numbers);
+// A UI text with each "%s" replaced by the next of `strings` (missing ones give nothing) and "%%" by "%".
+std::u16string FormatUiStrings(std::u16string_view text, std::initializer_list<std::u16string_view> strings);
 // The built-in English text and the language-file key of an identifier (empty when out of range).
 std::u16string_view DefaultText(TUiText id);
 std::u16string_view TextKey(TUiText id);

@@ -27,29 +27,6 @@ void SetPartText(HWND statusBar, int part, const std::u16string& text) noexcept 
 
 }  // namespace
 
-std::u16string FormatUiText(std::u16string_view text, std::initializer_list<long long> numbers) {
-  std::u16string out;
-  out.reserve(text.size() + 16);
-  auto next = numbers.begin();
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == u'%' && i + 1 < text.size()) {
-      if (text[i + 1] == u'd') {
-        // A translated text with more placeholders than numbers shows nothing for the extra ones.
-        if (next != numbers.end()) AppendNumber(out, *next++);
-        ++i;
-        continue;
-      }
-      if (text[i + 1] == u'%') {
-        out += u'%';
-        ++i;
-        continue;
-      }
-    }
-    out += text[i];
-  }
-  return out;
-}
-
 void TCsvViewer::SetStatusParts() noexcept {
   if (!statusBar) return;
   // The base widths grow with the DPI and the font; a text longer than its part (another language, a

@@ -627,9 +627,4 @@ TCsvViewer* ControlViewer(HWND control) noexcept;
 // The class name of the viewer window.
 inline constexpr wchar_t kViewerClassName[] = L"QelvarMigrationViewer";
 
-// A UI text with each "%d" replaced by the next of `numbers` (missing numbers give nothing) and "%%" by "%".
-std::u16string FormatUiText(std::u16string_view text, std::initializer_list<long long> numbers);
-// A UI text with each "%s" replaced by the next of `strings` (missing ones give nothing) and "%%" by "%".
-std::u16string FormatUiStrings(std::u16string_view text, std::initializer_list<std::u16string_view> strings);
-
 }  // namespace qelvar

@@ -304,3 +304,33 @@ TEST_F(Localization, UiLanguageWithAndWithoutItsFile) {
 
 }  // namespace
 }  // namespace qelvar
+
+namespace qelvar {
+namespace {
+
+// Translated texts are edited by users: a placeholder without a value, a lone or trailing "%" and the other
+// kind of placeholder must come out harmlessly.
+TEST(UiTexts, PlaceholdersAreFilledInOrderAndNeverFail) {
+  struct Case {
+    std::u16string_view text;
+    std::u16string_view numbersOut;  // with the numbers 7 and -12
+    std::u16string_view stringsOut;  // with the strings "a.csv" and "x"
+  };
+  const Case cases[] = {
+      {u"Rows: %d/%d", u"Rows: 7/-12", u"Rows: %d/%d"},
+      {u"\"%s\" in %s", u"\"%s\" in %s", u"\"a.csv\" in x"},
+      {u"%d %d %d", u"7 -12 ", u"%d %d %d"},
+      {u"%s %s %s", u"%s %s %s", u"a.csv x "},
+      {u"100%% of %d", u"100% of 7", u"100% of %d"},
+      {u"ends with %", u"ends with %", u"ends with %"},
+      {u"%x%", u"%x%", u"%x%"},
+      {u"", u"", u""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FormatUiText(c.text, {7, -12}), c.numbersOut) << Utf16ToUtf8(c.text);
+    EXPECT_EQ(FormatUiStrings(c.text, {u"a.csv", u"x"}), c.stringsOut) << Utf16ToUtf8(c.text);
+  }
+}
+
+}  // namespace
+}  // namespace qelvar
