@@ -168,5 +168,35 @@ TEST_F(HostTest, FindBoxSearchesAndDarkModeFollowsTheMenu) {
   EXPECT_EQ(host.WaitExit(), 0);
 }
 
+// Keys typed in the grid, as a user types them: the host's loop translates and dispatches them to the
+// plug-in's list view, and the plug-in hands N, P and Esc back to the host, which acts on them.
+TEST_F(HostTest, NextPreviousAndEscTypedInTheGridReachTheHost) {
+  const std::wstring first = Write(L"a.csv", "x,y\r\n1,2\r\n");
+  Write(L"b.csv", "x,y\r\n3,4\r\n5,6\r\n");
+  THostProcess host(first, L"--size 600x300");
+  ASSERT_NE(host.Window(), nullptr);
+  ASSERT_TRUE(host.WaitTitleEndsWith(L"a.csv"));
+  ASSERT_TRUE(PumpUntil([&] { return IsShown(host.ListView()); }));
+  PumpFor(600);  // keys reach the host only after the viewer's first half second
+
+  const auto typeInGrid = [&](int key) {
+    const HWND list = host.ListView();
+    ASSERT_NE(list, nullptr);
+    const UINT scan = MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC);
+    PostMessageW(list, WM_KEYDOWN, static_cast<WPARAM>(key), static_cast<LPARAM>(1U | (scan << 16)));
+    PostMessageW(list, WM_KEYUP, static_cast<WPARAM>(key), static_cast<LPARAM>(0xC0000001U | (scan << 16)));
+  };
+  typeInGrid('N');
+  ASSERT_TRUE(host.WaitTitleEndsWith(L"b.csv")) << Utf8(WindowText(host.Window()));
+  ASSERT_TRUE(PumpUntil([&] { return IsShown(host.ListView()) && ItemCount(host.ListView()) == 2; }));
+  PumpFor(600);
+  typeInGrid('P');
+  ASSERT_TRUE(host.WaitTitleEndsWith(L"a.csv")) << Utf8(WindowText(host.Window()));
+  ASSERT_TRUE(PumpUntil([&] { return IsShown(host.ListView()) && ItemCount(host.ListView()) == 1; }));
+  PumpFor(600);
+  typeInGrid(VK_ESCAPE);
+  EXPECT_EQ(host.WaitExit(), 0);
+}
+
 }  // namespace
 }  // namespace qelvar::gui
