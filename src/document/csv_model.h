@@ -131,6 +131,10 @@ struct TCsvUndoResult {
   std::int32_t Column = -1;     // the edited cell's or the deleted column, else -1
 };
 
+// The document's cell array. The loader reads the file into one of these, so that the cells can take
+// over the memory the bytes were read into instead of touching as much again.
+using TCsvCellStore = std::vector<TCsvCell, TUnclearedAllocator<TCsvCell>>;
+
 class TCsvEditHistory;
 struct TSetCellRecord;
 struct TInsertRowRecord;
@@ -268,6 +272,11 @@ class TCsvDocument {
 
  private:
   friend class TCsvParser;
+  friend struct TCsvLoader;
+
+  // Parse, with `spare` as the memory of the cell array when it is large enough.
+  bool ParseInto(std::u16string text, TCsvCellStore spare, char16_t delimiter, int commentMode, bool trimValues,
+                 std::int64_t sampleRows);
 
   TCsvCell* CellAt(std::int32_t row, std::int32_t col);
   void DecodeAt(TCsvRow& row, TCsvCell& cell);
@@ -294,7 +303,7 @@ class TCsvDocument {
   void RestoreColumn(TDeleteColumnRecord& record);
 
   TCsvRowArray rows_;
-  std::vector<TCsvCell, TUnclearedAllocator<TCsvCell>> cells_;  // every row's cells, row after row
+  TCsvCellStore cells_;  // every row's cells, row after row
   std::u16string text_;
   char16_t delimiter_ = u',';
   TCsvEncodingInfo encoding_;

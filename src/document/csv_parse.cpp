@@ -49,13 +49,19 @@ class TCsvParser {
     TCsvCell* first = cells.data();  // of the pending row
     TCsvCell* out = first;           // where the next cell goes
     TCsvCell* limit = cells.data() + cells.size();
+    // out reaching `stop` means the array is full or the row has its sampled width.
+    const auto stopFor = [&] {
+      return static_cast<std::size_t>(limit - first) > maxFields_ ? first + maxFields_ : limit;
+    };
+    TCsvCell* stop = stopFor();
     std::size_t lineStart = 0;
     std::size_t cellStart = 0;
 
-    // Adds the field from cellStart up to (not including) `end` to the pending row.
-    const auto addCell = [&](std::size_t end) {
-      if (static_cast<std::size_t>(out - first) >= maxFields_) return;
-      if (out == limit) {
+    // Adds the field from cellStart up to (not including) `end` to the pending row; `quoted`: its raw
+    // text is longer than 1 character and begins and ends with a double quote.
+    const auto addQuotedOrNot = [&](std::size_t end, bool quoted) {
+      if (out == stop) {
+        if (static_cast<std::size_t>(out - first) >= maxFields_) return;
         // The estimate was short: grow, keeping what is written.
         const std::size_t done = static_cast<std::size_t>(out - cells.data());
         const std::size_t pending = static_cast<std::size_t>(out - first);
@@ -63,9 +69,19 @@ class TCsvParser {
         out = cells.data() + done;
         first = out - pending;
         limit = cells.data() + cells.size();
+        stop = stopFor();
       }
-      const bool quoted = end - cellStart > 1 && t[cellStart] == kQuote && t[end - 1] == kQuote;
       *out++ = TCsvCell::Make(cellStart - lineStart, end - cellStart, quoted ? TCsvCell::kQuoted : 0u);
+    };
+    const auto addCell = [&](std::size_t end) {
+      addQuotedOrNot(end, end - cellStart > 1 && t[cellStart] == kQuote && t[end - 1] == kQuote);
+    };
+    // The cutting loop meets every quote of a data row: where the last one that opened quoting and the
+    // last one of all stand tells whether a field is quoted, without reading it again.
+    std::size_t openQuote = SIZE_MAX;
+    std::size_t lastQuote = SIZE_MAX;
+    const auto addDataCell = [&](std::size_t end) {
+      addQuotedOrNot(end, openQuote == cellStart && lastQuote + 1 == end && end - cellStart > 1);
     };
     // Ends the pending row; `next` is the position after its line break.
     const auto endRow = [&](std::size_t next) {
@@ -85,63 +101,70 @@ class TCsvParser {
       widest_ = std::max(widest_, count);
       if (!lineIsComment_ && !emptyLine) seenData_ = true;
       first = out;
+      stop = stopFor();
     };
-    // Takes the comment line (or preamble line taken whole) at `i` = lineStart and moves `i` past its
-    // line break. Quotes on such a line have no meaning.
-    const auto takeCommentLine = [&](std::size_t& i) {
-      if (lineIsComment_ && TakesCommentsWhole()) {
-        while (i < n && t[i] != kCr && t[i] != kLf) ++i;
-        const std::size_t lineEnd = i;
-        if (i < n) i += (t[i] == kCr && i + 1 < n && t[i + 1] == kLf) ? 2 : 1;
-        if (HidesLines(commentMode_, seenData_)) {
-          out = first;
+    // From the line at `i` = lineStart on, takes every comment line (and preamble line taken whole), so
+    // that `i` is then at a line to cut like data, or at the end. Quotes on such lines have no meaning.
+    // Returns whether it moved.
+    const auto takeCommentLines = [&](std::size_t& i) {
+      const std::size_t from = i;
+      while (i < n && (lineIsTextComment_ || (lineIsComment_ && TakesCommentsWhole()))) {
+        if (lineIsComment_ && TakesCommentsWhole()) {
+          while (i < n && t[i] != kCr && t[i] != kLf) ++i;
+          const std::size_t lineEnd = i;
+          if (i < n) i += (t[i] == kCr && i + 1 < n && t[i + 1] == kLf) ? 2 : 1;
+          if (HidesLines(commentMode_, seenData_)) {
+            out = first;
+          } else {
+            cellStart = lineStart;
+            addCell(lineEnd);
+            endRow(i);
+          }
         } else {
-          cellStart = lineStart;
-          addCell(lineEnd);
+          // A comment line parsed like data: cut at its delimiters, but it ends at its first line break.
+          while (i < n && t[i] != kCr && t[i] != kLf) {
+            if (t[i] == delimiter) {
+              addCell(i);
+              cellStart = i + 1;
+            }
+            ++i;
+          }
+          addCell(i);
+          if (i < n) i += (t[i] == kCr && i + 1 < n && t[i + 1] == kLf) ? 2 : 1;
           endRow(i);
         }
-      } else {
-        // A comment line parsed like data: cut at its delimiters, but it ends at its first line break.
-        while (i < n && t[i] != kCr && t[i] != kLf) {
-          if (t[i] == delimiter) {
-            addCell(i);
-            cellStart = i + 1;
-          }
-          ++i;
-        }
-        addCell(i);
-        if (i < n) i += (t[i] == kCr && i + 1 < n && t[i + 1] == kLf) ? 2 : 1;
-        endRow(i);
+        lineStart = cellStart = i;
+        if (i >= n) stoppedOnComment_ = true;
+        if (i < n) Classify(i);
       }
-      lineStart = cellStart = i;
+      return i != from;
     };
 
-    std::size_t i = 0;
     bool inQuotes = false;
-    Classify(0);
-    bool stoppedOnComment = false;
-    // The special characters among the 16 at `base`, one bit each; bits of positions already passed are
-    // cleared. Data rows are cut from these bits alone, without looking at the characters between.
+    // The special characters among the 16 at `base` not yet handled, one bit each (bit k: base + k).
+    // Data rows are cut from these bits alone, without looking at the characters between; they are met
+    // in order, so each handled one is simply cleared.
     std::size_t base = 0;
     std::uint32_t mask = 0;
-    bool loaded = false;
-    while (i < n) {
-      if (i == lineStart && (lineIsTextComment_ || (lineIsComment_ && TakesCommentsWhole()))) {
-        takeCommentLine(i);
-        if (i >= n) {
-          stoppedOnComment = true;
-          break;
-        }
-        Classify(i);
-        continue;
-      }
-      if (loaded && i - base < 16) {
-        mask &= ~0u << (i - base);
+    const auto startAt = [&](std::size_t i) {
+      base = i;
+      mask = i < n ? scan::SpecialMask16(t, n, base, delimiter) : 0;
+    };
+    // The special character right after the one just handled (a doubled quote's second, a CR's LF) is
+    // handled with it.
+    const auto dropNext = [&](std::size_t i) {
+      if (i + 1 - base < 16) {
+        mask &= mask - 1;
       } else {
-        base = i;
-        mask = scan::SpecialMask16(t, n, base, delimiter);
-        loaded = true;
+        startAt(i + 1);
+        mask &= mask - 1;
       }
+    };
+    std::size_t i = 0;
+    Classify(0);
+    takeCommentLines(i);
+    startAt(i);
+    while (!stoppedOnComment_) {
       while (mask == 0) {
         base += 16;
         if (base >= n) break;
@@ -149,29 +172,41 @@ class TCsvParser {
       }
       if (mask == 0) break;
       i = base + static_cast<std::size_t>(__builtin_ctz(mask));
+      mask &= mask - 1;
       const char16_t c = t[i];
       if (c == kQuote) {
         if (inQuotes && i + 1 < n && t[i + 1] == kQuote) {
-          ++i;
+          dropNext(i);
+          lastQuote = i + 1;
         } else {
+          if (!inQuotes) openQuote = i;
           inQuotes = !inQuotes;
+          lastQuote = i;
         }
-      } else if (!inQuotes) {
-        addCell(i);
-        if (c == delimiter) {
-          cellStart = i + 1;
-        } else {
-          if (c == kCr && i + 1 < n && t[i + 1] == kLf) ++i;
-          endRow(i + 1);
-          lineStart = cellStart = i + 1;
-          if (i + 1 < n) Classify(i + 1);
+        continue;
+      }
+      if (inQuotes) continue;
+      addDataCell(i);
+      if (c == delimiter) {
+        cellStart = i + 1;
+        continue;
+      }
+      if (c == kCr && i + 1 < n && t[i + 1] == kLf) {
+        dropNext(i);
+        ++i;
+      }
+      endRow(i + 1);
+      lineStart = cellStart = ++i;
+      if (i < n) {
+        Classify(i);
+        if (lineIsTextComment_ || lineIsComment_) {
+          if (takeCommentLines(i)) startAt(i);
         }
       }
-      ++i;
     }
-    if (!stoppedOnComment) {
+    if (!stoppedOnComment_) {
       if (cellStart < n) {
-        addCell(n);
+        addDataCell(n);
       } else if (n > 0 && t[n - 1] == delimiter) {
         cellStart = n;
         addCell(n);
@@ -210,10 +245,16 @@ class TCsvParser {
   bool lineIsComment_ = false;      // comment or preamble line
   bool lineIsTextComment_ = false;  // comment line: taken whole, quotes mean nothing
   bool seenData_ = false;
+  bool stoppedOnComment_ = false;  // the text ended with a comment line taken by itself
 };
 
 bool TCsvDocument::Parse(std::u16string text, char16_t delimiter, int commentMode, bool trimValues,
                          std::int64_t sampleRows) {
+  return ParseInto(std::move(text), {}, delimiter, commentMode, trimValues, sampleRows);
+}
+
+bool TCsvDocument::ParseInto(std::u16string text, TCsvCellStore spare, char16_t delimiter, int commentMode,
+                             bool trimValues, std::int64_t sampleRows) {
   text_ = std::move(text);
   delimiter_ = delimiter;
   trimValues_ = trimValues;
@@ -239,6 +280,10 @@ bool TCsvDocument::Parse(std::u16string text, char16_t delimiter, int commentMod
       cellBound = static_cast<std::size_t>(std::min<std::int64_t>(
           pre.RowEstimate * pre.MaxSampleFields, static_cast<std::int64_t>(text_.size()) + pre.RowEstimate));
   }
+  // The spare memory (already touched, so free of first-touch costs) serves when the bound fits in it.
+  spare.clear();
+  if (spare.capacity() >= cellBound) cells_.swap(spare);
+  spare = TCsvCellStore();
   cells_.reserve(std::max<std::size_t>(cellBound, 64));
   platform::PreferLargePages(cells_.data(), cells_.capacity() * sizeof(TCsvCell));
   TCsvParser parser(*this, commentMode, pre, cellBound);

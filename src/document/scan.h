@@ -82,20 +82,26 @@ inline std::size_t NextQuote(const char16_t* t, std::size_t i, std::size_t n) {
 inline std::size_t RecordBound(const char16_t* t, std::size_t i, std::size_t n) {
   std::size_t breaks = 0;
 #if defined(__SSE2__)
-  const __m128i cr = _mm_set1_epi16(0x0D);
-  const __m128i lf = _mm_set1_epi16(0x0A);
-  while (i + 9 <= n) {
-    // Eight 16-bit counters, each matching lane subtracting -1; emptied before they can overflow.
+  // Sixteen characters per step, narrowed to bytes with saturation (a character above 255 becomes 255, so
+  // only CR and LF compare equal to them). A line break is an LF, or a CR that no LF follows; each lane
+  // counts its own in a byte, summed before it can overflow.
+  const __m128i cr = _mm_set1_epi8(0x0D);
+  const __m128i lf = _mm_set1_epi8(0x0A);
+  const auto bytes = [t](std::size_t at) {
+    return _mm_packus_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(t + at)),
+                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + at + 8)));
+  };
+  while (i + 17 <= n) {
     __m128i counts = _mm_setzero_si128();
-    for (int round = 0; round < 8192 && i + 9 <= n; ++round, i += 8) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
-      const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i + 1));
-      const __m128i lone = _mm_andnot_si128(_mm_cmpeq_epi16(next, lf), _mm_cmpeq_epi16(v, cr));  // CR, no LF
-      counts = _mm_sub_epi16(counts, _mm_or_si128(_mm_cmpeq_epi16(v, lf), lone));
+    for (int round = 0; round < 255 && i + 17 <= n; ++round, i += 16) {
+      const __m128i v = bytes(i);
+      const __m128i next = bytes(i + 1);
+      const __m128i lone = _mm_andnot_si128(_mm_cmpeq_epi8(next, lf), _mm_cmpeq_epi8(v, cr));
+      counts = _mm_sub_epi8(counts, _mm_or_si128(_mm_cmpeq_epi8(v, lf), lone));
     }
-    alignas(16) std::uint16_t lanes[8];
-    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), counts);
-    for (std::uint16_t lane : lanes) breaks += lane;
+    const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
+    breaks += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+              static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums)));
   }
 #endif
   for (; i < n; ++i) {

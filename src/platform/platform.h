@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +38,17 @@ enum class ReadResult { Ok, Failed, TooLarge };
 // the file could be opened (also with TooLarge). Allocates `bytes` (cleared on failure).
 ReadResult ReadWholeFile(const std::u16string& path, std::int64_t maxSize, std::string& bytes,
                          std::int64_t& size);
+
+// ReadWholeFile into memory the caller provides: `room(size)` is asked once, with the file's size, for that
+// many writable bytes, and may return nullptr (or throw std::bad_alloc) to refuse: the result is then
+// Failed. `got` receives how many bytes were read (fewer when the file shrank meanwhile).
+ReadResult ReadFileInto(const std::u16string& path, std::int64_t maxSize, std::int64_t& size,
+                        const std::function<char*(std::size_t)>& room, std::size_t& got);
+
+// The bytes of address space this process can still allocate at most (Windows: the available virtual
+// memory of GlobalMemoryStatusEx, which a 32-bit process runs out of long before the machine does;
+// POSIX: what the pointer size allows). A load that needs more can be refused before reading.
+std::uint64_t AvailableAddressSpace();
 
 // True when `path` names an existing file (not a folder).
 bool FileExists(const std::u16string& path);
