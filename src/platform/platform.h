@@ -113,6 +113,10 @@ std::optional<int> CompareTextLocale(std::u16string_view a, std::u16string_view 
 // sort key is not guaranteed to order digit runs as the comparison does). Only `keys` may allocate.
 void AppendTextSortKey(std::u16string_view text, std::u16string& keys);
 std::optional<int> CompareTextSortKeys(std::u16string_view a, std::u16string_view b);
+// A prefix of a sort key made by AppendTextSortKey, as an integer ordered like CompareTextSortKeys: see
+// NaturalKeyPrefix (text_compare.h). False when the system's keys have none (Windows: the comparison is
+// the system's own, whose order no prefix can know); `prefix` and `complete` are then unspecified.
+bool TextSortKeyPrefix(std::u16string_view key, std::uint64_t& prefix, bool& complete);
 // True only when `text` is its own sort key (AppendTextSortKey would append it unchanged), so that a caller
 // may compare the text in place. POSIX: text of ASCII characters other than capital letters (a
 // conservative test). Windows: always. Does not allocate.

@@ -283,6 +283,11 @@ std::optional<int> CompareTextSortKeys(std::u16string_view a, std::u16string_vie
   return CompareNaturalKeys(a, b);
 }
 
+bool TextSortKeyPrefix(std::u16string_view key, std::uint64_t& prefix, bool& complete) {
+  prefix = NaturalKeyPrefix(key, complete);
+  return true;
+}
+
 bool IsOwnTextSortKey(std::u16string_view text) {
   for (const char16_t c : text)
     if (c >= 0x80 || (c >= u'A' && c <= u'Z')) return false;

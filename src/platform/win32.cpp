@@ -207,6 +207,8 @@ std::optional<int> CompareTextSortKeys(std::u16string_view a, std::u16string_vie
   return CompareTextLocale(a, b);
 }
 
+bool TextSortKeyPrefix(std::u16string_view, std::uint64_t&, bool&) { return false; }
+
 bool IsOwnTextSortKey(std::u16string_view) { return true; }
 
 void ToLowerInPlace(std::u16string& text) {
