@@ -54,7 +54,7 @@ struct TCsvCell {
   // The value has been computed (only then does CellValue return it).
   bool Decoded() const { return DecodedBit != 0; }
   // kQuoted and kDecoded together.
-  std::uint32_t Bits() const { return QuotedBit | (DecodedBit << 1); }
+  std::uint32_t Bits() const { return static_cast<std::uint32_t>(QuotedBit) | (static_cast<std::uint32_t>(DecodedBit) << 1); }
   void SetBits(std::uint32_t bits) {
     QuotedBit = bits & kQuoted;
     DecodedBit = (bits >> 1) & 1u;
