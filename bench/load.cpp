@@ -206,7 +206,7 @@ const char* const kDuckDbLoad =
     "(async () => {\n"
     "  const db = await DuckDBInstance.create(':memory:', {threads: '2'});\n"
     "  const c = await db.connect();\n"
-    "  await c.run(\"CREATE TABLE t AS SELECT * FROM read_csv('\" + process.argv[1].replace(/'/g, \"''\") + \"')\");\n"
+    "  await c.run(\"CREATE TABLE t AS SELECT * FROM read_csv('\" + process.argv[process.argv.length - 1].replace(/'/g, \"''\") + \"')\");\n"
     "  console.log(String((await c.runAndReadAll('SELECT count(*) FROM t')).getRows()[0][0]));\n"
     "})().catch(e => { console.error(String(e)); process.exit(1); });\n";
 
