@@ -72,8 +72,14 @@ std::u16string_view TCsvDocument::CellRaw(std::int32_t row, std::int32_t col) co
 std::u16string_view TCsvDocument::CellValue(std::int32_t row, std::int32_t col) const {
   const TCsvCell* cell = const_cast<TCsvDocument*>(this)->CellAt(row, col);
   if (!cell || !cell->Decoded()) return {};
-  const std::u16string_view raw = CellRaw(row, col);
-  if (!cell->Quoted()) return trimValues_ ? Trimmed(raw) : raw;
+  return ValueOf(rows_[static_cast<std::size_t>(row)], *cell);
+}
+
+std::u16string_view TCsvDocument::ValueOf(const TCsvRow& row, const TCsvCell& cell) const {
+  // Cells lie inside Text (the document keeps that true through every edit).
+  const std::u16string_view raw(text_.data() + (static_cast<std::size_t>(row.LineStart - 1) + cell.Offset),
+                                cell.Length);
+  if (!cell.Quoted()) return trimValues_ ? Trimmed(raw) : raw;
   const std::u16string_view inner = raw.substr(1, raw.size() - 2);
   if (inner.find(u"\"\"") == std::u16string_view::npos) return inner;
   const auto at = static_cast<std::size_t>(raw.data() - text_.data());
@@ -83,10 +89,12 @@ std::u16string_view TCsvDocument::CellValue(std::int32_t row, std::int32_t col) 
 }
 
 std::u16string_view TCsvDocument::ValueView(std::int32_t row, std::int32_t col) {
+  // Filters and sorts read every row of a column through here: the cell is looked up once.
   TCsvCell* cell = CellAt(row, col);
   if (!cell) return {};
-  if (!cell->Decoded()) DecodeAt(rows_[static_cast<std::size_t>(row)], *cell);
-  return CellValue(row, col);
+  TCsvRow& r = rows_[static_cast<std::size_t>(row)];
+  if (!cell->Decoded()) DecodeAt(r, *cell);
+  return ValueOf(r, *cell);
 }
 
 void TCsvDocument::GetCell(std::int32_t row, std::int32_t col, std::u16string& value) {

@@ -280,6 +280,8 @@ class TCsvDocument {
 
   TCsvCell* CellAt(std::int32_t row, std::int32_t col);
   void DecodeAt(TCsvRow& row, TCsvCell& cell);
+  // The value of a decoded cell of `row` (see CellValue).
+  std::u16string_view ValueOf(const TCsvRow& row, const TCsvCell& cell) const;
   void Splice(std::size_t pos0, std::size_t count, std::u16string_view insert);
   void ShiftRowsFrom(std::size_t firstRow, std::int64_t delta);
   void RemoveCharacters(std::int32_t pos, std::int32_t count);
