@@ -191,26 +191,26 @@ void PrepareTexts(TCsvDocument& document, std::int32_t col, const TIntArray& row
 // eight bits a pass, skipping the passes in which every key has the same digit.
 void RadixSort(NumberKey* keys, std::size_t n) {
   constexpr int kPasses = 8;
+  const auto digit = [](const NumberKey& key, int pass) {
+    return static_cast<std::size_t>((key.Bits() >> (8 * pass)) & 0xFF);
+  };
   std::vector<std::array<std::size_t, 256>> counts(kPasses);
   for (auto& c : counts) c.fill(0);
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::uint64_t bits = keys[i].Bits();
-    for (int p = 0; p < kPasses; ++p) ++counts[static_cast<std::size_t>(p)][(bits >> (8 * p)) & 0xFF];
-  }
+  for (std::size_t i = 0; i < n; ++i)
+    for (int p = 0; p < kPasses; ++p) ++counts[static_cast<std::size_t>(p)][digit(keys[i], p)];
   auto scratch = NewKeys<NumberKey>(n);
   NumberKey* from = keys;
   NumberKey* to = scratch.get();
   for (int p = 0; p < kPasses; ++p) {
     auto& count = counts[static_cast<std::size_t>(p)];
-    const std::uint64_t first = (from[0].Bits() >> (8 * p)) & 0xFF;
-    if (count[first] == n) continue;  // one digit for all: the pass would change nothing
+    if (count[digit(from[0], p)] == n) continue;  // one digit for all: the pass would change nothing
     std::size_t at = 0;
     for (std::size_t& c : count) {
       const std::size_t k = c;
       c = at;
       at += k;
     }
-    for (std::size_t i = 0; i < n; ++i) to[count[(from[i].Bits() >> (8 * p)) & 0xFF]++] = from[i];
+    for (std::size_t i = 0; i < n; ++i) to[count[digit(from[i], p)]++] = from[i];
     std::swap(from, to);
   }
   if (from != keys) std::copy(from, from + n, keys);
