@@ -8,7 +8,11 @@
 // It is written to a temporary file. The viewer
 // is opened the way the host opens it; the list view is subclassed once it exists, and the first WM_PAINT
 // it completes while visible with rows marks the moment the user sees the grid. Target: the first paint
-// within twice the load time plus 100 ms.
+// of a 100 MB table within 300 ms on a quiet machine.
+//
+// Beside it, the first touch of as much fresh memory as a load fills (about 3.2 times the file: the UTF-16
+// text, the cells and the rows): a load is mostly that, and under Wine every 4 KB page of it is a page
+// fault (no large pages), where a native build gets 2 MB pages.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -70,6 +74,21 @@ std::string ReadPrefix(const std::wstring& path, std::size_t targetBytes) {
 }
 
 double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+// Allocating `bytes` and writing one byte per page of it, best of `runs`; negative when it cannot be had.
+double FreshMemoryMs(std::size_t bytes, int runs) {
+  double best = -1;
+  for (int run = 0; run < runs; ++run) {
+    const Clock::time_point start = Clock::now();
+    auto* memory = static_cast<volatile char*>(VirtualAlloc(nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (memory == nullptr) return -1;
+    for (std::size_t at = 0; at < bytes; at += 4096) memory[at] = 1;
+    const double ms = Milliseconds(Clock::now() - start);
+    VirtualFree(const_cast<char*>(memory), 0, MEM_RELEASE);
+    best = best < 0 ? ms : std::min(best, ms);
+  }
+  return best;
+}
 
 struct TPaintWatch {
   WNDPROC previous = nullptr;
@@ -239,11 +258,15 @@ int wmain(int argc, wchar_t** argv) {
   std::sort(paints.begin(), paints.end());
   const double best = paints.front();
   const double median = paints[paints.size() / 2];
-  const double target = 2 * loadMs + 100;
+  constexpr double target = 300;
+  const std::size_t fresh = table.size() / 10 * 32;
+  const double freshMs = FreshMemoryMs(fresh, runs);
   std::printf("file: %s, %.1f MB, %d rows\n", source.empty() ? "generated" : "first part of --file", static_cast<double>(table.size()) / 1e6, rows);
   std::printf("LoadFromFile (same process, best of %d): %8.1f ms\n", runs, loadMs);
   std::printf("ListLoadW returned after (worst):        %8.1f ms\n", worstCreateMs);
   std::printf("first painted grid: best %8.1f ms, median %8.1f ms\n", best, median);
-  std::printf("target (2 x load + 100 ms):              %8.1f ms  -> %s\n", target, median <= target ? "met" : "MISSED");
+  std::printf("first touch of %6.1f MB of fresh memory: %8.1f ms (what a load of this file fills)\n",
+              static_cast<double>(fresh) / 1e6, freshMs);
+  std::printf("target (100 MB, quiet machine):          %8.1f ms  -> %s\n", target, median <= target ? "met" : "MISSED");
   return 0;
 }

@@ -16,7 +16,7 @@ std::int32_t TCsvDocument::DeleteRows(std::span<const std::int32_t> rows) {
   return deleted;
 }
 
-// Plans first (which rows; their lines and cell lengths copied to the record; room for released values),
+// Plans first (which rows; their lines and cell lengths copied to the record),
 // then closes up the text, the cells and the rows, one pass each. `which` may be the record's own list (a
 // redo): the record is only replaced at the end.
 std::int32_t TCsvDocument::DeleteRowsRecorded(std::span<const std::int32_t> which, TDeleteRowsRecord& record) {
@@ -35,7 +35,6 @@ std::int32_t TCsvDocument::DeleteRowsRecorded(std::span<const std::int32_t> whic
   fresh.Rows.reserve(count);
   std::size_t chars = 0;
   std::size_t cells = 0;
-  std::size_t slots = 0;
   for (std::size_t i = 0; i < n; ++i) {
     if (!marked[i]) continue;
     const TCsvRow& r = rows_[i];
@@ -43,23 +42,20 @@ std::int32_t TCsvDocument::DeleteRowsRecorded(std::span<const std::int32_t> whic
     fresh.Rows.push_back(r);
     chars += static_cast<std::size_t>(r.LineLength);
     cells += static_cast<std::size_t>(r.CellCount);
-    for (std::int32_t c = 0; c < r.CellCount; ++c) slots += cells_[r.FirstCell + static_cast<std::size_t>(c)].StoredSlot() != 0;
   }
   fresh.Text.reserve(chars);
   fresh.CellLengths.reserve(cells);
   for (const TCsvRow& r : fresh.Rows) {
     fresh.Text.append(text_, static_cast<std::size_t>(r.LineStart - 1), static_cast<std::size_t>(r.LineLength));
-    for (std::int32_t c = 0; c < r.CellCount; ++c) fresh.CellLengths.push_back(cells_[r.FirstCell + static_cast<std::size_t>(c)].Length);
+    for (std::uint32_t c = 0; c < r.CellCount; ++c) fresh.CellLengths.push_back(cells_[r.FirstCell + c].Length);
   }
-  freeSlots_.reserve(freeSlots_.size() + slots);
   // Nothing allocates from here on.
 
   const std::vector<TCsvRow>& gone = fresh.Rows;
-  for (const TCsvRow& r : gone)
-    for (std::int32_t c = 0; c < r.CellCount; ++c) ReleaseValue(cells_[r.FirstCell + static_cast<std::size_t>(c)]);
   text_.resize(blocks::RemoveBlocks(text_.data(), text_.size(), count, [&](std::size_t k) {
     return blocks::Block{static_cast<std::size_t>(gone[k].LineStart - 1), static_cast<std::size_t>(gone[k].LineLength)};
   }));
+  ForgetValues();
   cells_.resize(blocks::RemoveBlocks(cells_.data(), cells_.size(), count, [&](std::size_t k) {
     return blocks::Block{gone[k].FirstCell, static_cast<std::size_t>(gone[k].CellCount)};
   }));
@@ -104,7 +100,7 @@ void TCsvDocument::RestoreRows(TDeleteRowsRecord& record) {
   std::size_t lineStart = 0;  // of the current row within record.Text
   for (const TCsvRow& r : record.Rows) {
     std::size_t offset = lineStart;
-    for (std::int32_t c = 0; c < r.CellCount; ++c, ++cell) {
+    for (std::uint32_t c = 0; c < r.CellCount; ++c, ++cell) {
       const auto length = static_cast<std::size_t>(record.CellLengths[cell]);
       bits[cell] = DecodedBits(std::u16string_view(record.Text).substr(offset, length));
       offset += length + 1;
@@ -129,6 +125,7 @@ void TCsvDocument::RestoreRows(TDeleteRowsRecord& record) {
         source -= static_cast<std::size_t>(back[k].LineLength);
         std::char_traits<char16_t>::copy(to, record.Text.data() + source, static_cast<std::size_t>(back[k].LineLength));
       });
+  ForgetValues();
   const std::size_t cellCount = cells_.size();
   cells_.resize(cellCount + record.CellLengths.size());
   cell = record.CellLengths.size();
@@ -137,10 +134,12 @@ void TCsvDocument::RestoreRows(TDeleteRowsRecord& record) {
       [&](std::size_t k) { return blocks::Block{back[k].FirstCell, static_cast<std::size_t>(back[k].CellCount)}; },
       [&](std::size_t k, TCsvCell* to) {
         cell -= static_cast<std::size_t>(back[k].CellCount);
-        std::int32_t offset = 0;
-        for (std::int32_t c = 0; c < back[k].CellCount; ++c) {
-          const std::size_t i = cell + static_cast<std::size_t>(c);
-          to[c] = TCsvCell{offset, record.CellLengths[i], bits[i]};
+        std::int64_t offset = 0;
+        for (std::uint32_t c = 0; c < back[k].CellCount; ++c) {
+          const std::size_t i = cell + c;
+          to[c].SetOffset(offset);
+          to[c].SetLength(record.CellLengths[i]);
+          to[c].SetBits(bits[i]);
           offset += record.CellLengths[i] + 1;
         }
       });

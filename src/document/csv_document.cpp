@@ -72,17 +72,29 @@ std::u16string_view TCsvDocument::CellRaw(std::int32_t row, std::int32_t col) co
 std::u16string_view TCsvDocument::CellValue(std::int32_t row, std::int32_t col) const {
   const TCsvCell* cell = const_cast<TCsvDocument*>(this)->CellAt(row, col);
   if (!cell || !cell->Decoded()) return {};
-  if (const std::uint32_t slot = cell->StoredSlot()) return stored_[slot - 1];
-  const std::u16string_view raw = CellRaw(row, col);
-  if (cell->Quoted()) return raw.substr(1, raw.size() - 2);
-  return trimValues_ ? Trimmed(raw) : raw;
+  return ValueOf(rows_[static_cast<std::size_t>(row)], *cell);
+}
+
+std::u16string_view TCsvDocument::ValueOf(const TCsvRow& row, const TCsvCell& cell) const {
+  // Cells lie inside Text (the document keeps that true through every edit).
+  const std::u16string_view raw(text_.data() + (static_cast<std::size_t>(row.LineStart - 1) + cell.Offset),
+                                cell.Length);
+  if (!cell.Quoted()) return trimValues_ ? Trimmed(raw) : raw;
+  const std::u16string_view inner = raw.substr(1, raw.size() - 2);
+  if (inner.find(u"\"\"") == std::u16string_view::npos) return inner;
+  const auto at = static_cast<std::size_t>(raw.data() - text_.data());
+  auto it = unquoted_.find(at);
+  if (it == unquoted_.end()) it = unquoted_.emplace(at, Unquote(inner)).first;
+  return it->second;
 }
 
 std::u16string_view TCsvDocument::ValueView(std::int32_t row, std::int32_t col) {
+  // Filters and sorts read every row of a column through here: the cell is looked up once.
   TCsvCell* cell = CellAt(row, col);
   if (!cell) return {};
-  if (!cell->Decoded()) DecodeAt(rows_[static_cast<std::size_t>(row)], *cell);
-  return CellValue(row, col);
+  TCsvRow& r = rows_[static_cast<std::size_t>(row)];
+  if (!cell->Decoded()) DecodeAt(r, *cell);
+  return ValueOf(r, *cell);
 }
 
 void TCsvDocument::GetCell(std::int32_t row, std::int32_t col, std::u16string& value) {
@@ -90,38 +102,13 @@ void TCsvDocument::GetCell(std::int32_t row, std::int32_t col, std::u16string& v
 }
 
 void TCsvDocument::DecodeAt(TCsvRow& row, TCsvCell& cell) {
-  cell.Bits = DecodedBits(std::u16string_view(text_).substr(static_cast<std::size_t>(row.LineStart - 1 + cell.Offset),
-                                                            static_cast<std::size_t>(cell.Length)));
+  cell.SetBits(DecodedBits(std::u16string_view(text_).substr(static_cast<std::size_t>(row.LineStart - 1) + cell.Offset,
+                                                             cell.Length)));
 }
 
-// A value is kept apart from Text only when it is no slice of it: a quoted field with doubled quotes.
+// Decoding marks the cell; a value that is no slice of Text is made when it is first read.
 std::uint32_t TCsvDocument::DecodedBits(std::u16string_view raw) {
-  std::uint32_t bits = TCsvCell::kDecoded;
-  if (HasQuotes(raw)) {
-    bits |= TCsvCell::kQuoted;
-    const std::u16string_view inner = raw.substr(1, raw.size() - 2);
-    if (inner.find(u"\"\"") != std::u16string_view::npos) bits |= StoreValue(Unquote(inner)) << TCsvCell::kSlotShift;
-  }
-  return bits;
-}
-
-std::uint32_t TCsvDocument::StoreValue(std::u16string value) {
-  if (!freeSlots_.empty()) {
-    const std::uint32_t slot = freeSlots_.back();
-    freeSlots_.pop_back();
-    stored_[slot - 1] = std::move(value);
-    return slot;
-  }
-  stored_.push_back(std::move(value));
-  return static_cast<std::uint32_t>(stored_.size());
-}
-
-void TCsvDocument::ReleaseValue(TCsvCell& cell) {
-  if (const std::uint32_t slot = cell.StoredSlot()) {
-    stored_[slot - 1] = std::u16string();
-    freeSlots_.push_back(slot);
-    cell.Bits &= (1u << TCsvCell::kSlotShift) - 1;
-  }
+  return TCsvCell::kDecoded | (HasQuotes(raw) ? TCsvCell::kQuoted : 0u);
 }
 
 void TCsvDocument::DecodeCell(std::int32_t row, std::int32_t col) {

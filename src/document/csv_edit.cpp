@@ -56,6 +56,7 @@ void Reserve(Vector& v, std::size_t more) {
 
 void TCsvDocument::Splice(std::size_t pos0, std::size_t count, std::u16string_view insert) {
   text_.replace(pos0, count, insert);
+  ForgetValues();
 }
 
 void TCsvDocument::ShiftRowsFrom(std::size_t firstRow, std::int64_t delta) {
@@ -100,15 +101,11 @@ bool TCsvDocument::SetCell(std::int32_t row, std::int32_t col, std::u16string_vi
   std::u16string line(text.substr(rowStart, cellStart - rowStart));
   line.append(raw).append(text.substr(cellEnd, rowStart + static_cast<std::size_t>(r.LineLength) - cellEnd));
   const bool misreads = ReadsAsNoDataLine(line, rowStart == 0);
-  bool quoted = quote;
-  std::u16string firstValue;
   std::u16string firstRaw;
   if (misreads && col == 0) {
     raw = RawField(value, true);
-    quoted = true;
   } else if (misreads) {
-    firstValue = DecodeValue(CellRaw(row, 0), trimValues_);
-    firstRaw = RawField(firstValue, true);
+    firstRaw = RawField(DecodeValue(CellRaw(row, 0), trimValues_), true);
   }
   const std::int64_t delta = static_cast<std::int64_t>(raw.size()) - cell->Length +
                              (firstRaw.empty() ? 0 : static_cast<std::int64_t>(firstRaw.size()) - cells_[r.FirstCell].Length);
@@ -119,30 +116,28 @@ bool TCsvDocument::SetCell(std::int32_t row, std::int32_t col, std::u16string_vi
   history_->ReserveUndo();
   TSetCellRecord record{row, col, std::u16string(CellRaw(row, col)), !firstRaw.empty(), {}};
   if (record.FirstToo) record.FirstRaw = CellRaw(row, 0);
-  std::uint32_t slot = 0;
-  std::uint32_t firstSlot = 0;
-  if (quoted && value.find(u'"') != std::u16string::npos) slot = StoreValue(value);
-  if (!firstRaw.empty() && firstValue.find(u'"') != std::u16string::npos) firstSlot = StoreValue(firstValue);
-  ReplaceRaw(row, col, raw, slot);
-  if (!firstRaw.empty()) ReplaceRaw(row, 0, firstRaw, firstSlot);
+  ReplaceRaw(row, col, raw);
+  if (!firstRaw.empty()) ReplaceRaw(row, 0, firstRaw);
   history_->Push(std::move(record));
   return true;
 }
 
 // Puts `raw` in place of a cell's raw text and shifts what follows; the cell becomes decoded (quoted when
-// `raw` is), with its value in `slot` when that is not 0. Does not allocate when Text has room for it.
-void TCsvDocument::ReplaceRaw(std::int32_t row, std::int32_t col, std::u16string_view raw, std::uint32_t slot) {
+// `raw` is). Does not allocate when Text has room for it.
+void TCsvDocument::ReplaceRaw(std::int32_t row, std::int32_t col, std::u16string_view raw) {
   TCsvRow& r = rows_[static_cast<std::size_t>(row)];
   TCsvCell& cell = cells_[r.FirstCell + static_cast<std::size_t>(col)];
   const bool quoted = raw.size() > 1 && raw.front() == u'"' && raw.back() == u'"';
   const std::int64_t delta = static_cast<std::int64_t>(raw.size()) - cell.Length;
   Splice(static_cast<std::size_t>(r.LineStart - 1 + cell.Offset), static_cast<std::size_t>(cell.Length), raw);
-  ReleaseValue(cell);
-  cell.Length = static_cast<std::int32_t>(raw.size());
-  cell.Bits = TCsvCell::kDecoded | (quoted ? TCsvCell::kQuoted : 0u) | (slot << TCsvCell::kSlotShift);
+  cell.SetLength(static_cast<std::int64_t>(raw.size()));
+  cell.SetBits(TCsvCell::kDecoded | (quoted ? TCsvCell::kQuoted : 0u));
   const auto d = static_cast<std::int32_t>(delta);
   r.LineLength += d;
-  for (std::int32_t c = col + 1; c < r.CellCount; ++c) cells_[r.FirstCell + static_cast<std::size_t>(c)].Offset += d;
+  for (std::int32_t c = col + 1; c < static_cast<std::int32_t>(r.CellCount); ++c) {
+    TCsvCell& later = cells_[r.FirstCell + static_cast<std::size_t>(c)];
+    later.SetOffset(later.Offset + delta);
+  }
   ShiftRowsFrom(static_cast<std::size_t>(row) + 1, delta);
 }
 
@@ -174,7 +169,7 @@ bool TCsvDocument::InsertRowRecorded(std::int32_t row, TInsertRowRecord& record)
   const bool endsWithBreak = r.LineLength > 0 && IsBreak(text_[static_cast<std::size_t>(p - 2)]);
   TCsvRow added;
   added.FirstCell = r.FirstCell + static_cast<std::uint32_t>(r.CellCount);
-  added.CellCount = n;
+  added.SetCellCount(n);
   std::u16string inserted;
   if (endsWithBreak) {
     inserted.append(line).append(eol);
@@ -187,12 +182,12 @@ bool TCsvDocument::InsertRowRecorded(std::int32_t row, TInsertRowRecord& record)
   }
   std::vector<TCsvCell> newCells(static_cast<std::size_t>(n));
   for (std::int32_t j = 0; j < n; ++j) {
-    newCells[static_cast<std::size_t>(j)].Offset = j == 0 ? 0 : lead + j;
-    newCells[static_cast<std::size_t>(j)].Bits = TCsvCell::kDecoded;
+    newCells[static_cast<std::size_t>(j)].SetOffset(j == 0 ? 0 : lead + j);
+    newCells[static_cast<std::size_t>(j)].SetBits(TCsvCell::kDecoded);
   }
   if (lead > 0) {
-    newCells[0].Length = lead;
-    newCells[0].Bits |= TCsvCell::kQuoted;
+    newCells[0].SetLength(lead);
+    newCells[0].SetBits(TCsvCell::kDecoded | TCsvCell::kQuoted);
   }
   Splice(static_cast<std::size_t>(p - 1), 0, inserted);
   if (!endsWithBreak) r.LineLength += static_cast<std::int32_t>(eol.size());
@@ -223,7 +218,6 @@ bool TCsvDocument::DeleteRow(std::int32_t row) {
   for (const TCsvCell& cell : Cells(row)) record.CellLengths.push_back(cell.Length);
   Splice(static_cast<std::size_t>(r.LineStart - 1), static_cast<std::size_t>(r.LineLength), {});
   const auto first = cells_.begin() + r.FirstCell;
-  for (auto it = first; it != first + r.CellCount; ++it) ReleaseValue(*it);
   cells_.erase(first, first + r.CellCount);
   for (std::size_t k = static_cast<std::size_t>(row) + 1; k < rows_.size(); ++k) {
     rows_[k].LineStart -= r.LineLength;
@@ -256,7 +250,7 @@ bool TCsvDocument::DeleteColumnRecorded(std::int32_t col, TDeleteColumnRecord& r
   if (col < 0 || col >= columnCount_) return false;
   using Piece = TDeleteColumnRecord::Piece;
   std::size_t touched = 0;
-  for (const TCsvRow& r : rows_) touched += !r.IsComment && r.CellCount > col;
+  for (const TCsvRow& r : rows_) touched += !r.IsComment && static_cast<std::int32_t>(r.CellCount) > col;
   if (touched == 0) return false;
   // The record is replaced only at the end: a redo passes its own, which must survive a failure.
   TDeleteColumnRecord fresh;
@@ -266,7 +260,7 @@ bool TCsvDocument::DeleteColumnRecorded(std::int32_t col, TDeleteColumnRecord& r
   std::size_t removedChars = 0;
   for (std::size_t ri = 0; ri < rows_.size(); ++ri) {
     const TCsvRow& r = rows_[ri];
-    if (r.IsComment || r.CellCount <= col) continue;
+    if (r.IsComment || static_cast<std::int32_t>(r.CellCount) <= col) continue;
     const TCsvCell* cells = cells_.data() + r.FirstCell;
     const TCsvCell& cell = cells[col];
     // 0-based bounds relative to the row's start: the only field; the field and the delimiter after it;
@@ -276,7 +270,7 @@ bool TCsvDocument::DeleteColumnRecorded(std::int32_t col, TDeleteColumnRecord& r
     if (r.CellCount == 1) {
       from = cell.Offset;
       to = cell.Offset + cell.Length;
-    } else if (col + 1 < r.CellCount) {
+    } else if (col + 1 < static_cast<std::int32_t>(r.CellCount)) {
       from = cell.Offset;
       to = cells[col + 1].Offset;
     } else {
@@ -314,18 +308,18 @@ bool TCsvDocument::DeleteColumnRecorded(std::int32_t col, TDeleteColumnRecord& r
       read = cut + static_cast<std::size_t>(piece.Length);
       r.LineLength -= piece.Length;
       removedTotal += piece.Length;
-      ReleaseValue(cells[col]);
-      for (std::int32_t c = 0; c < r.CellCount; ++c) {
+      for (std::int32_t c = 0; c < static_cast<std::int32_t>(r.CellCount); ++c) {
         if (c == col) continue;
         TCsvCell moved = cells[c];
-        if (c > col) moved.Offset -= piece.Length;
+        if (c > col) moved.SetOffset(moved.Offset - piece.Length);
         cells_[keptCells++] = moved;
       }
-      --r.CellCount;
+      r.SetCellCount(r.CellCount - 1);
     } else {
-      for (std::int32_t c = 0; c < r.CellCount; ++c) cells_[keptCells++] = cells_[firstCell + static_cast<std::size_t>(c)];
+      for (std::uint32_t c = 0; c < r.CellCount; ++c) cells_[keptCells++] = cells_[firstCell + c];
     }
   }
+  ForgetValues();
   std::char_traits<char16_t>::move(t + write, t + read, text_.size() - read);
   write += text_.size() - read;
   text_.resize(write);
@@ -390,6 +384,7 @@ bool TCsvDocument::ReplaceFirstCells(const std::vector<std::int32_t>& which, con
   for (std::size_t k = 0; k < which.size(); ++k) bits[k] = DecodedBits(raws[k]);
 
   text_.swap(text);
+  ForgetValues();
   std::int32_t shift = 0;
   std::size_t next = 0;
   for (std::size_t ri = 0; ri < rows_.size(); ++ri) {
@@ -398,11 +393,13 @@ bool TCsvDocument::ReplaceFirstCells(const std::vector<std::int32_t>& which, con
     if (next >= which.size() || which[next] != static_cast<std::int32_t>(ri)) continue;
     const std::u16string& raw = raws[next];
     TCsvCell& cell = cells_[r.FirstCell];
-    const auto d = static_cast<std::int32_t>(raw.size()) - cell.Length;
-    ReleaseValue(cell);
-    cell.Length = static_cast<std::int32_t>(raw.size());
-    cell.Bits = bits[next];
-    for (std::int32_t c = 1; c < r.CellCount; ++c) cells_[r.FirstCell + static_cast<std::size_t>(c)].Offset += d;
+    const auto d = static_cast<std::int32_t>(raw.size()) - static_cast<std::int32_t>(cell.Length);
+    cell.SetLength(static_cast<std::int64_t>(raw.size()));
+    cell.SetBits(bits[next]);
+    for (std::uint32_t c = 1; c < r.CellCount; ++c) {
+      TCsvCell& later = cells_[r.FirstCell + c];
+      later.SetOffset(later.Offset + d);
+    }
     r.LineLength += d;
     shift += d;
     ++next;

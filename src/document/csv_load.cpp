@@ -11,25 +11,26 @@ TLoadFailure& LastFailure() {
   return failure;
 }
 
-// Decodes and parses. `owner`, when given, holds `bytes` and is emptied as soon as they are decoded, so
-// that the bytes and the cells never take memory at the same time.
-bool ParseBytes(std::string_view bytes, std::string* owner, char16_t delimiter, int commentMode,
-                std::u16string_view forcedEncoding, std::unique_ptr<TCsvDocument>& document, bool trimValues,
-                std::int64_t sampleRows) {
-  std::u16string text;
-  TCsvEncodingInfo info;
-  bool lossless = false;
-  DecodeText(bytes, forcedEncoding, text, info, &lossless);
-  info.Lossless = lossless;
-  if (owner) std::string().swap(*owner);  // gives the memory back (assigning an empty string may not)
-  auto doc = std::make_unique<TCsvDocument>();
-  doc->SetEncoding(info);
-  if (!doc->Parse(std::move(text), delimiter, commentMode, trimValues, sampleRows)) return false;
-  document = std::move(doc);
-  return true;
-}
-
 }  // namespace
+
+// Decodes and parses; `cells`, when not empty, holds the bytes and becomes the memory of the cell array
+// once they are decoded, so that the bytes and the cells never take memory at the same time.
+struct TCsvLoader {
+  static bool Parse(std::string_view bytes, TCsvCellStore cells, char16_t delimiter, int commentMode,
+                    std::u16string_view forcedEncoding, std::unique_ptr<TCsvDocument>& document, bool trimValues,
+                    std::int64_t sampleRows) {
+    std::u16string text;
+    TCsvEncodingInfo info;
+    bool lossless = false;
+    DecodeText(bytes, forcedEncoding, text, info, &lossless);
+    info.Lossless = lossless;
+    auto doc = std::make_unique<TCsvDocument>();
+    doc->SetEncoding(info);
+    if (!doc->ParseInto(std::move(text), std::move(cells), delimiter, commentMode, trimValues, sampleRows)) return false;
+    document = std::move(doc);
+    return true;
+  }
+};
 
 const TLoadFailure& LastLoadFailure() { return LastFailure(); }
 
@@ -40,7 +41,7 @@ bool LoadFromBytes(std::string_view bytes, char16_t delimiter, int commentMode, 
   document.reset();
   try {
     LastFailure() = TLoadFailure{};
-    return ParseBytes(bytes, nullptr, delimiter, commentMode, forcedEncoding, document, trimValues, sampleRows);
+    return TCsvLoader::Parse(bytes, {}, delimiter, commentMode, forcedEncoding, document, trimValues, sampleRows);
   } catch (...) {
     document.reset();
     LastFailure() = TLoadFailure{};
@@ -54,16 +55,30 @@ bool LoadFromFile(const std::u16string& fileName, std::int64_t maxFileSize, char
   document.reset();
   try {
     LastFailure() = TLoadFailure{};
-    std::string bytes;
+    TCsvCellStore buffer;
     std::int64_t size = 0;
-    switch (platform::ReadWholeFile(fileName, maxFileSize, bytes, size)) {
+    std::size_t got = 0;
+    const auto room = [&buffer](std::size_t bytes) -> char* {
+      // The bytes, their text (up to two bytes per byte) and the cells must all fit: a file that cannot
+      // is refused before anything is read (a 32-bit process runs out of address space first).
+      if (bytes > platform::AvailableAddressSpace() / 3) return nullptr;
+      // Room for the cells to come as well: a table's cells usually take about as many bytes as the
+      // file, and room that is never written is only reserved.
+      buffer.reserve((bytes + bytes / 4) / sizeof(TCsvCell) + 64);
+      platform::PreferLargePages(buffer.data(), buffer.capacity() * sizeof(TCsvCell));
+      buffer.resize(bytes / sizeof(TCsvCell) + 1);
+      return reinterpret_cast<char*>(buffer.data());
+    };
+    switch (platform::ReadFileInto(fileName, maxFileSize, size, room, got)) {
       case platform::ReadResult::Ok: break;
       case platform::ReadResult::TooLarge:
         LastFailure() = TLoadFailure{true, size, maxFileSize};
         return false;
       case platform::ReadResult::Failed: return false;
     }
-    return ParseBytes(bytes, &bytes, delimiter, commentMode, forcedEncoding, document, trimValues, sampleRows);
+    const std::string_view bytes(reinterpret_cast<const char*>(buffer.data()), got);
+    return TCsvLoader::Parse(bytes, std::move(buffer), delimiter, commentMode, forcedEncoding, document, trimValues,
+                             sampleRows);
   } catch (...) {
     document.reset();
     LastFailure() = TLoadFailure{};

@@ -12,10 +12,12 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "document/delimiter.h"
@@ -31,34 +33,81 @@ inline constexpr int kCommentsAuto = 3;      // dropped (with empty lines) only 
 
 inline constexpr std::int64_t kDefaultSampleRows = 1000;
 
-// One field of a row, compact. Its raw text is the slice of Text at the document's CellStart, Length
-// characters long; read it through TCsvDocument::CellRaw and the value through CellValue / GetCell.
+// One field of a row, compact: 8 bytes, because a large table has tens of millions of them and the load
+// writes every one. Its raw text is the slice of Text at the document's CellStart, Length characters
+// long; read it through TCsvDocument::CellRaw and the value through CellValue / GetCell. Positions fit 31
+// bits: Text never reaches 2^31 characters.
 struct TCsvCell {
-  std::int32_t Offset = 0;  // position of the raw text relative to the row's LineStart (0 = LineStart)
-  std::int32_t Length = 0;  // length of the raw text in characters (0 for an empty field)
-  std::uint32_t Bits = 0;   // Quoted, Decoded and the slot of a stored value; use the accessors
+  // No default values: the document's cell array is sized before the load writes it, without clearing.
+  // A value-initialised cell (TCsvCell{}) is all zero.
+  std::uint32_t Offset : 31;  // position of the raw text relative to the row's LineStart (0 = LineStart)
+  std::uint32_t QuotedBit : 1;
+  std::uint32_t Length : 31;  // length of the raw text in characters (0 for an empty field)
+  std::uint32_t DecodedBit : 1;
 
   static constexpr std::uint32_t kQuoted = 1u;
   static constexpr std::uint32_t kDecoded = 2u;
-  static constexpr unsigned kSlotShift = 2;  // slot + 1 of a stored value, 0 when the value is a slice
+  static constexpr std::int64_t kMaxPosition = 0x7FFF'FFFF;
 
   // The raw text is longer than 1 character and both begins and ends with a double quote.
-  bool Quoted() const { return (Bits & kQuoted) != 0; }
+  bool Quoted() const { return QuotedBit != 0; }
   // The value has been computed (only then does CellValue return it).
-  bool Decoded() const { return (Bits & kDecoded) != 0; }
-  std::uint32_t StoredSlot() const { return Bits >> kSlotShift; }
+  bool Decoded() const { return DecodedBit != 0; }
+  // kQuoted and kDecoded together.
+  std::uint32_t Bits() const { return static_cast<std::uint32_t>(QuotedBit) | (static_cast<std::uint32_t>(DecodedBit) << 1); }
+  void SetBits(std::uint32_t bits) {
+    QuotedBit = bits & kQuoted;
+    DecodedBit = (bits >> 1) & 1u;
+  }
+  // A cell from its position, length (each 0 .. kMaxPosition) and bits, built as one 64-bit word: the
+  // load makes tens of millions of them, and setting the bit-fields one by one costs more than all else.
+  static TCsvCell Make(std::uint64_t offset, std::uint64_t length, std::uint32_t bits) {
+    const std::uint64_t word = offset | (std::uint64_t{bits & kQuoted} << 31) | (length << 32) |
+                               (std::uint64_t{(bits >> 1) & 1u} << 63);
+    TCsvCell cell{};
+    std::memcpy(static_cast<void*>(&cell), &word, sizeof cell);
+    return cell;
+  }
+  // Setters for the positions, which callers compute in wider integers (0 .. kMaxPosition).
+  void SetOffset(std::int64_t offset) { Offset = static_cast<std::uint32_t>(offset) & 0x7FFF'FFFFu; }
+  void SetLength(std::int64_t length) { Length = static_cast<std::uint32_t>(length) & 0x7FFF'FFFFu; }
 };
+static_assert(sizeof(TCsvCell) == 8);
 using TCsvCellArray = std::vector<TCsvCell>;
 
+// An allocator whose construction without a value leaves a trivial element unwritten, so that an array
+// can be sized before it is filled: std::allocator would first clear hundreds of megabytes.
+template <typename T>
+struct TUnclearedAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = TUnclearedAllocator<U>;
+  };
+  TUnclearedAllocator() = default;
+  template <typename U>
+  TUnclearedAllocator(const TUnclearedAllocator<U>&) noexcept {}
+  template <typename U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
 // One kept row: a data line (possibly spanning physical lines through quoted line breaks), a comment line
-// or a preamble line.
+// or a preamble line. 16 bytes.
 struct TCsvRow {
   std::int32_t LineStart = 1;   // position in Text of the row's first character
   std::int32_t LineLength = 0;  // characters of the row including its line terminator (CR, LF or CR LF)
   std::uint32_t FirstCell = 0;  // index of the row's first cell in the document's cell array
-  std::int32_t CellCount = 0;   // cells of the row, at most ColumnCount
-  bool IsComment = false;       // comment or preamble line: shown, never edited
+  std::uint32_t CellCount : 31 = 0;  // cells of the row, at most ColumnCount
+  std::uint32_t IsComment : 1 = 0;   // comment or preamble line: shown, never edited
+
+  void SetCellCount(std::int64_t count) { CellCount = static_cast<std::uint32_t>(count) & 0x7FFF'FFFFu; }
 };
+static_assert(sizeof(TCsvRow) == 16);
 using TCsvRowArray = std::vector<TCsvRow>;
 
 // The kinds of edit that Undo and Redo take back and do again.
@@ -81,6 +130,10 @@ struct TCsvUndoResult {
                                 // row (undo) or the row now in the first deleted one's place (redo); -1 for a column
   std::int32_t Column = -1;     // the edited cell's or the deleted column, else -1
 };
+
+// The document's cell array. The loader reads the file into one of these, so that the cells can take
+// over the memory the bytes were read into instead of touching as much again.
+using TCsvCellStore = std::vector<TCsvCell, TUnclearedAllocator<TCsvCell>>;
 
 class TCsvEditHistory;
 struct TSetCellRecord;
@@ -135,10 +188,11 @@ class TCsvDocument {
   // empty when out of range. A view into Text: valid until the next edit.
   std::u16string_view CellRaw(std::int32_t row, std::int32_t col) const;
   // The decoded value when the cell is Decoded, else empty (it does not decode). Valid until the next
-  // edit or decode.
+  // edit or decode. Allocates the first time it reads a value with doubled quotes after a load or an
+  // edit (that value is then kept); may throw std::bad_alloc only then.
   std::u16string_view CellValue(std::int32_t row, std::int32_t col) const;
   // Decodes the cell if needed and returns its value as a view (empty when out of range); the fast path
-  // for filters and sorting: allocates only the first time a value with doubled quotes is decoded.
+  // for filters and sorting: allocates only the first time a value with doubled quotes is read.
   // Valid until the next edit or decode.
   std::u16string_view ValueView(std::int32_t row, std::int32_t col);
   // Decodes the cell if needed and copies its value; empty when out of range.
@@ -218,20 +272,27 @@ class TCsvDocument {
 
  private:
   friend class TCsvParser;
+  friend struct TCsvLoader;
+
+  // Parse, with `spare` as the memory of the cell array when it is large enough.
+  bool ParseInto(std::u16string text, TCsvCellStore spare, char16_t delimiter, int commentMode, bool trimValues,
+                 std::int64_t sampleRows);
 
   TCsvCell* CellAt(std::int32_t row, std::int32_t col);
   void DecodeAt(TCsvRow& row, TCsvCell& cell);
-  std::uint32_t StoreValue(std::u16string value);
-  void ReleaseValue(TCsvCell& cell);
+  // The value of a decoded cell of `row` (see CellValue).
+  std::u16string_view ValueOf(const TCsvRow& row, const TCsvCell& cell) const;
   void Splice(std::size_t pos0, std::size_t count, std::u16string_view insert);
   void ShiftRowsFrom(std::size_t firstRow, std::int64_t delta);
   void RemoveCharacters(std::int32_t pos, std::int32_t count);
-  void ReplaceRaw(std::int32_t row, std::int32_t col, std::u16string_view raw, std::uint32_t slot);
+  void ReplaceRaw(std::int32_t row, std::int32_t col, std::u16string_view raw);
   bool LineMisreads(const TCsvRow& row) const;
   void RequoteFirstCells(const std::vector<std::int32_t>& rows, TDeleteColumnRecord* record);
   bool ReplaceFirstCells(const std::vector<std::int32_t>& rows, const std::vector<std::u16string>& raws,
                          std::size_t spare = 0);
-  std::uint32_t DecodedBits(std::u16string_view raw);
+  static std::uint32_t DecodedBits(std::u16string_view raw);
+  // Text changed: the unquoted values kept for CellValue no longer apply.
+  void ForgetValues() noexcept { unquoted_.clear(); }
 
   // The edits proper, filling the record that takes them back (the public operations record it).
   bool InsertRowRecorded(std::int32_t row, TInsertRowRecord& record);
@@ -244,7 +305,7 @@ class TCsvDocument {
   void RestoreColumn(TDeleteColumnRecord& record);
 
   TCsvRowArray rows_;
-  TCsvCellArray cells_;  // every row's cells, row after row
+  TCsvCellStore cells_;  // every row's cells, row after row
   std::u16string text_;
   char16_t delimiter_ = u',';
   TCsvEncodingInfo encoding_;
@@ -254,8 +315,9 @@ class TCsvDocument {
   bool trimValues_ = false;
   std::int32_t decodeRow_ = 0;
   std::int32_t decodeCol_ = 0;
-  std::vector<std::u16string> stored_;     // values that are no slice of Text (doubled quotes)
-  std::vector<std::uint32_t> freeSlots_;  // slots of stored_ free for reuse
+  // Values that are no slice of Text (quoted fields with doubled quotes), made on first read and kept
+  // until Text changes, by the 0-based position of their raw text. Nodes do not move, so views stay valid.
+  mutable std::unordered_map<std::size_t, std::u16string> unquoted_;
   std::unique_ptr<TCsvEditHistory> history_;
 };
 

@@ -23,150 +23,213 @@ inline bool HidesLines(int commentMode, bool seenData) {
 
 }  // namespace
 
-// The cutting pass. Positions are 0-based here (the stored ones are 1-based).
+// The cutting pass. Positions are 0-based here (the stored ones are 1-based). The state of the scan
+// lives in locals and the cells are written through a pointer into the sized cell array: the loop runs
+// once per delimiter of a file of hundreds of megabytes.
 class TCsvParser {
  public:
-  TCsvParser(TCsvDocument& doc, int commentMode, const TPreScan& pre)
+  TCsvParser(TCsvDocument& doc, int commentMode, const TPreScan& pre, std::size_t cellBound)
       : doc_(doc),
         t_(doc.text_.data()),
         n_(doc.text_.size()),
         delimiter_(doc.delimiter_),
         commentMode_(commentMode),
-        maxFields_(pre.MaxSampleFields),
+        maxFields_(pre.MaxSampleFields > 0 ? static_cast<std::size_t>(pre.MaxSampleFields) : SIZE_MAX),
         dataStart_(pre.DataStart),
-        semicolonRowWidth_(pre.SemicolonRowWidth) {}
+        semicolonRowWidth_(pre.SemicolonRowWidth),
+        cellBound_(cellBound) {}
 
-  // False when the text ends inside an open quoted field.
+  // False when the text ends inside an open quoted field. Throws std::bad_alloc only.
   bool Run() {
     const std::size_t n = n_;
     const char16_t* t = t_;
     const char16_t delimiter = delimiter_;
-    std::size_t i = 0;
-    lineStart_ = 0;
-    cellStart_ = 0;
-    bool inQuotes = false;
-    Classify(0);
-    bool stoppedOnComment = false;
-    scan::SpecialScanner specials(t, n, delimiter);
-    while (i < n) {
-      if (i == lineStart_ && lineIsComment_ &&
-          (commentMode_ == kCommentsUnparsed || HidesLines(commentMode_, seenData_))) {
-        // A comment line is taken whole: quotes on it have no meaning.
-        while (i < n && t[i] != kCr && t[i] != kLf) ++i;
-        const std::size_t lineEnd = i;
-        if (i < n) i += (t[i] == kCr && i + 1 < n && t[i + 1] == kLf) ? 2 : 1;
-        if (HidesLines(commentMode_, seenData_)) {
-          doc_.cells_.resize(rowFirstCell_);
-        } else {
-          cellStart_ = lineStart_;
-          AddCell(lineEnd);
-          EndRow(i);
-        }
-        lineStart_ = cellStart_ = i;
-        if (i >= n) {
-          stoppedOnComment = true;
-          break;
-        }
-        Classify(i);
-        continue;
+    auto& cells = doc_.cells_;
+    cells.resize(std::max<std::size_t>(cellBound_, 64));
+    TCsvCell* first = cells.data();  // of the pending row
+    TCsvCell* out = first;           // where the next cell goes
+    TCsvCell* limit = cells.data() + cells.size();
+    // out reaching `stop` means the array is full or the row has its sampled width.
+    const auto stopFor = [&] {
+      return static_cast<std::size_t>(limit - first) > maxFields_ ? first + maxFields_ : limit;
+    };
+    TCsvCell* stop = stopFor();
+    std::size_t lineStart = 0;
+    std::size_t cellStart = 0;
+
+    // Adds the field from cellStart up to (not including) `end` to the pending row; `quoted`: its raw
+    // text is longer than 1 character and begins and ends with a double quote.
+    const auto addQuotedOrNot = [&](std::size_t end, bool quoted) {
+      if (out == stop) {
+        if (static_cast<std::size_t>(out - first) >= maxFields_) return;
+        // The estimate was short: grow, keeping what is written.
+        const std::size_t done = static_cast<std::size_t>(out - cells.data());
+        const std::size_t pending = static_cast<std::size_t>(out - first);
+        cells.resize(cells.size() * 2);
+        out = cells.data() + done;
+        first = out - pending;
+        limit = cells.data() + cells.size();
+        stop = stopFor();
       }
-      if (i == lineStart_ && lineIsTextComment_) {
-        // A comment line parsed like data: cut at its delimiters, but it ends at its first line break
-        // and quotes on it have no meaning, as for the pre-scan.
-        while (i < n && t[i] != kCr && t[i] != kLf) {
-          if (t[i] == delimiter) {
-            AddCell(i);
-            cellStart_ = i + 1;
-          }
-          ++i;
-        }
-        AddCell(i);
-        if (i < n) i += (t[i] == kCr && i + 1 < n && t[i + 1] == kLf) ? 2 : 1;
-        EndRow(i);
-        lineStart_ = cellStart_ = i;
-        if (i >= n) {
-          stoppedOnComment = true;
-          break;
-        }
-        Classify(i);
-        continue;
+      *out++ = TCsvCell::Make(cellStart - lineStart, end - cellStart, quoted ? TCsvCell::kQuoted : 0u);
+    };
+    const auto addCell = [&](std::size_t end) {
+      addQuotedOrNot(end, end - cellStart > 1 && t[cellStart] == kQuote && t[end - 1] == kQuote);
+    };
+    // The cutting loop meets every quote of a data row: where the last one that opened quoting and the
+    // last one of all stand tells whether a field is quoted, without reading it again.
+    std::size_t openQuote = SIZE_MAX;
+    std::size_t lastQuote = SIZE_MAX;
+    const auto addDataCell = [&](std::size_t end) {
+      addQuotedOrNot(end, openQuote == cellStart && lastQuote + 1 == end && end - cellStart > 1);
+    };
+    // Ends the pending row; `next` is the position after its line break.
+    const auto endRow = [&](std::size_t next) {
+      const auto count = static_cast<std::size_t>(out - first);
+      const bool emptyLine = count == 1 && first->Length == 0;
+      if (HidesLines(commentMode_, seenData_) && (emptyLine || lineIsComment_)) {
+        out = first;
+        return;
       }
-      i = inQuotes ? scan::NextQuote(t, i, n) : specials.Next(i);
-      if (i >= n) break;
-      const char16_t c = t[i];
-      {
-        if (c == kQuote) {
-          if (inQuotes && i + 1 < n && t[i + 1] == kQuote) {
-            ++i;
+      TCsvRow row;
+      row.LineStart = static_cast<std::int32_t>(lineStart + 1);
+      row.LineLength = static_cast<std::int32_t>(next - lineStart);
+      row.FirstCell = static_cast<std::uint32_t>(first - cells.data());
+      row.SetCellCount(static_cast<std::int64_t>(count));
+      row.IsComment = lineIsComment_;
+      doc_.rows_.push_back(row);
+      widest_ = std::max(widest_, count);
+      if (!lineIsComment_ && !emptyLine) seenData_ = true;
+      first = out;
+      stop = stopFor();
+    };
+    // From the line at `i` = lineStart on, takes every comment line (and preamble line taken whole), so
+    // that `i` is then at a line to cut like data, or at the end. Quotes on such lines have no meaning.
+    // Returns whether it moved.
+    const auto takeCommentLines = [&](std::size_t& i) {
+      const std::size_t from = i;
+      while (i < n && (lineIsTextComment_ || (lineIsComment_ && TakesCommentsWhole()))) {
+        if (lineIsComment_ && TakesCommentsWhole()) {
+          while (i < n && t[i] != kCr && t[i] != kLf) ++i;
+          const std::size_t lineEnd = i;
+          if (i < n) i += (t[i] == kCr && i + 1 < n && t[i + 1] == kLf) ? 2 : 1;
+          if (HidesLines(commentMode_, seenData_)) {
+            out = first;
           } else {
-            inQuotes = !inQuotes;
+            cellStart = lineStart;
+            addCell(lineEnd);
+            endRow(i);
           }
-        } else if (!inQuotes) {
-          if (c == delimiter) {
-            AddCell(i);
-            cellStart_ = i + 1;
-          } else if (c == kCr || c == kLf) {
-            AddCell(i);
-            if (c == kCr && i + 1 < n && t[i + 1] == kLf) ++i;
-            EndRow(i + 1);
-            lineStart_ = cellStart_ = i + 1;
-            if (i + 1 < n) Classify(i + 1);
+        } else {
+          // A comment line parsed like data: cut at its delimiters, but it ends at its first line break.
+          while (i < n && t[i] != kCr && t[i] != kLf) {
+            if (t[i] == delimiter) {
+              addCell(i);
+              cellStart = i + 1;
+            }
+            ++i;
           }
+          addCell(i);
+          if (i < n) i += (t[i] == kCr && i + 1 < n && t[i + 1] == kLf) ? 2 : 1;
+          endRow(i);
+        }
+        lineStart = cellStart = i;
+        if (i >= n) stoppedOnComment_ = true;
+        if (i < n) Classify(i);
+      }
+      return i != from;
+    };
+
+    bool inQuotes = false;
+    // The special characters among the 16 at `base` not yet handled, one bit each (bit k: base + k).
+    // Data rows are cut from these bits alone, without looking at the characters between; they are met
+    // in order, so each handled one is simply cleared.
+    std::size_t base = 0;
+    std::uint32_t mask = 0;
+    const auto startAt = [&](std::size_t i) {
+      base = i;
+      mask = i < n ? scan::SpecialMask16(t, n, base, delimiter) : 0;
+    };
+    // The special character right after the one just handled (a doubled quote's second, a CR's LF) is
+    // handled with it.
+    const auto dropNext = [&](std::size_t i) {
+      if (i + 1 - base < 16) {
+        mask &= mask - 1;
+      } else {
+        startAt(i + 1);
+        mask &= mask - 1;
+      }
+    };
+    std::size_t i = 0;
+    Classify(0);
+    takeCommentLines(i);
+    startAt(i);
+    while (!stoppedOnComment_) {
+      while (mask == 0) {
+        base += 16;
+        if (base >= n) break;
+        mask = scan::SpecialMask16(t, n, base, delimiter);
+      }
+      if (mask == 0) break;
+      i = base + static_cast<std::size_t>(__builtin_ctz(mask));
+      mask &= mask - 1;
+      const char16_t c = t[i];
+      if (c == kQuote) {
+        if (inQuotes && i + 1 < n && t[i + 1] == kQuote) {
+          dropNext(i);
+          lastQuote = i + 1;
+        } else {
+          if (!inQuotes) openQuote = i;
+          inQuotes = !inQuotes;
+          lastQuote = i;
+        }
+        continue;
+      }
+      if (inQuotes) continue;
+      addDataCell(i);
+      if (c == delimiter) {
+        cellStart = i + 1;
+        continue;
+      }
+      if (c == kCr && i + 1 < n && t[i + 1] == kLf) {
+        dropNext(i);
+        ++i;
+      }
+      endRow(i + 1);
+      lineStart = cellStart = ++i;
+      if (i < n) {
+        Classify(i);
+        if (lineIsTextComment_ || lineIsComment_) {
+          if (takeCommentLines(i)) startAt(i);
         }
       }
-      ++i;
     }
-    if (!stoppedOnComment) {
-      if (cellStart_ < n) {
-        AddCell(n);
+    if (!stoppedOnComment_) {
+      if (cellStart < n) {
+        addDataCell(n);
       } else if (n > 0 && t[n - 1] == delimiter) {
-        cellStart_ = n;
-        AddCell(n);
+        cellStart = n;
+        addCell(n);
       }
-      if (doc_.cells_.size() > rowFirstCell_ || lineStart_ < n) EndRow(n);
+      if (out > first || lineStart < n) endRow(n);
     }
+    cells.resize(static_cast<std::size_t>(out - cells.data()));
+    doc_.rowCount_ = static_cast<std::int32_t>(doc_.rows_.size());
+    doc_.columnCount_ = static_cast<std::int32_t>(std::min<std::size_t>(widest_, INT32_MAX));
     return !inQuotes;
   }
 
  private:
+  // Comment and preamble lines are taken whole (one cell, or hidden), not cut.
+  bool TakesCommentsWhole() const { return commentMode_ == kCommentsUnparsed || HidesLines(commentMode_, seenData_); }
+
   // The kind of the line that starts at `pos`: a comment line, or a preamble line above the table.
   void Classify(std::size_t pos) {
-    lineIsTextComment_ = IsCommentRow(doc_.text_, pos, delimiter_, semicolonRowWidth_);
+    // Only a line that starts with '#', ';' or "sep=" can be a comment line.
+    const char16_t c = t_[pos];
+    lineIsTextComment_ = (c == u'#' || c == u';' || (c | 0x20) == u's') &&
+                         IsCommentRow(doc_.text_, pos, delimiter_, semicolonRowWidth_);
     lineIsComment_ = lineIsTextComment_ || pos < dataStart_;
-  }
-
-  // Adds the field from cellStart_ up to (not including) `end` to the pending row.
-  void AddCell(std::size_t end) {
-    auto& cells = doc_.cells_;
-    const std::size_t pending = cells.size() - rowFirstCell_;
-    if (maxFields_ > 0 && static_cast<std::int64_t>(pending) >= maxFields_) return;
-    TCsvCell cell;
-    cell.Offset = static_cast<std::int32_t>(cellStart_ - lineStart_);
-    cell.Length = static_cast<std::int32_t>(end - cellStart_);
-    if (cell.Length > 1 && t_[cellStart_] == kQuote && t_[end - 1] == kQuote) cell.Bits = TCsvCell::kQuoted;
-    cells.push_back(cell);
-  }
-
-  // Ends the pending row; `next` is the position after its line break.
-  void EndRow(std::size_t next) {
-    auto& cells = doc_.cells_;
-    const std::size_t count = cells.size() - rowFirstCell_;
-    const bool emptyLine = count == 1 && cells.back().Length == 0;
-    if (HidesLines(commentMode_, seenData_) && (emptyLine || lineIsComment_)) {
-      cells.resize(rowFirstCell_);
-      return;
-    }
-    TCsvRow row;
-    row.LineStart = static_cast<std::int32_t>(lineStart_ + 1);
-    row.LineLength = static_cast<std::int32_t>(next - lineStart_);
-    row.FirstCell = static_cast<std::uint32_t>(rowFirstCell_);
-    row.CellCount = static_cast<std::int32_t>(count);
-    row.IsComment = lineIsComment_;
-    doc_.rows_.push_back(row);
-    ++doc_.rowCount_;
-    doc_.columnCount_ = std::max(doc_.columnCount_, row.CellCount);
-    if (!lineIsComment_ && !emptyLine) seenData_ = true;
-    rowFirstCell_ = cells.size();
   }
 
   TCsvDocument& doc_;
@@ -174,26 +237,30 @@ class TCsvParser {
   std::size_t n_;
   char16_t delimiter_;
   int commentMode_;
-  std::int64_t maxFields_;
+  std::size_t maxFields_;  // cells kept per row
   std::size_t dataStart_;
   std::int64_t semicolonRowWidth_;
-  std::size_t lineStart_ = 0;
-  std::size_t cellStart_ = 0;
-  std::size_t rowFirstCell_ = 0;
+  std::size_t cellBound_;  // cells to make room for at first
+  std::size_t widest_ = 0;          // the most cells of a kept row
   bool lineIsComment_ = false;      // comment or preamble line
   bool lineIsTextComment_ = false;  // comment line: taken whole, quotes mean nothing
   bool seenData_ = false;
+  bool stoppedOnComment_ = false;  // the text ended with a comment line taken by itself
 };
 
 bool TCsvDocument::Parse(std::u16string text, char16_t delimiter, int commentMode, bool trimValues,
                          std::int64_t sampleRows) {
+  return ParseInto(std::move(text), {}, delimiter, commentMode, trimValues, sampleRows);
+}
+
+bool TCsvDocument::ParseInto(std::u16string text, TCsvCellStore spare, char16_t delimiter, int commentMode,
+                             bool trimValues, std::int64_t sampleRows) {
   text_ = std::move(text);
   delimiter_ = delimiter;
   trimValues_ = trimValues;
   rows_.clear();
   cells_.clear();
-  stored_.clear();
-  freeSlots_.clear();
+  ForgetValues();
   *history_ = TCsvEditHistory{};
   rowCount_ = columnCount_ = hiddenCommentCount_ = decodeRow_ = decodeCol_ = 0;
   // Positions are 32-bit and one past the end must still be one.
@@ -203,19 +270,23 @@ bool TCsvDocument::Parse(std::u16string text, char16_t delimiter, int commentMod
   const TPreScan pre = RunPreScan(text_, delimiter_, sampleRows, commentMode);
   hiddenCommentCount_ = static_cast<std::int32_t>(std::min<std::int64_t>(pre.Hidden, INT32_MAX));
   if (text_.empty()) return true;
+  std::size_t cellBound = 0;
   if (pre.RowEstimate > 0) {
     rows_.reserve(static_cast<std::size_t>(pre.RowEstimate));
     platform::PreferLargePages(rows_.data(), rows_.capacity() * sizeof(TCsvRow));
     // Every kept row holds at most the sampled width; a wider estimate than the text itself is pointless.
-    if (pre.MaxSampleFields > 0) {
-      const std::size_t cellBound = static_cast<std::size_t>(
-          std::min<std::int64_t>(pre.RowEstimate * pre.MaxSampleFields,
-                                 static_cast<std::int64_t>(text_.size()) + pre.RowEstimate));
-      cells_.reserve(cellBound);
-      platform::PreferLargePages(cells_.data(), cells_.capacity() * sizeof(TCsvCell));
-    }
+    // Room that is never written takes no memory.
+    if (pre.MaxSampleFields > 0)
+      cellBound = static_cast<std::size_t>(std::min<std::int64_t>(
+          pre.RowEstimate * pre.MaxSampleFields, static_cast<std::int64_t>(text_.size()) + pre.RowEstimate));
   }
-  TCsvParser parser(*this, commentMode, pre);
+  // The spare memory (already touched, so free of first-touch costs) serves when the bound fits in it.
+  spare.clear();
+  if (spare.capacity() >= cellBound) cells_.swap(spare);
+  spare = TCsvCellStore();
+  cells_.reserve(std::max<std::size_t>(cellBound, 64));
+  platform::PreferLargePages(cells_.data(), cells_.capacity() * sizeof(TCsvCell));
+  TCsvParser parser(*this, commentMode, pre, cellBound);
   const bool closed = parser.Run();
   if (cells_.size() > std::numeric_limits<std::uint32_t>::max()) return false;
   if (pre.MaxSampleFields > 0) columnCount_ = static_cast<std::int32_t>(pre.MaxSampleFields);

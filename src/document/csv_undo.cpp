@@ -120,12 +120,9 @@ void TCsvDocument::SwapCellRaws(TSetCellRecord& record) {
     growth += static_cast<std::int64_t>(record.FirstRaw.size()) - static_cast<std::int64_t>(currentFirst.size());
   }
   text_.reserve(text_.size() + static_cast<std::size_t>(std::max<std::int64_t>(growth, 0)));
-  freeSlots_.reserve(freeSlots_.size() + 2);
-  const std::uint32_t slot = DecodedBits(record.Raw) >> TCsvCell::kSlotShift;
-  const std::uint32_t firstSlot = record.FirstToo ? DecodedBits(record.FirstRaw) >> TCsvCell::kSlotShift : 0;
   // Nothing allocates from here on.
-  ReplaceRaw(record.Row, record.Col, record.Raw, slot);
-  if (record.FirstToo) ReplaceRaw(record.Row, 0, record.FirstRaw, firstSlot);
+  ReplaceRaw(record.Row, record.Col, record.Raw);
+  if (record.FirstToo) ReplaceRaw(record.Row, 0, record.FirstRaw);
   record.Raw.swap(current);
   record.FirstRaw.swap(currentFirst);
 }
@@ -134,12 +131,11 @@ void TCsvDocument::SwapCellRaws(TSetCellRecord& record) {
 void TCsvDocument::UndoInsertRow(const TInsertRowRecord& record) {
   const std::size_t at = static_cast<std::size_t>(record.Row) + 1;
   const TCsvRow added = rows_[at];
-  freeSlots_.reserve(freeSlots_.size() + static_cast<std::size_t>(added.CellCount));
   const std::int32_t count = added.LineLength + record.TerminatorAdded;
   text_.erase(static_cast<std::size_t>(added.LineStart - 1 - record.TerminatorAdded), static_cast<std::size_t>(count));
+  ForgetValues();
   rows_[at - 1].LineLength -= record.TerminatorAdded;
   const auto first = cells_.begin() + added.FirstCell;
-  for (auto it = first; it != first + added.CellCount; ++it) ReleaseValue(*it);
   cells_.erase(first, first + added.CellCount);
   for (std::size_t k = at + 1; k < rows_.size(); ++k) {
     rows_[k].LineStart -= count;
@@ -169,15 +165,14 @@ void TCsvDocument::RestoreColumn(TDeleteColumnRecord& record) {
   std::size_t from = 0;
   for (std::size_t k = 0; k < count; ++k) {
     const Piece& piece = pieces[k];
-    const std::int32_t cellsLeft = rows_[static_cast<std::size_t>(piece.Row)].CellCount;
+    const auto cellsLeft = static_cast<std::int32_t>(rows_[static_cast<std::size_t>(piece.Row)].CellCount);
     // The only field; the field and the delimiter after it; the delimiter before the last field and it.
     const bool onlyField = cellsLeft == 0;
     const bool lastField = !onlyField && col == cellsLeft;
     TCsvCell& cell = restored[k];
-    cell.Offset = piece.From + (lastField ? 1 : 0);
-    cell.Length = piece.Length - (onlyField ? 0 : 1);
-    cell.Bits = DecodedBits(std::u16string_view(record.Removed)
-                                .substr(from + (lastField ? 1 : 0), static_cast<std::size_t>(cell.Length)));
+    cell.SetOffset(piece.From + (lastField ? 1 : 0));
+    cell.SetLength(piece.Length - (onlyField ? 0 : 1));
+    cell.SetBits(DecodedBits(std::u16string_view(record.Removed).substr(from + (lastField ? 1 : 0), cell.Length)));
     from += static_cast<std::size_t>(piece.Length);
   }
   std::vector<std::size_t> at(count);
@@ -185,7 +180,6 @@ void TCsvDocument::RestoreColumn(TDeleteColumnRecord& record) {
   if (record.RequotedRows.empty()) {
     text_.reserve(text_.size() + record.Removed.size());
   } else {
-    freeSlots_.reserve(freeSlots_.size() + record.RequotedRows.size());
     // Builds the text anew, with room for the fields to come back; nothing changes when it fails.
     ReplaceFirstCells(record.RequotedRows, record.RequotedRaws, record.Removed.size());
   }
@@ -206,6 +200,7 @@ void TCsvDocument::RestoreColumn(TDeleteColumnRecord& record) {
         source -= static_cast<std::size_t>(pieces[k].Length);
         std::char_traits<char16_t>::copy(to, record.Removed.data() + source, static_cast<std::size_t>(pieces[k].Length));
       });
+  ForgetValues();
   const std::size_t cellCount = cells_.size();
   cells_.resize(cellCount + count);
   blocks::InsertBlocks(
@@ -224,8 +219,11 @@ void TCsvDocument::RestoreColumn(TDeleteColumnRecord& record) {
     r.FirstCell += cellShift;
     if (next >= count || pieces[next].Row != static_cast<std::int32_t>(i)) continue;
     const std::int32_t length = pieces[next].Length;
-    ++r.CellCount;
-    for (std::int32_t c = col + 1; c < r.CellCount; ++c) cells_[r.FirstCell + static_cast<std::size_t>(c)].Offset += length;
+    r.SetCellCount(r.CellCount + 1);
+    for (std::uint32_t c = static_cast<std::uint32_t>(col) + 1; c < r.CellCount; ++c) {
+      TCsvCell& later = cells_[r.FirstCell + c];
+      later.SetOffset(later.Offset + length);
+    }
     r.LineLength += length;
     charShift += length;
     ++cellShift;

@@ -1,6 +1,7 @@
 #include "grid/row_sort.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -86,8 +87,10 @@ void SetBits(NumberKey& key, std::uint64_t bits) {
 // move while sorting), else its prepared key in a pool. In a column that mixes numbers and texts, also
 // the value's number (kNoNumber when it is none).
 struct TextKey {
+  std::uint64_t Prefix;  // see platform::TextSortKeyPrefix; 0 for every key where the system has none
   const char16_t* Text;
-  std::uint32_t Length;
+  std::uint32_t Length : 31;
+  std::uint32_t Complete : 1;  // the prefix is the whole key: equal prefixes mean equal keys
   std::int32_t Row;
 };
 struct MixedKey : TextKey {
@@ -116,6 +119,9 @@ class TextComparer {
     return a.Row < b.Row ? -1 : (a.Row > b.Row ? 1 : 0);
   }
   int CompareTexts(const TextKey& a, const TextKey& b) const {
+    // Most keys differ in their first bytes: the prefixes decide without reading the keys.
+    if (a.Prefix != b.Prefix) return a.Prefix < b.Prefix ? -1 : 1;
+    if (a.Complete && b.Complete) return 0;
     if (const auto t = platform::CompareTextSortKeys({a.Text, a.Length}, {b.Text, b.Length}))
       return *t < 0 ? -1 : (*t > 0 ? 1 : 0);
     // The system could not compare: the original texts compare ordinally (rare, so they are read again).
@@ -129,7 +135,19 @@ class TextComparer {
   bool descending_;
 };
 
-// Fills Text and Length of every key: values that are their own sort key point into the document's
+// The prefix of every key, where the system's keys have one.
+template <typename Key>
+void SetPrefixes(Key* keys, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) {
+    std::uint64_t prefix = 0;
+    bool complete = false;
+    if (!platform::TextSortKeyPrefix({keys[i].Text, keys[i].Length}, prefix, complete)) return;
+    keys[i].Prefix = prefix;
+    keys[i].Complete = complete ? 1u : 0u;
+  }
+}
+
+// Fills Text, Length and Prefix of every key: values that are their own sort key point into the document's
 // text; the others get their key in `pool`, which is sized first so that it never moves.
 template <typename Key>
 void PrepareTexts(TCsvDocument& document, std::int32_t col, const TIntArray& rows, Key* keys, std::u16string& pool) {
@@ -141,14 +159,16 @@ void PrepareTexts(TCsvDocument& document, std::int32_t col, const TIntArray& row
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const std::u16string_view value = document.ValueView(rows[i], col);
     keys[i].Row = rows[i];
+    keys[i].Prefix = 0;
+    keys[i].Complete = 0;
     if (inText(value) && platform::IsOwnTextSortKey(value)) {
       keys[i].Text = value.data();
-      keys[i].Length = static_cast<std::uint32_t>(value.size());
+      keys[i].Length = static_cast<std::uint32_t>(value.size()) & 0x7FFF'FFFFu;
     } else {
       pooled.push_back(i);
     }
   }
-  if (pooled.empty()) return;
+  if (pooled.empty()) return SetPrefixes(keys, rows.size());
   std::size_t total = 0;
   for (const std::size_t i : pooled) total += document.ValueView(rows[i], col).size();
   pool.reserve(total);  // keys are usually as long as their values; the pool is only used once complete
@@ -162,19 +182,57 @@ void PrepareTexts(TCsvDocument& document, std::int32_t col, const TIntArray& row
   // The pool is complete and no longer grows: its characters stay where they are.
   for (std::size_t k = 0; k < pooled.size(); ++k) {
     keys[pooled[k]].Text = pool.data() + starts[k];
-    keys[pooled[k]].Length = static_cast<std::uint32_t>(starts[k + 1] - starts[k]);
+    keys[pooled[k]].Length = static_cast<std::uint32_t>(starts[k + 1] - starts[k]) & 0x7FFF'FFFFu;
   }
+  SetPrefixes(keys, rows.size());
+}
+
+// Sorts keys[0..n-1] by Bits, keeping the order of equal ones: a least-significant-digit radix sort,
+// eight bits a pass, skipping the passes in which every key has the same digit.
+void RadixSort(NumberKey* keys, std::size_t n) {
+  constexpr int kPasses = 8;
+  const auto digit = [](const NumberKey& key, int pass) {
+    return static_cast<std::size_t>((key.Bits() >> (8 * pass)) & 0xFF);
+  };
+  std::vector<std::array<std::size_t, 256>> counts(kPasses);
+  for (auto& c : counts) c.fill(0);
+  for (std::size_t i = 0; i < n; ++i)
+    for (int p = 0; p < kPasses; ++p) ++counts[static_cast<std::size_t>(p)][digit(keys[i], p)];
+  auto scratch = NewKeys<NumberKey>(n);
+  NumberKey* from = keys;
+  NumberKey* to = scratch.get();
+  for (int p = 0; p < kPasses; ++p) {
+    auto& count = counts[static_cast<std::size_t>(p)];
+    if (count[digit(from[0], p)] == n) continue;  // one digit for all: the pass would change nothing
+    std::size_t at = 0;
+    for (std::size_t& c : count) {
+      const std::size_t k = c;
+      c = at;
+      at += k;
+    }
+    for (std::size_t i = 0; i < n; ++i) to[count[digit(from[i], p)]++] = from[i];
+    std::swap(from, to);
+  }
+  if (from != keys) std::copy(from, from + n, keys);
 }
 
 // Keys whose order is that of their values: the row comparison is the comparison of (key, row), with
-// the key's order inverted for a descending sort; a total order, so the merge needs no branch on values.
+// the key's order inverted for a descending sort. That is a total order, so every sort gives the merge
+// sort's result: rows in file order (as the grid model gives them) are sorted by key alone, keeping the
+// order of equal keys; otherwise the merge sort runs on (key, row).
 void SortOrderedKeys(NumberKey* keys, std::size_t n, bool descending, TIntArray& rows) {
   if (descending)
     for (std::size_t i = 0; i < n; ++i) SetBits(keys[i], ~keys[i].Bits());
-  MergeSort(keys, n, [](const NumberKey& l, const NumberKey& r) {
-    const std::uint64_t a = l.Bits(), b = r.Bits();
-    return a > b || (a == b && l.Row > r.Row);
-  });
+  bool ascendingRows = true;
+  for (std::size_t i = 1; i < n && ascendingRows; ++i) ascendingRows = keys[i - 1].Row < keys[i].Row;
+  if (ascendingRows) {
+    RadixSort(keys, n);
+  } else {
+    MergeSort(keys, n, [](const NumberKey& l, const NumberKey& r) {
+      const std::uint64_t a = l.Bits(), b = r.Bits();
+      return a > b || (a == b && l.Row > r.Row);
+    });
+  }
   for (std::size_t i = 0; i < n; ++i) rows[i] = keys[i].Row;
 }
 

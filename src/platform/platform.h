@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +38,17 @@ enum class ReadResult { Ok, Failed, TooLarge };
 // the file could be opened (also with TooLarge). Allocates `bytes` (cleared on failure).
 ReadResult ReadWholeFile(const std::u16string& path, std::int64_t maxSize, std::string& bytes,
                          std::int64_t& size);
+
+// ReadWholeFile into memory the caller provides: `room(size)` is asked once, with the file's size, for that
+// many writable bytes, and may return nullptr (or throw std::bad_alloc) to refuse: the result is then
+// Failed. `got` receives how many bytes were read (fewer when the file shrank meanwhile).
+ReadResult ReadFileInto(const std::u16string& path, std::int64_t maxSize, std::int64_t& size,
+                        const std::function<char*(std::size_t)>& room, std::size_t& got);
+
+// The bytes of address space this process can still allocate at most (Windows: the available virtual
+// memory of GlobalMemoryStatusEx, which a 32-bit process runs out of long before the machine does;
+// POSIX: what the pointer size allows). A load that needs more can be refused before reading.
+std::uint64_t AvailableAddressSpace();
 
 // True when `path` names an existing file (not a folder).
 bool FileExists(const std::u16string& path);
@@ -103,6 +115,10 @@ std::optional<int> CompareTextLocale(std::u16string_view a, std::u16string_view 
 // sort key is not guaranteed to order digit runs as the comparison does). Only `keys` may allocate.
 void AppendTextSortKey(std::u16string_view text, std::u16string& keys);
 std::optional<int> CompareTextSortKeys(std::u16string_view a, std::u16string_view b);
+// A prefix of a sort key made by AppendTextSortKey, as an integer ordered like CompareTextSortKeys: see
+// NaturalKeyPrefix (text_compare.h). False when the system's keys have none (Windows: the comparison is
+// the system's own, whose order no prefix can know); `prefix` and `complete` are then unspecified.
+bool TextSortKeyPrefix(std::u16string_view key, std::uint64_t& prefix, bool& complete);
 // True only when `text` is its own sort key (AppendTextSortKey would append it unchanged), so that a caller
 // may compare the text in place. POSIX: text of ASCII characters other than capital letters (a
 // conservative test). Windows: always. Does not allocate.

@@ -148,36 +148,52 @@ bool Utf16ToAnsi(std::u16string_view text, std::string& out) {
   return exact;
 }
 
-ReadResult ReadWholeFile(const std::u16string& path, std::int64_t maxSize, std::string& bytes,
-                         std::int64_t& size) {
-  bytes.clear();
+ReadResult ReadFileInto(const std::u16string& path, std::int64_t maxSize, std::int64_t& size,
+                        const std::function<char*(std::size_t)>& room, std::size_t& got) {
   size = 0;
+  got = 0;
   FileDescriptor fd(::open(PathBytes(path).c_str(), O_RDONLY | O_CLOEXEC));
   if (!fd.valid()) return ReadResult::Failed;
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return ReadResult::Failed;
   size = st.st_size;
   if (maxSize > 0 && size > maxSize) return ReadResult::TooLarge;
+  if (static_cast<std::uint64_t>(size) > static_cast<std::uint64_t>(PTRDIFF_MAX)) return ReadResult::Failed;
+  char* to = nullptr;
   try {
-    bytes.reserve(static_cast<std::size_t>(size));
-    PreferLargePages(bytes.data(), bytes.capacity());
-    bytes.resize(static_cast<std::size_t>(size));
+    to = room(static_cast<std::size_t>(size));
   } catch (...) {
     return ReadResult::Failed;
   }
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t got = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      bytes.clear();
-      return ReadResult::Failed;
-    }
-    if (got == 0) break;  // the file shrank while we read it: keep what is there
-    done += static_cast<std::size_t>(got);
+  if (!to && size > 0) return ReadResult::Failed;
+  const auto want = static_cast<std::size_t>(size);
+  while (got < want) {
+    const ssize_t n = ::read(fd.get(), to + got, want - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return ReadResult::Failed;
+    if (n == 0) break;  // the file shrank while we read it: keep what is there
+    got += static_cast<std::size_t>(n);
   }
-  bytes.resize(done);
   return ReadResult::Ok;
+}
+
+ReadResult ReadWholeFile(const std::u16string& path, std::int64_t maxSize, std::string& bytes,
+                         std::int64_t& size) {
+  bytes.clear();
+  std::size_t got = 0;
+  const ReadResult result = ReadFileInto(path, maxSize, size, [&bytes](std::size_t n) {
+    bytes.reserve(n);
+    PreferLargePages(bytes.data(), bytes.capacity());
+    bytes.resize(n);
+    return bytes.data();
+  }, got);
+  bytes.resize(result == ReadResult::Ok ? got : 0);
+  return result;
+}
+
+std::uint64_t AvailableAddressSpace() {
+  // Linux overcommits: only the pointer size bounds what a load can try.
+  return sizeof(void*) >= 8 ? UINT64_MAX : std::uint64_t{3} << 30;
 }
 
 bool FileExists(const std::u16string& path) { return !path.empty() && IsRegularFile(PathBytes(path)); }
@@ -270,6 +286,11 @@ void AppendTextSortKey(std::u16string_view text, std::u16string& keys) {
 
 std::optional<int> CompareTextSortKeys(std::u16string_view a, std::u16string_view b) {
   return CompareNaturalKeys(a, b);
+}
+
+bool TextSortKeyPrefix(std::u16string_view key, std::uint64_t& prefix, bool& complete) {
+  prefix = NaturalKeyPrefix(key, complete);
+  return true;
 }
 
 bool IsOwnTextSortKey(std::u16string_view text) {

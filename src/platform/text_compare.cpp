@@ -92,4 +92,70 @@ int CompareNaturalKeys(std::u16string_view a, std::u16string_view b) {
   return CompareWalk<NoFold>(a.substr(p), b.substr(p), NoLower);
 }
 
+namespace {
+
+// Collects the first 8 bytes of an encoding and how long it is in all.
+class PrefixWriter {
+ public:
+  void Put(unsigned byte) {
+    if (length_ < 8) prefix_ |= std::uint64_t{byte & 0xFFu} << (56 - 8 * length_);
+    ++length_;
+  }
+  // Order-preserving lengths: below 0xF0 one byte, else 0xF0 and four bytes.
+  void PutLength(std::size_t value) {
+    if (value < 0xF0) return Put(static_cast<unsigned>(value));
+    Put(0xF0);
+    for (int shift = 24; shift >= 0; shift -= 8) Put(static_cast<unsigned>(value >> shift));
+  }
+  bool Full() const { return length_ > 8; }
+  std::uint64_t Prefix() const { return prefix_; }
+  bool Complete() const { return length_ <= 8; }
+
+ private:
+  std::uint64_t prefix_ = 0;
+  std::size_t length_ = 0;
+};
+
+}  // namespace
+
+std::uint64_t NaturalKeyPrefix(std::u16string_view key, bool& complete) {
+  PrefixWriter out;
+  std::size_t zeros[8];  // leading zeros of the first runs, while the encoding can still fit
+  std::size_t runs = 0;
+  const std::size_t n = key.size();
+  std::size_t i = 0;
+  while (i < n && !out.Full()) {
+    if (IsDigitAt<NoFold>(key, i)) {
+      std::size_t z = 0;
+      while (i < n && key[i] == u'0') ++i, ++z;
+      const std::size_t start = i;
+      while (IsDigitAt<NoFold>(key, i)) ++i;
+      out.Put(0x31);
+      out.PutLength(i - start);
+      for (std::size_t k = start; k < i && !out.Full(); k += 2) {
+        const unsigned high = static_cast<unsigned>(key[k] - u'0');
+        const unsigned low = k + 1 < i ? static_cast<unsigned>(key[k + 1] - u'0') : 0u;
+        out.Put((high << 4) | low);
+      }
+      if (runs < 8) zeros[runs] = z;
+      ++runs;
+      continue;
+    }
+    const char32_t c = Next<NoFold>(key, i);
+    if (c < 0x7F) {
+      out.Put(static_cast<unsigned>(c) + 1);
+    } else {
+      out.Put(0x80u | static_cast<unsigned>(c >> 16));
+      out.Put(static_cast<unsigned>(c >> 8));
+      out.Put(static_cast<unsigned>(c));
+    }
+  }
+  if (i >= n) {
+    out.Put(0x00);
+    for (std::size_t r = 0; r < runs && r < 8 && !out.Full(); ++r) out.PutLength(zeros[r]);
+  }
+  complete = i >= n && runs <= 8 && out.Complete();
+  return out.Prefix();
+}
+
 }  // namespace qelvar::platform

@@ -3,6 +3,7 @@
 // asks CompareStringEx instead.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -20,5 +21,16 @@ int CompareNatural(std::u16string_view a, std::u16string_view b, LowerFunction l
 // comparison is the same walk without them. Neither allocates beyond growing `out`.
 void AppendNaturalKey(std::u16string_view text, LowerFunction lower, std::u16string& out);
 int CompareNaturalKeys(std::u16string_view a, std::u16string_view b);
+
+// A 64-bit integer whose order agrees with CompareNaturalKeys on the keys it is made from, so that a sort
+// can compare most keys without reading them: when PrefixA < PrefixB, CompareNaturalKeys(a, b) < 0
+// (and the reverse); when they are equal and both keys are `complete`, the keys compare equal; otherwise
+// only the keys themselves tell. It is the first 8 bytes (zero-padded, big-endian) of an order-preserving
+// encoding of the key: each character as one byte (code point + 1, below U+007F) or three (0x80 | the
+// plane, then the low 16 bits); each digit run as 0x31 (which falls where the digits do among the
+// characters), its significant length and its digits two to a byte; then 0x00 and every run's count of
+// leading zeros (fewer first, and only when all else is equal). Lengths above 239 take five bytes.
+// Does not allocate.
+std::uint64_t NaturalKeyPrefix(std::u16string_view key, bool& complete);
 
 }  // namespace qelvar::platform

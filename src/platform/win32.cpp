@@ -73,10 +73,10 @@ bool Utf16ToAnsi(std::u16string_view text, std::string& out) {
   return usedDefault == FALSE;
 }
 
-ReadResult ReadWholeFile(const std::u16string& path, std::int64_t maxSize, std::string& bytes,
-                         std::int64_t& size) {
-  bytes.clear();
+ReadResult ReadFileInto(const std::u16string& path, std::int64_t maxSize, std::int64_t& size,
+                        const std::function<char*(std::size_t)>& room, std::size_t& got) {
   size = 0;
+  got = 0;
   const THandle file(::CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return ReadResult::Failed;
@@ -85,24 +85,41 @@ ReadResult ReadWholeFile(const std::u16string& path, std::int64_t maxSize, std::
   size = li.QuadPart;
   if (maxSize > 0 && size > maxSize) return ReadResult::TooLarge;
   if (static_cast<std::uint64_t>(size) > static_cast<std::uint64_t>(PTRDIFF_MAX)) return ReadResult::Failed;
+  char* to = nullptr;
   try {
-    bytes.resize(static_cast<std::size_t>(size));
+    to = room(static_cast<std::size_t>(size));
   } catch (...) {
     return ReadResult::Failed;
   }
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-    DWORD got = 0;
-    if (!::ReadFile(file.Get(), bytes.data() + done, chunk, &got, nullptr)) {
-      bytes.clear();
-      return ReadResult::Failed;
-    }
-    if (got == 0) break;  // the file shrank while we read it: keep what is there
-    done += got;
+  if (!to && size > 0) return ReadResult::Failed;
+  const auto want = static_cast<std::size_t>(size);
+  while (got < want) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(want - got, 1u << 30));
+    DWORD n = 0;
+    if (!::ReadFile(file.Get(), to + got, chunk, &n, nullptr)) return ReadResult::Failed;
+    if (n == 0) break;  // the file shrank while we read it: keep what is there
+    got += n;
   }
-  bytes.resize(done);
   return ReadResult::Ok;
+}
+
+ReadResult ReadWholeFile(const std::u16string& path, std::int64_t maxSize, std::string& bytes,
+                         std::int64_t& size) {
+  bytes.clear();
+  std::size_t got = 0;
+  const ReadResult result = ReadFileInto(path, maxSize, size, [&bytes](std::size_t n) {
+    bytes.resize(n);
+    return bytes.data();
+  }, got);
+  bytes.resize(result == ReadResult::Ok ? got : 0);
+  return result;
+}
+
+std::uint64_t AvailableAddressSpace() {
+  MEMORYSTATUSEX status{};
+  status.dwLength = sizeof status;
+  if (!::GlobalMemoryStatusEx(&status)) return UINT64_MAX;
+  return status.ullAvailVirtual;
 }
 
 bool FileExists(const std::u16string& path) {
@@ -195,6 +212,8 @@ void AppendTextSortKey(std::u16string_view text, std::u16string& keys) { keys.ap
 std::optional<int> CompareTextSortKeys(std::u16string_view a, std::u16string_view b) {
   return CompareTextLocale(a, b);
 }
+
+bool TextSortKeyPrefix(std::u16string_view, std::uint64_t&, bool&) { return false; }
 
 bool IsOwnTextSortKey(std::u16string_view) { return true; }
 

@@ -1,11 +1,13 @@
 // Parsing and loading: how text becomes rows and cells, in every comment mode.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 
 #include "test_support.h"
 #include "document/csv_model.h"
+#include "platform/platform.h"
 #include "platform/utf.h"
 #include "unit/document_invariants.h"
 
@@ -329,6 +331,31 @@ TEST_F(DocumentLoadFile, MissingFileAndUnbalancedQuoteHaveNoMessage) {
   EXPECT_FALSE(LastLoadFailure().TooLarge);
   EXPECT_FALSE(LoadFromFile(dir_.u16string(), 0, 0, 0, doc, true, 1000));  // a folder
   EXPECT_EQ(doc, nullptr);
+}
+
+// A file that the process could never hold decoded is refused before it is read, as a failure without a
+// reason of its own (the viewer then says the file could not be loaded), and the next load works. Only a
+// 32-bit process has so little room that a test can make such a file: a sparse one, nothing written.
+TEST_F(DocumentLoadFile, FileBeyondTheAddressSpaceIsRefused) {
+  const std::uint64_t room = platform::AvailableAddressSpace();
+  if (room > (std::uint64_t{8} << 30)) GTEST_SKIP() << "this process can address more than a test file could hold";
+  // Just over the third the load allows itself (with a margin: the free room changes as the test runs),
+  // and the whole free room.
+  for (const std::uint64_t size : {room / 3 + (std::uint64_t{64} << 20), room}) {
+    const std::filesystem::path path = dir_ / "huge.csv";
+    std::ofstream(path, std::ios::binary) << "a,b\r\n";
+    std::error_code error;
+    std::filesystem::resize_file(path, size, error);
+    if (error) GTEST_SKIP() << "cannot make a file of " << size << " bytes here";
+    std::unique_ptr<TCsvDocument> doc;
+    EXPECT_FALSE(LoadFromFile(path.u16string(), 0, 0, 0, doc, true, 1000)) << size;
+    EXPECT_EQ(doc, nullptr);
+    EXPECT_FALSE(LastLoadFailure().TooLarge);
+    std::filesystem::remove(path, error);
+    EXPECT_TRUE(LoadFromFile(Write("small.csv", "a,b\r\n1,2\r\n"), 0, 0, 0, doc, true, 1000));
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->RowCount(), 2);
+  }
 }
 
 TEST_F(DocumentLoadFile, ForcedEncodingIsKept) {
