@@ -76,12 +76,12 @@ class TCsvParser {
     const auto addCell = [&](std::size_t end) {
       addQuotedOrNot(end, end - cellStart > 1 && t[cellStart] == kQuote && t[end - 1] == kQuote);
     };
-    // The cutting loop meets every quote of a data row: where the last one that opened quoting and the
-    // last one of all stand tells whether a field is quoted, without reading it again.
-    std::size_t openQuote = SIZE_MAX;
+    // The cutting loop meets every quote of a data row, so the last one tells whether the field ends with a
+    // quote; only then is its first character read (a field may quote again after its closing quote, so
+    // where quoting last opened says nothing).
     std::size_t lastQuote = SIZE_MAX;
     const auto addDataCell = [&](std::size_t end) {
-      addQuotedOrNot(end, openQuote == cellStart && lastQuote + 1 == end && end - cellStart > 1);
+      addQuotedOrNot(end, lastQuote + 1 == end && end - cellStart > 1 && t[cellStart] == kQuote);
     };
     // Ends the pending row; `next` is the position after its line break.
     const auto endRow = [&](std::size_t next) {
@@ -179,7 +179,6 @@ class TCsvParser {
           dropNext(i);
           lastQuote = i + 1;
         } else {
-          if (!inQuotes) openQuote = i;
           inQuotes = !inQuotes;
           lastQuote = i;
         }

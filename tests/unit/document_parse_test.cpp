@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "test_support.h"
 #include "document/csv_model.h"
@@ -179,6 +180,31 @@ TEST(DocumentParse, UnbalancedQuoteFailsTheLoad) {
     std::unique_ptr<TCsvDocument> doc = std::make_unique<TCsvDocument>();
     EXPECT_FALSE(LoadFromBytes(input, 0, kCommentsParsed, u"", doc, true, 1000)) << input;
     EXPECT_EQ(doc, nullptr);
+  }
+}
+
+// Regression: the cutting loop took a field for quoted only when its last opening quote was its first
+// character, so a field that quotes again after its closing quote lost its Quoted flag.
+TEST(DocumentParse, AFieldThatQuotesAgainAfterItsClosingQuoteIsQuoted) {
+  struct Case {
+    const char* bytes;
+    std::vector<bool> quoted;  // of the first row's cells
+  };
+  const Case cases[] = {
+      {"\"\"L\"\",x\n", {true, false}},
+      {"\"a\"b\"c\",\"d\"\n", {true, true}},
+      {"x,\"a\"\"b\"\n", {false, true}},
+      {"\"a\"b,c\"d\"\n", {false, false}},
+      {"\"\"\"\"\"\"\r\n", {true}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    auto doc = Load(c.bytes, kCommentsParsed, u',', false, 0);
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(testing::CheckDocumentInvariants(*doc), "");
+    ASSERT_EQ(doc->CellCount(0), static_cast<std::int32_t>(c.quoted.size()));
+    for (std::size_t k = 0; k < c.quoted.size(); ++k)
+      EXPECT_EQ(doc->Cells(0)[k].Quoted(), c.quoted[k]) << "cell " << k;
   }
 }
 
