@@ -9,6 +9,7 @@
 #include "document/csv_model.h"
 #include "grid/grid_model.h"
 #include "platform/wide.h"
+#include "viewer/flag_held.h"
 #include "viewer/viewer.h"
 
 namespace qelvar {
@@ -37,18 +38,6 @@ bool CellTakesValue(const TCsvDocument& document, int row, int column) {
   if (row < 0 || row >= document.RowCount() || column < 0) return false;
   return !document.Rows()[static_cast<std::size_t>(row)].IsComment && column < document.CellCount(row);
 }
-
-// Sets a flag for its lifetime, also when unwinding.
-class TFlagHeld {
- public:
-  explicit TFlagHeld(bool& flag) noexcept : flag_(flag) { flag_ = true; }
-  ~TFlagHeld() { flag_ = false; }
-  TFlagHeld(const TFlagHeld&) = delete;
-  TFlagHeld& operator=(const TFlagHeld&) = delete;
-
- private:
-  bool& flag_;
-};
 
 // ---- the editor's procedure: one handler per message ---------------------------------------------------
 

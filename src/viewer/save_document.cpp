@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "platform/wide.h"
 #include "settings/settings.h"
+#include "viewer/flag_held.h"
 #include "viewer/viewer.h"
 
 namespace qelvar {
@@ -84,18 +85,6 @@ bool WriteRecoveryFile(const TCsvDocument& document, const std::u16string& fileN
                         document.TrimValues());
 }
 
-// Sets a flag for its lifetime, also when unwinding.
-class TPromptHeld {
- public:
-  explicit TPromptHeld(bool& flag) noexcept : flag_(flag) { flag_ = true; }
-  ~TPromptHeld() { flag_ = false; }
-  TPromptHeld(const TPromptHeld&) = delete;
-  TPromptHeld& operator=(const TPromptHeld&) = delete;
-
- private:
-  bool& flag_;
-};
-
 }  // namespace
 
 TFileStamp ReadFileStamp(const std::u16string& fileName) noexcept {
@@ -142,7 +131,7 @@ bool TCsvViewer::ConfirmSaveBefore(TUiText action, bool hostHonoursCancel) noexc
   // A second request while the question is up (the host closing again) is refused.
   if (savePromptActive) return false;
   try {
-    const TPromptHeld prompt(savePromptActive);
+    const TFlagHeld prompt(savePromptActive);
     EndCellEdit(true);
     if (destroyed || cellEditor) return false;
     if (!Modified()) return true;
