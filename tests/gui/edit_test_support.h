@@ -11,12 +11,6 @@
 
 namespace qelvar::gui {
 
-inline LRESULT SendCommand(HWND viewer, int id) {
-  const LRESULT result = SendMessageW(viewer, WM_COMMAND, MAKEWPARAM(id, 0), 0);
-  PumpPending();
-  return result;
-}
-
 // The cell editor while it is open (a child of the list view), else null.
 inline HWND CellEditor(HWND listView) {
   return GetDlgItem(listView, kCellEditorId);

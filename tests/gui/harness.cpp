@@ -373,6 +373,35 @@ std::vector<int> StatusPartEdges(HWND statusBar) {
   return edges;
 }
 
+namespace {
+
+struct TFindWindow {
+  DWORD processId;
+  const wchar_t* className;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lParam) {
+  auto* search = reinterpret_cast<TFindWindow*>(lParam);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  wchar_t name[64] = {};
+  GetClassNameW(hwnd, name, 64);
+  if (pid == search->processId && std::wstring_view(name) == search->className) {
+    search->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+HWND TopLevelOf(DWORD processId, const wchar_t* className) {
+  TFindWindow search{processId, className};
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 std::vector<std::wstring> StatusTexts(HWND statusBar) {
   std::vector<std::wstring> texts;
   const int count = static_cast<int>(SendMessageW(statusBar, SB_GETPARTS, 0, 0));

@@ -147,6 +147,9 @@ int TopIndex(HWND listView);
 // not what the user sees): 1 pointing up, -1 pointing down, 0 none, 2 ink that is no arrow.
 int SortArrow(HWND header, int column);
 
+// The first top-level window of process `processId` with the class `className`, or null.
+HWND TopLevelOf(DWORD processId, const wchar_t* className);
+
 // Status bar parts: their right edges (SB_GETPARTS) and texts (SB_GETTEXTW).
 std::vector<int> StatusPartEdges(HWND statusBar);
 std::vector<std::wstring> StatusTexts(HWND statusBar);

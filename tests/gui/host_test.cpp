@@ -18,31 +18,6 @@ std::wstring HostPath() {
   return plugin.substr(0, plugin.find_last_of(L"\\/") + 1) + L"qelvar-host.exe";
 }
 
-struct TFindWindow {
-  DWORD processId;
-  const wchar_t* className;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lParam) {
-  auto* search = reinterpret_cast<TFindWindow*>(lParam);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  wchar_t name[64] = {};
-  GetClassNameW(hwnd, name, 64);
-  if (pid == search->processId && std::wstring_view(name) == search->className) {
-    search->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND TopLevelOf(DWORD processId, const wchar_t* className) {
-  TFindWindow search{processId, className};
-  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 // One host process for one test; killed if a test leaves it running.
 class THostProcess {
  public:

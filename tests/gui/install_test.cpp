@@ -73,24 +73,6 @@ std::wstring RemoteCellText(DWORD processId, HWND listView, int item, int subIte
   return buffer.Read(sizeof(LVITEMW), text.data(), text.size() * sizeof(wchar_t)) ? text : L"<unreadable>";
 }
 
-struct TFindWindow {
-  DWORD processId;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchHostWindow(HWND hwnd, LPARAM lParam) {
-  auto* search = reinterpret_cast<TFindWindow*>(lParam);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  wchar_t name[64] = {};
-  GetClassNameW(hwnd, name, 64);
-  if (pid == search->processId && std::wstring_view(name) == L"QelvarListerHost") {
-    search->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 class InstallTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -115,12 +97,12 @@ class InstallTest : public ::testing::Test {
     startup.cb = sizeof startup;
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_))
       return nullptr;
-    TFindWindow search{process_.dwProcessId};
+    HWND found = nullptr;
     PumpUntil([&] {
-      EnumWindows(MatchHostWindow, reinterpret_cast<LPARAM>(&search));
-      return search.found != nullptr && IsWindowVisible(search.found);
+      found = TopLevelOf(process_.dwProcessId, L"QelvarListerHost");
+      return found != nullptr && IsWindowVisible(found);
     }, 20000);
-    return search.found;
+    return found;
   }
 
   std::wstring folder_;

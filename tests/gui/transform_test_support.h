@@ -24,10 +24,7 @@ inline HWND PanelButton(const TViewerSession& session, int id) {
 }
 
 // The command through the viewer window, as the context menu and Ctrl+T send it.
-inline void SendCommand(const TViewerSession& session, int id) {
-  SendMessageW(session.Viewer(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
-  PumpPending();
-}
+inline void SendCommand(const TViewerSession& session, int id) { SendCommand(session.Viewer(), id); }
 
 // A panel button clicked: the notification its click sends to the viewer window.
 inline void Press(const TViewerSession& session, int id) {

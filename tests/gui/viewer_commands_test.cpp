@@ -16,11 +16,6 @@ std::wstring People() {
                        "name,city\r\nAnna,Paris\r\nBen,Berlin\r\nCleo,Rome\r\nDan,Paris\r\n");
 }
 
-void Command(const TViewerSession& session, int id) {
-  SendMessageW(session.Viewer(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
-  PumpPending();
-}
-
 bool IniHas(const char* line) { return ReadFileBytes(SettingsPath()).find(line) != std::string::npos; }
 
 void ClickCell(HWND listView, int item, int column) {
@@ -37,13 +32,13 @@ TEST_F(ViewerCommandsTest, TheFilterRowHidesAndReturnsWithItsFiltersStillApplied
   TypeText(box, L"Paris");
   ASSERT_TRUE(PumpUntil([&] { return ItemCount(list) == 2; }));
 
-  Command(session, cmToggleFilterRow);
+  SendCommand(session.Viewer(), cmToggleFilterRow);
   EXPECT_TRUE(IniHas("filter-row=0"));
   EXPECT_FALSE(IsShown(box));
   EXPECT_EQ(RectIn(list, session.Viewer()).top, 0) << "the grid takes the row's place";
   EXPECT_EQ(GetFocus(), list) << "typing does not go on into a hidden box";
 
-  Command(session, cmToggleFilterRow);
+  SendCommand(session.Viewer(), cmToggleFilterRow);
   EXPECT_TRUE(IniHas("filter-row=1"));
   EXPECT_EQ(session.FilterEdit(1), box);
   EXPECT_TRUE(IsShown(box));
@@ -58,7 +53,7 @@ TEST_F(ViewerCommandsTest, TheHeaderRowTogglesAndTheSelectionStaysOnTheSameRecor
   ClickCell(list, 1, 1);  // Ben, the current cell
   ListView_SetItemState(list, 3, LVIS_SELECTED, LVIS_SELECTED);  // and Dan
 
-  Command(session, cmToggleHeaderRow);
+  SendCommand(session.Viewer(), cmToggleHeaderRow);
   EXPECT_TRUE(IniHas("header-row=0"));
   EXPECT_EQ(ColumnTitles(list), (std::vector<std::wstring>{L"Column 1", L"Column 2"}));
   EXPECT_EQ(ItemCount(list), 5);
@@ -69,7 +64,7 @@ TEST_F(ViewerCommandsTest, TheHeaderRowTogglesAndTheSelectionStaysOnTheSameRecor
 
   // The first line, selected as data, leaves the selection when it becomes the header again.
   ListView_SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
-  Command(session, cmToggleHeaderRow);
+  SendCommand(session.Viewer(), cmToggleHeaderRow);
   EXPECT_TRUE(IniHas("header-row=1"));
   EXPECT_EQ(ColumnTitles(list), (std::vector<std::wstring>{L"name", L"city"}));
   EXPECT_EQ(SelectedItems(list), (std::vector<int>{1, 3}));
@@ -86,7 +81,7 @@ TEST_F(ViewerCommandsTest, LineNumbersComeAndGoWithTheFiltersKept) {
   // Typed but not yet applied when the columns change: it is applied afterwards all the same.
   TypeText(session.FilterEdit(0), L"Dan");
 
-  Command(session, cmToggleLineNumbers);
+  SendCommand(session.Viewer(), cmToggleLineNumbers);
   EXPECT_TRUE(IniHas("show-line-numbers=1"));
   EXPECT_EQ(ColumnTitles(list), (std::vector<std::wstring>{L"#", L"name", L"city"}));
   EXPECT_EQ(session.FilterEdit(0), nullptr) << "no box over the line numbers";
@@ -96,7 +91,7 @@ TEST_F(ViewerCommandsTest, LineNumbersComeAndGoWithTheFiltersKept) {
   ASSERT_TRUE(PumpUntil([&] { return ItemCount(list) == 1; }, 2000));
   EXPECT_EQ(RowTexts(list, 0), (std::vector<std::wstring>{L"1", L"Dan", L"Paris"}));
 
-  Command(session, cmToggleLineNumbers);
+  SendCommand(session.Viewer(), cmToggleLineNumbers);
   EXPECT_TRUE(IniHas("show-line-numbers=0"));
   EXPECT_EQ(ColumnTitles(list), (std::vector<std::wstring>{L"name", L"city"}));
   EXPECT_EQ(WindowText(session.FilterEdit(0)), L"Dan");
@@ -111,7 +106,7 @@ TEST_F(ViewerCommandsTest, EditModeTogglesWithTheMenuAndBothShortcuts) {
   const HWND list = session.ListView();
   ClickCell(list, 0, 1);
   EXPECT_EQ(StatusPart(session.StatusBar(), 4), L" 1:2");
-  Command(session, cmToggleEditMode);
+  SendCommand(session.Viewer(), cmToggleEditMode);
   EXPECT_EQ(StatusPart(session.StatusBar(), 4), L" 1:2 EDIT");
   SetFocus(list);
   {

@@ -19,6 +19,13 @@ class ViewerTest : public ::testing::Test {
   void TearDown() override { ResetSettings(); }
 };
 
+// A command as the context menu or a key sends it to the viewer window, with everything it causes pumped.
+inline LRESULT SendCommand(HWND viewer, int id) {
+  const LRESULT result = SendMessageW(viewer, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+  PumpPending();
+  return result;
+}
+
 inline int Search(HWND viewer, std::wstring text, int flags) {
   return Plugin().listSearchTextW(viewer, text.data(), flags);
 }
