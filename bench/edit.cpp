@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 
 namespace {
 

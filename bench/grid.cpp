@@ -16,7 +16,7 @@
 #include <memory>
 #include <string>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "grid/grid_model.h"
 #include "platform/platform.h"
 #include "platform/utf.h"

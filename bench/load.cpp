@@ -31,7 +31,7 @@
 #include <string>
 #include <vector>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "duckdb_peer.h"
 #include "platform/platform.h"
 #include "platform/utf.h"

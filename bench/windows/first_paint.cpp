@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "lister_api.h"
 #include "platform/wide.h"
 #include "win/files.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "document/blocks.h"
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "document/edit_history.h"
 
 namespace qelvar {

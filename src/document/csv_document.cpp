@@ -1,5 +1,5 @@
 // Reading a document: cell access and the lazy decoding of values.
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 
 namespace qelvar {
 

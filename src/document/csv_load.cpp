@@ -1,5 +1,5 @@
 // Loading a document from a file or from bytes, and the reason of a failed load.
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "platform/platform.h"
 
 namespace qelvar {

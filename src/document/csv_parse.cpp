@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "document/edit_history.h"
 #include "document/prescan.h"
 #include "document/scan.h"

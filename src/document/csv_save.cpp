@@ -1,7 +1,7 @@
 // Encoding a document's text and writing it back safely.
 #include <cstring>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "document/save_seam.h"
 #include "platform/platform.h"
 #include "platform/utf.h"

@@ -4,7 +4,7 @@
 #include <variant>
 
 #include "document/blocks.h"
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "document/edit_history.h"
 
 namespace qelvar {

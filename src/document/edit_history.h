@@ -12,7 +12,7 @@
 #include <variant>
 #include <vector>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 
 namespace qelvar {
 

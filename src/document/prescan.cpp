@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "document/scan.h"
 
 namespace qelvar {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "platform/platform.h"
 
 namespace qelvar {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "grid/filter_match.h"
 #include "grid/row_sort.h"
 

@@ -10,7 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "platform/platform.h"
 
 namespace qelvar {

@@ -14,7 +14,7 @@
 #include "platform/platform.h"
 #include "platform/utf.h"
 #include "platform/wide.h"
-#include "plugin/lister_interface.h"
+#include "host/lister_interface.h"
 #include "settings/settings.h"
 #include "viewer/viewer.h"
 

@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <string>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "localization/localization.h"
 #include "platform/platform.h"
 #include "transform/transform.h"

@@ -1,7 +1,7 @@
 // The transformation engine: the value of each output cell, and the transformed table as a CSV file.
 #include <string>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "platform/utf.h"
 #include "transform/transform.h"
 

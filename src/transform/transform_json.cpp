@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "document/delimiter.h"
 #include "platform/platform.h"
 #include "platform/utf.h"

@@ -6,7 +6,7 @@
 // whichever row then sits there. Everything that rebuilds the visible rows ends the edit first.
 #include <algorithm>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "grid/grid_model.h"
 #include "platform/wide.h"
 #include "viewer/flag_held.h"

@@ -6,7 +6,7 @@
 #include <array>
 #include <utility>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "platform/wide.h"
 #include "settings/settings.h"
 #include "viewer/viewer.h"

@@ -1,7 +1,7 @@
 // The keys of editing and copying: F2 and Enter begin a cell edit, Ctrl+Z and Ctrl+Y undo and redo, C copies
 // and Ctrl+X deletes rows. The window and control key routing offers every key-down here; the cell editor's
 // procedure too, so that a key of the grid typed while editing is the editor's own.
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "viewer/viewer.h"
 
 namespace qelvar {

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "grid/grid_model.h"
 #include "settings/settings.h"
 #include "transform/transform.h"

@@ -2,7 +2,7 @@
 // applied to the grid model 250 ms after the typing pauses.
 #include <algorithm>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "grid/grid_model.h"
 #include "platform/wide.h"
 #include "settings/settings.h"

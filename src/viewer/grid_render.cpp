@@ -5,7 +5,7 @@
 #include <charconv>
 #include <cstring>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "grid/grid_model.h"
 #include "platform/wide.h"
 #include "settings/settings.h"

@@ -3,7 +3,7 @@
 // document row. Also bringing the current cell into view.
 #include <algorithm>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "grid/grid_model.h"
 #include "viewer/viewer.h"
 

@@ -1,9 +1,9 @@
 // The host's text search over the grid (find next / previous) and sorting by a click on a column header.
 #include <algorithm>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "grid/grid_model.h"
-#include "plugin/lister_interface.h"
+#include "host/lister_interface.h"
 #include "viewer/text_search.h"
 #include "viewer/viewer.h"
 

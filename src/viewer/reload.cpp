@@ -2,7 +2,7 @@
 // popups. The new document is built aside, so a file that can no longer be read leaves the grid as it was.
 #include <algorithm>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "grid/grid_model.h"
 #include "viewer/viewer.h"
 

@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdio>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "platform/platform.h"
 #include "platform/wide.h"
 #include "settings/settings.h"

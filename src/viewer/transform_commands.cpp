@@ -2,7 +2,7 @@
 // box's text, then the transformed grid follows and the panel shows the result.
 #include <algorithm>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "grid/grid_model.h"
 #include "platform/wide.h"
 #include "transform/transform.h"

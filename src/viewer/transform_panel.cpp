@@ -4,7 +4,7 @@
 // their own.
 #include <algorithm>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "platform/wide.h"
 #include "settings/settings.h"
 #include "transform/transform.h"

@@ -1,7 +1,7 @@
 // Layout of the viewer window, its fonts and everything that scales with the DPI and the font size.
 #include <algorithm>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "grid/grid_model.h"
 #include "platform/wide.h"
 #include "settings/settings.h"

@@ -4,11 +4,11 @@
 #include <cwchar>
 #include <utility>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "grid/grid_model.h"
 #include "localization/localization.h"
 #include "platform/wide.h"
-#include "plugin/lister_interface.h"
+#include "host/lister_interface.h"
 #include "transform/transform.h"
 #include "viewer/viewer.h"
 

@@ -3,7 +3,7 @@
 // keeps the old document when the load fails. Background decoding of the remaining cells follows.
 #include <utility>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "grid/grid_model.h"
 #include "transform/transform.h"
 #include "viewer/viewer.h"

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace qelvar;

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "../unit/document_invariants.h"
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "transform/transform.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "transform/transform.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 
 namespace qelvar::testing {
 

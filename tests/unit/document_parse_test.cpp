@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "test_support.h"
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "platform/platform.h"
 #include "platform/utf.h"
 #include "unit/document_invariants.h"

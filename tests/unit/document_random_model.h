@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "platform/utf.h"
 #include "unit/document_invariants.h"
 

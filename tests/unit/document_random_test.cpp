@@ -11,7 +11,7 @@
 #include <iterator>
 
 #include "test_support.h"
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "platform/platform.h"
 #include "platform/utf.h"
 #include "unit/document_random_model.h"

@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "platform/utf.h"
 #include "test_support.h"
 #include "transform/transform.h"

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "document/save_seam.h"
 #include "platform/platform.h"
 

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "platform/utf.h"
 #include "unit/document_invariants.h"
 

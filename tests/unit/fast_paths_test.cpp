@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "document/scan.h"
 #include "grid/grid_values.h"
 #include "grid/row_sort.h"

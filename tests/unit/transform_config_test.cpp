@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "platform/utf.h"
 #include "transform/transform.h"
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "plugin/lister_interface.h"
+#include "host/lister_interface.h"
 #include "win/handles.h"
 
 namespace qelvar::host {

@@ -1,6 +1,6 @@
 // qelvar-cli edit: scripted edits of a file that keep every byte the edits do not touch.
 #include "cli.h"
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "load_options.h"
 #include "localization/localization.h"
 #include "platform/utf.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "cli.h"
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 
 namespace qelvar::cli {
 

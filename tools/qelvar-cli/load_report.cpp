@@ -1,6 +1,6 @@
 // qelvar-cli inspect: what the loader makes of a file, as one JSON object.
 #include "cli.h"
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "load_options.h"
 
 namespace qelvar::cli {

@@ -1,7 +1,7 @@
 // qelvar-cli transform: applies a saved transformation to a file and exports the result, as the viewer's
 // transform panel does with "Load" and "Export CSV".
 #include "cli.h"
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "load_options.h"
 #include "localization/localization.h"
 #include "platform/utf.h"

@@ -3,7 +3,7 @@
 #include <tuple>
 
 #include "cli.h"
-#include "document/csv_model.h"
+#include "document/csv_document.h"
 #include "grid/grid_model.h"
 #include "load_options.h"
 #include "platform/utf.h"
