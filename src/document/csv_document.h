@@ -327,32 +327,29 @@ std::u16string DecodeValue(std::u16string_view raw, bool trim);
 
 // ---- loading -------------------------------------------------------------------------------------
 
-// Reads, decodes and parses a file. `maxFileSize` <= 0: no limit. `delimiter` 0: detect. Empty
-// `forcedEncoding`: detect. On success `document` is a new document; on failure it is empty and
-// LastLoadFailure() says why, when the failure has a reason of its own (the size limit). Never throws.
-bool LoadFromFile(const std::u16string& fileName, std::int64_t maxFileSize, char16_t delimiter, int commentMode,
-                  std::u16string_view forcedEncoding, std::unique_ptr<TCsvDocument>& document, bool trimValues,
-                  std::int64_t sampleRows);
-bool LoadFromFile(const std::u16string& fileName, std::int64_t maxFileSize, char16_t delimiter, int commentMode,
-                  std::unique_ptr<TCsvDocument>& document, bool trimValues, std::int64_t sampleRows);
-
-// The same over bytes already in memory (no size limit). Clears LastLoadFailure. Never throws.
-bool LoadFromBytes(std::string_view bytes, char16_t delimiter, int commentMode, std::u16string_view forcedEncoding,
-                   std::unique_ptr<TCsvDocument>& document, bool trimValues, std::int64_t sampleRows);
-
-// Why the last load failed, for the caller to put into words (the document builds no UI text).
+// Why a load failed, for the caller to put into words (the document builds no UI text). It travels with
+// the load's result: all clear after a success and after a failure without a reason of its own (an
+// unreadable file, text that ends inside quotes, memory exhausted).
 struct TLoadFailure {
   bool TooLarge = false;      // the file is larger than the size limit
   std::int64_t FileSize = 0;  // with TooLarge: the file's size and the limit, in bytes
   std::int64_t Limit = 0;
 };
 
-// The reason of the last failed load; all clear after a success and after a failure without a reason of
-// its own (an unreadable file, text that ends inside quotes, memory exhausted).
-const TLoadFailure& LastLoadFailure();
-// Forgets the reason of the last failed load, so that a message shown before the next load cannot report
-// an earlier one. Never throws.
-void ClearLastLoadFailure() noexcept;
+// Reads, decodes and parses a file. `maxFileSize` <= 0: no limit. `delimiter` 0: detect. Empty
+// `forcedEncoding`: detect. On success `document` is a new document; on failure it is empty and
+// `*failure` (when given) says why. `*failure` is cleared first. Never throws.
+bool LoadFromFile(const std::u16string& fileName, std::int64_t maxFileSize, char16_t delimiter, int commentMode,
+                  std::u16string_view forcedEncoding, std::unique_ptr<TCsvDocument>& document, bool trimValues,
+                  std::int64_t sampleRows, TLoadFailure* failure = nullptr);
+bool LoadFromFile(const std::u16string& fileName, std::int64_t maxFileSize, char16_t delimiter, int commentMode,
+                  std::unique_ptr<TCsvDocument>& document, bool trimValues, std::int64_t sampleRows,
+                  TLoadFailure* failure = nullptr);
+
+// The same over bytes already in memory (no size limit). Never throws.
+bool LoadFromBytes(std::string_view bytes, char16_t delimiter, int commentMode, std::u16string_view forcedEncoding,
+                   std::unique_ptr<TCsvDocument>& document, bool trimValues, std::int64_t sampleRows,
+                   TLoadFailure* failure = nullptr);
 
 // ---- encoding and saving -------------------------------------------------------------------------
 

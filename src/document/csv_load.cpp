@@ -1,17 +1,8 @@
-// Loading a document from a file or from bytes, and the reason of a failed load.
+// Loading a document from a file or from bytes.
 #include "document/csv_document.h"
 #include "platform/platform.h"
 
 namespace qelvar {
-
-namespace {
-
-TLoadFailure& LastFailure() {
-  static TLoadFailure failure;
-  return failure;
-}
-
-}  // namespace
 
 // Decodes and parses; `cells`, when not empty, holds the bytes and becomes the memory of the cell array
 // once they are decoded, so that the bytes and the cells never take memory at the same time.
@@ -32,29 +23,26 @@ struct TCsvLoader {
   }
 };
 
-const TLoadFailure& LastLoadFailure() { return LastFailure(); }
-
-void ClearLastLoadFailure() noexcept { LastFailure() = TLoadFailure{}; }
-
 bool LoadFromBytes(std::string_view bytes, char16_t delimiter, int commentMode, std::u16string_view forcedEncoding,
-                   std::unique_ptr<TCsvDocument>& document, bool trimValues, std::int64_t sampleRows) {
+                   std::unique_ptr<TCsvDocument>& document, bool trimValues, std::int64_t sampleRows,
+                   TLoadFailure* failure) {
   document.reset();
+  if (failure) *failure = TLoadFailure{};
   try {
-    LastFailure() = TLoadFailure{};
     return TCsvLoader::Parse(bytes, {}, delimiter, commentMode, forcedEncoding, document, trimValues, sampleRows);
   } catch (...) {
     document.reset();
-    LastFailure() = TLoadFailure{};
+    if (failure) *failure = TLoadFailure{};
     return false;
   }
 }
 
 bool LoadFromFile(const std::u16string& fileName, std::int64_t maxFileSize, char16_t delimiter, int commentMode,
                   std::u16string_view forcedEncoding, std::unique_ptr<TCsvDocument>& document, bool trimValues,
-                  std::int64_t sampleRows) {
+                  std::int64_t sampleRows, TLoadFailure* failure) {
   document.reset();
+  if (failure) *failure = TLoadFailure{};
   try {
-    LastFailure() = TLoadFailure{};
     TCsvCellStore buffer;
     std::int64_t size = 0;
     std::size_t got = 0;
@@ -72,7 +60,7 @@ bool LoadFromFile(const std::u16string& fileName, std::int64_t maxFileSize, char
     switch (platform::ReadFileInto(fileName, maxFileSize, size, room, got)) {
       case platform::ReadResult::Ok: break;
       case platform::ReadResult::TooLarge:
-        LastFailure() = TLoadFailure{true, size, maxFileSize};
+        if (failure) *failure = TLoadFailure{true, size, maxFileSize};
         return false;
       case platform::ReadResult::Failed: return false;
     }
@@ -81,14 +69,15 @@ bool LoadFromFile(const std::u16string& fileName, std::int64_t maxFileSize, char
                              sampleRows);
   } catch (...) {
     document.reset();
-    LastFailure() = TLoadFailure{};
+    if (failure) *failure = TLoadFailure{};
     return false;
   }
 }
 
 bool LoadFromFile(const std::u16string& fileName, std::int64_t maxFileSize, char16_t delimiter, int commentMode,
-                  std::unique_ptr<TCsvDocument>& document, bool trimValues, std::int64_t sampleRows) {
-  return LoadFromFile(fileName, maxFileSize, delimiter, commentMode, u"", document, trimValues, sampleRows);
+                  std::unique_ptr<TCsvDocument>& document, bool trimValues, std::int64_t sampleRows,
+                  TLoadFailure* failure) {
+  return LoadFromFile(fileName, maxFileSize, delimiter, commentMode, u"", document, trimValues, sampleRows, failure);
 }
 
 }  // namespace qelvar

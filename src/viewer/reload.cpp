@@ -53,7 +53,8 @@ bool TCsvViewer::ApplyStatusChoice(int id) {
     default: return false;
   }
 
-  const TReloadResult result = Reload();
+  TLoadFailure failure;
+  const TReloadResult result = Reload(failure);
   if (destroyed) return true;
   if (result == TReloadResult::Reloaded) {
     if (id >= cmCommentsParse && id <= cmCommentsAuto) PlaceFilterEdits();
@@ -65,13 +66,12 @@ bool TCsvViewer::ApplyStatusChoice(int id) {
   commentMode = previous.commentMode;
   autoComments = previous.autoComments;
   // A reload the save question stopped has already said why (a failed save shows its own box).
-  if (result == TReloadResult::Failed) ShowError(utFileReloadFailed);
+  if (result == TReloadResult::Failed) ShowError(utFileReloadFailed, failure);
   return true;
 }
 
-TCsvViewer::TReloadResult TCsvViewer::Reload() {
-  // An earlier failure (of this viewer or another) must not be reported for this reload.
-  ClearLastLoadFailure();
+TCsvViewer::TReloadResult TCsvViewer::Reload(TLoadFailure& failure) {
+  failure = TLoadFailure{};
   if (!ConfirmSaveBefore(utReloading) || destroyed) return TReloadResult::Declined;
   if (!loaded || !model) return TReloadResult::Failed;
 
@@ -85,6 +85,7 @@ TCsvViewer::TReloadResult TCsvViewer::Reload() {
   request.commentMode = commentMode;
   TLoadedDocument fresh;
   if (!LoadDocument(request, fresh)) {
+    failure = fresh.failure;
     // The old document stays, and so does what was under way: its background decoding, and filter text
     // typed just before, which would otherwise sit in its box without filtering.
     if (document && document->HasUndecodedCells()) SetTimer(window, kDecodeTimer, kDecodeTickMs, nullptr);

@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "document/csv_document.h"
 #include "localization/localization.h"
 #include "settings/settings.h"
 #include "viewer/commands.h"
@@ -107,6 +108,7 @@ struct TLoadedDocument {
   std::unique_ptr<TCsvGridModel> model;  // over `document`; destroyed before it
   std::unique_ptr<TTransformConfig> transform;
   TFileStamp stamp;  // the file as it was just before it was read
+  TLoadFailure failure;  // why the load failed, when it did
 };
 
 class TCsvViewer {
@@ -208,10 +210,10 @@ class TCsvViewer {
   // Creates the child controls of a new viewer window (loading label, list view and header, status bar)
   // with their fonts, colours and layout.
   void CreateControls();
-  // An error box on the viewer window (caption "qelvar"): the reason of the last failed load when it has
-  // one, else `fallback`. The box runs a message loop: returns false when the viewer was destroyed
-  // meanwhile, and the caller must then return at once.
-  bool ShowError(TUiText fallback) noexcept;
+  // An error box on the viewer window (caption "qelvar"): the reason of the failed load when it has one,
+  // else `fallback`. The box runs a message loop: returns false when the viewer was destroyed meanwhile,
+  // and the caller must then return at once.
+  bool ShowError(TUiText fallback, const TLoadFailure& failure) noexcept;
   void RefreshDisplayParameters(int parameter);
   // WM_NCDESTROY of the viewer window: stops the timers, forgets the window handles, which die with it, and
   // marks the viewer destroyed; it is freed when no handler of it is on the stack any more.
@@ -224,8 +226,8 @@ class TCsvViewer {
 
   // ---- loading and installing (viewer_load.cpp) --------------------------------------------------------
   // Reads the file and builds its document, grid model and transformation into `fresh`, with the settings
-  // read now. Touches nothing on screen and no field of the viewer. False on failure (LastLoadFailure()
-  // tells why, when the failure has a reason), `fresh` then empty. Never throws.
+  // read now. Touches nothing on screen and no field of the viewer. False on failure (`fresh.failure`
+  // tells why, when the failure has a reason), `fresh` then otherwise empty. Never throws.
   bool LoadDocument(const TLoadRequest& request, TLoadedDocument& fresh) const noexcept;
   // Swaps `fresh` in (the old model, document and transformation are freed) and shows it: columns, widths,
   // filter row, layout, the background-decoding timer and the focus.
@@ -330,8 +332,8 @@ class TCsvViewer {
   // the reload go on). The new document is built aside: on failure the old one stays on screen with its
   // filters, pending filter text and timers. On success: new model and transformation, columns rebuilt,
   // hidden columns and line-number width kept, selected records kept by document row where listed, no
-  // current cell, the search from the start.
-  TReloadResult Reload();
+  // current cell, the search from the start. `failure` says why a load failed (clear otherwise).
+  TReloadResult Reload(TLoadFailure& failure);
 
   // ---- layout, fonts and DPI (viewer_layout.cpp) -------------------------------------------------
   int Scale(int n) noexcept;

@@ -205,9 +205,8 @@ void SendViewerCommand(HWND window, int command, int parameter) noexcept {
 
 // ---- what the entry points do ---------------------------------------------------------------------------
 
-bool TCsvViewer::ShowError(TUiText fallback) noexcept {
+bool TCsvViewer::ShowError(TUiText fallback, const TLoadFailure& failure) noexcept {
   try {
-    const TLoadFailure& failure = LastLoadFailure();
     const std::u16string text =
         failure.TooLarge ? FileTooLargeMessage(failure.FileSize, failure.Limit) : UiText(fallback);
     MessageBoxW(window, Wide(text), L"qelvar", MB_OK | MB_ICONERROR);

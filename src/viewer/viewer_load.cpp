@@ -18,6 +18,8 @@ TLoadedDocument& TLoadedDocument::operator=(TLoadedDocument&& other) noexcept {
   transform = std::move(other.transform);
   model = std::move(other.model);
   document = std::move(other.document);
+  stamp = other.stamp;
+  failure = other.failure;
   return *this;
 }
 
@@ -29,7 +31,7 @@ bool TCsvViewer::LoadDocument(const TLoadRequest& request, TLoadedDocument& fres
     const int maxSize = ReadInteger(u"max-file-size");
     fresh.stamp = ReadFileStamp(fileName);
     if (!LoadFromFile(fileName, maxSize, request.delimiter, request.commentMode, request.encoding, fresh.document,
-                      trim, samples) ||
+                      trim, samples, &fresh.failure) ||
         !fresh.document)
       return false;
 
@@ -83,7 +85,7 @@ void TCsvViewer::DeferredLoad() {
     InstallDocument(std::move(fresh));
     return;
   }
-  if (!ShowError(utFileLoadFailed)) return;  // the window went while the box was up
+  if (!ShowError(utFileLoadFailed, fresh.failure)) return;  // the window went while the box was up
   DestroyWindow(window);
 }
 

@@ -335,26 +335,28 @@ class DocumentLoadFile : public ::testing::Test {
 TEST_F(DocumentLoadFile, SizeLimitMessageAndNoLimit) {
   const std::u16string path = Write("big.csv", std::string(2000, 'a'));
   std::unique_ptr<TCsvDocument> doc;
-  EXPECT_FALSE(LoadFromFile(path, 1999, 0, 0, doc, true, 1000));
+  TLoadFailure failure;
+  EXPECT_FALSE(LoadFromFile(path, 1999, 0, 0, doc, true, 1000, &failure));
   EXPECT_EQ(doc, nullptr);
-  EXPECT_TRUE(LastLoadFailure().TooLarge);
-  EXPECT_EQ(LastLoadFailure().FileSize, 2000);
-  EXPECT_EQ(LastLoadFailure().Limit, 1999);
+  EXPECT_TRUE(failure.TooLarge);
+  EXPECT_EQ(failure.FileSize, 2000);
+  EXPECT_EQ(failure.Limit, 1999);
   // Exactly at the limit, and with no limit at all, the file loads and the reason is cleared.
-  EXPECT_TRUE(LoadFromFile(path, 2000, 0, 0, doc, true, 1000));
-  EXPECT_FALSE(LastLoadFailure().TooLarge);
+  EXPECT_TRUE(LoadFromFile(path, 2000, 0, 0, doc, true, 1000, &failure));
+  EXPECT_FALSE(failure.TooLarge);
   EXPECT_TRUE(LoadFromFile(path, 0, 0, 0, doc, true, 1000));
   EXPECT_TRUE(LoadFromFile(path, -5, 0, 0, doc, true, 1000));
 }
 
 TEST_F(DocumentLoadFile, MissingFileAndUnbalancedQuoteHaveNoMessage) {
   std::unique_ptr<TCsvDocument> doc;
-  EXPECT_FALSE(LoadFromFile(Write("big.csv", "aaa"), 1, 0, 0, doc, true, 1000));
-  EXPECT_TRUE(LastLoadFailure().TooLarge);
-  EXPECT_FALSE(LoadFromFile((dir_ / "missing.csv").u16string(), 0, 0, 0, doc, true, 1000));
-  EXPECT_FALSE(LastLoadFailure().TooLarge);
-  EXPECT_FALSE(LoadFromFile(Write("q.csv", "a,\"b\n"), 0, 0, 0, doc, true, 1000));
-  EXPECT_FALSE(LastLoadFailure().TooLarge);
+  TLoadFailure failure;
+  EXPECT_FALSE(LoadFromFile(Write("big.csv", "aaa"), 1, 0, 0, doc, true, 1000, &failure));
+  EXPECT_TRUE(failure.TooLarge);
+  EXPECT_FALSE(LoadFromFile((dir_ / "missing.csv").u16string(), 0, 0, 0, doc, true, 1000, &failure));
+  EXPECT_FALSE(failure.TooLarge);
+  EXPECT_FALSE(LoadFromFile(Write("q.csv", "a,\"b\n"), 0, 0, 0, doc, true, 1000, &failure));
+  EXPECT_FALSE(failure.TooLarge);
   EXPECT_FALSE(LoadFromFile(dir_.u16string(), 0, 0, 0, doc, true, 1000));  // a folder
   EXPECT_EQ(doc, nullptr);
 }
@@ -374,9 +376,10 @@ TEST_F(DocumentLoadFile, FileBeyondTheAddressSpaceIsRefused) {
     std::filesystem::resize_file(path, size, error);
     if (error) GTEST_SKIP() << "cannot make a file of " << size << " bytes here";
     std::unique_ptr<TCsvDocument> doc;
-    EXPECT_FALSE(LoadFromFile(path.u16string(), 0, 0, 0, doc, true, 1000)) << size;
+    TLoadFailure failure;
+    EXPECT_FALSE(LoadFromFile(path.u16string(), 0, 0, 0, doc, true, 1000, &failure)) << size;
     EXPECT_EQ(doc, nullptr);
-    EXPECT_FALSE(LastLoadFailure().TooLarge);
+    EXPECT_FALSE(failure.TooLarge);
     std::filesystem::remove(path, error);
     EXPECT_TRUE(LoadFromFile(Write("small.csv", "a,b\r\n1,2\r\n"), 0, 0, 0, doc, true, 1000));
     ASSERT_NE(doc, nullptr);

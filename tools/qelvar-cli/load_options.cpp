@@ -26,10 +26,10 @@ LoadOptions ParseLoadOptions(Args& args) {
 }
 
 bool LoadDocument(const std::u16string& file, const LoadOptions& options, std::unique_ptr<TCsvDocument>& document) {
+  TLoadFailure failure;
   if (LoadFromFile(file, options.maxSize, options.delimiter, options.commentMode, options.encoding, document,
-                   options.trimValues, options.samples))
+                   options.trimValues, options.samples, &failure))
     return true;
-  const TLoadFailure& failure = LastLoadFailure();
   WriteErr(Utf16ToUtf8(failure.TooLarge ? FileTooLargeMessage(failure.FileSize, failure.Limit)
                                         : UiText(utFileLoadFailed)) +
            "\n");
