@@ -111,6 +111,16 @@ class TTransformConfig {
   bool SaveToFile(const std::u16string& path) const;
   std::string ToJsonText() const;
 
+  // Points a loaded transformation at a document whose columns carry `headers` (the names the identity
+  // transformation gives them, InitFromDocument), by name rather than by position: a saved recipe names
+  // its source columns, and a file with the same columns in another order must get the same output.
+  // Every output column fed by a source column needs that name in `headers` (case ignored); when k output
+  // columns share a name that the recipe's InitialHeaders also repeats, the k-th takes the k-th column of
+  // that name. Columns of `headers` that no output needs may be anywhere or extra. On success
+  // InitialHeaders becomes `headers` and the result is empty; otherwise the result lists each missing name
+  // once, in output order, and nothing changes. Allocates.
+  std::vector<std::u16string> MapSourcesByName(const std::vector<std::u16string>& headers);
+
   // Reads a transformation file. Everything is checked before anything is taken over: on a failure the
   // transformation stays exactly as it was. A list or map longer than MaxOutputColumns (of the
   // transformation before the load) fails the load. The one exception is the rule that a complete file with
@@ -142,14 +152,20 @@ inline constexpr std::int32_t kMaxOutputColumns = 10000;
 inline constexpr std::int64_t kMaxTransformFileSize = 8 * 1024 * 1024;
 inline constexpr int kMaxTransformJsonDepth = 64;
 
+// The stop of a sequence that runs to the last row of whichever table it is applied to. Files store it as
+// "stop": "end"; in EnumerationVars it is the largest stop there is, which every row number stays below.
+inline constexpr std::int64_t kSequenceToEnd = INT64_MAX;
+
 // A sequence text "start:stop": start is the part before the first ':' read as a decimal integer (1 when
 // empty or not a number); stop is the part after it (start when empty or not a number). Without ':' the
 // stop is the start.
 void ParseSequence(std::u16string_view text, std::int64_t& start, std::int64_t& stop);
 // The sequence that the panel's "Fill cells with sequence" makes of its input text: "start:stop", or a
 // lone number as the stop with start 1. Blanks around each number are ignored. A missing or unreadable
-// start is 1; a missing or unreadable stop numbers every one of `dataRows` rows (start + dataRows - 1,
-// held within 64 bits), whatever the grid lists at the moment.
+// start is 1; a missing or unreadable stop is kSequenceToEnd, so that the recipe numbers every row of a
+// longer file too.
+void SequenceFromInput(std::u16string_view input, std::int64_t& start, std::int64_t& stop);
+// The same; `dataRows` no longer matters (the stop no longer depends on the table it was typed on).
 void SequenceFromInput(std::u16string_view input, std::int64_t dataRows, std::int64_t& start,
                        std::int64_t& stop);
 // Optional sign and ASCII digits only, within 64 bits.

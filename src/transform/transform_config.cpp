@@ -200,8 +200,7 @@ void ParseSequence(std::u16string_view text, std::int64_t& start, std::int64_t& 
   if (!TryParseInt64(after, stop)) stop = start;
 }
 
-void SequenceFromInput(std::u16string_view input, std::int64_t dataRows, std::int64_t& start,
-                       std::int64_t& stop) {
+void SequenceFromInput(std::u16string_view input, std::int64_t& start, std::int64_t& stop) {
   const auto trimmed = [](std::u16string_view text) {
     while (!text.empty() && (text.front() == u' ' || text.front() == u'\t')) text.remove_prefix(1);
     while (!text.empty() && (text.back() == u' ' || text.back() == u'\t')) text.remove_suffix(1);
@@ -212,10 +211,29 @@ void SequenceFromInput(std::u16string_view input, std::int64_t dataRows, std::in
       colon == std::u16string_view::npos ? std::u16string_view() : input.substr(0, colon);
   const std::u16string_view after = colon == std::u16string_view::npos ? input : input.substr(colon + 1);
   if (!TryParseInt64(trimmed(before), start)) start = 1;
-  if (TryParseInt64(trimmed(after), stop)) return;
-  // The last row's number; a start near the top of the range stops there rather than wrapping.
-  const std::int64_t rows = std::max<std::int64_t>(dataRows, 0);
-  if (__builtin_add_overflow(start, rows - 1, &stop)) stop = rows > 0 ? INT64_MAX : INT64_MIN;
+  if (!TryParseInt64(trimmed(after), stop)) stop = kSequenceToEnd;
+}
+
+void SequenceFromInput(std::u16string_view input, std::int64_t, std::int64_t& start, std::int64_t& stop) {
+  SequenceFromInput(input, start, stop);
+}
+
+std::vector<std::u16string> TTransformConfig::MapSourcesByName(const std::vector<std::u16string>& headers) {
+  const auto count = [](const std::vector<std::u16string>& list, std::u16string_view name) {
+    std::int64_t n = 0;
+    for (const auto& entry : list) n += SameName(entry, name) ? 1 : 0;
+    return n;
+  };
+  std::vector<std::u16string> missing;
+  for (std::size_t i = 0; i < TargetOrder.size(); ++i) {
+    const std::u16string& name = TargetOrder[i];
+    if (SourceIndex(name) < 0 || IndexOfName(missing, name) >= 0) continue;
+    // The k-th output column of a name reads the k-th source of that name, as far as the recipe has them.
+    const std::int64_t needed = std::min(count(TargetOrder, name), count(InitialHeaders, name));
+    if (count(headers, name) < needed) missing.push_back(name);
+  }
+  if (missing.empty()) InitialHeaders = headers;
+  return missing;
 }
 
 }  // namespace qelvar

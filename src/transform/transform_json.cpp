@@ -40,7 +40,10 @@ Json SequenceObject(const TNameValueMap& map) {
     ParseSequence(pair.Value, start, stop);
     Json sequence = Json::object();
     sequence["start"] = start;
-    sequence["stop"] = stop;
+    if (stop == kSequenceToEnd)
+      sequence["stop"] = "end";
+    else
+      sequence["stop"] = stop;
     object[Utf16ToUtf8(pair.Name)] = std::move(sequence);
   }
   return object;
@@ -165,7 +168,9 @@ bool ReadSequences(const Json& root, const char* key, TNameValueMap& map) {
   for (const auto& [name, value] : it->items()) {
     if (!value.is_object()) return false;
     const std::int64_t start = SequenceBound(value, "start");
-    const std::int64_t stop = SequenceBound(value, "stop");
+    const auto end = value.find("stop");
+    const bool toEnd = end != value.end() && end->is_string() && end->get_ref<const std::string&>() == "end";
+    const std::int64_t stop = toEnd ? kSequenceToEnd : SequenceBound(value, "stop");
     const std::string text = std::to_string(start) + ":" + std::to_string(stop);
     map.Set(Utf8ToUtf16(name), Utf8ToUtf16(text));
   }

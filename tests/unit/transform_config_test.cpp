@@ -202,33 +202,80 @@ TEST(Sequence, ParseTextForms) {
   }
 }
 
-// The panel's sequence input: the stop, when not given, numbers every data row, whatever the grid lists.
+// The panel's sequence input: without a stop the sequence runs to the last row of whichever table it is
+// applied to, so that a recipe replayed on a longer file numbers its rows too.
 TEST(Sequence, PanelInputForms) {
   struct Case {
     std::u16string input;
-    std::int64_t dataRows;
     std::int64_t start, stop;
   };
   const Case cases[] = {
-      {u"", 5, 1, 5},
-      {u"5", 5, 1, 5},      // a lone number is the stop
-      {u"5", 2, 1, 5},      // whatever the number of rows
-      {u"3:1", 5, 3, 1},    // start after stop: no numbers at all
-      {u"10:", 5, 10, 14},  // from 10 to the last data row
-      {u":7", 5, 1, 7},
-      {u" 4 : 6 ", 5, 4, 6},  // blanks around the numbers are no part of them
-      {u"x", 3, 1, 3},        // unreadable stop: every row
-      {u"x:y", 3, 1, 3},
-      {u"-2:", 3, -2, 0},
-      {u"10:", 0, 10, 9},                                              // no data rows: an empty sequence
-      {u"9223372036854775800:", 100, 9223372036854775800, INT64_MAX},  // held within 64 bits
-      {u"-9223372036854775808:", 0, INT64_MIN, INT64_MIN},
+      {u"", 1, kSequenceToEnd},
+      {u"5", 1, 5},  // a lone number is the stop
+      {u"3:1", 3, 1},  // start after stop: no numbers at all
+      {u"10:", 10, kSequenceToEnd},
+      {u":7", 1, 7},
+      {u" 4 : 6 ", 4, 6},  // blanks around the numbers are no part of them
+      {u"x", 1, kSequenceToEnd},  // unreadable stop: every row
+      {u"x:y", 1, kSequenceToEnd},
+      {u"-2:", -2, kSequenceToEnd},
+      {u"-9223372036854775808:", INT64_MIN, kSequenceToEnd},
   };
   for (const auto& c : cases) {
     std::int64_t start = 0, stop = 0;
-    SequenceFromInput(c.input, c.dataRows, start, stop);
-    EXPECT_EQ(start, c.start) << Utf16ToUtf8(c.input) << " rows " << c.dataRows;
-    EXPECT_EQ(stop, c.stop) << Utf16ToUtf8(c.input) << " rows " << c.dataRows;
+    SequenceFromInput(c.input, start, stop);
+    EXPECT_EQ(start, c.start) << Utf16ToUtf8(c.input);
+    EXPECT_EQ(stop, c.stop) << Utf16ToUtf8(c.input);
+    std::int64_t oldStart = 0, oldStop = 0;
+    SequenceFromInput(c.input, 3, oldStart, oldStop);  // the row count no longer decides the stop
+    EXPECT_EQ(oldStop, c.stop) << Utf16ToUtf8(c.input);
+  }
+}
+
+// A sequence to the end numbers rows beyond those of the table it was made on.
+TEST(Sequence, ToTheEndNumbersEveryRowOfALongerTable) {
+  const auto document = Load("h\na\nb\nc\n");
+  TTransformConfig config = WithTargets({u"h"});
+  config.SetEnumeration(0, 10, kSequenceToEnd);
+  EXPECT_EQ(config.CellValue(0, 3, 1, document.get()), u"12");
+  config.SetEnumeration(0, kSequenceToEnd - 1, kSequenceToEnd);  // numbers stay within 64 bits
+  EXPECT_EQ(config.CellValue(0, 2, 1, document.get()), u"9223372036854775807");
+  EXPECT_EQ(config.CellValue(0, 3, 1, document.get()), u"");
+}
+
+// A recipe's source columns are found by name in the table it is applied to.
+TEST(TransformMapping, SourcesByName) {
+  struct Case {
+    const char* what;
+    Names initial, targets, headers;
+    Names missing;
+    std::vector<std::int32_t> sources;  // SourceColumn of each output column afterwards
+  };
+  const Case cases[] = {
+      {"same order", {u"id", u"Stadt"}, {u"Stadt", u"id"}, {u"id", u"Stadt"}, {}, {1, 0}},
+      {"reordered", {u"id", u"Stadt"}, {u"Stadt", u"id"}, {u"Stadt", u"id"}, {}, {0, 1}},
+      {"case ignored, extra column", {u"id", u"Stadt"}, {u"id"}, {u"x", u"STADT", u"ID"}, {}, {2}},
+      {"a missing name", {u"id", u"Stadt", u"Land"}, {u"Land", u"id", u"Stadt"}, {u"id", u"x"},
+       {u"Land", u"Stadt"}, {}},
+      {"a dropped column may be missing", {u"id", u"notes"}, {u"id"}, {u"id"}, {}, {0}},
+      {"added column without source", {u"id"}, {u"id", u"new"}, {u"id"}, {}, {0, -1}},
+      {"k-th repeat to the k-th", {u"a", u"a", u"b"}, {u"a", u"b", u"a"}, {u"b", u"a", u"x", u"a"}, {}, {1, 0, 3}},
+      {"a repeat too few", {u"a", u"a"}, {u"a", u"a"}, {u"a", u"b"}, {u"a"}, {}},
+      {"one source, two outputs", {u"a"}, {u"a", u"a"}, {u"a"}, {}, {0, 0}},
+  };
+  for (const auto& c : cases) {
+    TTransformConfig config;
+    config.InitialHeaders = c.initial;
+    config.TargetOrder = c.targets;
+    const TTransformConfig before = config;
+    EXPECT_EQ(config.MapSourcesByName(c.headers), c.missing) << c.what;
+    if (!c.missing.empty()) {
+      EXPECT_EQ(config, before) << c.what << ": nothing changes";
+      continue;
+    }
+    EXPECT_EQ(config.InitialHeaders, c.headers) << c.what;
+    for (std::size_t i = 0; i < c.sources.size(); ++i)
+      EXPECT_EQ(config.SourceColumn(static_cast<std::int32_t>(i)), c.sources[i]) << c.what << " column " << i;
   }
 }
 

@@ -21,6 +21,7 @@ TTransformConfig Sample() {
   config.SetConstant(2, u"K");
   config.SetFill(0, u"\u2014");
   config.SetEnumeration(1, 5, 3);
+  config.SetEnumeration(3, 7, kSequenceToEnd);
   config.RenameColumn(3, u"Tab\there");
   config.SetConstant(0, u"");
   config.ExportDelimiter = u'\t';
@@ -59,6 +60,7 @@ TEST(TransformFile, SaveLoadSaveGivesIdenticalBytes) {
   ASSERT_GE(bytes.size(), 3u);
   EXPECT_NE(bytes.substr(0, 3), "\xEF\xBB\xBF");
   EXPECT_NE(bytes.find("\"\xD0\xA6\xD0\xB5\xD0\xBD\xD0\xB0\""), std::string::npos);  // UTF-8, not \u escapes
+  EXPECT_NE(bytes.find("\"start\": 7,\n      \"stop\": \"end\""), std::string::npos);  // to the last row, as such
 
   TTransformConfig loaded;
   ASSERT_TRUE(loaded.LoadFromFile(first));
@@ -130,7 +132,8 @@ TEST(TransformFile, MapsAndSequencesAsRead) {
     "fill_vars": {"x": ""},
     "rename_headers": {"\u0418\u043c\u044f": "\u0418\u041c\u042f"},
     "enumeration_vars": {"a": {"start": 10}, "b": {}, "c": {"stop": 4, "start": -2}, "d": {"start": "5", "stop": 2.0},
-                         "e": {"start": 18446744073709551615, "stop": 9223372036854775807}}})";
+                         "e": {"start": 18446744073709551615, "stop": 9223372036854775807},
+                         "f": {"start": 10, "stop": "end"}, "g": {"start": 3, "stop": "End"}}})";
   TTransformConfig config;
   ASSERT_TRUE(config.LoadFromJsonText(json));
   ASSERT_EQ(config.ConstantVars.Pairs().size(), 3u);
@@ -149,6 +152,8 @@ TEST(TransformFile, MapsAndSequencesAsRead) {
       {u"c", u"-2:4"},
       {u"d", u"1:2"},   // a string is no number; 2.0 is an integral number
       {u"e", u"1:9223372036854775807"},
+      {u"f", u"10:9223372036854775807"},  // to the last row
+      {u"g", u"3:1"},                     // only "end" itself is that word
   };
   for (const auto& s : sequences) EXPECT_EQ(config.EnumerationVars.ValueOf(s.name), s.text) << Utf16ToUtf8(s.name);
 }
