@@ -1,7 +1,12 @@
+// What the commands share: messages, standard input and output, delimiters, indexes and columns, JSON.
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "cli.h"
 #include "platform/utf.h"
+#include "transform/transform.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -12,77 +17,59 @@ namespace qelvar::cli {
 
 namespace {
 
-bool IsOptionWord(std::u16string_view arg) { return arg.size() > 2 && arg.substr(0, 2) == u"--"; }
-
-std::string Narrow(std::u16string_view s) { return Utf16ToUtf8(s); }
+void SetBinary([[maybe_unused]] std::FILE* stream) {
+#ifdef _WIN32
+  // No newline is translated, in either direction.
+  _setmode(_fileno(stream), _O_BINARY);
+#endif
+}
 
 }  // namespace
 
-std::optional<std::u16string> Args::Option(std::u16string_view name) {
-  std::vector<std::u16string> values = Options(name);
-  if (values.empty()) return std::nullopt;
-  return std::move(values.back());
+std::string DisplayName(std::string_view file, bool output) {
+  if (file == kStdStream) return output ? "standard output" : "standard input";
+  return std::string(file);
 }
 
-std::vector<std::u16string> Args::Options(std::u16string_view name) {
-  std::vector<std::u16string> values;
-  for (std::size_t i = 0; i < args_.size(); ++i) {
-    if (used_[i] || args_[i] != name) continue;
-    if (i + 1 >= args_.size()) throw UsageError{"option " + Narrow(name) + " needs a value"};
-    used_[i] = used_[i + 1] = true;
-    values.push_back(args_[i + 1]);
-    ++i;
+int Fail(std::string_view file, std::string_view reason, bool output) {
+  WriteErr("qelvar-cli: " + DisplayName(file, output) + ": " + std::string(reason) + "\n");
+  return kExitFailed;
+}
+
+void WriteOut(std::string_view bytes) {
+  static const bool binary = (SetBinary(stdout), true);
+  (void)binary;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0) return;
+  if (errno == EPIPE) std::_Exit(kExitOk);
+  const std::string reason = std::strerror(errno);
+  Fail(kStdStream, "could not be written: " + reason, true);
+  std::_Exit(kExitFailed);
+}
+
+void WriteErr(std::string_view bytes) {
+  static const bool binary = (SetBinary(stderr), true);
+  (void)binary;
+  std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+  std::fflush(stderr);
+}
+
+bool ReadStdin(std::string& bytes, std::string& reason) {
+  SetBinary(stdin);
+  bytes.clear();
+  char buffer[1 << 16];
+  while (true) {
+    const std::size_t got = std::fread(buffer, 1, sizeof buffer, stdin);
+    bytes.append(buffer, got);
+    if (got == sizeof buffer) continue;
+    if (std::ferror(stdin)) {
+      reason = std::string("could not be read: ") + std::strerror(errno);
+      return false;
+    }
+    return true;
   }
-  return values;
 }
 
-std::vector<std::pair<std::u16string, std::u16string>> Args::OrderedOptions(
-    std::initializer_list<std::u16string_view> names) {
-  std::vector<std::pair<std::u16string, std::u16string>> values;
-  for (std::size_t i = 0; i < args_.size(); ++i) {
-    if (used_[i]) continue;
-    bool wanted = false;
-    for (auto name : names) wanted = wanted || args_[i] == name;
-    if (!wanted) continue;
-    if (i + 1 >= args_.size()) throw UsageError{"option " + Narrow(args_[i]) + " needs a value"};
-    used_[i] = used_[i + 1] = true;
-    values.emplace_back(args_[i], args_[i + 1]);
-    ++i;
-  }
-  return values;
-}
-
-bool Args::Flag(std::u16string_view name) {
-  bool found = false;
-  for (std::size_t i = 0; i < args_.size(); ++i)
-    if (!used_[i] && args_[i] == name) used_[i] = found = true;
-  return found;
-}
-
-std::optional<std::int64_t> Args::Integer(std::u16string_view name) {
-  const auto text = Option(name);
-  if (!text) return std::nullopt;
-  if (text->empty() || text->size() > 18) throw UsageError{"option " + Narrow(name) + " needs a number"};
-  std::int64_t value = 0;
-  for (char16_t c : *text) {
-    if (c < u'0' || c > u'9') throw UsageError{"option " + Narrow(name) + " needs a number"};
-    value = value * 10 + (c - u'0');
-  }
-  return value;
-}
-
-std::vector<std::u16string> Args::Positionals() {
-  std::vector<std::u16string> rest;
-  for (std::size_t i = 0; i < args_.size(); ++i) {
-    if (used_[i]) continue;
-    if (IsOptionWord(args_[i])) throw UsageError{"unknown option " + Narrow(args_[i])};
-    used_[i] = true;
-    rest.push_back(args_[i]);
-  }
-  return rest;
-}
-
-char16_t ParseDelimiter(std::u16string_view text) {
+char16_t ParseDelimiter(std::u16string_view text, std::string_view option) {
   struct Word {
     std::u16string_view word;
     char16_t delimiter;
@@ -92,34 +79,42 @@ char16_t ParseDelimiter(std::u16string_view text) {
   for (const auto& w : kWords)
     if (EqualsIgnoreAsciiCase(text, w.word)) return w.delimiter;
   if (text.size() == 1 && text[0] != u'"' && text[0] != u'\r' && text[0] != u'\n') return text[0];
-  throw UsageError{"a delimiter is one character or one of: comma, semicolon, bar, tab, colon"};
+  throw UsageError{std::string(option) + " " + Utf16ToUtf8(text) +
+                   ": a delimiter is one character or one of: comma, semicolon, bar, tab, colon"};
 }
 
-namespace {
-
-void WriteBytes(std::FILE* stream, std::string_view bytes) {
-#ifdef _WIN32
-  // Binary mode: no newline is translated. Setting it again before each write costs nothing.
-  _setmode(_fileno(stream), _O_BINARY);
-#endif
-  std::fwrite(bytes.data(), 1, bytes.size(), stream);
-  std::fflush(stream);
-}
-
-}  // namespace
-
-void WriteOut(std::string_view bytes) { WriteBytes(stdout, bytes); }
-
-void WriteErr(std::string_view bytes) { WriteBytes(stderr, bytes); }
-
-std::int32_t ParseIndex(std::u16string_view text, const std::string& message) {
-  if (text.empty() || text.size() > 9) throw UsageError{message};
+std::optional<std::int32_t> ParseIndex(std::u16string_view text) {
+  if (text.empty() || text.size() > 9) return std::nullopt;
   std::int32_t value = 0;
   for (const char16_t c : text) {
-    if (c < u'0' || c > u'9') throw UsageError{message};
+    if (c < u'0' || c > u'9') return std::nullopt;
     value = value * 10 + (c - u'0');
   }
   return value;
+}
+
+std::int32_t ResolveColumn(std::u16string_view text, std::int32_t columnCount, const std::vector<std::u16string>* names,
+                           std::string_view option, std::int32_t occurrence) {
+  const std::string shown = std::string(option) + " " + Utf16ToUtf8(text);
+  const bool digits = !text.empty() && text.find_first_not_of(u"0123456789") == std::u16string_view::npos;
+  if (digits) {
+    const auto number = ParseIndex(text);
+    if (number && *number == 0) throw UsageError{shown + ": columns count from 1, as the grid shows them"};
+    if (number && *number <= columnCount) return *number - 1;
+    throw UsageError{shown + ": the table has no column " + Utf16ToUtf8(text) + " (it has " +
+                     std::to_string(columnCount) + ")"};
+  }
+  if (names) {
+    std::int32_t first = -1;
+    for (std::size_t c = 0; c < names->size(); ++c) {
+      if (!SameName((*names)[c], text)) continue;
+      if (first < 0) first = static_cast<std::int32_t>(c);
+      if (occurrence-- == 0) return static_cast<std::int32_t>(c);
+    }
+    if (first >= 0) return first;
+    throw UsageError{shown + ": the table has no column of that name"};
+  }
+  throw UsageError{shown + ": a column is a number counting from 1"};
 }
 
 void BeginJsonRow(std::string& out, std::int64_t index) {

@@ -1,29 +1,73 @@
 // qelvar-cli edit: scripted edits of a file that keep every byte the edits do not touch.
+#include <CLI/CLI.hpp>
+
+#include <map>
+#include <memory>
+
 #include "cli.h"
 #include "document/csv_document.h"
 #include "load_options.h"
-#include "localization/localization.h"
+#include "platform/platform.h"
 #include "platform/utf.h"
 
 namespace qelvar::cli {
 
 namespace {
 
-std::int32_t IndexOf(std::u16string_view text, std::string_view what) {
-  return ParseIndex(text, std::string(what) + " needs a 0-based index");
+struct Settings {
+  std::string file;
+  std::string out;  // empty: in place
+  LoadOptions load;
+  std::vector<CLI::Option*> operations;
+};
+
+struct Operation {
+  std::string name;
+  std::string argument;
+  std::int32_t row = 0;
+  std::int32_t col = 0;
+  std::u16string value;
+  std::vector<std::int32_t> rows;
+};
+
+std::int32_t RowOf(std::u16string_view text, const std::string& option, const std::string& argument) {
+  if (const auto row = ParseIndex(text)) return *row;
+  throw UsageError{option + " " + argument + ": a row is a number counting from 0, as inspect and view print it"};
 }
 
-// "3,1,7": the rows of --delete-rows, in any order.
-std::vector<std::int32_t> ParseIndexList(std::u16string_view text) {
-  std::vector<std::int32_t> indexes;
-  std::size_t start = 0;
-  while (true) {
-    const std::size_t comma = text.find(u',', start);
-    indexes.push_back(IndexOf(text.substr(start, comma == std::u16string_view::npos ? comma : comma - start),
-                              "--delete-rows"));
-    if (comma == std::u16string_view::npos) return indexes;
-    start = comma + 1;
+// Every operation is checked for its form before the file is read. Columns count from 1, rows from 0.
+Operation ParseOperation(const std::string& name, const std::string& argument, std::int32_t columns) {
+  Operation op;
+  op.name = name;
+  op.argument = argument;
+  const std::u16string text = Utf8ToUtf16(argument);
+  const std::u16string_view view = text;
+  if (name == "--set") {
+    const std::size_t equals = text.find(u'=');
+    const std::size_t colon = text.find(u':');
+    if (equals == std::u16string::npos || colon == std::u16string::npos || colon > equals)
+      throw UsageError{"--set " + argument + ": takes ROW:COL=VALUE"};
+    op.row = RowOf(view.substr(0, colon), name, argument);
+    op.col = ResolveColumn(view.substr(colon + 1, equals - colon - 1), columns, nullptr, "--set");
+    op.value = text.substr(equals + 1);
+  } else if (name == "--delete-column") {
+    op.col = ResolveColumn(view, columns, nullptr, "--delete-column");
+  } else if (name == "--delete-rows") {
+    std::size_t start = 0;
+    while (true) {
+      const std::size_t comma = text.find(u',', start);
+      op.rows.push_back(RowOf(view.substr(start, comma == std::u16string::npos ? comma : comma - start), name, argument));
+      if (comma == std::u16string::npos) break;
+      start = comma + 1;
+    }
+  } else if (name == "--undo" || name == "--redo") {
+    const auto count = ParseIndex(view);
+    if (!count) throw UsageError{name + " " + argument + ": takes a count of edits"};
+    op.row = *count;
+  } else {
+    op.row = RowOf(view, name, argument);
   }
+  return op;
 }
 
 bool Repeat(std::int32_t times, TCsvDocument& doc, TCsvUndoResult (TCsvDocument::*step)()) {
@@ -32,80 +76,111 @@ bool Repeat(std::int32_t times, TCsvDocument& doc, TCsvUndoResult (TCsvDocument:
   return true;
 }
 
-}  // namespace
+bool Apply(const Operation& op, TCsvDocument& doc) {
+  if (op.name == "--set") return doc.SetCell(op.row, op.col, op.value);
+  if (op.name == "--insert-after") return doc.InsertRowAfter(op.row);
+  if (op.name == "--delete-row") return doc.DeleteRow(op.row);
+  if (op.name == "--delete-rows") return doc.DeleteRows(op.rows) > 0;
+  if (op.name == "--undo") return Repeat(op.row, doc, &TCsvDocument::Undo);
+  if (op.name == "--redo") return Repeat(op.row, doc, &TCsvDocument::Redo);
+  return doc.DeleteColumn(op.col);
+}
 
-int RunEdit(Args& args) {
-  const LoadOptions options = ParseLoadOptions(args);
-  const auto operations = args.OrderedOptions(
-      {u"--set", u"--insert-after", u"--delete-row", u"--delete-rows", u"--delete-column", u"--undo", u"--redo"});
-  const auto files = args.Positionals();
-  if (files.size() != 1) throw UsageError{"edit takes exactly one FILE"};
+// Why a save refused, from what can be seen without writing; the last reason is the one left.
+std::string SaveFailure(const TCsvDocument& doc, const std::string& target) {
+  const std::u16string path = Utf8ToUtf16(target);
+  std::string bytes;
+  if (!doc.Encoding().Lossless)
+    return "the file's bytes do not read back exactly in its encoding (" + Utf16ToUtf8(doc.Encoding().Name) +
+           "), so it is not written at all";
+  if (!EncodeText(doc.Text(), doc.Encoding(), bytes))
+    return "a new value has a character that " + Utf16ToUtf8(doc.Encoding().Name) + " cannot hold";
+  if (target == kStdStream) return "could not be written";
+  if (platform::FolderExists(path)) return "is a folder, not a file";
+  if (platform::IsReadOnlyFile(path)) return "is read-only";
+  const std::u16string folder = platform::FolderOf(path);
+  if (!folder.empty() && !platform::FolderExists(folder)) return "its folder does not exist";
+  return "could not be saved (no permission in its folder, or the disk is full)";
+}
 
-  // Every operation is checked for its form before the file is touched.
-  struct Operation {
-    std::u16string name;
-    std::u16string argument;
-    std::int32_t row = 0;
-    std::int32_t col = 0;
-    std::u16string value;
-    std::vector<std::int32_t> rows;
-  };
-  std::vector<Operation> ops;
-  for (const auto& [name, argument] : operations) {
-    Operation op;
-    op.name = name;
-    op.argument = argument;
-    if (name == u"--set") {
-      const std::size_t equals = argument.find(u'=');
-      const std::size_t colon = argument.find(u':');
-      if (equals == std::u16string::npos || colon == std::u16string::npos || colon > equals)
-        throw UsageError{"--set takes ROW:COL=VALUE"};
-      op.row = IndexOf(std::u16string_view(argument).substr(0, colon), "--set");
-      op.col = IndexOf(std::u16string_view(argument).substr(colon + 1, equals - colon - 1), "--set");
-      op.value = argument.substr(equals + 1);
-    } else if (name == u"--delete-column") {
-      op.col = IndexOf(argument, "--delete-column");
-    } else if (name == u"--delete-rows") {
-      op.rows = ParseIndexList(argument);
-    } else if (name == u"--undo" || name == u"--redo") {
-      op.row = ParseIndex(argument, Utf16ToUtf8(name) + " needs a count of edits");
-    } else {
-      op.row = IndexOf(argument, Utf16ToUtf8(name));
-    }
-    ops.push_back(std::move(op));
+int RunEdit(const Settings& settings, CLI::App& app) {
+  // The operations in command-line order, each option's values taken one by one.
+  std::vector<std::pair<std::string, std::string>> given;
+  std::map<const CLI::Option*, std::size_t> taken;
+  for (const CLI::Option* option : app.parse_order()) {
+    if (std::find(settings.operations.begin(), settings.operations.end(), option) == settings.operations.end())
+      continue;
+    given.emplace_back(option->get_name(), option->results().at(taken[option]++));
   }
+  (void)settings.load.Delimiter();
+  // Columns are checked against the table below; here only their form.
+  for (const auto& [name, argument] : given) ParseOperation(name, argument, INT32_MAX);
 
   std::unique_ptr<TCsvDocument> doc;
-  if (!LoadDocument(files[0], options, doc)) return kExitFailed;
-  for (const Operation& op : ops) {
-    bool done = false;
-    if (op.name == u"--set") {
-      done = doc->SetCell(op.row, op.col, op.value);
-    } else if (op.name == u"--insert-after") {
-      done = doc->InsertRowAfter(op.row);
-    } else if (op.name == u"--delete-row") {
-      done = doc->DeleteRow(op.row);
-    } else if (op.name == u"--delete-rows") {
-      done = doc->DeleteRows(op.rows) > 0;
-    } else if (op.name == u"--undo") {
-      done = Repeat(op.row, *doc, &TCsvDocument::Undo);
-    } else if (op.name == u"--redo") {
-      done = Repeat(op.row, *doc, &TCsvDocument::Redo);
-    } else {
-      done = doc->DeleteColumn(op.col);
+  if (!LoadDocument(settings.file, settings.load, doc)) return kExitFailed;
+  for (const auto& [name, argument] : given) {
+    Operation op;
+    try {
+      op = ParseOperation(name, argument, doc->ColumnCount());
+    } catch (const UsageError& e) {
+      return Fail(settings.file, "refused " + e.message + "; nothing was written");
     }
-    if (!done) {
-      WriteErr("qelvar-cli: refused: " + Utf16ToUtf8(op.name) + " " + Utf16ToUtf8(op.argument) +
-               " (no such row, column or cell, a comment row, or fewer edits to undo or redo); nothing was "
-               "written\n");
-      return kExitFailed;
-    }
+    if (!Apply(op, *doc))
+      return Fail(settings.file, "refused " + name + " " + argument +
+                                     ": no such row, column or cell, a comment row, or fewer edits to undo or redo; "
+                                     "nothing was written");
   }
-  if (!SaveDocument(*doc, files[0], options.commentMode)) {
-    WriteErr(Utf16ToUtf8(UiText(utFileSaveFailed)) + "\n");
-    return kExitFailed;
+
+  const std::string target = !settings.out.empty() ? settings.out : settings.file;
+  const bool output = target == kStdStream;
+  if (output) {
+    std::string bytes;
+    if (!doc->Encoding().Lossless || !EncodeText(doc->Text(), doc->Encoding(), bytes))
+      return Fail(target, SaveFailure(*doc, target), true);
+    WriteOut(bytes);
+    return kExitOk;
   }
+  if (!SaveDocument(*doc, Utf8ToUtf16(target), settings.load.commentMode))
+    return Fail(target, SaveFailure(*doc, target));
   return kExitOk;
+}
+
+}  // namespace
+
+Command AddEdit(CLI::App& parent) {
+  auto settings = std::make_shared<Settings>();
+  CLI::App* app = parent.add_subcommand(
+      "edit", "Apply the operations in the order given and save FILE in place (or to --out), keeping every byte "
+              "they do not touch; when one is refused nothing is written.");
+  app->add_option("FILE", settings->file, "the file, or - for standard input (written to standard output)")
+      ->required();
+  AddLoadOptions(*app, settings->load);
+  app->add_option("--out", settings->out, "write the result here instead (- for standard output); an existing file "
+                                          "is replaced through a safe save")
+      ->type_name("FILE");
+  const char* group = "Operations (repeatable, applied in order)";
+  const auto add = [&](const char* name, const char* type, const char* help) {
+    settings->operations.push_back(app->add_option(name)
+                                       ->description(help)
+                                       ->type_name(type)
+                                       ->group(group)
+                                       ->expected(1)
+                                       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll));
+  };
+  add("--set", "ROW:COL=VALUE", "set a cell; VALUE is everything after the first =");
+  add("--insert-after", "ROW", "insert an empty row after ROW");
+  add("--delete-row", "ROW", "delete a row");
+  add("--delete-rows", "ROW,ROW,...", "delete these rows, in any order");
+  add("--delete-column", "COL", "delete a column");
+  add("--undo", "N", "take back the last N edits");
+  add("--redo", "N", "do N undone edits again");
+  app->footer(
+      "ROW counts from 0 over every row of the file (the header and comment rows too), as inspect and view\n"
+      "print rows; COL counts from 1, as the grid shows columns.\n"
+      "Example:\n"
+      "  qelvar-cli edit data.csv --set 2:3=Berlin --delete-row 5");
+  CLI::App* self = app;
+  return {app, [settings, self]() { return RunEdit(*settings, *self); }};
 }
 
 }  // namespace qelvar::cli

@@ -1,5 +1,5 @@
-// Options shared by the commands that load a document: --encoding NAME, --delimiter D, --comments N,
-// --no-trim, --max-size BYTES, --samples N.
+// Options shared by the commands that load a document (--encoding, --delimiter, --comments, --no-trim,
+// --max-size, --samples) and the load itself, which says what went wrong and why.
 #pragma once
 
 #include <cstdint>
@@ -12,19 +12,23 @@
 namespace qelvar::cli {
 
 struct LoadOptions {
-  std::u16string encoding;        // empty: detect
-  char16_t delimiter = 0;         // 0: detect
+  std::string encoding;           // empty: detect
+  std::string delimiterText;      // empty: detect
   int commentMode = kCommentsParsed;
-  bool trimValues = true;
+  bool noTrim = false;
   std::int64_t maxSize = 0;       // 0: no limit
   std::int64_t samples = kDefaultSampleRows;
+
+  // The forced delimiter, 0 to detect (UsageError when malformed).
+  char16_t Delimiter() const;
 };
 
-// Takes the load options from `args` (usage error when malformed).
-LoadOptions ParseLoadOptions(Args& args);
+// Adds the load options to a command's parser; their values land in `options` when it parses.
+void AddLoadOptions(CLI::App& app, LoadOptions& options);
 
-// Loads `file` with the options. On failure writes the loader's message (or "The file could not be
-// loaded.") to stderr and returns false.
-bool LoadDocument(const std::u16string& file, const LoadOptions& options, std::unique_ptr<TCsvDocument>& document);
+// Loads `file` ("-": standard input) with the options. On failure prints "qelvar-cli: <file>: <reason>":
+// no such file, a folder, no permission, locked by another program, over the size limit, a quoted field
+// that is never closed (with its line and column), or unreadable; and returns false.
+bool LoadDocument(const std::string& file, const LoadOptions& options, std::unique_ptr<TCsvDocument>& document);
 
 }  // namespace qelvar::cli

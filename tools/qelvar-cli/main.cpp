@@ -1,4 +1,7 @@
-// qelvar-cli COMMAND ...: see the usage text below.
+// qelvar-cli COMMAND ...: the commands, their help and the exit codes.
+#include <CLI/CLI.hpp>
+
+#include <csignal>
 #include <exception>
 #include <string>
 #include <vector>
@@ -9,88 +12,88 @@
 namespace qelvar::cli {
 namespace {
 
-constexpr std::string_view kUsage =
-    "usage: qelvar-cli COMMAND FILE [options]\n"
-    "       qelvar-cli --version\n"
-    "\n"
-    "commands:\n"
-    "  inspect FILE [load options] [--rows N]\n"
-    "      print the encoding, mark, delimiter, counts and rows with their cells as JSON\n"
-    "      (--rows N: at most N rows; 0: none)\n"
-    "  edit FILE [load options] OP...\n"
-    "      apply the operations in order and save the file in place, keeping every untouched byte;\n"
-    "      OP is --set ROW:COL=VALUE, --insert-after ROW, --delete-row ROW, --delete-rows ROW,ROW,...,\n"
-    "      --delete-column COL, or --undo N / --redo N (take back / do again the last N edits)\n"
-    "      (0-based indexes; VALUE is everything after the first \"=\")\n"
-    "  view FILE [load options] [--no-header] [--case-sensitive] [--filter COL=TEXT]...\n"
-    "       [--sort COL[:asc|:desc]] [--rows N]\n"
-    "      print the column names, the visible count and the visible rows in display order as JSON;\n"
-    "      filters apply in the order given, then the sort (COL: a 0-based document column)\n"
-    "  transform FILE --config T.json --out OUT.csv [load options] [--no-header]\n"
-    "      apply a saved transformation and export the result as CSV (UTF-8, CR LF)\n"
-    "\n"
-    "load options: --encoding NAME  --delimiter D  --comments 0..3 (0 parsed, 1 unparsed, 2 hidden,\n"
-    "              3 auto)  --no-trim  --max-size BYTES (0: no limit)  --samples N (default 1000)\n"
-    "\n"
-    "NAME is UTF-8, UTF-16LE, UTF-16BE or ANSI; D is one character or one of the words\n"
-    "comma, semicolon, bar, tab, colon.\n";
+constexpr const char* kExitCodes =
+    "Exit codes: 0 done; 1 the data or a file refused (nothing was written); 2 bad usage.\n"
+    "FILE may be - for standard input; messages go to standard error as \"qelvar-cli: FILE: reason\".";
 
-struct Command {
-  std::u16string_view name;
-  int (*run)(Args&);
-};
+void PrintUsageError(const std::string& message, const std::string& command) {
+  const std::string help = command.empty() ? "qelvar-cli --help" : "qelvar-cli " + command + " --help";
+  WriteErr("qelvar-cli: " + message + "\nSee '" + help + "'.\n");
+}
 
-constexpr Command kCommands[] = {
-    {u"inspect", RunInspect},
-    {u"edit", RunEdit},
-    {u"view", RunView},
-    {u"transform", RunTransform},
-};
+int Run(std::vector<std::string> args) {
+  CLI::App app{"qelvar-cli: CSV, TSV and TAB files from the command line, with the detection, filters, sorting, "
+               "edits and transformations of the qelvar viewer.",
+               "qelvar-cli"};
+  app.set_version_flag("-V,--version", "qelvar-cli " QELVAR_VERSION);
+  app.require_subcommand(1);
+  // "/x" is a path, never an option, on every system.
+  app.allow_windows_style_options(false);
+  app.footer(std::string("Run 'qelvar-cli COMMAND --help' for a command's options.\n") + kExitCodes);
+  const Command commands[] = {AddInspect(app), AddView(app), AddEdit(app), AddTransform(app)};
+  std::string command;
+  for (const auto& c : commands) {
+    c.app->footer(c.app->get_footer() + "\n" + kExitCodes);
+    if (args.size() > 1 && args[1] == c.app->get_name()) command = args[1];
+  }
 
-int Run(std::vector<std::u16string> argv) {
+  std::vector<const char*> argv;
+  for (const auto& arg : args) argv.push_back(arg.c_str());
   try {
-    if (argv.empty()) throw UsageError{"a command is needed"};
-    for (const auto& command : kCommands) {
-      if (argv[0] != command.name) continue;
-      Args args(std::vector<std::u16string>(argv.begin() + 1, argv.end()));
-      return command.run(args);
-    }
-    if (argv[0] == u"--help" || argv[0] == u"-h" || argv[0] == u"help") {
-      WriteOut(kUsage);
+    app.parse(static_cast<int>(argv.size()), argv.data());
+  } catch (const CLI::ParseError& e) {
+    if (e.get_exit_code() == 0) {  // --help or --version
+      std::ostringstream out, err;
+      app.exit(e, out, err);
+      WriteOut(out.str());
       return kExitOk;
     }
-    // The release's version, the same number as in the plug-in's version resource (set by the build).
-    if (argv[0] == u"--version") {
-      WriteOut("qelvar-cli " QELVAR_VERSION "\n");
-      return kExitOk;
-    }
-    throw UsageError{"unknown command " + Utf16ToUtf8(argv[0])};
-  } catch (const UsageError& e) {
-    WriteErr("qelvar-cli: " + e.message + "\n\n");
-    WriteErr(kUsage);
+    std::string message = e.what();
+    if (message == "A subcommand is required") message = "a command is needed: inspect, view, edit or transform";
+    if (args.size() > 1 && command.empty() && !args[1].empty() && args[1][0] != '-')
+      message = "unknown command " + args[1] + " (inspect, view, edit or transform)";
+    PrintUsageError(message, command);
     return kExitUsage;
-  } catch (const std::exception& e) {
-    WriteErr(std::string("qelvar-cli: ") + e.what() + "\n");
-    return kExitFailed;
-  } catch (...) {
-    WriteErr("qelvar-cli: unexpected failure\n");
-    return kExitFailed;
+  }
+  try {
+    for (const auto& c : commands)
+      if (c.app->parsed()) return c.run();
+    return kExitUsage;
+  } catch (const UsageError& e) {
+    PrintUsageError(e.message, command);
+    return kExitUsage;
   }
 }
 
 }  // namespace
 }  // namespace qelvar::cli
 
+namespace {
+
+int Guarded(std::vector<std::string> args) {
+  try {
+    return qelvar::cli::Run(std::move(args));
+  } catch (const std::exception& e) {
+    qelvar::cli::WriteErr(std::string("qelvar-cli: unexpected failure: ") + e.what() + "\n");
+  } catch (...) {
+    qelvar::cli::WriteErr("qelvar-cli: unexpected failure\n");
+  }
+  return qelvar::cli::kExitFailed;
+}
+
+}  // namespace
+
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {
-  std::vector<std::u16string> args;
-  for (int i = 1; i < argc; ++i) args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
-  return qelvar::cli::Run(std::move(args));
+  // Arguments arrive as UTF-16 whatever the ANSI code page is; the parser works on UTF-8.
+  std::vector<std::string> args;
+  for (int i = 0; i < argc; ++i) args.push_back(qelvar::Utf16ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));
+  return Guarded(std::move(args));
 }
 #else
 int main(int argc, char** argv) {
-  std::vector<std::u16string> args;
-  for (int i = 1; i < argc; ++i) args.push_back(qelvar::Utf8ToUtf16(argv[i]));
-  return qelvar::cli::Run(std::move(args));
+  // A reader that goes away is told apart by the write's EPIPE (see WriteOut), not by a signal.
+  std::signal(SIGPIPE, SIG_IGN);
+  return Guarded(std::vector<std::string>(argv, argv + argc));
 }
 #endif

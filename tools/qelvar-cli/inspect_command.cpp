@@ -1,4 +1,8 @@
 // qelvar-cli inspect: what the loader makes of a file, as one JSON object.
+#include <CLI/CLI.hpp>
+
+#include <memory>
+
 #include "cli.h"
 #include "document/csv_document.h"
 #include "load_options.h"
@@ -31,16 +35,9 @@ void AppendRow(std::string& out, TCsvDocument& doc, std::int32_t r) {
   out += "]}";
 }
 
-}  // namespace
-
-int RunInspect(Args& args) {
-  const LoadOptions options = ParseLoadOptions(args);
-  const auto rowLimit = args.Integer(u"--rows");
-  const auto files = args.Positionals();
-  if (files.size() != 1) throw UsageError{"inspect takes exactly one FILE"};
-
+int RunInspect(const std::string& file, const LoadOptions& options, std::int64_t rowLimit) {
   std::unique_ptr<TCsvDocument> doc;
-  if (!LoadDocument(files[0], options, doc)) return kExitFailed;
+  if (!LoadDocument(file, options, doc)) return kExitFailed;
 
   const char16_t delimiter = doc->Delimiter();
   std::string out = "{\"encoding\": ";
@@ -53,13 +50,32 @@ int RunInspect(Args& args) {
   out += ", \"rowCount\": " + std::to_string(doc->RowCount());
   out += ", \"hiddenComments\": " + std::to_string(doc->HiddenCommentCount());
   out += ", \"rows\": [";
-  const std::int64_t shown = std::min<std::int64_t>(rowLimit.value_or(doc->RowCount()), doc->RowCount());
+  const std::int64_t shown = std::min<std::int64_t>(rowLimit < 0 ? doc->RowCount() : rowLimit, doc->RowCount());
   for (std::int32_t r = 0; r < shown; ++r) {
     BeginJsonRow(out, r);
     AppendRow(out, *doc, r);
   }
   EndJsonRows(out, shown);
   return kExitOk;
+}
+
+}  // namespace
+
+Command AddInspect(CLI::App& parent) {
+  struct Settings {
+    std::string file;
+    LoadOptions load;
+    std::int64_t rows = -1;  // all
+  };
+  auto settings = std::make_shared<Settings>();
+  CLI::App* app = parent.add_subcommand(
+      "inspect", "Print what the loader makes of FILE as JSON: encoding, mark, delimiter, counts, and the rows "
+                 "with their cells (value, raw text, position, quoting).");
+  app->add_option("FILE", settings->file, "the file, or - for standard input")->required();
+  AddLoadOptions(*app, settings->load);
+  app->add_option("--rows", settings->rows, "at most N rows (0: none)")->type_name("N")->check(CLI::NonNegativeNumber);
+  app->footer("Example:\n  qelvar-cli inspect data.csv --rows 3");
+  return {app, [settings]() { return RunInspect(settings->file, settings->load, settings->rows); }};
 }
 
 }  // namespace qelvar::cli
