@@ -5,15 +5,7 @@
 #   STDOUT_REGEX  regular expression the standard output must match
 #   RESULT        file holding the exact expected bytes of WORK afterwards
 cmake_minimum_required(VERSION 3.25)
-#   "@SEMI@" in the regular expressions stands for ";" (a list separator in CMake, which is also why no
-#   argument can hold one).
 include(${CMAKE_CURRENT_LIST_DIR}/run_common.cmake)
-string(ASCII 59 semicolon)
-foreach(var STDOUT_REGEX STDERR_REGEX)
-  if(DEFINED ${var})
-    string(REPLACE "@SEMI@" "${semicolon}" ${var} "${${var}}")
-  endif()
-endforeach()
 set(file "${INPUT}")
 if(WORK)
   get_filename_component(folder "${WORK}" DIRECTORY)

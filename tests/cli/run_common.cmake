@@ -4,6 +4,15 @@
 #   ARGS          its arguments
 #   RC            expected exit code (default 0)
 #   STDERR_REGEX  regular expression the standard error must match
+#   STDIN         file given to the program as its standard input
+#   "@SEMI@" in the regular expressions stands for ";" (a list separator in CMake, which is also why no
+#   argument can hold one).
+string(ASCII 59 semicolon)
+foreach(var STDOUT_REGEX STDERR_REGEX)
+  if(DEFINED ${var})
+    string(REPLACE "@SEMI@" "${semicolon}" ${var} "${${var}}")
+  endif()
+endforeach()
 string(REPLACE "|" ";" run "${RUN}")
 string(REPLACE "|" ";" args "${ARGS}")
 if(NOT DEFINED RC)
@@ -13,7 +22,12 @@ endif()
 # Runs ${run} ${args} once: sets `out` and `err`, and starts `failed` with the exit code and the error
 # output checked.
 macro(cli_run)
-  execute_process(COMMAND ${run} ${args} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  set(stdin_file /dev/null)
+  if(STDIN)
+    set(stdin_file "${STDIN}")
+  endif()
+  execute_process(COMMAND ${run} ${args} INPUT_FILE "${stdin_file}" RESULT_VARIABLE rc OUTPUT_VARIABLE out
+                  ERROR_VARIABLE err)
   set(failed "")
   if(NOT rc STREQUAL RC)
     string(APPEND failed "exit code ${rc}, expected ${RC}\n")

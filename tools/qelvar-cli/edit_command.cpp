@@ -48,7 +48,12 @@ Operation ParseOperation(const std::string& name, const std::string& argument, s
     if (equals == std::u16string::npos || colon == std::u16string::npos || colon > equals)
       throw UsageError{"--set " + argument + ": takes ROW:COL=VALUE"};
     op.row = RowOf(view.substr(0, colon), name, argument);
-    op.col = ResolveColumn(view.substr(colon + 1, equals - colon - 1), columns, nullptr, "--set");
+    try {
+      op.col = ResolveColumn(view.substr(colon + 1, equals - colon - 1), columns, nullptr, "--set");
+    } catch (const UsageError& e) {
+      // Named by the whole argument, as the user wrote it.
+      throw UsageError{"--set " + argument + e.message.substr(e.message.find(": "))};
+    }
     op.value = text.substr(equals + 1);
   } else if (name == "--delete-column") {
     op.col = ResolveColumn(view, columns, nullptr, "--delete-column");
