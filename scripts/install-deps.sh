@@ -21,6 +21,9 @@ PACKAGES=(
   "xauth|/usr/bin/xauth"
   "googletest|/usr/src/googletest/CMakeLists.txt"
   "nlohmann-json3-dev|/usr/include/nlohmann/json.hpp"
+  # qelvar-cli's argument parser (headers only), and ICU, which the native build compares text with.
+  "libcli11-dev|/usr/include/CLI/CLI.hpp"
+  "libicu-dev|/usr/include/unicode/ucol.h"
   "imagemagick|/usr/bin/convert-im6.q16"
   # Metric twins of Arial and friends: Wine draws the viewer's default font "Arial" with them, so text
   # under Wine takes the room it takes on Windows (the fallback font is much wider).

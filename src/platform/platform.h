@@ -105,23 +105,24 @@ void SleepMilliseconds(unsigned milliseconds);
 // Locale-aware comparison in the user's locale, ignoring letter case and character width and comparing
 // runs of digits as numbers (CompareStringEx with NORM_IGNORECASE | NORM_IGNOREWIDTH |
 // SORT_DIGITSASNUMBERS). Returns <0, 0 or >0, or nullopt when the system comparison failed (callers then
-// compare ordinally). Does not allocate on POSIX.
+// compare ordinally). POSIX: ICU's collator set to the same rules (text_compare.h); it does not allocate
+// once the thread's collator is open.
 std::optional<int> CompareTextLocale(std::u16string_view a, std::u16string_view b);
 
 // Sort keys for sorting many texts: AppendTextSortKey appends the key of `text` to `keys` (callers keep
 // the offsets), and CompareTextSortKeys on two keys returns exactly what CompareTextLocale returns on the
-// texts they were made from, nullopt included. POSIX: the text folded and lower-cased once, so that each
-// comparison skips that work. Windows: the text itself, compared by CompareStringEx each time (a system
-// sort key is not guaranteed to order digit runs as the comparison does). Only `keys` may allocate.
+// texts they were made from (its sign), nullopt included. POSIX: ICU's sort key, compared as plain units.
+// Windows: the text itself, compared by CompareStringEx each time (a system sort key is not guaranteed to
+// order digit runs as the comparison does). Only `keys` may allocate.
 void AppendTextSortKey(std::u16string_view text, std::u16string& keys);
 std::optional<int> CompareTextSortKeys(std::u16string_view a, std::u16string_view b);
 // A prefix of a sort key made by AppendTextSortKey, as an integer ordered like CompareTextSortKeys: see
-// NaturalKeyPrefix (text_compare.h). False when the system's keys have none (Windows: the comparison is
+// CollationKeyPrefix and NaturalKeyPrefix (text_compare.h). False when the system's keys have none (Windows: the comparison is
 // the system's own, whose order no prefix can know); `prefix` and `complete` are then unspecified.
 bool TextSortKeyPrefix(std::u16string_view key, std::uint64_t& prefix, bool& complete);
 // True only when `text` is its own sort key (AppendTextSortKey would append it unchanged), so that a caller
-// may compare the text in place. POSIX: text of ASCII characters other than capital letters (a
-// conservative test). Windows: always. Does not allocate.
+// may compare the text in place. POSIX: never while ICU collates (its keys are bytes); without ICU,
+// text of ASCII characters other than capital letters. Windows: always. Does not allocate.
 bool IsOwnTextSortKey(std::u16string_view text);
 
 // Full Unicode lower-casing (surrogate pairs included). The result has the same length in code units

@@ -276,24 +276,28 @@ void SleepMilliseconds(unsigned milliseconds) {
   }
 }
 
+// ICU's collator where it can be opened (it always can where its data is installed); the natural
+// comparison otherwise, for the comparison and its keys alike.
 std::optional<int> CompareTextLocale(std::u16string_view a, std::u16string_view b) {
+  if (const auto r = CollateCompare(a, b)) return r;
   return CompareNatural(a, b, LowerCodePoint);
 }
 
 void AppendTextSortKey(std::u16string_view text, std::u16string& keys) {
-  AppendNaturalKey(text, LowerCodePoint, keys);
+  if (!AppendCollationKey(text, keys)) AppendNaturalKey(text, LowerCodePoint, keys);
 }
 
 std::optional<int> CompareTextSortKeys(std::u16string_view a, std::u16string_view b) {
-  return CompareNaturalKeys(a, b);
+  return CollationAvailable() ? CompareCollationKeys(a, b) : CompareNaturalKeys(a, b);
 }
 
 bool TextSortKeyPrefix(std::u16string_view key, std::uint64_t& prefix, bool& complete) {
-  prefix = NaturalKeyPrefix(key, complete);
+  prefix = CollationAvailable() ? CollationKeyPrefix(key, complete) : NaturalKeyPrefix(key, complete);
   return true;
 }
 
 bool IsOwnTextSortKey(std::u16string_view text) {
+  if (CollationAvailable()) return false;  // a collation key is bytes, never the text
   for (const char16_t c : text)
     if (c >= 0x80 || (c >= u'A' && c <= u'Z')) return false;
   return true;

@@ -1,13 +1,36 @@
-// A portable stand-in for the system's locale-aware comparison: letter case and character width are
-// ignored and runs of decimal digits compare by their numeric value. Used by the POSIX seam; Windows
-// asks CompareStringEx instead.
+// Locale-aware comparison for the POSIX seam (Windows asks CompareStringEx instead): ICU's collator set to
+// compare as Windows does, and a portable natural comparison (letter case and width ignored, digit runs
+// by value) that needs no library.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace qelvar::platform {
+
+// ---- ICU (POSIX builds only: posix_collation.cpp) ------------------------------------------------------
+
+// The user's locale's collation (the root order for the C locale) at secondary strength with numeric
+// ordering of digit runs: accents differ, letter case and width do not, "a2" < "a10". <0, 0 or >0, or
+// nullopt when ICU could not open a collator. Does not allocate once the thread's collator is open.
+std::optional<int> CollateCompare(std::u16string_view a, std::u16string_view b);
+// Whether this thread has a collator (ICU opened it), so that the functions below make and compare keys.
+bool CollationAvailable();
+
+// Appends the collation key of `text` to `keys`: ICU's sort key bytes, closing 0 included, two to a UTF-16
+// unit (the first as the high byte, an odd last byte padded with 0). CompareCollationKeys on two keys gives
+// the sign that CollateCompare gives on their texts. False (nothing appended) when there is no collator.
+bool AppendCollationKey(std::u16string_view text, std::u16string& keys);
+int CompareCollationKeys(std::u16string_view a, std::u16string_view b);
+
+// The first four units of a collation key as one integer (missing units as 0), ordered as the keys are;
+// `complete` when the key has no more units, so that equal complete prefixes mean equal keys. Does not
+// allocate.
+std::uint64_t CollationKeyPrefix(std::u16string_view key, bool& complete);
+
+// ---- the portable natural comparison ----------------------------------------------------------------------
 
 using LowerFunction = char32_t (*)(char32_t);
 

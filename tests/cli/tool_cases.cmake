@@ -53,6 +53,11 @@ cli_test(view-csv-out-delimiter INPUT ${data}/real/debian.csv
          STDOUT_REGEX "^codename-created\r?\nBuzz-\"1993-08-16\"\r?\n$"
          ARGS view @FILE@ --format csv --out-delimiter - --columns 2,4 --rows 1 --filter version=1.1)
 
+# ---- the same order on every system: accents second to letters, case ignored, digits as numbers ----
+# The same expected file natively (ICU) and under Wine (the system's comparison).
+cli_test(view-sorts-as-windows INPUT ${cli_data}/sort-words.csv STDOUT ${expected}/sort-words-sorted.csv
+         ARGS view @FILE@ --sort 1 --format csv)
+
 # ---- recipes on other files: columns by name, a sequence to the end ----
 transform_test(transform-recipe-reordered EXPECTED ${expected}/transform-recipe-reordered.csv
                ARGS transform ${cli_data}/recipe-reordered.csv --config ${recipe} --out @OUT@)

@@ -167,6 +167,11 @@ TEST(Text, LocaleComparison) {
       {u"", u"a", -1},
       {u"\u00C4pfel", u"\u00E4PFEL", 0},  // case ignored beyond ASCII
       {u"\u0411\u0435\u0442\u0430", u"\u0430\u043B\u044C\u0444\u0430", 1},
+      {u"\u00C9cole", u"zebra", -1},        // an accent is no letter after z
+      {u"Ecole", u"\u00C9cole", -1},        // but a difference after the letters
+      {u"\u00E9cole", u"\u00C9COLE", 0},
+      {u"\u00C9cole", u"Ecoles", -1},       // letters first, then accents
+      {u"\u0153uvre", u"zebra", -1},
   };
   for (const auto& c : cases) {
     const auto r = platform::CompareTextLocale(c.a, c.b);
