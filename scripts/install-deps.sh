@@ -1,8 +1,17 @@
 #!/usr/bin/env bash
 # Installs from Debian's packages everything the build, the tests and ./run.sh need.
-# Idempotent: when everything is present it prints nothing and exits 0.
+# Idempotent: when everything is present it prints nothing and exits 0, without asking apt anything.
+#
+# Where the 32-bit Wine packages cannot be had (a broken i386 mirror), everything else is installed, one
+# warning line says so, and that is remembered for a day (a marker in build/), so that later runs take the
+# fast path instead of updating apt's indexes every time. QELVAR_DROP_I386=1 acts as if they could not be
+# had. For the script's own test: QELVAR_DEPS_PROBE_PREFIX is put before every probe path and
+# QELVAR_APT_RETRY_DELAY (seconds, default 5) paces the retries of apt-get update.
 set -u
 export DEBIAN_FRONTEND=noninteractive
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+prefix=${QELVAR_DEPS_PROBE_PREFIX:-}
+marker=${QELVAR_DEPS_STATE_DIR:-$root/build}/.i386-unavailable
 
 # Debian package name -> a file whose presence shows the package is installed and usable.
 # Checking files (not only dpkg state) keeps the fast path fast and catches half-removed packages.
@@ -34,10 +43,19 @@ PACKAGES=(
   "cmark-gfm|/usr/bin/cmark-gfm"
 )
 
+# The 32-bit packages are known to be unavailable: asked for by QELVAR_DROP_I386, or found so within a day.
+skip_i386=0
+if [ "${QELVAR_DROP_I386:-0}" = 1 ] || { [ -f "$marker" ] && [ -n "$(find "$marker" -mmin -1440 2>/dev/null)" ]; }; then
+  skip_i386=1
+fi
+[ "${QELVAR_DROP_I386:-0}" = 1 ] &&
+  echo "install-deps: warning: QELVAR_DROP_I386=1: 32-bit Wine left out; the win32 tests will not run" >&2
+
 missing=()
 for entry in "${PACKAGES[@]}"; do
   pkg=${entry%%|*}
-  probe=${entry#*|}
+  probe=$prefix${entry#*|}
+  [ "$skip_i386" -eq 1 ] && [[ "$pkg" == *:i386 ]] && continue
   [ -e "$probe" ] || missing+=("$pkg")
 done
 
@@ -71,7 +89,7 @@ trap 'rm -f "$log"' EXIT
 
 if [ ${#missing[@]} -eq 0 ]; then
   [ "$skip_i386" -eq 1 ] && exit 0
-enable_i386 || echo "install-deps: warning: 32-bit Wine cannot run here; the win32 tests will not run" >&2
+  enable_i386 || echo "install-deps: warning: 32-bit Wine cannot run here; the win32 tests will not run" >&2
   exit 0
 fi
 
@@ -97,16 +115,14 @@ echo "install-deps: installing ${missing[*]}" >&2
 updated=0
 for attempt in 1 2 3; do
   if $SUDO apt-get update -qq >"$log" 2>&1; then updated=1; break; fi
-  [ "$attempt" -lt 3 ] && sleep $(( attempt * 5 ))
+  [ "$attempt" -lt 3 ] && sleep $(( attempt * ${QELVAR_APT_RETRY_DELAY:-5} ))
 done
 if [ "$updated" -eq 0 ]; then
   grep -E '^(E|W):' "$log" | head -n 5 >&2
   echo "install-deps: warning: apt-get update failed 3 times; installing from the indexes it has" >&2
 fi
 
-# QELVAR_DROP_I386=1 acts as if the 32-bit packages could not be had (to test the path below).
 i386_unavailable() {
-  [ "${QELVAR_DROP_I386:-0}" = 1 ] && return 0
   $SUDO apt-get install -y -qq --no-install-recommends "$@" >"$log" 2>&1 && return 1
   return 0
 }
@@ -130,14 +146,16 @@ if [ ${#native[@]} -gt 0 ] && ! $SUDO apt-get install -y -qq --no-install-recomm
 fi
 # The 32-bit Wine packages serve only the win32 tests: without them everything else still builds and
 # tests, and ./test.sh skips win32 with its own line.
-skip_i386=0
 if [ ${#i386[@]} -gt 0 ] && i386_unavailable "${i386[@]}"; then
   skip_i386=1
-  echo "install-deps: warning: could not install ${i386[*]}; the win32 tests will not run" >&2
+  mkdir -p "$(dirname "$marker")" && date >"$marker"
+  echo "install-deps: warning: could not install ${i386[*]}; the win32 tests will not run (asked again in a day)" >&2
+elif [ ${#i386[@]} -gt 0 ]; then
+  rm -f "$marker"
 fi
 
 for entry in "${PACKAGES[@]}"; do
-  probe=${entry#*|}
+  probe=$prefix${entry#*|}
   [ "$skip_i386" -eq 1 ] && [[ "${entry%%|*}" == *:i386 ]] && continue
   if [ ! -e "$probe" ]; then
     echo "install-deps: package ${entry%%|*} installed but $probe is missing" >&2
