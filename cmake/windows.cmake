@@ -33,6 +33,10 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/src/plugin/exports.cpp)
   endif()
 endif()
 
+# qelvar-cli.exe carries a version resource of its own.
+configure_file(${CMAKE_SOURCE_DIR}/tools/qelvar-cli/version.rc.in ${CMAKE_BINARY_DIR}/generated/qelvar_cli_version.rc @ONLY)
+target_sources(qelvar-cli PRIVATE ${CMAKE_BINARY_DIR}/generated/qelvar_cli_version.rc)
+
 file(GLOB QELVAR_HOST_SOURCES CONFIGURE_DEPENDS tools/lister-host/*.cpp tools/lister-host/*.rc)
 if(QELVAR_HOST_SOURCES)
   add_executable(qelvar-host WIN32 ${QELVAR_HOST_SOURCES})

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Makes the release: builds the 32-bit and the 64-bit plug-in and writes build/qelvar-<version>.zip, the
-# zip that Total Commander installs by itself when the user opens it. The zip is checked before the
-# script reports success (names, pluginst.inf, line ends, version resources of both plug-ins).
+# zip that Total Commander installs by itself when the user opens it, and build/qelvar-cli-<version>-win64.zip,
+# the command-line tool (no .exe goes into the plug-in's zip). Both zips are checked before the script
+# reports success (names, pluginst.inf, line ends, stripped files with their version resources, the tool's
+# --version under Wine).
 #   scripts/package.sh
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -23,5 +25,8 @@ step "building the 32-bit plug-in (build/win32)" \
   sh -c 'cmake --preset win32 && cmake --build --preset win32 -j2 --target qelvar'
 step "building the 64-bit plug-in and making the zip (build/win64)" \
   sh -c 'cmake --preset win64 && cmake --build --preset win64 -j2 --target release-zip'
-# The recipe prints the path of the zip it wrote.
-grep -E '^/.*/qelvar-[^/]*\.zip$' "$log" | tail -1
+step "building the 64-bit qelvar-cli and making its zip (build/win64)" \
+  sh -c 'cmake --build --preset win64 -j2 --target release-cli-zip'
+# The recipes print the paths of the zips they wrote.
+grep -E '^/.*/qelvar-[0-9][^/]*\.zip$' "$log" | tail -1
+grep -E '^/.*/qelvar-cli-[^/]*-win64\.zip$' "$log" | tail -1

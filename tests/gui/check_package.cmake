@@ -2,8 +2,8 @@
 #
 # Checks the release zip as Total Commander and a user meet it: the names at its root (no leading folder,
 # nothing more), pluginst.inf's keys, CR LF in every text file, a sample ini that changes nothing until it is
-# renamed, a user guide that needs no other file, and both plug-ins with the version resource of VERSION
-# built for the right architecture. The zip is unpacked into UNPACK (emptied first), where the GUI test then
+# renamed, a user guide that needs no other file, and both plug-ins stripped, with the version resource of
+# VERSION, built for the right architecture. The zip is unpacked into UNPACK (emptied first), where the GUI test then
 # loads the plug-in. OPTIONAL names a plug-in file that a test package may lack (the other architecture's
 # build does not exist yet); a release is checked without it.
 cmake_minimum_required(VERSION 3.25)
@@ -164,9 +164,12 @@ foreach(pair "qelvar.wlx64:pei-x86-64" "qelvar.wlx:pei-i386")
   if(NOT dll IN_LIST present)
     continue()
   endif()
-  execute_process(COMMAND ${OBJDUMP} -f "${UNPACK}/${dll}" OUTPUT_VARIABLE header RESULT_VARIABLE rc)
+  execute_process(COMMAND ${OBJDUMP} -f -t "${UNPACK}/${dll}" OUTPUT_VARIABLE header RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0 OR NOT header MATCHES "file format ${format}\n")
     fail("${dll} is not a ${format} file")
+  endif()
+  if(NOT header MATCHES "SYMBOL TABLE:\nno symbols")
+    fail("${dll} is not stripped")
   endif()
   execute_process(COMMAND ${WINDRES} -i "${UNPACK}/${dll}" -O rc OUTPUT_VARIABLE resources ERROR_VARIABLE error
                   RESULT_VARIABLE rc)

@@ -6,6 +6,8 @@
 #   install-package-contents  its listing, pluginst.inf, text files and version resources; unpacks it
 #   install-host-german       (64-bit) the unpacked plug-in in the stand-in host, with a German language
 #                             setting in a qelvar.ini beside it
+#   install-cli-package       (64-bit) qelvar-cli-<version>-win64.zip; its listing, texts and version
+#                             resource, and the unpacked program's --version under Wine
 set(QELVAR_INSTALL_DIR ${CMAKE_BINARY_DIR}/install-test)
 # The x86-64 binutils read both kinds of DLL; the i686 ones know only 32-bit files.
 find_program(QELVAR_PE_OBJDUMP NAMES x86_64-w64-mingw32-objdump REQUIRED)
@@ -40,4 +42,15 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
             --gtest_filter=InstallTest.* --gtest_brief=0)
   set_tests_properties(install-host-german PROPERTIES TIMEOUT 600 FIXTURES_REQUIRED install-unpacked
                        ENVIRONMENT QELVAR_INSTALL_TEST=1)
+endif()
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(cli_zip ${QELVAR_INSTALL_DIR}/qelvar-cli-${PROJECT_VERSION}-win64.zip)
+  string(JOIN "|" cli_emulator ${CMAKE_CROSSCOMPILING_EMULATOR})
+  add_test(NAME install-cli-package
+    COMMAND ${CMAKE_COMMAND} -DMAKE=${CMAKE_SOURCE_DIR}/packaging/make-cli-package.sh -DCLI=$<TARGET_FILE:qelvar-cli>
+            -DZIP=${cli_zip} -DVERSION=${PROJECT_VERSION} -DWINDRES=${QELVAR_PE_WINDRES} -DOBJDUMP=${QELVAR_PE_OBJDUMP}
+            -DUNPACK=${QELVAR_INSTALL_DIR}/qelvar-cli -DRUN=${cli_emulator}
+            -P ${CMAKE_CURRENT_SOURCE_DIR}/check_cli_package.cmake)
+  set_tests_properties(install-cli-package PROPERTIES TIMEOUT 300)
 endif()
