@@ -71,3 +71,8 @@ if(NOT CMAKE_CROSSCOMPILING)
            COMMAND ${CMAKE_COMMAND} -DCLI=$<TARGET_FILE:qelvar-cli>
                    -DWORK=${CMAKE_CURRENT_BINARY_DIR}/work/broken-pipe -P ${CMAKE_CURRENT_SOURCE_DIR}/broken_pipe.cmake)
 endif()
+
+# A recipe that is not there is named as such, not as a bad file.
+transform_test(transform-config-missing RC 1 STDERR_REGEX "^qelvar-cli: [^\n]*no-such.json: no such file\n$"
+               ARGS transform ${cli_data}/recipe-source.csv --config ${cli_data}/no-such.json --out @OUT@)
+cli_test(usage-count INPUT ${cli_data}/basic.csv RC 2 STDERR_REGEX "^qelvar-cli: --rows: x is no count" ARGS inspect @FILE@ --rows x)

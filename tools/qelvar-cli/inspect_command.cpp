@@ -73,7 +73,7 @@ Command AddInspect(CLI::App& parent) {
                  "with their cells (value, raw text, position, quoting).");
   app->add_option("FILE", settings->file, "the file, or - for standard input")->required();
   AddLoadOptions(*app, settings->load);
-  app->add_option("--rows", settings->rows, "at most N rows (0: none)")->type_name("N")->check(CLI::NonNegativeNumber);
+  app->add_option("--rows", settings->rows, "at most N rows (0: none)")->type_name("N")->check(kCount);
   app->footer("Example:\n  qelvar-cli inspect data.csv --rows 3");
   return {app, [settings]() { return RunInspect(settings->file, settings->load, settings->rows); }};
 }

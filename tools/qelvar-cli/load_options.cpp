@@ -19,7 +19,8 @@ namespace qelvar::cli {
 
 namespace {
 
-// Why a file that the loader refused cannot be opened, as the system says it; empty when it opens.
+}  // namespace
+
 std::string OpenFailure(const std::string& file) {
   const std::u16string path = Utf8ToUtf16(file);
   if (platform::FolderExists(path)) return "is a folder, not a file";
@@ -37,6 +38,8 @@ std::string OpenFailure(const std::string& file) {
   if (errno == ENOENT) return "no such file";
   return std::strerror(errno);
 }
+
+namespace {
 
 // Where the quoted field that never closes opens, as the cutting pass reads quotes: every quote outside a
 // field's quotes opens one (wherever it stands, so the delimiter does not matter), a doubled quote inside
@@ -79,6 +82,13 @@ std::string TooLarge(std::int64_t size, std::int64_t limit) {
 
 }  // namespace
 
+const CLI::Validator kCount(
+    [](std::string& text) {
+      const bool digits = !text.empty() && text.size() <= 18 && text.find_first_not_of("0123456789") == std::string::npos;
+      return digits ? std::string() : text + " is no count (digits, 0 or more)";
+    },
+    "");
+
 char16_t LoadOptions::Delimiter() const {
   return delimiterText.empty() ? char16_t{0} : ParseDelimiter(Utf8ToUtf16(delimiterText), "--delimiter");
 }
@@ -101,11 +111,11 @@ void AddLoadOptions(CLI::App& app, LoadOptions& options) {
   app.add_flag("--no-trim", options.noTrim, "keep the blanks around values")->group(group);
   app.add_option("--max-size", options.maxSize, "refuse files larger than this (0: no limit, the default)")
       ->type_name("BYTES")
-      ->check(CLI::NonNegativeNumber)
+      ->check(kCount)
       ->group(group);
   app.add_option("--samples", options.samples, "rows whose values are decoded at once (default 1000)")
       ->type_name("N")
-      ->check(CLI::NonNegativeNumber)
+      ->check(kCount)
       ->group(group);
 }
 

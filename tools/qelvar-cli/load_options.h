@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include <CLI/CLI.hpp>
+
 #include "cli.h"
 #include "document/csv_document.h"
 
@@ -22,6 +24,13 @@ struct LoadOptions {
   // The forced delimiter, 0 to detect (UsageError when malformed).
   char16_t Delimiter() const;
 };
+
+// Options that take a count (0 or more, digits only).
+extern const CLI::Validator kCount;
+
+// Why `file` cannot be opened for reading, as the system says it ("no such file", "is a folder, not a
+// file", "another program has locked the file", ...); empty when it opens.
+std::string OpenFailure(const std::string& file);
 
 // Adds the load options to a command's parser; their values land in `options` when it parses.
 void AddLoadOptions(CLI::App& app, LoadOptions& options);

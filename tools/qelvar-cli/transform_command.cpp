@@ -49,6 +49,7 @@ int RunTransform(const Settings& settings) {
   TTransformConfig transform;
   transform.InitFromDocument(document.get(), headerRow);
   const std::vector<std::u16string> headers = transform.InitialHeaders;
+  if (const std::string reason = OpenFailure(settings.config); !reason.empty()) return Fail(settings.config, reason);
   if (!transform.LoadFromFile(Utf8ToUtf16(settings.config)))
     return Fail(settings.config, "is no transformation file (JSON with the nine members the panel saves, at least "
                                  "one output column, at most 8 MB), or it could not be read");

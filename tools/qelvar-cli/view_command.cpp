@@ -182,7 +182,7 @@ Command AddView(CLI::App& parent) {
                   "repeatable")
       ->type_name("COL=TEXT");
   app->add_option("--sort", settings->sort, "sort by column COL, ascending unless :desc")->type_name("COL[:asc|:desc]");
-  app->add_option("--rows", settings->rows, "at most N rows (0: none)")->type_name("N")->check(CLI::NonNegativeNumber);
+  app->add_option("--rows", settings->rows, "at most N rows (0: none)")->type_name("N")->check(kCount);
   app->add_option("--format", settings->format,
                   "json (default: column names, count and rows), csv (the file's delimiter unless --out-delimiter) "
                   "or tsv; csv and tsv are UTF-8 with CR LF, quoted where needed, under a header line")
