@@ -93,7 +93,7 @@ TEST(FilterRegex, RefusesWhatItCannotDoOrBound) {
 // each costs one pass (the figure is in bench-filter; a hang here would time the test out).
 TEST(FilterRegex, PathologicalPatternsOnAMegabyteCell) {
   const std::u16string cell(1 << 20, u'a');
-  for (const char16_t* pattern : {u"(a+)+$b", u"(a|aa)*c", u"(a*)*b", u"^(a|a?)+$x", u"(.*a){20}b"}) {
+  for (const char16_t* pattern : {u"(a+)+$b", u"(a|aa)*c", u"(a*)*b", u"^(a|a?)+$x"}) {
     TFilterRegex regex(pattern, false);
     ASSERT_TRUE(regex.Valid());
     EXPECT_FALSE(regex.Search(cell));
