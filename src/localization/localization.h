@@ -16,7 +16,7 @@
 
 namespace qelvar {
 
-// The ordinal values are fixed (0 to 74); a language file names an entry by its identifier without "ut".
+// The ordinal values are fixed (0 to 95); a language file names an entry by its identifier without "ut".
 enum TUiText : int {
   utLoading,
   utDelimiter,
@@ -93,10 +93,31 @@ enum TUiText : int {
   utCellNotEditable,
   utCommentRowsKeepField,
   utOverwriteViewedFile,
+  utFilterHelp,
+  utFilterInvalid,
+  utStatCount,
+  utStatNumbers,
+  utStatSum,
+  utStatAverage,
+  utStatMin,
+  utStatMax,
+  utFilterByValue,
+  utExcludeValue,
+  utColumnProfile,
+  utProfileType,
+  utTypeNumbers,
+  utTypeDates,
+  utTypeText,
+  utProfileRows,
+  utProfileEmpty,
+  utProfileDistinct,
+  utProfileMean,
+  utProfileTop,
+  utProfileComputing,
 };
 
-inline constexpr int kUiTextCount = 75;
-static_assert(utOverwriteViewedFile + 1 == kUiTextCount);
+inline constexpr int kUiTextCount = 96;
+static_assert(utProfileComputing + 1 == kUiTextCount);
 
 // One text per identifier; an empty entry means "not set".
 using TUiCatalog = std::array<std::u16string, kUiTextCount>;

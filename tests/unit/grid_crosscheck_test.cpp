@@ -40,6 +40,22 @@ bool NaiveMatch(std::u16string value, std::u16string filter, bool caseSensitive)
     value = platform::ToLower(value);
     filter = platform::ToLower(filter);
   }
+  if (filter == u"=") return value.empty();
+  if (filter == u"!=") return !value.empty();
+  // Two-character operators, and alternatives without wildcards (the kFilters below have none).
+  const auto anyOf = [&](std::u16string alternatives) {
+    alternatives += u'|';
+    for (std::size_t at = 0, bar; (bar = alternatives.find(u'|', at)) != std::u16string::npos; at = bar + 1)
+      if (value == alternatives.substr(at, bar - at)) return true;
+    return false;
+  };
+  if (filter.size() > 1 && (filter.starts_with(u">=") || filter.starts_with(u"<="))) {
+    const std::u16string rest2 = filter.substr(2);
+    const auto v = NaiveNumber(value), r = NaiveNumber(rest2);
+    if (v && r) return filter[0] == u'<' ? *v <= *r : *v >= *r;
+    return filter[0] == u'<' ? value <= rest2 : value >= rest2;
+  }
+  if (filter.size() > 2 && filter.starts_with(u"!=")) return !anyOf(filter.substr(2));
   const std::u16string rest = filter.size() > 1 ? filter.substr(1) : std::u16string();
   if (filter.size() > 1 && (filter[0] == u'<' || filter[0] == u'>')) {
     const auto v = NaiveNumber(value), r = NaiveNumber(rest);
@@ -47,9 +63,9 @@ bool NaiveMatch(std::u16string value, std::u16string filter, bool caseSensitive)
   }
   if (filter.size() > 1) {
     switch (filter[0]) {
+      case u'=': return anyOf(rest);
       case u'!': return value.find(rest) == std::u16string::npos;
       case u'<': return value < rest;
-      case u'=': return value == rest;
       case u'>': return value > rest;
       default: break;
     }
@@ -115,7 +131,8 @@ const char* const kValues[] = {
 
 const char* const kFilters[] = {
     "", "", "", "a", "A", "!a", "<10", ">5", "<abc", ">b", "=abc", "=ABC", "!", "<", ">", "1", ">-1e3", "<1e400",
-    "= 42 ", "file", "<0", ">.5", "!\xd0\xb6", "\xd0\x96", "=", ">1,5", "<-0",
+    "= 42 ", "file", "<0", ">.5", "!\xd0\xb6", "\xd0\x96", "=", ">1,5", "<-0", "!=", ">=10", "<=abc",
+    ">=", "<=-0", "=abc|b|", "!=abc|7", "!=a",
 };
 
 std::string Field(const std::string& value, std::mt19937& rng) {

@@ -49,7 +49,7 @@ TEST(GridFilter, OperatorsAndCase) {
       {{"c", "ba", "a", "b", "B"}, "<b", true, {"a", "B"}},
       {mixed, "=Abc", false, {"abc", "Abc"}},
       {mixed, "=Abc", true, {"Abc"}},
-      {mixed, "=", false, {}},             // a lone operator is a substring
+      {mixed, "=", false, {""}},           // a lone "=" keeps the empty cells; other lone operators are text
       {mixed, "!", false, {"x!y"}},
       {mixed, "!a", false, {"9.5", "10", "c", "b", "x!y", ""}},
       {mixed, "!A", true, {"9.5", "10", "abc", "c", "ba", "a", "b", "x!y", ""}},
