@@ -36,6 +36,7 @@ Command AddInspect(CLI::App& parent);
 Command AddView(CLI::App& parent);
 Command AddEdit(CLI::App& parent);
 Command AddTransform(CLI::App& parent);
+Command AddProfile(CLI::App& parent);
 
 // "-" as a file name: standard input for reading, standard output for writing.
 inline constexpr std::string_view kStdStream = "-";

@@ -30,7 +30,7 @@ int Run(std::vector<std::string> args) {
   // "/x" is a path, never an option, on every system.
   app.allow_windows_style_options(false);
   app.footer(std::string("Run 'qelvar-cli COMMAND --help' for a command's options.\n") + kExitCodes);
-  const Command commands[] = {AddInspect(app), AddView(app), AddEdit(app), AddTransform(app)};
+  const Command commands[] = {AddInspect(app), AddView(app), AddEdit(app), AddTransform(app), AddProfile(app)};
   std::string command;
   for (const auto& c : commands) {
     c.app->footer(c.app->get_footer() + "\n" + kExitCodes);
@@ -49,9 +49,9 @@ int Run(std::vector<std::string> args) {
       return kExitOk;
     }
     std::string message = e.what();
-    if (message == "A subcommand is required") message = "a command is needed: inspect, view, edit or transform";
+    if (message == "A subcommand is required") message = "a command is needed: inspect, view, edit, transform or profile";
     if (args.size() > 1 && command.empty() && !args[1].empty() && args[1][0] != '-')
-      message = "unknown command " + args[1] + " (inspect, view, edit or transform)";
+      message = "unknown command " + args[1] + " (inspect, view, edit, transform or profile)";
     PrintUsageError(message, command);
     return kExitUsage;
   }
