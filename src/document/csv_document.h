@@ -160,7 +160,15 @@ class TCsvDocument {
   // ---- reading -----------------------------------------------------------------------------------
 
   const std::u16string& Text() const { return text_; }
+  // The delimiter given or detected (one of the candidates when detected). A delimiter given as a double
+  // quote, CR or LF cannot separate fields and is detected instead.
   char16_t Delimiter() const { return delimiter_; }
+  // The delimiter was detected, not given: a fresh open detects it again.
+  bool DelimiterDetected() const { return delimiterDetected_; }
+  // The text is a list of values, one per line (the detected delimiter stands in values, not between
+  // them): every row has one cell holding its whole line, quotes interpreted. Only with a detected
+  // delimiter; Delimiter() is then the detected candidate, which edits quote.
+  bool SingleColumn() const { return singleColumn_; }
   const TCsvEncodingInfo& Encoding() const { return encoding_; }
   // Whether encoding Text again reproduces the bytes that were read (Encoding().Lossless). A lossy
   // document (for example UTF-8 with overlong forms shown as "?") can be viewed but is never saved.
@@ -308,6 +316,8 @@ class TCsvDocument {
   TCsvCellStore cells_;  // every row's cells, row after row
   std::u16string text_;
   char16_t delimiter_ = u',';
+  bool delimiterDetected_ = true;
+  bool singleColumn_ = false;
   TCsvEncodingInfo encoding_;
   std::int32_t columnCount_ = 0;
   std::int32_t rowCount_ = 0;
