@@ -243,7 +243,7 @@ class TCsvDocument {
   // nothing recorded). Throws std::bad_alloc only before anything changed.
   std::int32_t DeleteRows(std::span<const std::int32_t> rows);
   // Removes field `col` from every data row that has it; true when any row lost a cell. A row that loses
-  // its only cell is left as an empty line.
+  // its only cell is left as an empty line (which the save's check refuses where empty lines are hidden).
   bool DeleteColumn(std::int32_t col);
 
   // The line ending a row inserted after `row` gets: the row's own terminator, else the first line
@@ -295,6 +295,12 @@ class TCsvDocument {
   void RemoveCharacters(std::int32_t pos, std::int32_t count);
   void ReplaceRaw(std::int32_t row, std::int32_t col, std::u16string_view raw);
   bool LineMisreads(const TCsvRow& row) const;
+  // The text begins with the first row, a data row whose first characters would be read as a mark or as
+  // another encoding.
+  bool FirstRowMisreadsEncoding() const;
+  bool ChangesDetectedDelimiter(std::size_t cellStart, std::size_t cellEnd, std::u16string_view value) const;
+  void RequoteFirstRow(TDeleteRowsRecord& record) noexcept;
+  void UnquoteFirstRow(TDeleteRowsRecord& record);
   void RequoteFirstCells(const std::vector<std::int32_t>& rows, TDeleteColumnRecord* record);
   bool ReplaceFirstCells(const std::vector<std::int32_t>& rows, const std::vector<std::u16string>& raws,
                          std::size_t spare = 0);
@@ -334,6 +340,10 @@ class TCsvDocument {
 // The value of a raw field: a quoted field loses its quotes and has doubled quotes collapsed; otherwise
 // `trim` removes leading and trailing spaces and tabs. Allocates the result.
 std::u16string DecodeValue(std::u16string_view raw, bool trim);
+
+// The raw text of `value` written in quotes: a double quote, the value with every double quote doubled,
+// a double quote. Allocates the result.
+std::u16string QuoteValue(std::u16string_view value);
 
 // ---- loading -------------------------------------------------------------------------------------
 

@@ -42,6 +42,10 @@ struct TDeleteRowsRecord {
   std::vector<TCsvRow> Rows;              // LineStart and FirstCell as before the deletion
   std::vector<std::int32_t> CellLengths;  // their cells back to back
   std::u16string Text;                    // their lines back to back, terminators included
+  // The row that became the first of the text had its first field put in quotes (its first characters
+  // would have changed the encoding detected), with the raw text it had before.
+  bool Requoted = false;
+  std::u16string RequotedRaw;
 };
 
 // DeleteColumn(Col): per row that lost the field, where its removed characters began (relative to the

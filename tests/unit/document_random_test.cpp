@@ -57,6 +57,7 @@ TEST_F(DocumentRandom, EditSequencesMatchTheModelAndSurviveSaveAndReload) {
     TCsvEncodingInfo info;
     info.Name = encoding;
     info.HasBom = bom;
+    m.encoding = info;
     std::string bytes;
     ASSERT_TRUE(EncodeText(m.Text(), info, bytes)) << "seed " << seed;
     std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;

@@ -133,6 +133,7 @@ TEST_F(DocumentUndoFiles, UndoingEveryEditGivesBackTheLoadedText) {
     const bool trim = gen.Chance(50);
     Model m = gen.Lines(mode, trim);
     m.Classify();
+    m.encoding = info;
     std::string bytes;
     ASSERT_TRUE(EncodeText(m.Text(), info, bytes));
     std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
