@@ -179,6 +179,8 @@ class TCsvDocument {
   std::int32_t ColumnCount() const { return columnCount_; }
   std::int32_t HiddenCommentCount() const { return hiddenCommentCount_; }
   bool TrimValues() const { return trimValues_; }
+  // The records sampled for the width and the table's start when it was parsed.
+  std::int64_t SampleRows() const { return sampleRows_; }
   std::int32_t DecodeRow() const { return decodeRow_; }
   std::int32_t DecodeCol() const { return decodeCol_; }
 
@@ -324,6 +326,7 @@ class TCsvDocument {
   char16_t delimiter_ = u',';
   bool delimiterDetected_ = true;
   bool singleColumn_ = false;
+  std::int64_t sampleRows_ = kDefaultSampleRows;
   TCsvEncodingInfo encoding_;
   std::int32_t columnCount_ = 0;
   std::int32_t rowCount_ = 0;
@@ -392,8 +395,44 @@ bool SaveTextToFile(const std::u16string& fileName, std::u16string_view text, co
 // anything failed, with the same guarantees for the target and the temporary file.
 bool SaveBytesToFile(const std::u16string& fileName, std::string_view bytes);
 
-// SaveTextToFile with the document's text, encoding, delimiter and trimming. The caller marks the document
-// saved (MarkSaved) when it succeeds.
-bool SaveDocument(const TCsvDocument& document, const std::u16string& fileName, int commentMode);
+// Why a save failed, for the caller to put into words.
+enum class TSaveProblem {
+  None,
+  NotEncodable,      // a value has no exact form in the encoding, or the text was read lossily
+  WriteFailed,       // the folder, the disk or the target refused (the target keeps its old content)
+  ReadsDifferently,  // a fresh open would read another table (Difference says how); nothing replaced
+  TargetRemoved,     // the replace removed the target and the data could not take its name: it is in KeptFile
+};
+
+// How a fresh open of the written file differs from the document.
+enum class TFreshDifference {
+  None,
+  DoesNotLoad,
+  Encoding,   // another encoding or mark is detected
+  Delimiter,  // another delimiter is detected, or the lines read as one column or stop doing so
+  RowCount,
+  RowKind,    // a data row reads as a comment or preamble line, or the other way round
+  Cells,
+};
+
+struct TSaveResult {
+  TSaveProblem Problem = TSaveProblem::None;
+  TFreshDifference Difference = TFreshDifference::None;  // with ReadsDifferently
+  std::int32_t Row = -1;                                  // the first row that differs, when one does
+  std::u16string KeptFile;                                // with TargetRemoved: the file holding the data
+};
+
+// SaveTextToFile with the document's text, encoding, delimiter and trimming, whose check reads the
+// written file the way the user's next open will: with the encoding and the delimiter detected from
+// scratch (where the document's were detected, or given and detection agrees), the document's sample
+// size and `commentMode`. The save fails, and the target keeps its content, unless that reading gives the
+// same text, encoding and mark (ANSI and UTF-8 count as one for a text that is the same in both), the same
+// delimiter, the same rows with the same kinds and the same cell values as the document. `result`, when
+// given, says why a save failed. The caller marks the document saved (MarkSaved) when it succeeds.
+bool SaveDocument(const TCsvDocument& document, const std::u16string& fileName, int commentMode,
+                  TSaveResult* result = nullptr);
+
+// How a fresh reading `fresh` of the document's text differs from `document` (see SaveDocument).
+TFreshDifference CompareFreshReading(const TCsvDocument& document, const TCsvDocument& fresh, std::int32_t* row = nullptr);
 
 }  // namespace qelvar

@@ -221,6 +221,7 @@ TPreScan RunPreScan(std::u16string_view text, char16_t delimiter, std::int64_t s
     if (s.fields == usual && s.holdsText) trailing.push_back(s.trailingEmpty);
   std::sort(trailing.begin(), trailing.end(), std::greater<>());
   const std::int64_t slack = trailing.empty() ? 0 : trailing[(trailing.size() - 1) / 2];
+  // Never below two: a one-field line is what a title is.
   const std::int64_t startWidth = std::max<std::int64_t>(std::min<std::int64_t>(usual, 2), usual - slack);
   for (const Sample& s : samples) {
     if (usual == 0 || result.SingleColumn || s.fields >= startWidth) {

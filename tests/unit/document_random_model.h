@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <string>
@@ -87,7 +88,8 @@ struct Model {
     // A last line with neither text nor terminator is no line at all.
     if (!lines.empty() && lines.back().eol.empty() && LineText(lines.back()).empty()) lines.pop_back();
     struct Rec {
-      bool empty, comment, semicolonLed, holdsText, lastEmpty;
+      bool empty, comment, semicolonLed, holdsText;
+      std::int64_t trailingEmpty;
       std::int64_t fields;
     };
     std::vector<Rec> recs;
@@ -95,8 +97,8 @@ struct Model {
       const std::u16string text = LineText(l);
       if (l.parts.empty()) l.parts = {u""};
       Rec r{text.empty(), IsCommentLine(text + l.eol, 1), delimiter == u';' && !text.empty() && text[0] == u';',
-            false, false, static_cast<std::int64_t>(l.parts.size())};
-      r.lastEmpty = l.parts.back().empty() || l.parts.back() == u"\"\"";
+            false, 0, static_cast<std::int64_t>(l.parts.size())};
+      for (const auto& part : l.parts) r.trailingEmpty = part.empty() || part == u"\"\"" ? r.trailingEmpty + 1 : 0;
       for (const auto& part : l.parts) r.holdsText = r.holdsText || !(part.empty() || part == u"\"\"");
       recs.push_back(r);
     }
@@ -119,18 +121,21 @@ struct Model {
       if (r.comment && r.semicolonLed && r.fields == semicolonWidth) r.comment = false;
     const std::int64_t usual = usualWidth(usualCount);
     std::int64_t max = 0;
-    int trailing = 0;
+    // The most trailing empty fields that at least half of the usual lines end with.
+    std::vector<std::int64_t> trailing;
     for (const Rec& r : recs) {
       if (r.empty || r.comment) continue;
       max = std::max(max, r.fields);
-      trailing += r.fields == usual && r.holdsText && r.lastEmpty;
+      if (r.fields == usual && r.holdsText) trailing.push_back(r.trailingEmpty);
     }
-    const bool trailingDelimiter = usual >= 3 && 2 * trailing >= usualCount;
+    std::sort(trailing.rbegin(), trailing.rend());
+    const std::int64_t slack = trailing.empty() ? 0 : trailing[(trailing.size() - 1) / 2];
+    const std::int64_t startWidth = std::max<std::int64_t>(std::min<std::int64_t>(usual, 2), usual - slack);
     std::size_t start = 0;
     for (std::size_t i = 0; i < recs.size(); ++i) {
       const Rec& r = recs[i];
       if (r.empty || r.comment) continue;
-      if (usual == 0 || r.fields >= usual || (r.fields == usual - 1 && trailingDelimiter)) {
+      if (usual == 0 || r.fields >= startWidth) {
         start = i;
         break;
       }

@@ -32,6 +32,30 @@ bool Repeat(std::int32_t times, TCsvDocument& doc, TCsvUndoResult (TCsvDocument:
   return true;
 }
 
+// Why the save failed, in a line after the generic message.
+std::string SaveFailureDetail(const TSaveResult& why) {
+  static constexpr const char* kDifferences[] = {"",
+                                                 "it would not load",
+                                                 "another encoding would be detected",
+                                                 "another delimiter would be detected",
+                                                 "it would have another number of rows",
+                                                 "a row would change between data and comment or preamble",
+                                                 "a value would read differently"};
+  switch (why.Problem) {
+    case TSaveProblem::NotEncodable: return "a value cannot be written in the file's encoding; nothing was written";
+    case TSaveProblem::ReadsDifferently: {
+      std::string text = "the file would open as another table: ";
+      text += kDifferences[static_cast<int>(why.Difference)];
+      if (why.Row >= 0) text += " (row " + std::to_string(why.Row) + ")";
+      return text + "; the file was not changed";
+    }
+    case TSaveProblem::TargetRemoved: return "the data is kept in " + Utf16ToUtf8(why.KeptFile);
+    case TSaveProblem::WriteFailed: return "the file could not be written; it was not changed";
+    case TSaveProblem::None: break;
+  }
+  return {};
+}
+
 }  // namespace
 
 int RunEdit(Args& args) {
@@ -101,8 +125,9 @@ int RunEdit(Args& args) {
       return kExitFailed;
     }
   }
-  if (!SaveDocument(*doc, files[0], options.commentMode)) {
-    WriteErr(Utf16ToUtf8(UiText(utFileSaveFailed)) + "\n");
+  TSaveResult why;
+  if (!SaveDocument(*doc, files[0], options.commentMode, &why)) {
+    WriteErr(Utf16ToUtf8(UiText(utFileSaveFailed)) + "\n" + SaveFailureDetail(why) + "\n");
     return kExitFailed;
   }
   return kExitOk;
