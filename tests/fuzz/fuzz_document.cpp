@@ -210,8 +210,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (plain && doc->RowCount() > 0) {
     TCsvDocument again;
-    if (!again.Parse(doc->Text(), doc->DelimiterDetected() ? char16_t{0} : doc->Delimiter(), mode, trim, samples))
-      Fail("an edited table does not parse");
+    // With the document's delimiter: deleting rows may leave other lines for detection to sample (the
+    // save's check refuses what then reads otherwise).
+    if (!again.Parse(doc->Text(), doc->Delimiter(), mode, trim, samples)) Fail("an edited table does not parse");
     if (again.RowCount() != doc->RowCount()) Fail("an edited table reads back with another number of rows");
     for (std::int32_t r = 0; r < doc->RowCount(); ++r) {
       if (again.Rows()[static_cast<std::size_t>(r)].IsComment || again.CellCount(r) != doc->CellCount(r) ||
