@@ -12,7 +12,7 @@ std::int32_t TCsvDocument::DeleteRows(std::span<const std::int32_t> rows) {
   history_->ReserveUndo();
   TDeleteRowsRecord record;
   const std::int32_t deleted = DeleteRowsRecorded(rows, record);
-  if (deleted > 0) history_->Push(std::move(record));
+  if (deleted > 0) history_->Push(std::move(record), UndoLimit());
   return deleted;
 }
 

@@ -279,6 +279,13 @@ class TCsvDocument {
   void MarkSaved();
   // Forgets every recorded edit (memory is given back); IsModified stays what it was.
   void ClearHistory();
+  // The undo steps hold at most 256 MB or a quarter of the text's size, whichever is larger: a new edit
+  // drops the oldest steps beyond that (never itself). Whether that has happened since the last
+  // AcknowledgeDroppedUndoSteps, for the caller to say once that the oldest steps cannot be undone.
+  bool DroppedUndoSteps() const;
+  void AcknowledgeDroppedUndoSteps();
+  // Another bound in bytes instead of that rule (0: the rule again); for tests.
+  void SetUndoMemoryLimit(std::size_t bytes) { undoLimit_ = bytes; }
 
  private:
   friend class TCsvParser;
@@ -303,6 +310,7 @@ class TCsvDocument {
   bool ChangesDetectedDelimiter(std::size_t cellStart, std::size_t cellEnd, std::u16string_view value) const;
   void RequoteFirstRow(TDeleteRowsRecord& record) noexcept;
   void UnquoteFirstRow(TDeleteRowsRecord& record);
+  std::size_t UndoLimit() const;
   void RequoteFirstCells(const std::vector<std::int32_t>& rows, TDeleteColumnRecord* record);
   bool ReplaceFirstCells(const std::vector<std::int32_t>& rows, const std::vector<std::u16string>& raws,
                          std::size_t spare = 0);
@@ -338,6 +346,7 @@ class TCsvDocument {
   // until Text changes, by the 0-based position of their raw text. Nodes do not move, so views stay valid.
   mutable std::unordered_map<std::size_t, std::u16string> unquoted_;
   std::unique_ptr<TCsvEditHistory> history_;
+  std::size_t undoLimit_ = 0;
 };
 
 // The value of a raw field: a quoted field loses its quotes and has doubled quotes collapsed; otherwise

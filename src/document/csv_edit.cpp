@@ -149,7 +149,7 @@ bool TCsvDocument::SetCell(std::int32_t row, std::int32_t col, std::u16string_vi
   if (record.FirstToo) record.FirstRaw = CellRaw(row, 0);
   ReplaceRaw(row, col, raw);
   if (!firstRaw.empty()) ReplaceRaw(row, 0, firstRaw);
-  history_->Push(std::move(record));
+  history_->Push(std::move(record), UndoLimit());
   return true;
 }
 
@@ -185,7 +185,7 @@ bool TCsvDocument::InsertRowAfter(std::int32_t row) {
   history_->ReserveUndo();
   TInsertRowRecord record;
   if (!InsertRowRecorded(row, record)) return false;
-  history_->Push(record);
+  history_->Push(record, UndoLimit());
   return true;
 }
 
@@ -271,7 +271,7 @@ bool TCsvDocument::DeleteRow(std::int32_t row) {
     decodeCol_ = 0;
   }
   RequoteFirstRow(record);
-  history_->Push(std::move(record));
+  history_->Push(std::move(record), UndoLimit());
   return true;
 }
 
@@ -279,7 +279,7 @@ bool TCsvDocument::DeleteColumn(std::int32_t col) {
   history_->ReserveUndo();
   TDeleteColumnRecord record;
   if (!DeleteColumnRecorded(col, record)) return false;
-  history_->Push(std::move(record));
+  history_->Push(std::move(record), UndoLimit());
   return true;
 }
 
