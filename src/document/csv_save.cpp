@@ -116,8 +116,10 @@ bool EncodeText(std::u16string_view text, const TCsvEncodingInfo& info, std::str
   return false;
 }
 
-bool ReplaceSafely(const std::u16string& fileName, const TSaveSeam& seam,
+bool ReplaceSafely(const std::u16string& linkOrFile, const TSaveSeam& seam,
                    const std::function<bool(const std::u16string& tempPath)>& writeAndVerify, std::u16string* keptFile) {
+  // Through a symbolic link to the file it names: the link stays, the file gets the content.
+  const std::u16string fileName = platform::SaveTargetOf(linkOrFile);
   std::u16string tempPath;
   bool created = false;
   bool keepTemp = false;
