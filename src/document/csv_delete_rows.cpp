@@ -12,7 +12,7 @@ std::int32_t TCsvDocument::DeleteRows(std::span<const std::int32_t> rows) {
   history_->ReserveUndo();
   TDeleteRowsRecord record;
   const std::int32_t deleted = DeleteRowsRecorded(rows, record);
-  if (deleted > 0) history_->Push(std::move(record));
+  if (deleted > 0) history_->Push(std::move(record), UndoLimit());
   return deleted;
 }
 
@@ -86,13 +86,38 @@ std::int32_t TCsvDocument::DeleteRowsRecorded(std::span<const std::int32_t> whic
   } else {
     decodeRow_ -= static_cast<std::int32_t>(count);
   }
+  RequoteFirstRow(fresh);
   record = std::move(fresh);
   return static_cast<std::int32_t>(count);
+}
+
+// A deletion can leave a new first line whose first characters would be read as a byte-order mark or as
+// another encoding: its first field goes in quotes, as an edit of it would. Without the memory for that,
+// the text stays as it is (the save's check then refuses it).
+void TCsvDocument::RequoteFirstRow(TDeleteRowsRecord& record) noexcept {
+  record.Requoted = false;
+  if (!FirstRowMisreadsEncoding()) return;
+  try {
+    std::u16string old(CellRaw(0, 0));
+    if (!ReplaceFirstCells({0}, {QuoteValue(DecodeValue(old, trimValues_))})) return;
+    record.RequotedRaw = std::move(old);
+    record.Requoted = true;
+  } catch (...) {
+  }
+}
+
+// Takes back RequoteFirstRow before the rows go back. Throws std::bad_alloc only before anything changed.
+void TCsvDocument::UnquoteFirstRow(TDeleteRowsRecord& record) {
+  if (!record.Requoted) return;
+  if (!ReplaceFirstCells({0}, {record.RequotedRaw}, record.Text.size())) return;
+  record.Requoted = false;
+  record.RequotedRaw = {};
 }
 
 // Puts the deleted rows back where they were, their cells decoded; afterwards the record holds only their
 // indexes. Each cell lies one delimiter after the one before it, so the lengths give the positions.
 void TCsvDocument::RestoreRows(TDeleteRowsRecord& record) {
+  UnquoteFirstRow(record);
   const std::size_t count = record.Rows.size();
   // The values are decoded from the record's copy of the lines, before anything changes.
   std::vector<std::uint32_t> bits(record.CellLengths.size());

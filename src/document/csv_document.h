@@ -160,7 +160,15 @@ class TCsvDocument {
   // ---- reading -----------------------------------------------------------------------------------
 
   const std::u16string& Text() const { return text_; }
+  // The delimiter given or detected (one of the candidates when detected). A delimiter given as a double
+  // quote, CR or LF cannot separate fields and is detected instead.
   char16_t Delimiter() const { return delimiter_; }
+  // The delimiter was detected, not given: a fresh open detects it again.
+  bool DelimiterDetected() const { return delimiterDetected_; }
+  // The text is a list of values, one per line (the detected delimiter stands in values, not between
+  // them): every row has one cell holding its whole line, quotes interpreted. Only with a detected
+  // delimiter; Delimiter() is then the detected candidate, which edits quote.
+  bool SingleColumn() const { return singleColumn_; }
   const TCsvEncodingInfo& Encoding() const { return encoding_; }
   // Whether encoding Text again reproduces the bytes that were read (Encoding().Lossless). A lossy
   // document (for example UTF-8 with overlong forms shown as "?") can be viewed but is never saved.
@@ -171,6 +179,8 @@ class TCsvDocument {
   std::int32_t ColumnCount() const { return columnCount_; }
   std::int32_t HiddenCommentCount() const { return hiddenCommentCount_; }
   bool TrimValues() const { return trimValues_; }
+  // The records sampled for the width and the table's start when it was parsed.
+  std::int64_t SampleRows() const { return sampleRows_; }
   std::int32_t DecodeRow() const { return decodeRow_; }
   std::int32_t DecodeCol() const { return decodeCol_; }
 
@@ -235,7 +245,7 @@ class TCsvDocument {
   // nothing recorded). Throws std::bad_alloc only before anything changed.
   std::int32_t DeleteRows(std::span<const std::int32_t> rows);
   // Removes field `col` from every data row that has it; true when any row lost a cell. A row that loses
-  // its only cell is left as an empty line.
+  // its only cell is left as an empty line (which the save's check refuses where empty lines are hidden).
   bool DeleteColumn(std::int32_t col);
 
   // The line ending a row inserted after `row` gets: the row's own terminator, else the first line
@@ -269,6 +279,13 @@ class TCsvDocument {
   void MarkSaved();
   // Forgets every recorded edit (memory is given back); IsModified stays what it was.
   void ClearHistory();
+  // The undo steps hold at most 256 MB or a quarter of the text's size, whichever is larger: a new edit
+  // drops the oldest steps beyond that (never itself). Whether that has happened since the last
+  // AcknowledgeDroppedUndoSteps, for the caller to say once that the oldest steps cannot be undone.
+  bool DroppedUndoSteps() const;
+  void AcknowledgeDroppedUndoSteps();
+  // Another bound in bytes instead of that rule (0: the rule again); for tests.
+  void SetUndoMemoryLimit(std::size_t bytes) { undoLimit_ = bytes; }
 
  private:
   friend class TCsvParser;
@@ -287,6 +304,13 @@ class TCsvDocument {
   void RemoveCharacters(std::int32_t pos, std::int32_t count);
   void ReplaceRaw(std::int32_t row, std::int32_t col, std::u16string_view raw);
   bool LineMisreads(const TCsvRow& row) const;
+  // The text begins with the first row, a data row whose first characters would be read as a mark or as
+  // another encoding.
+  bool FirstRowMisreadsEncoding() const;
+  bool ChangesDetectedDelimiter(std::size_t cellStart, std::size_t cellEnd, std::u16string_view value) const;
+  void RequoteFirstRow(TDeleteRowsRecord& record) noexcept;
+  void UnquoteFirstRow(TDeleteRowsRecord& record);
+  std::size_t UndoLimit() const;
   void RequoteFirstCells(const std::vector<std::int32_t>& rows, TDeleteColumnRecord* record);
   bool ReplaceFirstCells(const std::vector<std::int32_t>& rows, const std::vector<std::u16string>& raws,
                          std::size_t spare = 0);
@@ -308,6 +332,9 @@ class TCsvDocument {
   TCsvCellStore cells_;  // every row's cells, row after row
   std::u16string text_;
   char16_t delimiter_ = u',';
+  bool delimiterDetected_ = true;
+  bool singleColumn_ = false;
+  std::int64_t sampleRows_ = kDefaultSampleRows;
   TCsvEncodingInfo encoding_;
   std::int32_t columnCount_ = 0;
   std::int32_t rowCount_ = 0;
@@ -319,11 +346,16 @@ class TCsvDocument {
   // until Text changes, by the 0-based position of their raw text. Nodes do not move, so views stay valid.
   mutable std::unordered_map<std::size_t, std::u16string> unquoted_;
   std::unique_ptr<TCsvEditHistory> history_;
+  std::size_t undoLimit_ = 0;
 };
 
 // The value of a raw field: a quoted field loses its quotes and has doubled quotes collapsed; otherwise
 // `trim` removes leading and trailing spaces and tabs. Allocates the result.
 std::u16string DecodeValue(std::u16string_view raw, bool trim);
+
+// The raw text of `value` written in quotes: a double quote, the value with every double quote doubled,
+// a double quote. Allocates the result.
+std::u16string QuoteValue(std::u16string_view value);
 
 // ---- loading -------------------------------------------------------------------------------------
 
@@ -372,8 +404,44 @@ bool SaveTextToFile(const std::u16string& fileName, std::u16string_view text, co
 // anything failed, with the same guarantees for the target and the temporary file.
 bool SaveBytesToFile(const std::u16string& fileName, std::string_view bytes);
 
-// SaveTextToFile with the document's text, encoding, delimiter and trimming. The caller marks the document
-// saved (MarkSaved) when it succeeds.
-bool SaveDocument(const TCsvDocument& document, const std::u16string& fileName, int commentMode);
+// Why a save failed, for the caller to put into words.
+enum class TSaveProblem {
+  None,
+  NotEncodable,      // a value has no exact form in the encoding, or the text was read lossily
+  WriteFailed,       // the folder, the disk or the target refused (the target keeps its old content)
+  ReadsDifferently,  // a fresh open would read another table (Difference says how); nothing replaced
+  TargetRemoved,     // the replace removed the target and the data could not take its name: it is in KeptFile
+};
+
+// How a fresh open of the written file differs from the document.
+enum class TFreshDifference {
+  None,
+  DoesNotLoad,
+  Encoding,   // another encoding or mark is detected
+  Delimiter,  // another delimiter is detected, or the lines read as one column or stop doing so
+  RowCount,
+  RowKind,    // a data row reads as a comment or preamble line, or the other way round
+  Cells,
+};
+
+struct TSaveResult {
+  TSaveProblem Problem = TSaveProblem::None;
+  TFreshDifference Difference = TFreshDifference::None;  // with ReadsDifferently
+  std::int32_t Row = -1;                                  // the first row that differs, when one does
+  std::u16string KeptFile;                                // with TargetRemoved: the file holding the data
+};
+
+// SaveTextToFile with the document's text, encoding, delimiter and trimming, whose check reads the
+// written file the way the user's next open will: with the encoding and the delimiter detected from
+// scratch (where the document's were detected, or given and detection agrees), the document's sample
+// size and `commentMode`. The save fails, and the target keeps its content, unless that reading gives the
+// same text, encoding and mark (ANSI and UTF-8 count as one for a text that is the same in both), the same
+// delimiter, the same rows with the same kinds and the same cell values as the document. `result`, when
+// given, says why a save failed. The caller marks the document saved (MarkSaved) when it succeeds.
+bool SaveDocument(const TCsvDocument& document, const std::u16string& fileName, int commentMode,
+                  TSaveResult* result = nullptr);
+
+// How a fresh reading `fresh` of the document's text differs from `document` (see SaveDocument).
+TFreshDifference CompareFreshReading(const TCsvDocument& document, const TCsvDocument& fresh, std::int32_t* row = nullptr);
 
 }  // namespace qelvar

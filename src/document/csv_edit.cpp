@@ -5,6 +5,7 @@
 
 #include "document/csv_document.h"
 #include "document/edit_history.h"
+#include "platform/utf.h"
 
 namespace qelvar {
 
@@ -22,25 +23,40 @@ bool NeedsQuotes(std::u16string_view value, char16_t delimiter) {
 }
 
 std::u16string RawField(std::u16string_view value, bool quote) {
-  if (!quote) return std::u16string(value);
-  std::u16string raw;
-  raw.reserve(value.size() + 2);
-  raw.push_back(u'"');
-  for (const char16_t c : value) {
-    raw.push_back(c);
-    if (c == u'"') raw.push_back(u'"');
-  }
-  raw.push_back(u'"');
-  return raw;
+  return quote ? QuoteValue(value) : std::u16string(value);
+}
+
+// Whether a text that begins with `start` would be read in another encoding than `encoding`, or with a
+// mark it does not have: without a mark, UTF-16 needs its first code unit to have exactly one zero byte
+// (U+0001..U+00FF), and UTF-8 or ANSI text must not begin with U+FEFF (read as the mark) nor have
+// exactly one of its first two bytes zero (read as UTF-16).
+bool StartMisreadsEncoding(std::u16string_view start, const TCsvEncodingInfo& encoding) {
+  if (start.empty() || encoding.HasBom) return false;
+  const char16_t c = start.front();
+  if (EqualsIgnoreAsciiCase(encoding.Name, kEncodingUtf16Le) || EqualsIgnoreAsciiCase(encoding.Name, kEncodingUtf16Be))
+    return c == 0 || c > 0xFF;
+  if (c == u'\uFEFF') return true;
+  if (start.size() < 2) return false;
+  // A character from U+0080 on takes more than one byte, none of them zero.
+  const bool secondZero = c < 0x80 && start[1] == 0;
+  return (c == 0) != secondZero;
 }
 
 // Whether a line (from its first character on) would not load back as the data row it is: an empty line,
-// a comment line ("#", a ";" with no second ";" on the line, "sep="), or, at the very start of the text,
-// a line whose first character U+FEFF would be taken for a byte-order mark. The semicolon rule is applied
-// as written even where a two-column semicolon table would take the line as a row: what an edit writes
-// must not depend on the table's shape staying as it is.
-bool ReadsAsNoDataLine(std::u16string_view line, bool atTextStart) {
-  return line.empty() || IsBreak(line.front()) || IsCommentLine(line, 1) || (atTextStart && line.front() == u'\uFEFF');
+// a comment line ("#", a ";" with no second ";" on the line, "sep="), or, at the very start of the text
+// (`startEncoding` given), a line whose first characters would change the encoding detected. The
+// semicolon rule is applied as written even where a two-column semicolon table would take the line as a
+// row: what an edit writes must not depend on the table's shape staying as it is.
+bool ReadsAsNoDataLine(std::u16string_view line, const TCsvEncodingInfo* startEncoding) {
+  return line.empty() || IsBreak(line.front()) || IsCommentLine(line, 1) ||
+         (startEncoding && StartMisreadsEncoding(line, *startEncoding));
+}
+
+bool HasCandidate(std::u16string_view value) {
+  for (const char16_t c : value)
+    for (const char16_t candidate : kDelimiterCandidates)
+      if (c == candidate) return true;
+  return false;
 }
 
 constexpr std::size_t kMaxText = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - 2);
@@ -53,6 +69,18 @@ void Reserve(Vector& v, std::size_t more) {
 }
 
 }  // namespace
+
+std::u16string QuoteValue(std::u16string_view value) {
+  std::u16string raw;
+  raw.reserve(value.size() + 2);
+  raw.push_back(u'"');
+  for (const char16_t c : value) {
+    raw.push_back(c);
+    if (c == u'"') raw.push_back(u'"');
+  }
+  raw.push_back(u'"');
+  return raw;
+}
 
 void TCsvDocument::Splice(std::size_t pos0, std::size_t count, std::u16string_view insert) {
   text_.replace(pos0, count, insert);
@@ -89,18 +117,21 @@ bool TCsvDocument::SetCell(std::int32_t row, std::int32_t col, std::u16string_vi
   if (r.IsComment) return false;
   if (ValueView(row, col) == value) return true;
 
-  const bool quote = cell->Quoted() || NeedsQuotes(value, delimiter_);
-  std::u16string raw = RawField(value, quote);
   const std::size_t rowStart = static_cast<std::size_t>(r.LineStart - 1);
   const std::size_t cellStart = rowStart + static_cast<std::size_t>(cell->Offset);
   const std::size_t cellEnd = cellStart + static_cast<std::size_t>(cell->Length);
+  const std::u16string_view text(text_);
+  // In a list of values every candidate delimiter is quoted, so the list never grows a wider line; in a
+  // table, one that would make detection choose another delimiter (a value "a;b" among the lines it samples).
+  const bool quote = cell->Quoted() || NeedsQuotes(value, delimiter_) ||
+                     (HasCandidate(value) && (singleColumn_ || ChangesDetectedDelimiter(cellStart, cellEnd, value)));
+  std::u16string raw = RawField(value, quote);
 
   // Would the row's line, with the new field, read back as an empty or a comment line? Then its first
   // field goes in quotes: the edited one, or the unquoted first field beside it.
-  const std::u16string_view text(text_);
   std::u16string line(text.substr(rowStart, cellStart - rowStart));
   line.append(raw).append(text.substr(cellEnd, rowStart + static_cast<std::size_t>(r.LineLength) - cellEnd));
-  const bool misreads = ReadsAsNoDataLine(line, rowStart == 0);
+  const bool misreads = ReadsAsNoDataLine(line, rowStart == 0 ? &encoding_ : nullptr);
   std::u16string firstRaw;
   if (misreads && col == 0) {
     raw = RawField(value, true);
@@ -118,8 +149,17 @@ bool TCsvDocument::SetCell(std::int32_t row, std::int32_t col, std::u16string_vi
   if (record.FirstToo) record.FirstRaw = CellRaw(row, 0);
   ReplaceRaw(row, col, raw);
   if (!firstRaw.empty()) ReplaceRaw(row, 0, firstRaw);
-  history_->Push(std::move(record));
+  history_->Push(std::move(record), UndoLimit());
   return true;
+}
+
+// Detection samples the first few lines that hold a candidate: only a field among them can change it,
+// and only then is the text with the bare field detected again.
+bool TCsvDocument::ChangesDetectedDelimiter(std::size_t cellStart, std::size_t cellEnd, std::u16string_view value) const {
+  if (cellStart >= DelimiterSampleEnd(text_)) return false;
+  std::u16string probe(std::u16string_view(text_).substr(0, cellStart));
+  probe.append(value).append(std::u16string_view(text_).substr(cellEnd));
+  return DetectDelimiter(probe) != DetectDelimiter(text_);
 }
 
 // Puts `raw` in place of a cell's raw text and shifts what follows; the cell becomes decoded (quoted when
@@ -145,7 +185,7 @@ bool TCsvDocument::InsertRowAfter(std::int32_t row) {
   history_->ReserveUndo();
   TInsertRowRecord record;
   if (!InsertRowRecorded(row, record)) return false;
-  history_->Push(record);
+  history_->Push(record, UndoLimit());
   return true;
 }
 
@@ -156,7 +196,7 @@ bool TCsvDocument::InsertRowRecorded(std::int32_t row, TInsertRowRecord& record)
   std::u16string line(static_cast<std::size_t>(n - 1), delimiter_);
   // A bare empty line would be dropped or read as a blank line, and ";" in a semicolon file reads as a
   // comment: the first field is then written as "".
-  const std::int32_t lead = ReadsAsNoDataLine(line, false) ? 2 : 0;
+  const std::int32_t lead = ReadsAsNoDataLine(line, nullptr) ? 2 : 0;
   if (lead > 0) line.insert(0, u"\"\"");
   if (text_.size() + eol.size() + line.size() > kMaxText) return false;
   // Allocations first, so that a failure leaves the document as it was.
@@ -230,7 +270,8 @@ bool TCsvDocument::DeleteRow(std::int32_t row) {
   } else if (row == decodeRow_) {
     decodeCol_ = 0;
   }
-  history_->Push(std::move(record));
+  RequoteFirstRow(record);
+  history_->Push(std::move(record), UndoLimit());
   return true;
 }
 
@@ -238,7 +279,7 @@ bool TCsvDocument::DeleteColumn(std::int32_t col) {
   history_->ReserveUndo();
   TDeleteColumnRecord record;
   if (!DeleteColumnRecorded(col, record)) return false;
-  history_->Push(std::move(record));
+  history_->Push(std::move(record), UndoLimit());
   return true;
 }
 
@@ -335,10 +376,16 @@ bool TCsvDocument::DeleteColumnRecorded(std::int32_t col, TDeleteColumnRecord& r
   return true;
 }
 
+bool TCsvDocument::FirstRowMisreadsEncoding() const {
+  if (rows_.empty() || rows_[0].LineStart != 1 || rows_[0].CellCount < 1 || rows_[0].IsComment) return false;
+  return StartMisreadsEncoding(text_, encoding_);
+}
+
 bool TCsvDocument::LineMisreads(const TCsvRow& r) const {
   if (r.IsComment || r.CellCount < 1) return false;
   const std::size_t start = static_cast<std::size_t>(r.LineStart - 1);
-  return ReadsAsNoDataLine(std::u16string_view(text_).substr(start, static_cast<std::size_t>(r.LineLength)), start == 0);
+  return ReadsAsNoDataLine(std::u16string_view(text_).substr(start, static_cast<std::size_t>(r.LineLength)),
+                           start == 0 ? &encoding_ : nullptr);
 }
 
 // Writes the first field of each listed row (ascending, each one unquoted) in quotes, in one pass over

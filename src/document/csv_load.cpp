@@ -15,9 +15,15 @@ struct TCsvLoader {
     bool lossless = false;
     DecodeText(bytes, forcedEncoding, text, info, &lossless);
     info.Lossless = lossless;
+    if (!forcedEncoding.empty()) {
+      TCsvEncodingInfo fresh;
+      DetectEncoding(bytes, u"", fresh);
+      info.Detected = fresh.Name == info.Name && fresh.HasBom == info.HasBom;
+    }
     auto doc = std::make_unique<TCsvDocument>();
     doc->SetEncoding(info);
     if (!doc->ParseInto(std::move(text), std::move(cells), delimiter, commentMode, trimValues, sampleRows)) return false;
+    doc->sampleRows_ = sampleRows;
     document = std::move(doc);
     return true;
   }

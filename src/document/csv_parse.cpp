@@ -28,11 +28,12 @@ inline bool HidesLines(int commentMode, bool seenData) {
 // once per delimiter of a file of hundreds of megabytes.
 class TCsvParser {
  public:
-  TCsvParser(TCsvDocument& doc, int commentMode, const TPreScan& pre, std::size_t cellBound)
+  // `delimiter` cuts the fields: the document's, or kNoFieldDelimiter for a table of one column.
+  TCsvParser(TCsvDocument& doc, char16_t delimiter, int commentMode, const TPreScan& pre, std::size_t cellBound)
       : doc_(doc),
         t_(doc.text_.data()),
         n_(doc.text_.size()),
-        delimiter_(doc.delimiter_),
+        delimiter_(delimiter),
         commentMode_(commentMode),
         maxFields_(pre.MaxSampleFields > 0 ? static_cast<std::size_t>(pre.MaxSampleFields) : SIZE_MAX),
         dataStart_(pre.DataStart),
@@ -123,7 +124,7 @@ class TCsvParser {
         } else {
           // A comment line parsed like data: cut at its delimiters, but it ends at its first line break.
           while (i < n && t[i] != kCr && t[i] != kLf) {
-            if (t[i] == delimiter) {
+            if (t[i] == delimiter && delimiter != kNoFieldDelimiter) {
               addCell(i);
               cellStart = i + 1;
             }
@@ -262,11 +263,20 @@ bool TCsvDocument::ParseInto(std::u16string text, TCsvCellStore spare, char16_t 
   ForgetValues();
   *history_ = TCsvEditHistory{};
   rowCount_ = columnCount_ = hiddenCommentCount_ = decodeRow_ = decodeCol_ = 0;
+  singleColumn_ = false;
+  delimiterDetected_ = delimiter == 0;
   // Positions are 32-bit and one past the end must still be one.
   if (text_.size() >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - 1)) return false;
-  if (delimiter_ == 0) delimiter_ = DetectDelimiter(text_);
+  // A quote or a line break cannot separate fields (quoting and rows are made of them): detected instead.
+  const bool detect = delimiter_ == 0 || delimiter_ == kQuote || delimiter_ == kCr || delimiter_ == kLf;
+  if (detect) delimiter_ = DetectDelimiter(text_);
+  delimiterDetected_ = detect;
 
-  const TPreScan pre = RunPreScan(text_, delimiter_, sampleRows, commentMode);
+  TPreScan pre = RunPreScan(text_, delimiter_, sampleRows, commentMode, detect);
+  singleColumn_ = pre.SingleColumn;
+  const char16_t cut = singleColumn_ ? kNoFieldDelimiter : delimiter_;
+  // Cut as one column, the pre-scan's walk must see the lines the way the cutting pass will.
+  if (singleColumn_) pre = RunPreScan(text_, cut, sampleRows, commentMode, true);
   hiddenCommentCount_ = static_cast<std::int32_t>(std::min<std::int64_t>(pre.Hidden, INT32_MAX));
   if (text_.empty()) return true;
   std::size_t cellBound = 0;
@@ -285,7 +295,7 @@ bool TCsvDocument::ParseInto(std::u16string text, TCsvCellStore spare, char16_t 
   spare = TCsvCellStore();
   cells_.reserve(std::max<std::size_t>(cellBound, 64));
   platform::PreferLargePages(cells_.data(), cells_.capacity() * sizeof(TCsvCell));
-  TCsvParser parser(*this, commentMode, pre, cellBound);
+  TCsvParser parser(*this, cut, commentMode, pre, cellBound);
   const bool closed = parser.Run();
   if (cells_.size() > std::numeric_limits<std::uint32_t>::max()) return false;
   if (pre.MaxSampleFields > 0) columnCount_ = static_cast<std::int32_t>(pre.MaxSampleFields);

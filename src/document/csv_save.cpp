@@ -1,4 +1,5 @@
 // Encoding a document's text and writing it back safely.
+#include <algorithm>
 #include <cstring>
 
 #include "document/csv_document.h"
@@ -115,8 +116,10 @@ bool EncodeText(std::u16string_view text, const TCsvEncodingInfo& info, std::str
   return false;
 }
 
-bool ReplaceSafely(const std::u16string& fileName, const TSaveSeam& seam,
-                   const std::function<bool(const std::u16string& tempPath)>& writeAndVerify) {
+bool ReplaceSafely(const std::u16string& linkOrFile, const TSaveSeam& seam,
+                   const std::function<bool(const std::u16string& tempPath)>& writeAndVerify, std::u16string* keptFile) {
+  // Through a symbolic link to the file it names: the link stays, the file gets the content.
+  const std::u16string fileName = platform::SaveTargetOf(linkOrFile);
   std::u16string tempPath;
   bool created = false;
   bool keepTemp = false;
@@ -130,6 +133,7 @@ bool ReplaceSafely(const std::u16string& fileName, const TSaveSeam& seam,
   } catch (...) {
     // Out of memory on the way: the temporary file, if any, is removed below.
   }
+  if (created && keepTemp && keptFile) *keptFile = tempPath;
   if (created && !keepTemp) {
     try {
       seam.DeleteFileAt(tempPath);
@@ -176,9 +180,86 @@ bool SaveTextToFile(const std::u16string& fileName, std::u16string_view text, co
   return SaveTextToFile(fileName, text, info, delimiter, commentMode, trimValues, TSaveSeam{});
 }
 
-bool SaveDocument(const TCsvDocument& document, const std::u16string& fileName, int commentMode) {
-  return SaveTextToFile(fileName, document.Text(), document.Encoding(), document.Delimiter(), commentMode,
-                        document.TrimValues());
+TFreshDifference CompareFreshReading(const TCsvDocument& document, const TCsvDocument& fresh, std::int32_t* row) {
+  if (row) *row = -1;
+  const TCsvEncodingInfo& was = document.Encoding();
+  const TCsvEncodingInfo& now = fresh.Encoding();
+  const bool sameEncoding = EqualsIgnoreAsciiCase(was.Name, now.Name) && was.HasBom == now.HasBom;
+  // ASCII text is the same bytes in ANSI and in UTF-8, and an empty file without a mark is in every
+  // encoding: nothing can be written to keep the name.
+  const bool noMarks = !was.HasBom && !now.HasBom;
+  const bool asciiAlike = noMarks &&
+                          (EqualsIgnoreAsciiCase(was.Name, kEncodingAnsi) || EqualsIgnoreAsciiCase(now.Name, kEncodingAnsi)) &&
+                          (EqualsIgnoreAsciiCase(was.Name, kEncodingUtf8) || EqualsIgnoreAsciiCase(now.Name, kEncodingUtf8));
+  const bool empty = noMarks && document.Text().empty();
+  if ((!sameEncoding && !asciiAlike && !empty) || fresh.Text() != document.Text() || !fresh.Lossless())
+    return TFreshDifference::Encoding;
+  if (fresh.Delimiter() != document.Delimiter() || fresh.SingleColumn() != document.SingleColumn())
+    return TFreshDifference::Delimiter;
+  const std::int32_t rows = std::min(document.RowCount(), fresh.RowCount());
+  for (std::int32_t r = 0; r < rows; ++r) {
+    if (row) *row = r;
+    const TCsvRow& a = document.Rows()[static_cast<std::size_t>(r)];
+    const TCsvRow& b = fresh.Rows()[static_cast<std::size_t>(r)];
+    if (a.IsComment != b.IsComment) return TFreshDifference::RowKind;
+    // A missing cell reads as empty, so a row of one empty cell is a row without cells.
+    const std::int32_t cells = std::max(document.CellCount(r), fresh.CellCount(r));
+    for (std::int32_t c = 0; c < cells; ++c)
+      if (DecodeValue(document.CellRaw(r, c), document.TrimValues()) != DecodeValue(fresh.CellRaw(r, c), fresh.TrimValues()))
+        return TFreshDifference::Cells;
+  }
+  if (row) *row = document.RowCount() != fresh.RowCount() ? rows : -1;
+  return document.RowCount() != fresh.RowCount() ? TFreshDifference::RowCount : TFreshDifference::None;
+}
+
+bool SaveDocument(const TCsvDocument& document, const std::u16string& fileName, int commentMode,
+                  TSaveResult* result, const TSaveSeam& seam) {
+  TSaveResult local;
+  TSaveResult& out = result ? *result : local;
+  out = TSaveResult{};
+  try {
+    const TCsvEncodingInfo& info = document.Encoding();
+    std::string bytes;
+    if (!info.Lossless || !EncodeText(document.Text(), info, bytes)) {
+      out.Problem = TSaveProblem::NotEncodable;
+      return false;
+    }
+    bool readBack = false;
+    const bool saved = ReplaceSafely(
+        fileName, seam,
+        [&](const std::u16string& tempPath) {
+          if (!seam.WriteFileFlushed(tempPath, bytes)) return false;
+          std::string().swap(bytes);
+          readBack = true;
+          std::unique_ptr<TCsvDocument> fresh;
+          const char16_t delimiter = document.DelimiterDetected() ? char16_t{0} : document.Delimiter();
+          const std::u16string_view encoding = info.Detected ? std::u16string_view{} : std::u16string_view(info.Name);
+          out.Difference = LoadFromFile(tempPath, 0, delimiter, commentMode, encoding, fresh, document.TrimValues(),
+                                        document.SampleRows())
+                               ? CompareFreshReading(document, *fresh, &out.Row)
+                               : TFreshDifference::DoesNotLoad;
+          return out.Difference == TFreshDifference::None;
+        },
+        &out.KeptFile);
+    if (saved) return true;
+    if (!out.KeptFile.empty()) {
+      out.Problem = TSaveProblem::TargetRemoved;
+    } else if (readBack && out.Difference != TFreshDifference::None) {
+      out.Problem = TSaveProblem::ReadsDifferently;
+    } else {
+      out.Problem = TSaveProblem::WriteFailed;
+      out.Difference = TFreshDifference::None;
+    }
+    return false;
+  } catch (...) {
+    out.Problem = TSaveProblem::WriteFailed;
+    return false;
+  }
+}
+
+bool SaveDocument(const TCsvDocument& document, const std::u16string& fileName, int commentMode,
+                  TSaveResult* result) {
+  return SaveDocument(document, fileName, commentMode, result, TSaveSeam{});
 }
 
 }  // namespace qelvar

@@ -39,6 +39,13 @@ TCsvEditKind TCsvDocument::RedoKind() const {
 bool TCsvDocument::IsModified() const { return history_->IsModified(); }
 void TCsvDocument::MarkSaved() { history_->MarkSaved(); }
 void TCsvDocument::ClearHistory() { history_->Clear(); }
+bool TCsvDocument::DroppedUndoSteps() const { return history_->DroppedOldest(); }
+void TCsvDocument::AcknowledgeDroppedUndoSteps() { history_->ClearDroppedOldest(); }
+
+std::size_t TCsvDocument::UndoLimit() const {
+  if (undoLimit_ > 0) return undoLimit_;
+  return std::max(kUndoMemoryFloor, text_.size() * sizeof(char16_t) / 4);
+}
 
 TCsvUndoResult TCsvDocument::Undo() {
   if (!history_->CanUndo()) return {};

@@ -39,8 +39,12 @@ bool IsCommentLine(std::u16string_view text, std::size_t pos) {
   return false;
 }
 
-char16_t DetectDelimiter(std::u16string_view text) {
-  std::int64_t counts[kSampleLines][kDelimiterCandidates.size()] = {};
+namespace {
+
+using TCounts = std::int64_t[kSampleLines][kDelimiterCandidates.size()];
+
+// Fills the counts of the sampled lines; returns how many there are, `end` where sampling stopped.
+std::size_t SampleLines(std::u16string_view text, TCounts& counts, std::size_t& end) {
   std::size_t sampled = 0;
   const std::size_t n = text.size();
   std::size_t i = 0;  // 0-based here; IsCommentLine takes 1-based positions
@@ -78,7 +82,23 @@ char16_t DetectDelimiter(std::u16string_view text) {
       for (std::size_t k = 0; k < kDelimiterCandidates.size(); ++k) row[k] = 0;
     }
   }
+  end = sampled < kSampleLines ? n : i;
+  return sampled;
+}
 
+}  // namespace
+
+std::size_t DelimiterSampleEnd(std::u16string_view text) {
+  TCounts counts = {};
+  std::size_t end = 0;
+  SampleLines(text, counts, end);
+  return end;
+}
+
+char16_t DetectDelimiter(std::u16string_view text) {
+  TCounts counts = {};
+  std::size_t end = 0;
+  const std::size_t sampled = SampleLines(text, counts, end);
   std::size_t best = 0;
   std::int64_t bestScore = -1;
   for (std::size_t c = 0; c < kDelimiterCandidates.size(); ++c) {

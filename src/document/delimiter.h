@@ -20,4 +20,9 @@ bool IsCommentLine(std::u16string_view text, std::size_t pos);
 // Does not allocate.
 char16_t DetectDelimiter(std::u16string_view text);
 
+// The 0-based position up to which DetectDelimiter reads `text`: after the last line it samples, or the
+// text's size when it samples fewer lines than it may. A change from there on cannot change its result.
+// Does not allocate.
+std::size_t DelimiterSampleEnd(std::u16string_view text);
+
 }  // namespace qelvar

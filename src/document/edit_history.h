@@ -42,6 +42,10 @@ struct TDeleteRowsRecord {
   std::vector<TCsvRow> Rows;              // LineStart and FirstCell as before the deletion
   std::vector<std::int32_t> CellLengths;  // their cells back to back
   std::u16string Text;                    // their lines back to back, terminators included
+  // The row that became the first of the text had its first field put in quotes (its first characters
+  // would have changed the encoding detected), with the raw text it had before.
+  bool Requoted = false;
+  std::u16string RequotedRaw;
 };
 
 // DeleteColumn(Col): per row that lost the field, where its removed characters began (relative to the
@@ -75,6 +79,25 @@ struct TEditRecord {
   TEditData Data;
 };
 
+// Memory a record holds, roughly: what it copied of the text and its bookkeeping.
+inline std::size_t RecordBytes(const TEditData& data) {
+  constexpr std::size_t kUnit = sizeof(char16_t);
+  if (const auto* cell = std::get_if<TSetCellRecord>(&data)) return (cell->Raw.size() + cell->FirstRaw.size()) * kUnit;
+  if (const auto* rows = std::get_if<TDeleteRowsRecord>(&data))
+    return rows->Text.size() * kUnit + rows->Rows.size() * sizeof(TCsvRow) + rows->Indexes.size() * 4 +
+           rows->CellLengths.size() * 4 + rows->RequotedRaw.size() * kUnit;
+  if (const auto* column = std::get_if<TDeleteColumnRecord>(&data)) {
+    std::size_t bytes = column->Removed.size() * kUnit + column->Pieces.size() * sizeof(TDeleteColumnRecord::Piece) +
+                        column->RequotedRows.size() * 4;
+    for (const std::u16string& raw : column->RequotedRaws) bytes += raw.size() * kUnit;
+    return bytes;
+  }
+  return 0;
+}
+
+// The undo memory never grows beyond this (or a quarter of the document's text, whichever is larger).
+inline constexpr std::size_t kUndoMemoryFloor = 256u * 1024 * 1024;
+
 // The two stacks and the position of the last save. Every state of the text the history can reach is
 // named by the Id of the record on top of the undo stack (0: the loaded text), so the document is
 // unmodified exactly when that Id is the one saved last.
@@ -92,11 +115,24 @@ class TCsvEditHistory {
   void ReserveUndo() { Reserve(undo_); }
   void ReserveRedo() { Reserve(redo_); }
 
-  // Records a new edit (after ReserveUndo): it gets a new Id and the redo stack is dropped.
-  void Push(TEditData data) noexcept {
+  // Records a new edit (after ReserveUndo): it gets a new Id and the redo stack is dropped. When the
+  // records then hold more than `limit` bytes, the oldest go (never the new one) and DroppedOldest tells.
+  void Push(TEditData data, std::size_t limit = kUndoMemoryFloor) noexcept {
     redo_.clear();
     undo_.push_back(TEditRecord{nextId_++, std::move(data)});
+    std::size_t bytes = 0;
+    for (const TEditRecord& record : undo_) bytes += RecordBytes(record.Data);
+    std::size_t drop = 0;
+    while (bytes > limit && drop + 1 < undo_.size()) bytes -= RecordBytes(undo_[drop++].Data);
+    if (drop == 0) return;
+    baseId_ = undo_[drop - 1].Id;
+    undo_.erase(undo_.begin(), undo_.begin() + static_cast<std::ptrdiff_t>(drop));
+    droppedOldest_ = true;
   }
+  // Whether a Push has dropped the oldest steps since the last ClearDroppedOldest (for the caller to say
+  // so once).
+  bool DroppedOldest() const { return droppedOldest_; }
+  void ClearDroppedOldest() { droppedOldest_ = false; }
   // Moves the top record from one stack to the other (after reserving room on the target).
   void MoveUndoToRedo() noexcept {
     redo_.push_back(std::move(undo_.back()));
@@ -116,13 +152,15 @@ class TCsvEditHistory {
     redo_.clear();
     undo_.shrink_to_fit();
     redo_.shrink_to_fit();
+    baseId_ = 0;
     savedId_ = modified ? kNoState : 0;
   }
 
  private:
   static constexpr std::uint64_t kNoState = ~std::uint64_t{0};
 
-  std::uint64_t CurrentId() const { return undo_.empty() ? 0 : undo_.back().Id; }
+  // The state at the bottom of the undo stack: the loaded text, or the state after the last dropped step.
+  std::uint64_t CurrentId() const { return undo_.empty() ? baseId_ : undo_.back().Id; }
   static void Reserve(std::vector<TEditRecord>& v) {
     if (v.capacity() == v.size()) v.reserve(v.size() < 8 ? 8 : v.size() * 2);
   }
@@ -131,6 +169,8 @@ class TCsvEditHistory {
   std::vector<TEditRecord> redo_;
   std::uint64_t nextId_ = 1;
   std::uint64_t savedId_ = 0;
+  std::uint64_t baseId_ = 0;
+  bool droppedOldest_ = false;
 };
 
 }  // namespace qelvar

@@ -15,6 +15,9 @@ struct TCsvEncodingInfo {
   // Encoding the decoded text again reproduces the bytes read (set by the loader from DecodeText's
   // `lossless`). A save refuses false, so that bytes the user never touched are not overwritten by "?".
   bool Lossless = true;
+  // Detection from scratch chooses this encoding and mark for these bytes (set by the loader; also true
+  // when the encoding was given and detection agrees). A save then makes sure it still does.
+  bool Detected = true;
 };
 
 inline constexpr std::u16string_view kEncodingUtf8 = u"UTF-8";

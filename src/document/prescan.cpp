@@ -29,7 +29,7 @@ struct Sample {
   std::size_t start = 0;  // 0-based
   std::int64_t fields = 1;
   bool holdsText = false;  // some field has a character (",," holds none)
-  bool lastEmpty = false;  // the last field has no character
+  std::int64_t trailingEmpty = 0;  // empty fields at its end (while it holds text, fewer than `fields`)
 };
 
 // Measures the record at `p` (p < n) with quotes interpreted; returns the start of the next record.
@@ -45,7 +45,7 @@ std::size_t MeasureRecord(const char16_t* t, std::size_t n, std::size_t p, char1
   auto endField = [&](std::size_t end) {
     const bool none = end == fieldStart || (end == fieldStart + 2 && t[fieldStart] == kQuote && t[fieldStart + 1] == kQuote);
     s.holdsText = s.holdsText || !none;
-    s.lastEmpty = none;
+    s.trailingEmpty = none ? s.trailingEmpty + 1 : 0;
   };
   std::size_t i = p;
   for (; i < n; ++i) {
@@ -170,18 +170,25 @@ bool IsCommentRow(std::u16string_view text, std::size_t pos, char16_t delimiter,
 // where comments are hidden) and never edited. The table's usual width U is the most common field count
 // among the sampled records of two fields or more that hold some text: one-field lines are what titles
 // usually are, and a row of empty fields says nothing about the table. The table starts at the first
-// sampled record with at least U fields, or with U - 1 fields (two or more) when at least half of the
-// records of width U end with an empty field (data rows written with a trailing delimiter under a header
-// without one). Ties go to the smaller width, so a record is not preamble merely because as many later
-// records are wider. A field is empty when it has no character or is "". A header or data row therefore
-// never becomes preamble because one later row has an unquoted delimiter too many or because the rows
-// end with a delimiter, and the preamble never reaches past the first widest record.
+// sampled record with at least U - k fields (and at least two), where k is the number of empty fields
+// that at least half of the records of width U end with (data rows written with trailing delimiters
+// under a header without them; usually k is 0). Ties go to the smaller width, so a record is not
+// preamble merely because as many later records are wider. A field is empty when it has no character or
+// is "". A header or data row therefore never becomes preamble because one later row has an unquoted
+// delimiter too many or because the rows end with delimiters, and the preamble never reaches past the
+// first widest record.
+//
+// When the delimiter was detected and more sampled records have one field than two or more, the text is
+// a list of values, one per line: one column, no preamble, and a line such as "Paris, France" is one
+// value (the caller cuts it with kNoFieldDelimiter).
 //
 // In a semicolon file, a ';'-led line that IsCommentLine calls a comment (no second ';' on the line) is
 // a row with an empty first field when its field count, quotes interpreted, equals the usual width of
 // the other records (so ";7" in a two-column table, or ";"a<LF>b";c" in a three-column one); otherwise
-// it is a comment. Those lines are judged without themselves, so they cannot make themselves rows.
-TPreScan RunPreScan(std::u16string_view text, char16_t delimiter, std::int64_t sampleRows, int commentMode) {
+// it is a comment, wherever the line stands. Those lines are judged without themselves, so they cannot
+// make themselves rows.
+TPreScan RunPreScan(std::u16string_view text, char16_t delimiter, std::int64_t sampleRows, int commentMode,
+                    bool singleColumnAllowed) {
   TPreScan result;
   const char16_t* t = text.data();
   const std::size_t n = text.size();
@@ -190,18 +197,34 @@ TPreScan RunPreScan(std::u16string_view text, char16_t delimiter, std::int64_t s
   std::vector<Sample> samples = SampleRecords(text, delimiter, sampleRows, 0, semicolonLines);
   std::size_t usualCount = 0;
   std::int64_t usual = UsualWidth(samples, usualCount);
-  if (semicolonLines) {
-    // Judged now; sampled again so that the sample is cut the way the cutting pass will cut the text.
+  if (delimiter == u';') {
+    // Judged whether or not the sample met such a line: a line beyond the sample is judged by the same
+    // width as one inside it. Sampled again so that the sample is cut the way the cutting pass will cut it.
     result.SemicolonRowWidth = usual > 0 ? usual : -1;
-    samples = SampleRecords(text, delimiter, sampleRows, result.SemicolonRowWidth, semicolonLines);
-    usual = UsualWidth(samples, usualCount);
+    if (semicolonLines) {
+      samples = SampleRecords(text, delimiter, sampleRows, result.SemicolonRowWidth, semicolonLines);
+      usual = UsualWidth(samples, usualCount);
+    }
   }
-  for (const Sample& s : samples) result.MaxSampleFields = std::max(result.MaxSampleFields, s.fields);
-  std::size_t trailingEmpty = 0;
-  for (const Sample& s : samples) trailingEmpty += s.fields == usual && s.holdsText && s.lastEmpty;
-  const bool trailingDelimiter = usual >= 3 && 2 * trailingEmpty >= usualCount;
+  std::size_t singles = 0;
+  std::size_t wider = 0;
   for (const Sample& s : samples) {
-    if (usual == 0 || s.fields >= usual || (s.fields == usual - 1 && trailingDelimiter)) {
+    result.MaxSampleFields = std::max(result.MaxSampleFields, s.fields);
+    singles += s.fields == 1;
+    wider += s.fields >= 2 && s.holdsText;
+  }
+  result.SingleColumn = singleColumnAllowed && singles > wider;
+  // Data rows written with trailing delimiters under a header without them: the table also starts at a
+  // record that is narrower by as many empty fields as at least half of the usual records end with.
+  std::vector<std::int64_t> trailing;
+  for (const Sample& s : samples)
+    if (s.fields == usual && s.holdsText) trailing.push_back(s.trailingEmpty);
+  std::sort(trailing.begin(), trailing.end(), std::greater<>());
+  const std::int64_t slack = trailing.empty() ? 0 : trailing[(trailing.size() - 1) / 2];
+  // Never below two: a one-field line is what a title is.
+  const std::int64_t startWidth = std::max<std::int64_t>(std::min<std::int64_t>(usual, 2), usual - slack);
+  for (const Sample& s : samples) {
+    if (usual == 0 || result.SingleColumn || s.fields >= startWidth) {
       result.DataStart = s.start;
       break;
     }

@@ -15,11 +15,21 @@ struct TPreScan {
   std::int64_t SemicolonRowWidth = 0;  // see IsCommentRow; 0 or -1 when no such line can be a row
   std::int64_t RowEstimate = 0;      // at least the number of rows the cutting pass keeps
   std::int64_t Hidden = 0;           // comment and preamble lines the cutting pass drops
+  // More sampled records are one field than two or more: a list of values, one per line, where a line
+  // with a delimiter in its value is no wider row. No line is then preamble.
+  bool SingleColumn = false;
 };
 
 // Samples the first `sampleRows` records that are neither empty nor comments, decides where the table
-// starts and counts what the cutting pass will keep and hide. Throws std::bad_alloc only.
-TPreScan RunPreScan(std::u16string_view text, char16_t delimiter, std::int64_t sampleRows, int commentMode);
+// starts and counts what the cutting pass will keep and hide. `singleColumnAllowed`: the delimiter was
+// detected, so a list of values may be read as one column (a delimiter given by hand always cuts).
+// Throws std::bad_alloc only.
+TPreScan RunPreScan(std::u16string_view text, char16_t delimiter, std::int64_t sampleRows, int commentMode,
+                    bool singleColumnAllowed = false);
+
+// The delimiter the cutting pass is given for a table of one column: the double quote, which the quote
+// rules always take first, so it never separates fields.
+inline constexpr char16_t kNoFieldDelimiter = u'"';
 
 // Whether the line at the 0-based `pos` (< text size) is a comment line of this document: IsCommentLine,
 // except that in a semicolon file a ';'-led line whose field count (quotes interpreted) is

@@ -32,11 +32,17 @@ inline constexpr unsigned kReplaceRetryDelays[] = {50, 100, 150, 250, 400};
 // file in the target's folder, lets `writeAndVerify` fill and check it, then puts it in the target's place.
 // False when any step failed; the target then keeps its old content and the temporary file is removed (except
 // when a failed replace already removed the target: the temporary file then holds the only copy).
+// `keptFile`, when given, receives the temporary file's name in that last case.
 bool ReplaceSafely(const std::u16string& fileName, const TSaveSeam& seam,
-                   const std::function<bool(const std::u16string& tempPath)>& writeAndVerify);
+                   const std::function<bool(const std::u16string& tempPath)>& writeAndVerify,
+                   std::u16string* keptFile = nullptr);
 
 // SaveBytesToFile through the given operations.
 bool SaveBytesToFile(const std::u16string& fileName, std::string_view bytes, const TSaveSeam& seam);
+
+// SaveDocument through the given operations.
+bool SaveDocument(const TCsvDocument& document, const std::u16string& fileName, int commentMode,
+                  TSaveResult* result, const TSaveSeam& seam);
 
 // SaveTextToFile through the given operations.
 bool SaveTextToFile(const std::u16string& fileName, std::u16string_view text, const TCsvEncodingInfo& info,

@@ -63,6 +63,12 @@ bool IsReadOnlyFile(const std::u16string& path);
 // Pure string work: accepts both separators on every platform. Allocates.
 std::u16string FolderOf(const std::u16string& path);
 
+// The file a save of `path` must write: POSIX resolves symbolic links to the file they name (an existing
+// target, or a dangling link's destination), so that the save writes through the link instead of
+// replacing it with a plain file; `path` itself when it is no link or cannot be resolved. Windows:
+// `path` unchanged.
+std::u16string SaveTargetOf(const std::u16string& path);
+
 // Creates a new, empty, uniquely named file with the prefix "qlv" in `folder` and returns its path in `tempPath`.
 // False when the folder is missing or not writable.
 bool CreateTempFileIn(const std::u16string& folder, std::u16string& tempPath);
@@ -79,13 +85,15 @@ enum class ReplaceResult {
 };
 
 // Replaces `target` by `replacement` keeping the target's attributes where the system can
-// (ReplaceFileW without backup). POSIX: rename() followed by an fsync of the folder; a target without
-// any write permission bit counts as read-only and is refused, as Windows refuses a read-only file.
+// (ReplaceFileW without backup). POSIX: rename() followed by an fsync of the folder, the target's mode
+// kept, and its owner and group where the process may set them; a target without any write permission
+// bit counts as read-only and is refused, as Windows refuses a read-only file.
 ReplaceResult ReplaceFileWith(const std::u16string& target, const std::u16string& replacement);
 
 // Moves `from` to `to`, replacing `to` if it exists, written through to the disk
 // (MoveFileExW with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-// POSIX: rename() and an fsync of the folder). A read-only target is refused on both.
+// POSIX: rename() and an fsync of the folder). A read-only target is refused on both. POSIX: a new file
+// gets the mode a new file normally gets (0666 less the umask), not the temporary file's 0600.
 bool MoveFileReplacing(const std::u16string& from, const std::u16string& to);
 
 // Deletes a file; false when it could not be deleted (a missing file is a failure too).

@@ -215,6 +215,25 @@ std::u16string FolderOf(const std::u16string& path) {
   return path.substr(0, slash);
 }
 
+std::u16string SaveTargetOf(const std::u16string& path) {
+  const std::string bytes = PathBytes(path);
+  struct stat st {};
+  if (path.empty() || ::lstat(bytes.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+  if (char* real = ::realpath(bytes.c_str(), nullptr)) {
+    const std::u16string resolved = Utf8ToUtf16(real);
+    std::free(real);
+    return resolved;
+  }
+  // A dangling link: its destination, relative to the link's folder, is where the file is to be.
+  std::string link(PATH_MAX, '\0');
+  const ssize_t n = ::readlink(bytes.c_str(), link.data(), link.size());
+  if (n <= 0 || static_cast<std::size_t>(n) >= link.size()) return path;
+  link.resize(static_cast<std::size_t>(n));
+  if (link.front() == '/') return Utf8ToUtf16(link);
+  const std::u16string folder = FolderOf(path);
+  return folder.empty() ? Utf8ToUtf16(link) : folder + u"/" + Utf8ToUtf16(link);
+}
+
 bool CreateTempFileIn(const std::u16string& folder, std::u16string& tempPath) {
   std::string pattern = PathBytes(folder.empty() ? u"." : folder) + "/qlv" + "XXXXXX" + ".tmp";
   FileDescriptor fd(::mkstemps(pattern.data(), 4));
@@ -239,7 +258,13 @@ ReplaceResult ReplaceFileWith(const std::u16string& target, const std::u16string
   if (::stat(to.c_str(), &st) == 0) {
     // A read-only file is not replaced, whoever runs us (Windows refuses it through its attribute).
     if ((st.st_mode & 0222) == 0) return ReplaceResult::Failed;
-    ::chmod(PathBytes(replacement).c_str(), st.st_mode & 07777);
+    const std::string from = PathBytes(replacement);
+    // The owner first: changing it may clear set-id bits, which the mode then puts back. Only a
+    // privileged process may give a file away; anyone else keeps their own.
+    if (::chown(from.c_str(), st.st_uid, st.st_gid) != 0) {
+      (void)::chown(from.c_str(), static_cast<uid_t>(-1), st.st_gid);
+    }
+    ::chmod(from.c_str(), st.st_mode & 07777);
   }
   if (::rename(PathBytes(replacement).c_str(), to.c_str()) != 0)
     return (errno == EBUSY || errno == ETXTBSY) ? ReplaceResult::Busy : ReplaceResult::Failed;
@@ -249,7 +274,14 @@ ReplaceResult ReplaceFileWith(const std::u16string& target, const std::u16string
 
 bool MoveFileReplacing(const std::u16string& from, const std::u16string& to) {
   struct stat st {};
-  if (::stat(PathBytes(to).c_str(), &st) == 0 && (st.st_mode & 0222) == 0) return false;  // read-only target
+  if (::stat(PathBytes(to).c_str(), &st) == 0) {
+    if ((st.st_mode & 0222) == 0) return false;  // read-only target
+  } else {
+    // A new file: the temporary file's 0600 would hide it from everyone else.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(PathBytes(from).c_str(), 0666 & ~mask);
+  }
   if (::rename(PathBytes(from).c_str(), PathBytes(to).c_str()) != 0) return false;
   SyncFolderOf(to);
   return true;

@@ -134,6 +134,8 @@ bool FolderExists(const std::u16string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+std::u16string SaveTargetOf(const std::u16string& path) { return path; }
+
 std::u16string FolderOf(const std::u16string& path) {
   const std::size_t slash = path.find_last_of(u"/\\");
   if (slash == std::u16string::npos) return {};

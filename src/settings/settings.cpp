@@ -147,6 +147,42 @@ bool ParseIniInteger(std::u16string_view text, int& value) {
   return true;
 }
 
+bool ParseIniInteger64(std::u16string_view text, std::int64_t& value) {
+  text = TrimBlanks(text);
+  bool negative = false;
+  if (!text.empty() && (text.front() == u'+' || text.front() == u'-')) {
+    negative = text.front() == u'-';
+    text.remove_prefix(1);
+  }
+  unsigned base = 10;
+  if (!text.empty() && text.front() == u'$') {
+    base = 16;
+    text.remove_prefix(1);
+  } else if (text.size() >= 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X')) {
+    base = 16;
+    text.remove_prefix(2);
+  }
+  if (text.empty()) return false;
+  const std::uint64_t limit = negative ? 0x8000'0000'0000'0000u : 0x7FFF'FFFF'FFFF'FFFFu;
+  std::uint64_t magnitude = 0;
+  for (const char16_t c : text) {
+    unsigned digit;
+    if (c >= u'0' && c <= u'9') {
+      digit = static_cast<unsigned>(c - u'0');
+    } else if (base == 16 && c >= u'a' && c <= u'f') {
+      digit = static_cast<unsigned>(c - u'a' + 10);
+    } else if (base == 16 && c >= u'A' && c <= u'F') {
+      digit = static_cast<unsigned>(c - u'A' + 10);
+    } else {
+      return false;
+    }
+    if (magnitude > (limit - digit) / base) return false;
+    magnitude = magnitude * base + digit;
+  }
+  value = negative ? static_cast<std::int64_t>(0u - magnitude) : static_cast<std::int64_t>(magnitude);
+  return true;
+}
+
 std::u16string IniPath() {
   const std::u16string module = platform::ModulePath();
   std::u16string own = module.empty() ? std::u16string() : ReplaceExtension(module, u".ini");
@@ -163,20 +199,43 @@ std::u16string GetDefaultIniPath() { return StoredDefaultIniPath(); }
 
 void ResetDefaultIniPathForTesting() { StoredDefaultIniPath().clear(); }
 
-std::u16string ReadString(std::u16string_view key, std::u16string_view defaultValue) {
+namespace {
+
+// The value of `key` when the file has it.
+bool FindValue(std::u16string_view key, std::u16string& value) {
   try {
     const std::u16string path = IniPath();
-    if (path.empty() || !platform::FileExists(path)) return std::u16string(defaultValue);
+    if (path.empty() || !platform::FileExists(path)) return false;
     std::string bytes;
     std::int64_t size = 0;
-    if (platform::ReadWholeFile(path, kMaxIniFileSize, bytes, size) != platform::ReadResult::Ok)
-      return std::u16string(defaultValue);
-    std::u16string value;
-    if (FindIniValue(bytes, key, value)) return value;
+    if (platform::ReadWholeFile(path, kMaxIniFileSize, bytes, size) != platform::ReadResult::Ok) return false;
+    return FindIniValue(bytes, key, value);
   } catch (const std::bad_alloc&) {
     // An ini file too large for memory gives the defaults, like an unreadable one.
   }
-  return std::u16string(defaultValue);
+  return false;
+}
+
+}  // namespace
+
+std::u16string ReadString(std::u16string_view key, std::u16string_view defaultValue) {
+  std::u16string value;
+  return FindValue(key, value) ? value : std::u16string(defaultValue);
+}
+
+std::int64_t ReadInteger64(std::u16string_view key, std::int64_t defaultValue, TSettingRead* status) {
+  std::u16string text;
+  std::int64_t value = defaultValue;
+  TSettingRead found = TSettingRead::Missing;
+  if (FindValue(key, text)) found = ParseIniInteger64(text, value) ? TSettingRead::Ok : TSettingRead::Unreadable;
+  if (found != TSettingRead::Ok) value = defaultValue;
+  if (status) *status = found;
+  return value;
+}
+
+std::int64_t ReadInteger64(std::u16string_view key, TSettingRead* status) {
+  const TSettingKey* entry = FindSettingKey(key);
+  return ReadInteger64(key, entry ? entry->DefaultInteger : 0, status);
 }
 
 std::u16string ReadString(std::u16string_view key) {

@@ -52,6 +52,20 @@ int ReadInteger(std::u16string_view key, int defaultValue);
 // As above with the default of the key table (0 for an unknown key).
 int ReadInteger(std::u16string_view key);
 
+// What a read found.
+enum class TSettingRead {
+  Missing,     // no file, section or key: the default was given
+  Ok,          // the value was read
+  Unreadable,  // the key is there but its text is no integer in range: the default was given, and the
+               // caller should say so rather than act on a default the user did not choose
+};
+
+// The value of `key` as a 64-bit integer: decimal, or hexadecimal after "$" or "0x" (at most 63 bits);
+// optional sign and surrounding blanks. `status`, when given, says what the read found.
+std::int64_t ReadInteger64(std::u16string_view key, std::int64_t defaultValue, TSettingRead* status = nullptr);
+// As above with the default of the key table (0 for an unknown key).
+std::int64_t ReadInteger64(std::u16string_view key, TSettingRead* status = nullptr);
+
 // Writes key=value into the section of the ini file; failures are ignored.
 void WriteString(std::u16string_view key, std::u16string_view value);
 // Writes the decimal text of `value`.
@@ -93,5 +107,7 @@ void WriteThemeMode(TThemeMode mode);
 bool FindIniValue(std::string_view bytes, std::u16string_view key, std::u16string& value);
 // Converts integer text as ReadInteger does; false for anything that is not an integer.
 bool ParseIniInteger(std::u16string_view text, int& value);
+// Converts integer text as ReadInteger64 does; false for anything that is not a 64-bit integer.
+bool ParseIniInteger64(std::u16string_view text, std::int64_t& value);
 
 }  // namespace qelvar

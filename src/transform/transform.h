@@ -140,8 +140,15 @@ class TTransformConfig {
   // ended by CR LF, as UTF-8 without a mark, in one write. False without a document or when the file
   // cannot be written.
   bool ExportCsv(const std::u16string& path, TCsvDocument* document, bool headerRow) const;
-  // The whole export text as it would be written (UTF-8). Empty without a document.
+  // The whole export text as it would be written (UTF-8). Empty without a document. It opens fresh (the
+  // encoding and the delimiter detected) as the table: when the plain quoting would let detection read
+  // another delimiter, another number of columns or other row kinds, every value holding any candidate
+  // delimiter is quoted; a file whose first two bytes would read as UTF-16 starts with the UTF-8 mark.
   std::string ExportText(TCsvDocument* document, bool headerRow) const;
+
+ private:
+  std::string ExportTextQuoting(TCsvDocument* document, bool headerRow, bool anyCandidate) const;
+  bool ReadsBackAsTable(std::string_view bytes, TCsvDocument* document, bool headerRow) const;
 };
 
 // Output columns beyond this would each become a grid column: a file naming a million of them would hang
@@ -171,14 +178,16 @@ void SequenceFromInput(std::u16string_view input, std::int64_t dataRows, std::in
 // Optional sign and ASCII digits only, within 64 bits.
 bool TryParseInt64(std::u16string_view text, std::int64_t& value);
 
-// The field quoted when it contains the delimiter, a double quote, LF or CR (double quotes doubled).
-std::u16string QuoteField(std::u16string_view value, char16_t delimiter);
+// The field quoted when it contains the delimiter, a double quote, LF or CR, or starts or ends with a
+// space or a tab (which trimming would remove), and with `anyCandidate` also when it contains any other
+// candidate delimiter (double quotes doubled).
+std::u16string QuoteField(std::u16string_view value, char16_t delimiter, bool anyCandidate = false);
 // Appends one exported line (without its line break): the fields quoted by QuoteField, and besides the
 // first field in quotes when the bare line would not load back as a row of the table: an empty line, a
 // comment line (the first value starts with "#", ";" or "sep="), or, on the file's first line, a first
 // value starting with U+FEFF (which would read as a byte-order mark).
 void AppendCsvLine(std::u16string& out, const std::vector<std::u16string>& fields, char16_t delimiter,
-                   bool firstLine = false);
+                   bool firstLine = false, bool anyCandidate = false);
 // Not empty, only digits 0-9, ',' and '.', and exactly one separator in total.
 bool IsDecimalNumber(std::u16string_view text);
 

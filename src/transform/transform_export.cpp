@@ -1,7 +1,10 @@
 // The transformation engine: the value of each output cell, and the transformed table as a CSV file.
+#include <algorithm>
+#include <memory>
 #include <string>
 
 #include "document/csv_document.h"
+#include "document/delimiter.h"
 #include "platform/utf.h"
 #include "transform/transform.h"
 
@@ -30,13 +33,15 @@ bool IsDecimalNumber(std::u16string_view text) {
   return separators == 1;
 }
 
-std::u16string QuoteField(std::u16string_view value, char16_t delimiter) {
-  bool quote = false;
+std::u16string QuoteField(std::u16string_view value, char16_t delimiter, bool anyCandidate) {
+  // Blanks at the ends would be trimmed away. Any candidate delimiter, where asked: a value "Doe, Jane"
+  // bare in a one-column export would let detection read two columns.
+  bool quote = !value.empty() && (value.front() == u' ' || value.front() == u'\t' || value.back() == u' ' ||
+                                  value.back() == u'\t');
   for (const char16_t c : value) {
-    if (c == delimiter || c == u'"' || c == u'\n' || c == u'\r') {
-      quote = true;
-      break;
-    }
+    if (quote) break;
+    quote = c == delimiter || c == u'"' || c == u'\n' || c == u'\r';
+    for (const char16_t candidate : kDelimiterCandidates) quote = quote || (anyCandidate && c == candidate);
   }
   if (!quote) return std::u16string(value);
   std::u16string out;
@@ -51,11 +56,11 @@ std::u16string QuoteField(std::u16string_view value, char16_t delimiter) {
 }
 
 void AppendCsvLine(std::u16string& out, const std::vector<std::u16string>& fields, char16_t delimiter,
-                   bool firstLine) {
+                   bool firstLine, bool anyCandidate) {
   const std::size_t start = out.size();
   for (std::size_t i = 0; i < fields.size(); ++i) {
     if (i > 0) out += delimiter;
-    out += QuoteField(fields[i], delimiter);
+    out += QuoteField(fields[i], delimiter, anyCandidate);
   }
   // The loader must read every exported line back as a row of the table. A line that misreads starts
   // with an unquoted first field, which holds no quote, so quoting it is adding two quotes.
@@ -115,15 +120,48 @@ std::u16string TTransformConfig::CellValue(std::int32_t index, std::int32_t row,
 
 std::string TTransformConfig::ExportText(TCsvDocument* document, bool headerRow) const {
   if (!document) return {};
+  std::string text = ExportTextQuoting(document, headerRow, false);
+  if (ReadsBackAsTable(text, document, headerRow)) return text;
+  return ExportTextQuoting(document, headerRow, true);
+}
+
+// Opened as the user's next open would (trimming on, comment lines shown), the export is the header line
+// and the rows: every line a data row with the output's cells. A table of one column reads right also
+// as a list of values.
+bool TTransformConfig::ReadsBackAsTable(std::string_view bytes, TCsvDocument* document, bool headerRow) const {
+  std::unique_ptr<TCsvDocument> back;
+  if (!LoadFromBytes(bytes, 0, kCommentsParsed, u"", back, true, kDefaultSampleRows)) return false;
+  const std::int32_t columns = TargetCount();
+  const std::int32_t startRow = headerRow ? 1 : 0;
+  if (!EqualsIgnoreAsciiCase(back->Encoding().Name, kEncodingUtf8) ||
+      back->RowCount() != 1 + std::max(document->RowCount() - startRow, 0))
+    return false;
+  if (columns > 1 && (back->Delimiter() != ExportDelimiter || back->SingleColumn())) return false;
+  for (std::int32_t r = 0; r < back->RowCount(); ++r) {
+    if (back->Rows()[static_cast<std::size_t>(r)].IsComment || back->CellCount(r) > std::max(columns, 1)) return false;
+    for (std::int32_t i = 0; i < columns; ++i) {
+      const std::u16string want = r == 0 ? OutputHeader(i) : CellValue(i, r - 1 + startRow, startRow, document);
+      if (back->GetCell(r, i) != want) return false;
+    }
+  }
+  return true;
+}
+
+std::string TTransformConfig::ExportTextQuoting(TCsvDocument* document, bool headerRow, bool anyCandidate) const {
   const std::int32_t columns = TargetCount();
   std::string out;
   std::u16string line;
   std::vector<std::u16string> fields(static_cast<std::size_t>(columns));
   auto endLine = [&] {
     line.clear();
-    AppendCsvLine(line, fields, ExportDelimiter, out.empty());
+    AppendCsvLine(line, fields, ExportDelimiter, out.empty(), anyCandidate);
     line += u"\r\n";
     out += Utf16ToUtf8(line);
+  };
+  // Exactly one zero among the first two bytes would be read as UTF-16 (a first value starting with NUL,
+  // or one character and then NUL): the mark keeps the file UTF-8.
+  const auto markIfMisread = [&out] {
+    if (out.size() >= 2 && (out[0] == 0) != (out[1] == 0)) out.insert(0, "\xEF\xBB\xBF");
   };
   for (std::int32_t i = 0; i < columns; ++i) fields[static_cast<std::size_t>(i)] = OutputHeader(i);
   endLine();
@@ -132,6 +170,7 @@ std::string TTransformConfig::ExportText(TCsvDocument* document, bool headerRow)
     for (std::int32_t i = 0; i < columns; ++i) fields[static_cast<std::size_t>(i)] = CellValue(i, r, startRow, document);
     endLine();
   }
+  markIfMisread();
   return out;
 }
 

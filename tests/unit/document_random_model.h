@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <string>
@@ -60,6 +61,7 @@ struct Model {
   bool ragged = false;        // rows of random widths: no width is the table's usual one
   std::int32_t columnCount = 0;
   std::int32_t hidden = 0;
+  TCsvEncodingInfo encoding;  // what the file is saved in: a first line must not change its detection
 
   std::u16string LineText(const Line& l) const { return Join(l.parts, delimiter); }
   std::u16string Text() const {
@@ -86,7 +88,8 @@ struct Model {
     // A last line with neither text nor terminator is no line at all.
     if (!lines.empty() && lines.back().eol.empty() && LineText(lines.back()).empty()) lines.pop_back();
     struct Rec {
-      bool empty, comment, semicolonLed, holdsText, lastEmpty;
+      bool empty, comment, semicolonLed, holdsText;
+      std::int64_t trailingEmpty;
       std::int64_t fields;
     };
     std::vector<Rec> recs;
@@ -94,8 +97,8 @@ struct Model {
       const std::u16string text = LineText(l);
       if (l.parts.empty()) l.parts = {u""};
       Rec r{text.empty(), IsCommentLine(text + l.eol, 1), delimiter == u';' && !text.empty() && text[0] == u';',
-            false, false, static_cast<std::int64_t>(l.parts.size())};
-      r.lastEmpty = l.parts.back().empty() || l.parts.back() == u"\"\"";
+            false, 0, static_cast<std::int64_t>(l.parts.size())};
+      for (const auto& part : l.parts) r.trailingEmpty = part.empty() || part == u"\"\"" ? r.trailingEmpty + 1 : 0;
       for (const auto& part : l.parts) r.holdsText = r.holdsText || !(part.empty() || part == u"\"\"");
       recs.push_back(r);
     }
@@ -118,18 +121,21 @@ struct Model {
       if (r.comment && r.semicolonLed && r.fields == semicolonWidth) r.comment = false;
     const std::int64_t usual = usualWidth(usualCount);
     std::int64_t max = 0;
-    int trailing = 0;
+    // The most trailing empty fields that at least half of the usual lines end with.
+    std::vector<std::int64_t> trailing;
     for (const Rec& r : recs) {
       if (r.empty || r.comment) continue;
       max = std::max(max, r.fields);
-      trailing += r.fields == usual && r.holdsText && r.lastEmpty;
+      if (r.fields == usual && r.holdsText) trailing.push_back(r.trailingEmpty);
     }
-    const bool trailingDelimiter = usual >= 3 && 2 * trailing >= usualCount;
+    std::sort(trailing.rbegin(), trailing.rend());
+    const std::int64_t slack = trailing.empty() ? 0 : trailing[(trailing.size() - 1) / 2];
+    const std::int64_t startWidth = std::max<std::int64_t>(std::min<std::int64_t>(usual, 2), usual - slack);
     std::size_t start = 0;
     for (std::size_t i = 0; i < recs.size(); ++i) {
       const Rec& r = recs[i];
       if (r.empty || r.comment) continue;
-      if (usual == 0 || r.fields >= usual || (r.fields == usual - 1 && trailingDelimiter)) {
+      if (usual == 0 || r.fields >= startWidth) {
         start = i;
         break;
       }
@@ -163,10 +169,27 @@ struct Model {
     return breaks;
   }
 
-  // Whether a data line with these fields would load as no data row: empty, or a comment line.
+  // Whether a data line with these fields would load as no data row: empty, or a comment line; or, as the
+  // text's first line, one whose first characters a fresh open takes for a mark or another encoding.
   bool Misreads(const Line& l) const {
     const std::u16string text = LineText(l);
-    return text.empty() || IsCommentLine(text + l.eol, 1);
+    return text.empty() || IsCommentLine(text + l.eol, 1) || (&l == &lines.front() && StartMisreads(text + l.eol));
+  }
+  bool StartMisreads(const std::u16string& start) const {
+    if (start.empty() || encoding.HasBom) return false;
+    const char16_t c = start[0];
+    if (encoding.Name == u"UTF-16LE" || encoding.Name == u"UTF-16BE") return c == 0 || c > 0xFF;
+    if (c == u'\uFEFF') return true;
+    return start.size() > 1 && (c == 0) != (c < 0x80 && start[1] == 0);
+  }
+  // Whether writing `value` bare into `raw` would make detection choose another delimiter.
+  bool ChangesDetection(std::u16string& raw, const std::u16string& value) {
+    const std::u16string before = Text();
+    const std::u16string old = raw;
+    raw = value;
+    const bool changes = DetectDelimiter(Text()) != DetectDelimiter(before);
+    raw = old;
+    return changes;
   }
   // The field holding `value`, in quotes.
   static std::u16string Quoted(const std::u16string& value) {
@@ -198,7 +221,8 @@ struct Model {
     const bool quote = (raw.size() > 1 && raw.front() == u'"' && raw.back() == u'"') ||
                        value.find_first_of(std::u16string{delimiter, u'"', u'\r', u'\n'}) != std::u16string::npos ||
                        (!value.empty() && (value.front() == u' ' || value.front() == u'\t' || value.back() == u' ' ||
-                                           value.back() == u'\t'));
+                                           value.back() == u'\t')) ||
+                       (value.find_first_of(u",;|\t:") != std::u16string::npos && ChangesDetection(raw, value));
     raw = quote ? Quoted(value) : value;
     if (Misreads(l)) {
       if (c == 0) raw = Quoted(value);
@@ -226,6 +250,10 @@ struct Model {
     const auto vis = Visible();
     if (r < 0 || r >= static_cast<std::int32_t>(vis.size())) return false;
     lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(vis[static_cast<std::size_t>(r)]));
+    // A data line that comes first now is guarded against reading as another encoding.
+    if (!lines.empty() && !lines.front().hidden && !lines.front().isComment && !lines.front().parts.empty() &&
+        !LineText(lines.front()).empty() && StartMisreads(Text()))
+      lines.front().parts[0] = Quoted(RefDecode(lines.front().parts[0], trim));
     return true;
   }
   bool DeleteColumn(std::int32_t c) {

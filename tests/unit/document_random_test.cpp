@@ -57,6 +57,7 @@ TEST_F(DocumentRandom, EditSequencesMatchTheModelAndSurviveSaveAndReload) {
     TCsvEncodingInfo info;
     info.Name = encoding;
     info.HasBom = bom;
+    m.encoding = info;
     std::string bytes;
     ASSERT_TRUE(EncodeText(m.Text(), info, bytes)) << "seed " << seed;
     std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
@@ -104,7 +105,10 @@ TEST_F(DocumentRandom, EditSequencesMatchTheModelAndSurviveSaveAndReload) {
     }
 
     // Save in place: the bytes are the model's text in the file's encoding; unedited means identical.
-    ASSERT_TRUE(SaveDocument(*doc, file.u16string(), mode)) << "seed " << seed << ":" << log;
+    // Random edits may leave a table that a fresh open reads otherwise (which SaveDocument refuses, and
+    // the fresh-open tests cover): this is the save with the options of the load.
+    ASSERT_TRUE(SaveTextToFile(file.u16string(), doc->Text(), doc->Encoding(), doc->Delimiter(), mode, doc->TrimValues()))
+        << "seed " << seed << ":" << log;
     ++saved;
     std::ifstream in(file, std::ios::binary);
     const std::string written((std::istreambuf_iterator<char>(in)), {});

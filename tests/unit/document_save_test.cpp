@@ -5,6 +5,10 @@
 #include <fstream>
 #include <iterator>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "document/csv_document.h"
 #include "document/save_seam.h"
 #include "platform/platform.h"
@@ -278,6 +282,57 @@ TEST_F(DocumentSave, ReplaceThatRemovedTheTarget) {
     }
   }
 }
+
+// The message could say only "could not be saved" although the data was safe in the temporary file: the
+// result names it.
+TEST_F(DocumentSave, RemovedTargetNamesTheFileHoldingTheData) {
+  std::unique_ptr<TCsvDocument> doc;
+  ASSERT_TRUE(LoadFromBytes("a,b\r\n", 0, 0, u"", doc, true, 1000));
+  ASSERT_TRUE(doc->SetCell(0, 0, u"z"));
+  TSaveSeam seam;
+  seam.ReplaceFileWith = [](const std::u16string& t, const std::u16string&) {
+    platform::DeleteFileAt(t);
+    return platform::ReplaceResult::TargetRemoved;
+  };
+  seam.MoveFileReplacing = [](const std::u16string&, const std::u16string&) { return false; };
+  TSaveResult result;
+  EXPECT_FALSE(SaveDocument(*doc, target_.u16string(), 0, &result, seam));
+  EXPECT_EQ(result.Problem, TSaveProblem::TargetRemoved);
+  ASSERT_EQ(Others().size(), 1u);
+  EXPECT_EQ(fs::path(result.KeptFile), dir_ / Others()[0]);
+  EXPECT_EQ(Read(result.KeptFile), "z,b\r\n");
+}
+
+#ifndef _WIN32
+// An edit through a symbolic link replaced the link with a plain file and left the real file as it was.
+TEST_F(DocumentSave, SaveThroughSymbolicLinkWritesItsTarget) {
+  const fs::path link = dir_ / "link.csv";
+  fs::create_symlink("t.csv", link);
+  std::unique_ptr<TCsvDocument> doc;
+  ASSERT_TRUE(LoadFromFile(link.u16string(), 0, 0, 0, doc, true, 1000));
+  ASSERT_TRUE(doc->SetCell(0, 0, u"new"));
+  ASSERT_TRUE(SaveDocument(*doc, link.u16string(), 0));
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(Read(target_), "new,content\r\n");
+  fs::remove(target_);
+  EXPECT_TRUE(SaveBytesToFile(link.u16string(), "x"));  // a dangling link gets its file
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(Read(target_), "x");
+}
+
+// The safe save made every file 0600: a replaced file keeps its mode, a new one gets the umask's.
+TEST_F(DocumentSave, ReplacedFileKeepsItsModeAndNewFileFollowsTheUmask) {
+  fs::permissions(target_, fs::perms(0640));
+  ASSERT_TRUE(SaveBytesToFile(target_.u16string(), "a\r\n"));
+  EXPECT_EQ(fs::status(target_).permissions() & fs::perms::mask, fs::perms(0640));
+  const mode_t old = ::umask(027);
+  const fs::path fresh = dir_ / "new.csv";
+  const bool saved = SaveBytesToFile(fresh.u16string(), "b\r\n");
+  ::umask(old);
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(fs::status(fresh).permissions() & fs::perms::mask, fs::perms(0640));
+}
+#endif
 
 // Files that are no document (an export, a transformation file) go through the same safe replace,
 // verified byte for byte.

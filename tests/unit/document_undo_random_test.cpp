@@ -133,6 +133,7 @@ TEST_F(DocumentUndoFiles, UndoingEveryEditGivesBackTheLoadedText) {
     const bool trim = gen.Chance(50);
     Model m = gen.Lines(mode, trim);
     m.Classify();
+    m.encoding = info;
     std::string bytes;
     ASSERT_TRUE(EncodeText(m.Text(), info, bytes));
     std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
@@ -210,7 +211,9 @@ TEST_F(DocumentUndoFiles, UndoingEveryEditGivesBackTheLoadedText) {
       ASSERT_EQ(Compare(*doc, s.model), "") << log << " undone to " << level - 1;
     }
     ASSERT_EQ(doc->IsModified(), savedAt != 0) << log;
-    ASSERT_TRUE(SaveDocument(*doc, file.u16string(), mode)) << log;
+    // Random edits may leave a table that a fresh open reads otherwise: the save with the load's options.
+    ASSERT_TRUE(SaveTextToFile(file.u16string(), doc->Text(), doc->Encoding(), doc->Delimiter(), mode, doc->TrimValues()))
+        << log;
     doc->MarkSaved();
     std::unique_ptr<TCsvDocument> again;
     ASSERT_TRUE(LoadFromFile(file.u16string(), 0, m.delimiter, mode, info.Name, again, trim, 1000)) << log;

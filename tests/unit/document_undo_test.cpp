@@ -363,5 +363,29 @@ TEST(DocumentHistory, UndoesAMixedSequenceBackToTheLoadedText) {
   EXPECT_EQ(CheckDocumentInvariants(*doc), "");
 }
 
+// Undo memory was unbounded: beyond the bound the oldest steps go, the newest stays, the document stays
+// modified at the bottom of what is left, and the caller learns it once.
+TEST(DocumentHistory, UndoMemoryIsBoundedOldestStepsFirst) {
+  std::unique_ptr<TCsvDocument> doc;
+  ASSERT_TRUE(LoadFromBytes("a,b\n1,2\n", 0, 0, u"UTF-8", doc, true, 1000));
+  doc->SetUndoMemoryLimit(8);
+  ASSERT_TRUE(doc->SetCell(1, 0, u"aaaa"));  // keeps "1": 2 bytes
+  EXPECT_FALSE(doc->DroppedUndoSteps());
+  ASSERT_TRUE(doc->SetCell(1, 0, u"bbbb"));  // keeps "aaaa": 8 bytes, 10 in all
+  EXPECT_TRUE(doc->DroppedUndoSteps());
+  doc->AcknowledgeDroppedUndoSteps();
+  EXPECT_FALSE(doc->DroppedUndoSteps());
+  ASSERT_TRUE(doc->Undo().Done);
+  EXPECT_EQ(doc->Text(), u"a,b\naaaa,2\n");
+  EXPECT_FALSE(doc->CanUndo());
+  EXPECT_TRUE(doc->IsModified());
+  // The bound counts every step kept: the next edit drops the older one again.
+  ASSERT_TRUE(doc->Redo().Done);
+  ASSERT_TRUE(doc->SetCell(1, 1, u"cccccccccc"));
+  ASSERT_TRUE(doc->Undo().Done);
+  EXPECT_EQ(doc->Text(), u"a,b\nbbbb,2\n");
+  EXPECT_FALSE(doc->CanUndo());
+}
+
 }  // namespace
 }  // namespace qelvar

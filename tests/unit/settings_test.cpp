@@ -135,6 +135,31 @@ TEST(IniReader, Integers) {
   }
 }
 
+TEST(IniReader, Integers64) {
+  struct Case {
+    std::u16string text;
+    bool ok;
+    std::int64_t value;
+  };
+  const Case cases[] = {
+      {u"3000000000", true, 3000000000},  // beyond 32 bits: once replaced by the default
+      {u" -12 ", true, -12},
+      {u"$FFFFFFFF", true, 0xFFFFFFFF},
+      {u"9223372036854775807", true, INT64_MAX},
+      {u"-9223372036854775808", true, INT64_MIN},
+      {u"0x7FFFFFFFFFFFFFFF", true, INT64_MAX},
+      {u"9223372036854775808", false, 0},
+      {u"$8000000000000000", false, 0},
+      {u"3e9", false, 0},
+      {u"", false, 0},
+  };
+  for (const auto& c : cases) {
+    std::int64_t value = 12345;
+    EXPECT_EQ(ParseIniInteger64(c.text, value), c.ok) << Utf16ToUtf8(c.text);
+    EXPECT_EQ(value, c.ok ? c.value : 12345) << Utf16ToUtf8(c.text);
+  }
+}
+
 // ---- the key table --------------------------------------------------------------------------------
 
 TEST(SettingKeys, UniqueAndEveryColourHasADarkPartner) {
@@ -273,6 +298,20 @@ TEST_F(SettingsFiles, ReadAtTheMomentOfUse) {
   EXPECT_EQ(ReadStartMode(), 1);
   test::WriteBytes(OwnIni(), "\xEF\xBB\xBF[qelvar]\ntheme-mode=\ndark-theme=$1\n");
   EXPECT_EQ(ResolveThemeMode(), TThemeMode::Dark);
+}
+
+// A size limit beyond 32 bits is read as written; one that cannot be read is reported, not silently
+// replaced by a default that would refuse the user's file.
+TEST_F(SettingsFiles, LargeOrUnreadableMaxFileSizeIsReadOrReported) {
+  TSettingRead status = TSettingRead::Ok;
+  EXPECT_EQ(ReadInteger64(u"max-file-size", &status), 10000000);
+  EXPECT_EQ(status, TSettingRead::Missing);
+  test::WriteBytes(OwnIni(), "[qelvar]\nmax-file-size=3000000000\n");
+  EXPECT_EQ(ReadInteger64(u"max-file-size", &status), 3000000000);
+  EXPECT_EQ(status, TSettingRead::Ok);
+  test::WriteBytes(OwnIni(), "[qelvar]\nmax-file-size=3 GB\n");
+  EXPECT_EQ(ReadInteger64(u"max-file-size", &status), 10000000);
+  EXPECT_EQ(status, TSettingRead::Unreadable);
 }
 
 TEST_F(SettingsFiles, BadFilesGiveDefaults) {

@@ -110,11 +110,17 @@ TEST(QuoteField, OnlyWhereTheRuleSays) {
     std::u16string quoted;
   };
   const Case cases[] = {
-      {u"a;b", u';', u"\"a;b\""},      {u"a,b", u';', u"a,b"},       {u"a\"b", u';', u"\"a\"\"b\""},
-      {u"a\nb", u';', u"\"a\nb\""},    {u"a\rb", u',', u"\"a\rb\""}, {u" a ", u';', u" a "},
-      {u"", u';', u""},                {u"\"", u'\t', u"\"\"\"\""},  {u"x\ty", u'\t', u"\"x\ty\""},
+      {u"a;b", u';', u"\"a;b\""},      {u"a\"b", u';', u"\"a\"\"b\""}, {u"a\nb", u';', u"\"a\nb\""},
+      {u"a\rb", u',', u"\"a\rb\""},    {u"", u';', u""},              {u"\"", u'\t', u"\"\"\"\""},
+      {u"x\ty", u'\t', u"\"x\ty\""},  {u"a,b", u';', u"a,b"},
+      // Regression: blanks at the ends went out bare and were trimmed away on the way back.
+      {u" a ", u';', u"\" a \""},      {u"a\t", u',', u"\"a\t\""},
   };
   for (const auto& c : cases) EXPECT_EQ(QuoteField(c.value, c.delimiter), c.quoted) << Utf16ToUtf8(c.value);
+  // Where the plain quoting would misread, every candidate delimiter is quoted.
+  for (const std::u16string_view value : {u"a,b", u"12:30", u"a|b", u"x\ty", u"a;b"})
+    EXPECT_EQ(QuoteField(value, u';', true), u"\"" + std::u16string(value) + u"\"") << Utf16ToUtf8(value);
+  EXPECT_EQ(QuoteField(u"a.b-c", u';', true), u"a.b-c");
 }
 
 TEST(ExportCsv, Bytes) {
@@ -163,7 +169,7 @@ TEST(ExportCsv, LinesThatWouldMisreadAreQuoted) {
       {{u""}, u',', u"\"\""},
       {{u"#"}, u'\t', u"\"#\""},
       {{u"x#", u"#y"}, u',', u"x#,#y"},
-      {{u" #x", u"y"}, u',', u" #x,y"},
+      {{u" #x", u"y"}, u',', u"\" #x\",y"},
       {{}, u',', u""},
   };
   for (const auto& c : cases) {

@@ -92,7 +92,33 @@ bool Apply(const Operation& op, TCsvDocument& doc) {
 }
 
 // Why a save refused, from what can be seen without writing; the last reason is the one left.
-std::string SaveFailure(const TCsvDocument& doc, const std::string& target) {
+// Why the save refused, from the save's own result; "" when it does not say (the file system refused).
+std::string SaveResultReason(const TSaveResult& why) {
+  static constexpr const char* kDifferences[] = {"",
+                                                 "it would not load",
+                                                 "another encoding would be detected",
+                                                 "another delimiter would be detected",
+                                                 "it would have another number of rows",
+                                                 "a row would change between data and comment or preamble",
+                                                 "a value would read differently"};
+  switch (why.Problem) {
+    case TSaveProblem::ReadsDifferently: {
+      std::string text = "the file would open as another table: ";
+      text += kDifferences[static_cast<int>(why.Difference)];
+      if (why.Row >= 0) text += " (row " + std::to_string(why.Row) + ")";
+      return text + "; the file was not changed";
+    }
+    case TSaveProblem::TargetRemoved:
+      return "could not be replaced; the data is kept in " + Utf16ToUtf8(why.KeptFile);
+    case TSaveProblem::NotEncodable:
+    case TSaveProblem::WriteFailed:
+    case TSaveProblem::None: break;
+  }
+  return {};
+}
+
+std::string SaveFailure(const TCsvDocument& doc, const std::string& target, const TSaveResult& why = {}) {
+  if (std::string reason = SaveResultReason(why); !reason.empty()) return reason;
   const std::u16string path = Utf8ToUtf16(target);
   std::string bytes;
   if (!doc.Encoding().Lossless)
@@ -145,8 +171,9 @@ int RunEdit(const Settings& settings, CLI::App& app) {
     WriteOut(bytes);
     return kExitOk;
   }
-  if (!SaveDocument(*doc, Utf8ToUtf16(target), settings.load.commentMode))
-    return Fail(target, SaveFailure(*doc, target));
+  TSaveResult why;
+  if (!SaveDocument(*doc, Utf8ToUtf16(target), settings.load.commentMode, &why))
+    return Fail(target, SaveFailure(*doc, target, why));
   return kExitOk;
 }
 
