@@ -11,21 +11,11 @@
 #include "platform/wide.h"
 #include "viewer/flag_held.h"
 #include "viewer/viewer.h"
+#include "win/subclass.h"
+#include "win/window_text.h"
 
 namespace qelvar {
 namespace {
-
-// The properties SubclassControl gives every subclassed control.
-constexpr wchar_t kViewerProperty[] = L"QelvarViewer";
-constexpr wchar_t kOldProcProperty[] = L"QelvarOldWndProc";
-
-std::u16string EditText(HWND edit) {
-  const int length = GetWindowTextLengthW(edit);
-  std::u16string text(static_cast<std::size_t>(std::max(length, 0)) + 1, u'\0');
-  const int copied = GetWindowTextW(edit, AsWide(text.data()), static_cast<int>(text.size()));
-  text.resize(static_cast<std::size_t>(std::max(copied, 0)));
-  return text;
-}
 
 // A one-line box shows a line break as nothing and gives it back as nothing (and a NUL ends its text):
 // such a value would be cut by a commit that the user never asked for.
@@ -48,10 +38,7 @@ struct TEditorCall {
   LPARAM lParam;
   WNDPROC previous;
 
-  LRESULT Previous() const noexcept {
-    return previous ? CallWindowProcW(previous, control, message, wParam, lParam)
-                    : DefWindowProcW(control, message, wParam, lParam);
-  }
+  LRESULT Previous() const noexcept { return CallPrevious(previous, control, message, wParam, lParam); }
 };
 
 LRESULT OnEditorKeyDown(TCsvViewer& viewer, const TEditorCall& call) noexcept {
@@ -90,17 +77,15 @@ LRESULT OnEditorWheel(TCsvViewer& viewer, const TEditorCall& call) noexcept {
 
 LRESULT OnEditorNcDestroy(const TEditorCall& call) noexcept {
   const LRESULT result = call.Previous();
-  RemovePropW(call.control, kViewerProperty);
-  RemovePropW(call.control, kOldProcProperty);
+  ForgetSubclass(call.control);
   return result;
 }
 
 }  // namespace
 
 LRESULT CALLBACK CellEditorProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-  const TEditorCall call{control, message, wParam, lParam,
-                         reinterpret_cast<WNDPROC>(GetPropW(control, kOldProcProperty))};
-  const TViewerCall viewer(static_cast<TCsvViewer*>(GetPropW(control, kViewerProperty)));
+  const TEditorCall call{control, message, wParam, lParam, PreviousProcedure(control)};
+  const TViewerCall viewer(ControlViewer(control));
   if (!viewer) return message == WM_NCDESTROY ? OnEditorNcDestroy(call) : call.Previous();
   TCsvViewer& v = *viewer.Get();
   switch (message) {
@@ -150,7 +135,7 @@ void TCsvViewer::BeginCellEdit(int row, int listColumn) {
   if (font) SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
   SetWindowTextW(edit, Wide(value));
   // What the box would give back must be the value itself, or an untouched edit would rewrite the cell.
-  if (EditText(edit) != value) {
+  if (WindowText(edit) != value) {
     DestroyWindow(edit);
     MessageBeep(MB_ICONEXCLAMATION);
     return;
@@ -174,7 +159,7 @@ void TCsvViewer::EndCellEdit(bool commit) {
     if (commit) {
       bool committed = false;
       try {
-        committed = CommitCell(editRow, editColumn, EditText(edit));
+        committed = CommitCell(editRow, editColumn, WindowText(edit));
       } catch (...) {
         committed = false;  // out of memory: the document is unchanged
       }
@@ -193,10 +178,7 @@ void TCsvViewer::EndCellEdit(bool commit) {
     editDocument = nullptr;
     if (IsWindow(edit)) {
       const bool hadFocus = GetFocus() == edit;
-      const auto previous = reinterpret_cast<WNDPROC>(GetPropW(edit, kOldProcProperty));
-      if (previous) SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-      RemovePropW(edit, kViewerProperty);
-      RemovePropW(edit, kOldProcProperty);
+      Unsubclass(edit);
       // Only an editor that had the focus hands it to the grid: a click elsewhere keeps its target.
       if (hadFocus && listView) SetFocus(listView);
       DestroyWindow(edit);

@@ -6,13 +6,10 @@
 
 #include "settings/settings.h"
 #include "viewer/viewer.h"
+#include "win/keys.h"
 
 namespace qelvar {
 namespace {
-
-bool KeyDown(int key) noexcept {
-  return GetKeyState(key) < 0;
-}
 
 // The clipboard opened for a window while alive.
 class TOpenClipboard {
@@ -69,8 +66,8 @@ bool SetClipboardText(HWND owner, std::u16string_view text) noexcept {
 }
 
 void TCsvViewer::CopyDispatch() {
-  if (KeyDown(VK_SHIFT)) return CopyRows();
-  if (KeyDown(VK_CONTROL)) return CopyColumn();
+  if (KeyHeld(VK_SHIFT)) return CopyRows();
+  if (KeyHeld(VK_CONTROL)) return CopyColumn();
   const int selected = listView ? static_cast<int>(ListView_GetSelectedCount(listView)) : 0;
   if (selected > 1 && ReadInteger(u"copy-column") != 0) return CopyColumn();
   CopyCell();

@@ -4,7 +4,6 @@
 #include <windowsx.h>
 
 #include <array>
-#include <utility>
 
 #include "document/csv_document.h"
 #include "platform/wide.h"
@@ -14,56 +13,22 @@
 namespace qelvar {
 namespace {
 
-struct TMenuItem {
-  int id;  // 0: a separator
-  TUiText text;
+// The context menu in its order (0: a separator); the Theme submenu follows the last item.
+constexpr std::array<int, 18> kContextItems{
+    cmCopyCell, cmCopyRows, cmCopyColumn, cmInsertRowBelow, cmDeleteRows, cmDeleteColumn, 0,
+    cmHideColumn, cmAutoSizeColumns, cmShowAllColumns, 0,
+    cmToggleFilterRow, cmToggleHeaderRow, cmToggleEditMode, cmToggleTransformMode, cmSave, 0,
+    cmToggleLineNumbers,
 };
 
-constexpr TMenuItem kSeparator{0, TUiText{}};
+constexpr std::array<int, 3> kThemeItems{cmThemeTc, cmThemeLight, cmThemeDark};
+constexpr std::array<int, 4> kCommentItems{cmCommentsAuto, cmCommentsParse, cmCommentsNoParse, cmCommentsHide};
 
-// The context menu in its order; the Theme submenu follows the last item.
-constexpr std::array<TMenuItem, 18> kContextItems{{
-    {cmCopyCell, utCopyCell},
-    {cmCopyRows, utCopyRows},
-    {cmCopyColumn, utCopyColumn},
-    {cmInsertRowBelow, utInsertRowBelow},
-    {cmDeleteRows, utDeleteRows},
-    {cmDeleteColumn, utDeleteColumn},
-    kSeparator,
-    {cmHideColumn, utHideColumn},
-    {cmAutoSizeColumns, utAdjustAllColumnsWidth},
-    {cmShowAllColumns, utShowAllColumns},
-    kSeparator,
-    {cmToggleFilterRow, utFilters},
-    {cmToggleHeaderRow, utHeaderRow},
-    {cmToggleEditMode, utEditMode},
-    {cmToggleTransformMode, utTransformMode},
-    {cmSave, utSave},
-    kSeparator,
-    {cmToggleLineNumbers, utShowLineNumbers},
-}};
-
-constexpr std::array<TMenuItem, 3> kThemeItems{{
-    {cmThemeTc, utThemeTc},
-    {cmThemeLight, utThemeLight},
-    {cmThemeDark, utThemeDark},
-}};
-
-// Encoding names and delimiter characters are the same in every language.
-constexpr std::array<std::pair<int, const wchar_t*>, 4> kEncodingItems{{
-    {cmEncodingAnsi, L"ANSI"},
-    {cmEncodingUtf8, L"UTF-8"},
-    {cmEncodingUtf16Le, L"UTF-16LE"},
-    {cmEncodingUtf16Be, L"UTF-16BE"},
-}};
-
-constexpr std::array<std::pair<int, char16_t>, 5> kDelimiterItems{{
-    {cmDelimiterComma, u','},
-    {cmDelimiterSemicolon, u';'},
-    {cmDelimiterBar, u'|'},
-    {cmDelimiterTab, u'\t'},
-    {cmDelimiterColon, u':'},
-}};
+// The command's text from the table, in the language now.
+std::u16string CommandText(int id) {
+  const TCommandInfo* command = FindCommand(id);
+  return command ? UiText(command->text) : std::u16string();
+}
 
 void AppendText(HMENU menu, int id, const std::u16string& text) {
   AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(id), Wide(text));
@@ -80,13 +45,13 @@ constexpr UINT kPopupFlags = TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON;
 void TCsvViewer::BuildMenus() {
   contextMenu.Reset(CreatePopupMenu());
   if (contextMenu) {
-    for (const TMenuItem& item : kContextItems) {
-      if (item.id == 0) AppendMenuW(contextMenu.Get(), MF_SEPARATOR, 0, nullptr);
-      else AppendText(contextMenu.Get(), item.id, UiText(item.text));
+    for (const int id : kContextItems) {
+      if (id == 0) AppendMenuW(contextMenu.Get(), MF_SEPARATOR, 0, nullptr);
+      else AppendText(contextMenu.Get(), id, CommandText(id));
     }
     TMenu theme(CreatePopupMenu());
     if (theme) {
-      for (const TMenuItem& item : kThemeItems) AppendText(theme.Get(), item.id, UiText(item.text));
+      for (const int id : kThemeItems) AppendText(theme.Get(), id, CommandText(id));
       // From here the context menu owns the submenu and destroys it with itself.
       if (AppendMenuW(contextMenu.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(theme.Get()), Wide(UiText(utTheme))))
         themeMenu = theme.Release();
@@ -95,36 +60,34 @@ void TCsvViewer::BuildMenus() {
 
   encodingMenu.Reset(CreatePopupMenu());
   if (encodingMenu)
-    for (const auto& [id, name] : kEncodingItems) AppendMenuW(encodingMenu.Get(), MF_STRING, static_cast<UINT_PTR>(id), name);
+    for (const TEncodingChoice& encoding : kEncodingChoices) AppendText(encodingMenu.Get(), encoding.command, encoding.name);
 
   delimiterMenu.Reset(CreatePopupMenu());
   if (delimiterMenu) {
-    AppendText(delimiterMenu.Get(), cmDelimiterAuto, UiText(utAuto));
-    for (const auto& [id, character] : kDelimiterItems)
-      AppendText(delimiterMenu.Get(), id, character == u'\t' ? std::u16string(u"TAB") : std::u16string(1, character));
+    AppendText(delimiterMenu.Get(), cmDelimiterAuto, CommandText(cmDelimiterAuto));
+    for (const TDelimiterChoice& choice : kDelimiterChoices)
+      AppendText(delimiterMenu.Get(), choice.command, DelimiterLabel(choice.delimiter));
   }
 
   commentsMenu.Reset(CreatePopupMenu());
-  if (commentsMenu) {
-    AppendText(commentsMenu.Get(), cmCommentsAuto, UiText(utAuto));
-    AppendText(commentsMenu.Get(), cmCommentsParse, UiText(utParseNormally));
-    AppendText(commentsMenu.Get(), cmCommentsNoParse, UiText(utDoNotParse));
-    AppendText(commentsMenu.Get(), cmCommentsHide, UiText(utHide));
-  }
+  if (commentsMenu)
+    for (const int id : kCommentItems) AppendText(commentsMenu.Get(), id, CommandText(id));
 }
 
-bool TCsvViewer::IsCommandEnabled(int id) const noexcept {
-  const bool editable = editMode && !transformedView;
-  switch (id) {
-    case cmInsertRowBelow: return editable && currentRow >= 0 && currentRow < VisibleRowCount();
-    case cmDeleteRows: return editable;
-    case cmDeleteColumn: {
-      const int column = currentColumn - LineNumberOffset();
-      return editable && document && currentColumn >= 0 && column >= 0 && column < document->ColumnCount();
-    }
-    default: return true;
-  }
+TCommandState TCsvViewer::CommandState() const noexcept {
+  TCommandState state;
+  state.editMode = editMode;
+  state.transformedView = transformedView;
+  state.hasDocument = document != nullptr;
+  state.currentRow = currentRow;
+  state.currentColumn = currentColumn;
+  state.rowCount = VisibleRowCount();
+  state.lineNumberOffset = LineNumberOffset();
+  state.documentColumns = document ? document->ColumnCount() : 0;
+  return state;
 }
+
+bool TCsvViewer::IsCommandEnabled(int id) const noexcept { return CommandEnabled(id, CommandState()); }
 
 void TCsvViewer::ShowContextMenu() {
   if (!contextMenu || !loaded) return;
@@ -138,9 +101,10 @@ void TCsvViewer::ShowContextMenu() {
   Check(menu, cmThemeTc, theme == TThemeMode::Tc);
   Check(menu, cmThemeLight, theme == TThemeMode::Light);
   Check(menu, cmThemeDark, theme == TThemeMode::Dark);
-  for (const TMenuItem& item : kContextItems)
-    if (item.id != 0)
-      EnableMenuItem(menu, static_cast<UINT>(item.id), MF_BYCOMMAND | (IsCommandEnabled(item.id) ? MF_ENABLED : MF_GRAYED));
+  const TCommandState state = CommandState();
+  for (const int id : kContextItems)
+    if (id != 0)
+      EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (CommandEnabled(id, state) ? MF_ENABLED : MF_GRAYED));
 
   // At the mouse cursor, also when the keyboard asked for the menu.
   POINT at{};
@@ -181,20 +145,21 @@ void TCsvViewer::ShowStatusMenu(int part) {
   switch (part) {
     case 0:
       menu = encodingMenu.Get();
-      for (const auto& [id, name] : kEncodingItems) Check(menu, id, document->Encoding().Name == FromWide(name));
+      for (const TEncodingChoice& encoding : kEncodingChoices)
+        Check(menu, encoding.command, document->Encoding().Name == encoding.name);
       break;
     case 1:
       menu = delimiterMenu.Get();
-      Check(menu, cmDelimiterAuto, autoDelimiter);
-      for (const auto& [id, character] : kDelimiterItems)
-        Check(menu, id, !autoDelimiter && document->Delimiter() == character);
+      Check(menu, cmDelimiterAuto, choices.autoDelimiter);
+      for (const TDelimiterChoice& choice : kDelimiterChoices)
+        Check(menu, choice.command, !choices.autoDelimiter && document->Delimiter() == choice.delimiter);
       break;
     case 2:
       menu = commentsMenu.Get();
-      Check(menu, cmCommentsAuto, autoComments);
-      Check(menu, cmCommentsParse, !autoComments && commentMode == 0);
-      Check(menu, cmCommentsNoParse, !autoComments && commentMode == 1);
-      Check(menu, cmCommentsHide, !autoComments && commentMode == 2);
+      Check(menu, cmCommentsAuto, choices.autoComments);
+      Check(menu, cmCommentsParse, !choices.autoComments && choices.commentMode == 0);
+      Check(menu, cmCommentsNoParse, !choices.autoComments && choices.commentMode == 1);
+      Check(menu, cmCommentsHide, !choices.autoComments && choices.commentMode == 2);
       break;
     default: return;
   }

@@ -7,6 +7,7 @@
 #include "platform/wide.h"
 #include "settings/settings.h"
 #include "viewer/viewer.h"
+#include "win/window_text.h"
 
 namespace qelvar {
 
@@ -120,11 +121,7 @@ void TCsvViewer::ApplyFilterEdit(int index) {
   const int column = index - LineNumberOffset();
   if (!edit || column < 0 || !model) return;
 
-  const int length = GetWindowTextLengthW(edit);
-  std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
-  const int copied = GetWindowTextW(edit, text.data(), static_cast<int>(text.size()));
-  text.resize(static_cast<std::size_t>(std::max(copied, 0)));
-  const std::u16string filter = FromWide(text);
+  const std::u16string filter = WindowText(edit);
   RebuildVisibleRows([&] { model->SetFilter(column, filter); }, false);
 
   searchText.clear();

@@ -5,6 +5,7 @@
 
 #include "settings/settings.h"
 #include "viewer/viewer.h"
+#include "win/keys.h"
 
 namespace qelvar {
 namespace {
@@ -18,7 +19,7 @@ bool IsEditBox(HWND control) noexcept {
 
 // Whether `key`, with the modifiers held now, is one of the host's keys; reads the settings it depends on.
 bool IsHostKey(WPARAM key) {
-  const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+  const bool ctrl = KeyHeld(VK_CONTROL);
   switch (key) {
     case VK_ESCAPE:
     case VK_F3: return true;

@@ -13,6 +13,7 @@
 #include "settings/settings.h"
 #include "viewer/flag_held.h"
 #include "viewer/viewer.h"
+#include "win/message_box.h"
 
 namespace qelvar {
 namespace {
@@ -111,7 +112,7 @@ bool TCsvViewer::SaveDocument() {
   }
 
   const bool trim = ReadInteger(u"trim-values") != 0;
-  if (SaveTextToFile(fileName, document->Text(), document->Encoding(), document->Delimiter(), commentMode,
+  if (SaveTextToFile(fileName, document->Text(), document->Encoding(), document->Delimiter(), choices.commentMode,
                      trim)) {
     document->MarkSaved();
     loadedStamp = ReadFileStamp(fileName);
@@ -159,14 +160,14 @@ void TCsvViewer::RecoverUnsavedEdits(bool windowGoing) noexcept {
     if (!document || !Modified() || settledStamp == editStamp) return;
     settledStamp = editStamp;
     std::u16string path;
-    const bool written = WriteRecoveryFile(*document, fileName, commentMode, path);
+    const bool written = WriteRecoveryFile(*document, fileName, choices.commentMode, path);
     std::u16string text =
         FormatUiStrings(UiText(written ? utRecoveryWritten : utRecoveryFailed), {NameOf(fileName)});
     if (written) text += u"\r\n" + path;
     // A window being destroyed can own no box.
     if (!window || destroyed) windowGoing = true;
-    MessageBoxW(windowGoing ? nullptr : window, Wide(text), L"qelvar",
-                MB_OK | (written ? MB_ICONWARNING : MB_ICONERROR) | (windowGoing ? MB_TASKMODAL : 0));
+    ShowMessageBox(windowGoing ? nullptr : window, text,
+                   MB_OK | (written ? MB_ICONWARNING : MB_ICONERROR) | (windowGoing ? MB_TASKMODAL : 0));
   } catch (...) {
     MessageBeep(MB_ICONERROR);
   }

@@ -81,14 +81,14 @@ void TCsvViewer::UpdateStatusBar() {
   const char16_t used = document->Delimiter();
   const std::u16string shown = used == u'\t' ? std::u16string(u"TAB") : std::u16string(1, used);
   std::u16string part1 = u" " + UiText(utDelimiter) + u": ";
-  part1 += autoDelimiter ? UiText(utAuto) + u" (" + shown + u")" : shown;
+  part1 += choices.autoDelimiter ? UiText(utAuto) + u" (" + shown + u")" : shown;
   SetPartText(statusBar, 1, part1);
 
   const int hidden = document->HiddenCommentCount();
   std::u16string part2;
-  if (autoComments) part2 = FormatUiText(UiText(utCommentsAuto), {hidden});
-  else if (commentMode == 1) part2 = FormatUiText(UiText(utCommentsNoParse), {});
-  else if (commentMode == 2) part2 = FormatUiText(UiText(utCommentsHidden), {hidden});
+  if (choices.autoComments) part2 = FormatUiText(UiText(utCommentsAuto), {hidden});
+  else if (choices.commentMode == 1) part2 = FormatUiText(UiText(utCommentsNoParse), {});
+  else if (choices.commentMode == 2) part2 = FormatUiText(UiText(utCommentsHidden), {hidden});
   else part2 = FormatUiText(UiText(utCommentsParse), {});
   SetPartText(statusBar, 2, u" " + part2);
 

@@ -7,18 +7,10 @@
 #include "platform/wide.h"
 #include "transform/transform.h"
 #include "viewer/viewer.h"
+#include "win/window_text.h"
 
 namespace qelvar {
 namespace {
-
-std::u16string WindowText(HWND control) {
-  if (!control) return {};
-  const int length = GetWindowTextLengthW(control);
-  std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
-  const int copied = GetWindowTextW(control, text.data(), static_cast<int>(text.size()));
-  text.resize(static_cast<std::size_t>(std::max(copied, 0)));
-  return FromWide(text);
-}
 
 // The input split at every ";", each piece without the blanks around it (empty pieces stay: each takes
 // a position).

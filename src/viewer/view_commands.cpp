@@ -7,18 +7,11 @@
 #include "grid/grid_model.h"
 #include "settings/settings.h"
 #include "transform/transform.h"
+#include "platform/wide.h"
 #include "viewer/viewer.h"
+#include "win/window_text.h"
 
 namespace qelvar {
-namespace {
-
-std::wstring TextOf(HWND edit) {
-  std::wstring text(static_cast<std::size_t>(std::max(GetWindowTextLengthW(edit), 0)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(std::max(GetWindowTextW(edit, text.data(), static_cast<int>(text.size())), 0)));
-  return text;
-}
-
-}  // namespace
 
 void TCsvViewer::ToggleFilterRow() {
   filterRowVisible = !filterRowVisible;
@@ -61,7 +54,7 @@ void TCsvViewer::ToggleLineNumbers() {
   // The rows stay as they are; only the columns move by one. The filter boxes are made anew for the new
   // columns, so their texts (applied or still pending) move to the new boxes of the same columns.
   const int oldOffset = LineNumberOffset();
-  std::vector<std::wstring> texts;  // by document column
+  std::vector<std::u16string> texts;  // by document column
   std::vector<bool> pending;
   for (std::size_t i = 0; i < filterEdits.size(); ++i) {
     const int column = static_cast<int>(i) - oldOffset;
@@ -71,7 +64,7 @@ void TCsvViewer::ToggleLineNumbers() {
       texts.resize(at + 1);
       pending.resize(at + 1, false);
     }
-    if (filterEdits[i]) texts[at] = TextOf(filterEdits[i]);
+    if (filterEdits[i]) texts[at] = WindowText(filterEdits[i]);
     pending[at] = i < pendingFilters.size() && pendingFilters[i];
   }
 
@@ -88,7 +81,7 @@ void TCsvViewer::ToggleLineNumbers() {
     if (index >= filterEdits.size() || !filterEdits[index]) continue;
     // Its change notice marks the filter pending; the flags are put back below, so that what was applied
     // is not applied again.
-    if (!texts[column].empty()) SetWindowTextW(filterEdits[index], texts[column].c_str());
+    if (!texts[column].empty()) SetWindowTextW(filterEdits[index], Wide(texts[column]));
     stillPending[index] = pending[column];
   }
   pendingFilters = stillPending;

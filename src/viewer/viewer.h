@@ -32,6 +32,7 @@
 #include "localization/localization.h"
 #include "settings/settings.h"
 #include "viewer/commands.h"
+#include "viewer/load/load_choices.h"
 #include "win/handles.h"
 
 namespace qelvar {
@@ -87,14 +88,6 @@ struct TFileStamp {
 
 // The file's size and last write time now (`exists` false when it cannot be read).
 TFileStamp ReadFileStamp(const std::u16string& fileName) noexcept;
-
-// What a load reads the file with: the first load takes it from the settings, a reload from the user's
-// choices in the status bar's popups.
-struct TLoadRequest {
-  std::u16string encoding;  // empty: detect
-  char16_t delimiter = 0;   // 0: detect
-  int commentMode = 0;
-};
 
 // A document with its grid model and transformation, built aside while the screen still shows what it
 // showed before (the old document, or the loading label).
@@ -162,11 +155,9 @@ class TCsvViewer {
 
   bool editMode = false;
 
-  std::u16string encodingName;
-  char16_t delimiter = 0;
-  bool autoDelimiter = true;
-  int commentMode = 0;
-  bool autoComments = false;
+  // What the file is read with: the first load takes it from the settings, a reload from the user's
+  // choices in the status bar's popups.
+  TLoadChoices choices;
 
   std::unique_ptr<TCsvGridModel> model;
   int currentRow = -1;
@@ -228,7 +219,7 @@ class TCsvViewer {
   // Reads the file and builds its document, grid model and transformation into `fresh`, with the settings
   // read now. Touches nothing on screen and no field of the viewer. False on failure (`fresh.failure`
   // tells why, when the failure has a reason), `fresh` then otherwise empty. Never throws.
-  bool LoadDocument(const TLoadRequest& request, TLoadedDocument& fresh) const noexcept;
+  bool LoadDocument(const TLoadChoices& request, TLoadedDocument& fresh) const noexcept;
   // Swaps `fresh` in (the old model, document and transformation are freed) and shows it: columns, widths,
   // filter row, layout, the background-decoding timer and the focus.
   void InstallDocument(TLoadedDocument&& fresh);
@@ -299,6 +290,8 @@ class TCsvViewer {
   // Whether a menu command may run now: the editing items need edit mode, the document's own grid (not a
   // transformed view) and, for some, a current row or column. The one place that greys menu items.
   bool IsCommandEnabled(int id) const noexcept;
+  // The facts CommandEnabled and the key bindings judge by, as they are now.
+  TCommandState CommandState() const noexcept;
   // Sets check marks and greyed states, shows the context menu at the mouse cursor and runs the choice.
   // May run modal loops: callers check `destroyed` afterwards.
   void ShowContextMenu();

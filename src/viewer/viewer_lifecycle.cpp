@@ -11,6 +11,7 @@
 #include "host/lister_interface.h"
 #include "transform/transform.h"
 #include "viewer/viewer.h"
+#include "win/message_box.h"
 
 namespace qelvar {
 namespace {
@@ -131,8 +132,8 @@ HWND CreateViewer(HWND parent, const std::u16string& fileName, int showFlags) no
     viewer.filterRowVisible = ReadInteger(u"filter-row") != 0;
     viewer.showLineNumbers = ReadInteger(u"show-line-numbers") != 0;
     viewer.decimalAlign = ReadInteger(u"decimal-align") != 0;
-    viewer.commentMode = ReadInteger(u"skip-comments");
-    viewer.autoComments = viewer.commentMode == 3;
+    viewer.choices.commentMode = ReadInteger(u"skip-comments");
+    viewer.choices.autoComments = viewer.choices.commentMode == 3;
 
     viewer.transformConfig = std::make_unique<TTransformConfig>();
 
@@ -209,7 +210,7 @@ bool TCsvViewer::ShowError(TUiText fallback, const TLoadFailure& failure) noexce
   try {
     const std::u16string text =
         failure.TooLarge ? FileTooLargeMessage(failure.FileSize, failure.Limit) : UiText(fallback);
-    MessageBoxW(window, Wide(text), L"qelvar", MB_OK | MB_ICONERROR);
+    ShowMessageBox(window, text, MB_OK | MB_ICONERROR);
   } catch (...) {
     MessageBeep(MB_ICONERROR);
   }

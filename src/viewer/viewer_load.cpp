@@ -23,14 +23,15 @@ TLoadedDocument& TLoadedDocument::operator=(TLoadedDocument&& other) noexcept {
   return *this;
 }
 
-bool TCsvViewer::LoadDocument(const TLoadRequest& request, TLoadedDocument& fresh) const noexcept {
+bool TCsvViewer::LoadDocument(const TLoadChoices& request, TLoadedDocument& fresh) const noexcept {
   try {
     fresh = TLoadedDocument();
     const int samples = ReadInteger(u"max-column-samples");
     const bool trim = ReadInteger(u"trim-values") != 0;
     const int maxSize = ReadInteger(u"max-file-size");
     fresh.stamp = ReadFileStamp(fileName);
-    if (!LoadFromFile(fileName, maxSize, request.delimiter, request.commentMode, request.encoding, fresh.document,
+    if (!LoadFromFile(fileName, maxSize, RequestedDelimiter(request), request.commentMode, request.encodingName,
+                      fresh.document,
                       trim, samples, &fresh.failure) ||
         !fresh.document)
       return false;
@@ -57,8 +58,8 @@ void TCsvViewer::InstallDocument(TLoadedDocument&& fresh) {
   loadedStamp = fresh.stamp;
   fresh = TLoadedDocument();
 
-  encodingName = document->Encoding().Name;
-  delimiter = autoDelimiter ? char16_t{0} : document->Delimiter();
+  choices.encodingName = document->Encoding().Name;
+  choices.delimiter = choices.autoDelimiter ? char16_t{0} : document->Delimiter();
   loaded = true;
   // The new document came with a new transformation: the panel and the view follow it.
   TransformationReset();
@@ -75,13 +76,11 @@ void TCsvViewer::DeferredLoad() {
   if (loaded) return;
 
   const std::u16string forced = ReadString(u"default-column-delimiter");
-  autoDelimiter = forced.empty();
-  TLoadRequest request;
-  request.delimiter = forced.empty() ? char16_t{0} : forced[0];
-  request.commentMode = commentMode;
+  choices.autoDelimiter = forced.empty();
+  choices.delimiter = forced.empty() ? char16_t{0} : forced[0];
 
   TLoadedDocument fresh;
-  if (LoadDocument(request, fresh)) {
+  if (LoadDocument(choices, fresh)) {
     InstallDocument(std::move(fresh));
     return;
   }

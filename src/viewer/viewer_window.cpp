@@ -1,6 +1,7 @@
 // The viewer window's procedure: one handler per message, the notifications of each child control, and
 // the one dispatcher of commands. What each handler does lives in the file of its concern.
 #include "viewer/viewer.h"
+#include "win/keys.h"
 
 namespace qelvar {
 namespace {
@@ -41,11 +42,6 @@ LRESULT OnKeyDown(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam)
   return DefWindowProcW(window, WM_KEYDOWN, wParam, lParam);
 }
 
-bool IsCommandId(int id) noexcept {
-  return (id >= kFirstMenuCommand && id <= kLastMenuCommand) ||
-         (id >= kFirstTransformCommand && id <= kLastTransformCommand);
-}
-
 LRESULT OnCommand(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam) noexcept {
   if (!viewer.loaded) return 0;
   const int id = LOWORD(wParam);
@@ -61,7 +57,7 @@ LRESULT OnCommand(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam)
   // An owner-drawn button reports the second of two quick clicks as a double click: still a click.
   const bool panelDoubleClick =
       code == BN_DOUBLECLICKED && id >= kFirstTransformCommand && id <= kLastTransformCommand;
-  if ((code == 0 || code == 1 || panelDoubleClick) && IsCommandId(id) &&
+  if ((code == 0 || code == 1 || panelDoubleClick) && IsDispatchedCommand(id) &&
       Safely([&] { return LRESULT{viewer.ExecuteCommand(id)}; }))
     return 0;
   return DefWindowProcW(window, WM_COMMAND, wParam, lParam);
@@ -170,7 +166,7 @@ LRESULT OnListViewNotify(TCsvViewer& viewer, LPARAM lParam) {
     case NM_DBLCLK:
     case NM_RCLICK: {
       const auto& click = *reinterpret_cast<const NMITEMACTIVATE*>(lParam);
-      const bool alt = (click.uKeyFlags & LVKF_ALT) != 0 || GetKeyState(VK_MENU) < 0;
+      const bool alt = (click.uKeyFlags & LVKF_ALT) != 0 || KeyHeld(VK_MENU);
       viewer.ClickCell(click.iItem, click.iSubItem, click.hdr.code == static_cast<UINT>(NM_CLICK) && alt);
       return 0;
     }
@@ -264,6 +260,16 @@ bool TCsvViewer::ExecuteCommand(int id) {
     case cmTransformDelimiter:
     case cmTransformNumberFormat:
     case cmTransformApplyToGrid: return TransformCommand(id);
+    case cmHelp: ShowHelp(); return true;
+    case cmZoomIn: SetFontSize(fontSize + 1); return true;
+    case cmZoomOut: SetFontSize(fontSize - 1); return true;
+    // A cursor key is the grid's own when the cursor cannot move.
+    case cmCursorLeft: return MoveCursor(VK_LEFT);
+    case cmCursorUp: return MoveCursor(VK_UP);
+    case cmCursorRight: return MoveCursor(VK_RIGHT);
+    case cmCursorDown: return MoveCursor(VK_DOWN);
+    case cmEditCell: BeginCellEdit(currentRow, currentColumn); return true;
+    case cmCopyByKey: CopyDispatch(); return true;
     default: return false;
   }
 }
