@@ -4,6 +4,8 @@
 # under src/viewer/ is Windows only and goes into the plug-in DLL.
 set(QELVAR_VIEWER_RULE_SOURCES
   src/viewer/commands.cpp
+  src/viewer/chrome/status_texts.cpp
+  src/viewer/grid/search.cpp
   src/viewer/load/load_choices.cpp)
 list(TRANSFORM QELVAR_VIEWER_RULE_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
 add_library(qelvar_viewer_rules STATIC ${QELVAR_VIEWER_RULE_SOURCES})

@@ -6,6 +6,7 @@
 #include "grid/grid_model.h"
 #include "platform/wide.h"
 #include "settings/settings.h"
+#include "viewer/grid/width_rules.h"
 #include "viewer/viewer.h"
 
 namespace qelvar {
@@ -67,10 +68,7 @@ std::vector<int> TCsvViewer::ComputeColumnWidths(bool toMax) {
     }
     for (int j = 0; j < samples; ++j)
       width = std::max(width, TextWidth(dc.Get(), CellText(SampleRow(j, samples, total), i)) + padding);
-    width = std::max(width, padding);
-    // Of exactly two data columns the second keeps its width: it is usually the long text of a pair.
-    const bool secondOfTwo = count - offset == 2 && column == 1;
-    if (count > 1 && cap > 0 && width > cap && !secondOfTwo) width = cap;
+    width = CappedColumnWidth(width, padding, cap, count, offset, column);
   }
   return widths;
 }

@@ -93,7 +93,7 @@ void TCsvViewer::ShowContextMenu() {
   if (!contextMenu || !loaded) return;
   const HMENU menu = contextMenu.Get();
   Check(menu, cmToggleFilterRow, filterRowVisible);
-  Check(menu, cmToggleHeaderRow, ReadInteger(u"header-row") != 0);
+  Check(menu, cmToggleHeaderRow, HeaderRowShown());
   Check(menu, cmToggleEditMode, editMode);
   Check(menu, cmToggleTransformMode, transformPanelVisible);
   Check(menu, cmToggleLineNumbers, showLineNumbers);

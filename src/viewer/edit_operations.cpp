@@ -79,7 +79,7 @@ void TCsvViewer::ShowRowsAfterEdit(int documentRow, int listColumn) {
 }
 
 void TCsvViewer::RestartGridAfterColumnChange() {
-  const bool headerRow = ReadInteger(u"header-row") != 0;
+  const bool headerRow = HeaderRowShown();
   const bool caseSensitive = model ? model->CaseSensitive() : ReadInteger(u"filter-case-sensitive") != 0;
   auto fresh = std::make_unique<TCsvGridModel>(document.get(), headerRow);
   fresh->SetCaseSensitive(caseSensitive);

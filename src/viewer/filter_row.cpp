@@ -124,7 +124,7 @@ void TCsvViewer::ApplyFilterEdit(int index) {
   const std::u16string filter = WindowText(edit);
   RebuildVisibleRows([&] { model->SetFilter(column, filter); }, false);
 
-  searchText.clear();
+  search.Forget();
   if (listView) InvalidateRect(listView, nullptr, TRUE);
   PlaceFilterEdits();
 }

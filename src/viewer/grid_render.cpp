@@ -10,7 +10,7 @@
 #include "platform/wide.h"
 #include "settings/settings.h"
 #include "transform/transform.h"
-#include "viewer/display_number.h"
+#include "viewer/grid/display_number.h"
 #include "viewer/viewer.h"
 
 namespace qelvar {
@@ -101,7 +101,8 @@ std::u16string TCsvViewer::ColumnTitle(int column) const {
     --column;
   }
   if (transformedView && transformConfig) return transformConfig->OutputHeader(column);
-  return model ? model->GetColumnName(column) : std::u16string();
+  // The panel names the columns by the same rule, so a headerless column reads alike in both.
+  return model ? SourceColumnName(document.get(), model->HeaderRow(), column) : std::u16string();
 }
 
 // ---- columns ------------------------------------------------------------------------------------------
@@ -109,7 +110,7 @@ std::u16string TCsvViewer::ColumnTitle(int column) const {
 void TCsvViewer::BuildColumns(const std::vector<int>& widths) {
   EndCellEdit(true);
   if (destroyed) return;
-  searchText.clear();
+  search.Forget();
   KillTimer(window, kFilterTimer);
   pendingFilters.clear();
   for (HWND edit : filterEdits)
@@ -157,7 +158,6 @@ void TCsvViewer::UpdateSortMarks() noexcept {
 void TCsvViewer::MeasureNumericColumns() {
   const auto columns = static_cast<std::size_t>(std::max(GridColumnCount(), 0));
   intPartWidths.assign(columns, 0);
-  decimalColumns.assign(columns, false);
   numericColumns.assign(columns, false);
   if (!decimalAlign || !listView) return;
 
@@ -173,7 +173,6 @@ void TCsvViewer::MeasureNumericColumns() {
       TDisplayNumber number;
       if (!ParseDisplayNumber(text, number)) continue;
       numericColumns[column] = true;
-      decimalColumns[column] = true;
       intPartWidths[column] = std::max(intPartWidths[column], TextWidth(dc.Get(), number.IntegerPart));
     }
   }

@@ -50,12 +50,7 @@ TCsvViewer::TReloadResult TCsvViewer::Reload(TLoadFailure& failure) {
         InstallDocument(std::move(fresh));
         currentRow = -1;
         currentColumn = -1;
-        searchText.clear();
-        searchFlags = 0;
-        searchRow = 0;
-        searchColumn = 0;
-        searchPos = 1;
-        searchExhausted = false;
+        search.Reset();
         if (lineNumberWidth > 0 && showLineNumbers) ListView_SetColumnWidth(listView, 0, lineNumberWidth);
       },
       false);

@@ -114,7 +114,7 @@ void TCsvViewer::SaveTransformationFile() {
 void TCsvViewer::ExportTransformedCsv() {
   const std::u16string path = ChooseFile(true, utExportCsv, u"csv");
   if (path.empty() || !transformConfig || !MayOverwrite(*this, path)) return;
-  const bool headerRow = ReadInteger(u"header-row") != 0;
+  const bool headerRow = HeaderRowShown();
   if (!transformConfig || !transformConfig->ExportCsv(path, document.get(), headerRow))
     ShowTransformError(*this, utExportTransformationFailed);
 }

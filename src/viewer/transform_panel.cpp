@@ -134,7 +134,7 @@ void TCsvViewer::ToggleTransformPanel() {
 
 void TCsvViewer::ResetTransformation() {
   if (!transformConfig) transformConfig = std::make_unique<TTransformConfig>();
-  transformConfig->InitFromDocument(document.get(), ReadInteger(u"header-row") != 0);
+  transformConfig->InitFromDocument(document.get(), HeaderRowShown());
   TransformationReset();
 }
 

@@ -24,7 +24,7 @@ void TCsvViewer::ToggleFilterRow() {
 
 void TCsvViewer::ToggleHeaderRow() {
   if (!model || !document) return;
-  const bool headerRow = ReadInteger(u"header-row") == 0;
+  const bool headerRow = !HeaderRowShown();
   // Built aside, so that a failure leaves the view as it was.
   auto freshModel = std::make_unique<TCsvGridModel>(document.get(), headerRow);
   freshModel->SetCaseSensitive(ReadInteger(u"filter-case-sensitive") != 0);

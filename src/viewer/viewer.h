@@ -31,7 +31,10 @@
 #include "document/csv_document.h"
 #include "localization/localization.h"
 #include "settings/settings.h"
+#include "viewer/chrome/status_texts.h"
 #include "viewer/commands.h"
+#include "viewer/grid/search.h"
+#include "viewer/load/file_stamp.h"
 #include "viewer/load/load_choices.h"
 #include "win/handles.h"
 
@@ -71,23 +74,10 @@ inline constexpr UINT kFocusGridMessage = WM_USER + 101;
 inline constexpr int kDecodeCellsPerTick = 2000;
 inline constexpr UINT kDecodeTickMs = 15;
 inline constexpr UINT kFilterDelayMs = 250;
-inline constexpr int kSearchFromEnd = 2147483647;
 // The grid font's sizes in points: zooming stays within them, and a size read from the settings is
 // clamped to them.
 inline constexpr int kMinFontSize = 10;
 inline constexpr int kMaxFontSize = 48;
-
-// What a file looked like on disk: compared before a save, so that a save does not overwrite what another
-// program wrote since the load.
-struct TFileStamp {
-  bool exists = false;
-  std::uint64_t size = 0;
-  std::uint64_t writeTime = 0;  // FILETIME ticks
-  bool operator==(const TFileStamp&) const = default;
-};
-
-// The file's size and last write time now (`exists` false when it cannot be read).
-TFileStamp ReadFileStamp(const std::u16string& fileName) noexcept;
 
 // A document with its grid model and transformation, built aside while the screen still shows what it
 // showed before (the old document, or the loading label).
@@ -163,13 +153,7 @@ class TCsvViewer {
   int currentRow = -1;
   int currentColumn = -1;
 
-  std::u16string searchText;
-  int searchFlags = 0;
-  int searchRow = 0;
-  int searchColumn = 0;
-  int searchPos = 1;
-  // The last search found nothing: repeating it (same text, options and direction) finds nothing again.
-  bool searchExhausted = false;
+  TGridSearch search;  // where the host's last find request stopped
   // While set, UpdateStatusBar does nothing (a rebuild selects rows one by one and updates it once).
   bool holdStatusBar = false;
 
@@ -177,7 +161,6 @@ class TCsvViewer {
   bool showLineNumbers = false;
   bool decimalAlign = true;
   std::vector<int> intPartWidths;   // per list-view column, pixels
-  std::vector<bool> decimalColumns;  // per list-view column (always equal to numericColumns)
   std::vector<bool> numericColumns;
 
   std::uint64_t keysEnabledAt = 0;
@@ -343,6 +326,9 @@ class TCsvViewer {
   // A new DPI (0: ask the window for it): fonts, widths and layout follow.
   void OnDpiChanged(int newDpi);
   int LineNumberOffset() const noexcept { return showLineNumbers ? 1 : 0; }
+  // Whether the grid takes the first line as its header: the model's flag, fixed when it was built (the
+  // setting only before the first model exists).
+  bool HeaderRowShown() const;
   int GridColumnCount() const noexcept;
   int VisibleRowCount() const noexcept;
 
@@ -478,7 +464,7 @@ class TCsvViewer {
   // the box failed or the viewer was destroyed while it was up (callers then return at once).
   int AskUser(const std::u16string& text, UINT type) noexcept;
 
-  // ---- clipboard copy (clipboard.cpp) ---------------------------------------------------------------
+  // ---- clipboard copy (copy_commands.cpp) ---------------------------------------------------------------
   // Key C: Shift copies rows, Ctrl the column, the setting copy-column the column when more than one row
   // is selected; otherwise the cell.
   void CopyDispatch();
@@ -560,6 +546,8 @@ class TCsvViewer {
   // ---- status bar (status_bar.cpp) -----------------------------------------------------------------
   void UpdateStatusBar();
   void ShowLoadingStatus();
+  // Sets the five texts and widens the parts for them.
+  void ShowStatusTexts(const TStatusInput& input);
   void PaintStatusBar(HDC dc) noexcept;
   void PaintStatusPart(HDC dc, int part) noexcept;
   LRESULT StatusBarCustomDraw(NMCUSTOMDRAW& draw) noexcept;
@@ -608,10 +596,6 @@ LRESULT CALLBACK HeaderProc(HWND control, UINT message, WPARAM wParam, LPARAM lP
 LRESULT CALLBACK StatusBarProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 LRESULT CALLBACK FilterEditProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 LRESULT CALLBACK CellEditorProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-
-// Writes `text` as CF_UNICODETEXT for `owner`. The memory is filled before the clipboard is opened, so a
-// failure (no memory, the clipboard held by another program) leaves the clipboard as it was: false.
-bool SetClipboardText(HWND owner, std::u16string_view text) noexcept;
 
 // The transform panel's list (drag and drop, drop marker) and its input box and buttons (transform_drag.cpp).
 LRESULT CALLBACK TransformListProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept;

@@ -77,6 +77,8 @@ int TCsvViewer::GridColumnCount() const noexcept {
   return columns + LineNumberOffset();
 }
 
+bool TCsvViewer::HeaderRowShown() const { return model ? model->HeaderRow() : ReadInteger(u"header-row") != 0; }
+
 int TCsvViewer::VisibleRowCount() const noexcept { return model ? model->VisibleCount() : 0; }
 
 void TCsvViewer::CreateFonts() noexcept {
