@@ -5,18 +5,9 @@
 // child controls find it through the window property "QelvarViewer". There is no list of viewers. None of
 // the entry points throws.
 //
-// TCsvViewer is split across files by concern: the window procedure, its notifications and the command
-// dispatcher (viewer_window.cpp), the subclassed controls' procedures (control_procs.cpp), key and mouse
-// routing (input.cpp), creation and lifetime (viewer_lifecycle.cpp), loading and installing a document
-// (viewer_load.cpp), layout, fonts and DPI (viewer_layout.cpp), texts, columns and drawing
-// (grid_render.cpp), themes and colours (themes.cpp), column widths (column_widths.cpp), the filter row
-// (filter_row.cpp), search and header sorting (grid_search.cpp), the status bar (status_bar.cpp), keys
-// for the host (lister_keys.cpp), the arrow keys (cursor.cpp), links and help (shell_open.cpp), menus
-// (context_menu.cpp), view switches (view_commands.cpp), reloading (reload.cpp), the in-place cell editor
-// (cell_editor.cpp), row and column edits with undo and redo (edit_operations.cpp), saving and the save
-// question (save_document.cpp), the boxes those ask and tell with (edit_messages.cpp), clipboard copy
-// (clipboard.cpp), the keys of editing and copying (edit_keys.cpp) and the transform panel
-// (transform_panel.cpp, transform_commands.cpp, transform_files.cpp, transform_draw.cpp, transform_drag.cpp).
+// TCsvViewer is split across the coordinator files at the top of src/viewer/ by concern; its methods are
+// grouped below by the file that implements them. Only those files and the exports include this header:
+// the parts in the subfolders own what they hold and never see TCsvViewer.
 #pragma once
 
 #include <windows.h>
@@ -228,9 +219,8 @@ class TCsvViewer {
   // to the host from it. True when consumed (its queued character is then dropped); the editor handles
   // the rest (Enter, Esc, typing).
   bool RouteCellEditorKey(HWND editor, WPARAM key);
-  // The viewer's shortcuts, wherever the focus is: F1, Ctrl+numpad plus and minus, Ctrl+Space, Ctrl+H,
-  // Ctrl+S, Ctrl+E, Ctrl+R, Ctrl+T and the arrows (through MoveCursor), then the keys of editing and
-  // copying (HandleEditKey) for `control`, the window or control the key went to. True when consumed.
+  // The viewer's shortcuts for `control`, the window or control the key went to, from the one binding
+  // table (KeyAction in commands.h): the key's command runs through ExecuteCommand. True when consumed.
   // Commands that need the document are consumed and do nothing until it is shown. Ctrl is read from
   // GetKeyState.
   bool HandleKey(HWND control, WPARAM key);
@@ -259,7 +249,7 @@ class TCsvViewer {
   // Whether list-view column `column` exists and is wider than 0 (hidden columns have width 0).
   bool IsVisibleColumn(int column) const noexcept;
 
-  // ---- opening links and the user guide (shell_open.cpp) ---------------------------------------------
+  // ---- opening links and the user guide (link_commands.cpp) ---------------------------------------------
   // Opens the link of a cell's displayed text when the allowlist lets it pass (SafeLinkToOpen); beeps and
   // opens nothing otherwise. Cells outside the grid are ignored.
   void OpenCellLink(int row, int listColumn);
@@ -476,13 +466,6 @@ class TCsvViewer {
   // The current column (even hidden) of the selected rows when more than one is selected, else of every
   // listed row; CR LF between every two rows.
   void CopyColumn();
-
-  // ---- keys of editing and copying (edit_keys.cpp) --------------------------------------------------
-  // A key-down in `control` (the viewer window, a subclassed control or the cell editor): F2 and Enter
-  // begin an edit, Ctrl+Z / Ctrl+Y undo and redo in edit mode, C copies and Ctrl+X deletes rows in the
-  // grid's controls. True when consumed. Keys typed into an edit box (filter, editor, panel input) stay
-  // its own.
-  bool HandleEditKey(HWND control, WPARAM key);
 
   // ---- the transform panel (transform_panel.cpp) ---------------------------------------------------
   // Creates the panel's list, input box and buttons, hidden; once, while the window is created.
