@@ -1,78 +1,20 @@
-// The grid's context menu with its Theme submenu, and the status bar's popups for the encoding, the
-// delimiter and the comment handling. The menus are built once per viewer; their check marks and greyed
-// items are set right before they open, and the chosen item runs through the one dispatcher.
+// Opening the grid's context menu and the status bar's popups (chrome/menus.h builds them): their check
+// marks and greyed items are set right before they open, and the chosen item runs through the one
+// dispatcher.
 #include <windowsx.h>
 
-#include <array>
-
 #include "document/csv_document.h"
-#include "platform/wide.h"
 #include "settings/settings.h"
 #include "viewer/viewer.h"
 
 namespace qelvar {
 namespace {
 
-// The context menu in its order (0: a separator); the Theme submenu follows the last item.
-constexpr std::array<int, 18> kContextItems{
-    cmCopyCell, cmCopyRows, cmCopyColumn, cmInsertRowBelow, cmDeleteRows, cmDeleteColumn, 0,
-    cmHideColumn, cmAutoSizeColumns, cmShowAllColumns, 0,
-    cmToggleFilterRow, cmToggleHeaderRow, cmToggleEditMode, cmToggleTransformMode, cmSave, 0,
-    cmToggleLineNumbers,
-};
-
-constexpr std::array<int, 3> kThemeItems{cmThemeTc, cmThemeLight, cmThemeDark};
-constexpr std::array<int, 4> kCommentItems{cmCommentsAuto, cmCommentsParse, cmCommentsNoParse, cmCommentsHide};
-
-// The command's text from the table, in the language now.
-std::u16string CommandText(int id) {
-  const TCommandInfo* command = FindCommand(id);
-  return command ? UiText(command->text) : std::u16string();
-}
-
-void AppendText(HMENU menu, int id, const std::u16string& text) {
-  AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(id), Wide(text));
-}
-
-void Check(HMENU menu, int id, bool checked) noexcept {
-  CheckMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
-}
-
 constexpr UINT kPopupFlags = TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON;
 
 }  // namespace
 
-void TCsvViewer::BuildMenus() {
-  contextMenu.Reset(CreatePopupMenu());
-  if (contextMenu) {
-    for (const int id : kContextItems) {
-      if (id == 0) AppendMenuW(contextMenu.Get(), MF_SEPARATOR, 0, nullptr);
-      else AppendText(contextMenu.Get(), id, CommandText(id));
-    }
-    TMenu theme(CreatePopupMenu());
-    if (theme) {
-      for (const int id : kThemeItems) AppendText(theme.Get(), id, CommandText(id));
-      // From here the context menu owns the submenu and destroys it with itself.
-      if (AppendMenuW(contextMenu.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(theme.Get()), Wide(UiText(utTheme))))
-        themeMenu = theme.Release();
-    }
-  }
-
-  encodingMenu.Reset(CreatePopupMenu());
-  if (encodingMenu)
-    for (const TEncodingChoice& encoding : kEncodingChoices) AppendText(encodingMenu.Get(), encoding.command, encoding.name);
-
-  delimiterMenu.Reset(CreatePopupMenu());
-  if (delimiterMenu) {
-    AppendText(delimiterMenu.Get(), cmDelimiterAuto, CommandText(cmDelimiterAuto));
-    for (const TDelimiterChoice& choice : kDelimiterChoices)
-      AppendText(delimiterMenu.Get(), choice.command, DelimiterLabel(choice.delimiter));
-  }
-
-  commentsMenu.Reset(CreatePopupMenu());
-  if (commentsMenu)
-    for (const int id : kCommentItems) AppendText(commentsMenu.Get(), id, CommandText(id));
-}
+void TCsvViewer::BuildMenus() { menus.Build(); }
 
 TCommandState TCsvViewer::CommandState() const noexcept {
   TCommandState state;
@@ -90,17 +32,17 @@ TCommandState TCsvViewer::CommandState() const noexcept {
 bool TCsvViewer::IsCommandEnabled(int id) const noexcept { return CommandEnabled(id, CommandState()); }
 
 void TCsvViewer::ShowContextMenu() {
-  if (!contextMenu || !loaded) return;
-  const HMENU menu = contextMenu.Get();
-  Check(menu, cmToggleFilterRow, filterRowVisible);
-  Check(menu, cmToggleHeaderRow, HeaderRowShown());
-  Check(menu, cmToggleEditMode, editMode);
-  Check(menu, cmToggleTransformMode, transformPanelVisible);
-  Check(menu, cmToggleLineNumbers, showLineNumbers);
-  const TThemeMode theme = ResolveThemeMode();
-  Check(menu, cmThemeTc, theme == TThemeMode::Tc);
-  Check(menu, cmThemeLight, theme == TThemeMode::Light);
-  Check(menu, cmThemeDark, theme == TThemeMode::Dark);
+  const HMENU menu = menus.Context();
+  if (!menu || !loaded) return;
+  CheckCommand(menu, cmToggleFilterRow, filterRow.Visible());
+  CheckCommand(menu, cmToggleHeaderRow, HeaderRowShown());
+  CheckCommand(menu, cmToggleEditMode, editMode);
+  CheckCommand(menu, cmToggleTransformMode, panel.Visible());
+  CheckCommand(menu, cmToggleLineNumbers, showLineNumbers);
+  const TThemeMode mode = ResolveThemeMode();
+  CheckCommand(menu, cmThemeTc, mode == TThemeMode::Tc);
+  CheckCommand(menu, cmThemeLight, mode == TThemeMode::Light);
+  CheckCommand(menu, cmThemeDark, mode == TThemeMode::Dark);
   const TCommandState state = CommandState();
   for (const int id : kContextItems)
     if (id != 0)
@@ -141,29 +83,26 @@ void TCsvViewer::RequestContextMenu(HWND source, LPARAM point) {
 
 void TCsvViewer::ShowStatusMenu(int part) {
   if (!loaded || !document || !statusBar) return;
-  HMENU menu = nullptr;
+  const HMENU menu = menus.Status(part);
+  if (!menu) return;
   switch (part) {
     case 0:
-      menu = encodingMenu.Get();
       for (const TEncodingChoice& encoding : kEncodingChoices)
-        Check(menu, encoding.command, document->Encoding().Name == encoding.name);
+        CheckCommand(menu, encoding.command, document->Encoding().Name == encoding.name);
       break;
     case 1:
-      menu = delimiterMenu.Get();
-      Check(menu, cmDelimiterAuto, choices.autoDelimiter);
+      CheckCommand(menu, cmDelimiterAuto, choices.autoDelimiter);
       for (const TDelimiterChoice& choice : kDelimiterChoices)
-        Check(menu, choice.command, !choices.autoDelimiter && document->Delimiter() == choice.delimiter);
+        CheckCommand(menu, choice.command, !choices.autoDelimiter && document->Delimiter() == choice.delimiter);
       break;
     case 2:
-      menu = commentsMenu.Get();
-      Check(menu, cmCommentsAuto, choices.autoComments);
-      Check(menu, cmCommentsParse, !choices.autoComments && choices.commentMode == 0);
-      Check(menu, cmCommentsNoParse, !choices.autoComments && choices.commentMode == 1);
-      Check(menu, cmCommentsHide, !choices.autoComments && choices.commentMode == 2);
+      CheckCommand(menu, cmCommentsAuto, choices.autoComments);
+      CheckCommand(menu, cmCommentsParse, !choices.autoComments && choices.commentMode == 0);
+      CheckCommand(menu, cmCommentsNoParse, !choices.autoComments && choices.commentMode == 1);
+      CheckCommand(menu, cmCommentsHide, !choices.autoComments && choices.commentMode == 2);
       break;
     default: return;
   }
-  if (!menu) return;
 
   RECT rect{};
   if (!SendMessageW(statusBar, SB_GETRECT, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(&rect))) return;

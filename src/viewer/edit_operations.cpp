@@ -106,7 +106,7 @@ void TCsvViewer::InsertRowBelow() {
   const int row = model->VisibleToDocumentRow(currentRow);
   const int columns = document->ColumnCount();
   if (row < 0 || !document->InsertRowAfter(row)) return;
-  ++editStamp;
+  stamps.Changed();
   // The first row of an empty table gives it its columns.
   if (document->ColumnCount() != columns) return RestartGridAfterColumnChange();
   ShowRowsAfterEdit(row + 1, currentColumn);
@@ -134,7 +134,7 @@ void TCsvViewer::DeleteRows() {
   const int columns = document->ColumnCount();
   // One pass over the text however many rows go; nothing changes when it cannot be done.
   if (rows.empty() || document->DeleteRows(rows) == 0) return;
-  ++editStamp;
+  stamps.Changed();
   if (document->ColumnCount() != columns) return RestartGridAfterColumnChange();
   ShowRowsAfterEdit(-1, -1);
 }
@@ -150,7 +150,7 @@ void TCsvViewer::DeleteCurrentColumn() {
     question += u"\r\n\r\n" + FormatUiText(UiText(utCommentRowsKeepField), {keeping});
   if (AskUser(question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES || destroyed) return;
   if (!document->DeleteColumn(column)) return;
-  ++editStamp;
+  stamps.Changed();
   // The column's own hidden flag goes with it; those to its right move left with their columns.
   if (column < static_cast<int>(hiddenColumns.size())) hiddenColumns.erase(hiddenColumns.begin() + column);
   RestartGridAfterColumnChange();
@@ -168,13 +168,13 @@ void TCsvViewer::StepHistory(bool undo) {
   if (!CanEditRows()) return;
   // An open edit becomes an edit of its own, so that this step takes back exactly what the user sees.
   EndCellEdit(true);
-  if (destroyed || cellEditor) return;
+  if (destroyed || cellEditor.Box()) return;
   const TCsvUndoResult step = undo ? document->Undo() : document->Redo();
   if (!step.Done) {
     MessageBeep(MB_OK);
     return;
   }
-  ++editStamp;
+  stamps.Changed();
   if (step.ColumnsChanged) {
     // A column deleted again loses its hidden flag; one that comes back comes back shown.
     if (step.Kind == ekDeleteColumn && step.Column >= 0) {

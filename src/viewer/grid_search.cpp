@@ -66,7 +66,7 @@ void TCsvViewer::SortByHeaderClick(int listColumn) {
   const auto setRedraw = [&](BOOL on) {
     SendMessageW(listView, WM_SETREDRAW, static_cast<WPARAM>(on), 0);
     if (header) SendMessageW(header, WM_SETREDRAW, static_cast<WPARAM>(on), 0);
-    for (HWND edit : filterEdits)
+    for (HWND edit : filterRow.Edits())
       if (edit) SendMessageW(edit, WM_SETREDRAW, static_cast<WPARAM>(on), 0);
   };
   setRedraw(FALSE);
@@ -99,7 +99,7 @@ void TCsvViewer::SortByHeaderClick(int listColumn) {
   constexpr UINT kRedraw = RDW_INVALIDATE | RDW_ERASE | RDW_FRAME;
   RedrawWindow(listView, nullptr, nullptr, kRedraw);
   if (header) RedrawWindow(header, nullptr, nullptr, kRedraw);
-  for (HWND edit : filterEdits)
+  for (HWND edit : filterRow.Edits())
     if (edit) RedrawWindow(edit, nullptr, nullptr, kRedraw);
 }
 

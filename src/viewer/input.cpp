@@ -65,7 +65,7 @@ bool TCsvViewer::HandleKey(HWND control, WPARAM key) {
   // The grid's own controls; an edit box (a filter, the cell editor, the panel's input) and the panel
   // keep their keys for their text and buttons.
   if (control && control == window) context.target = TKeyTarget::Window;
-  else if (control && control != cellEditor && !IsFilterEdit(control) && !IsPanelControl(control))
+  else if (control && control != cellEditor.Box() && !IsFilterEdit(control) && !IsPanelControl(control))
     context.target = TKeyTarget::GridControl;
   const TKeyAction action = KeyAction(static_cast<int>(key), KeyHeld(VK_CONTROL), context);
   if (action.command == 0) return false;
@@ -78,7 +78,7 @@ bool TCsvViewer::ZoomByWheel(WPARAM wParam) noexcept {
   if (!(GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL) && !KeyHeld(VK_CONTROL)) return false;
   const int step = GET_WHEEL_DELTA_WPARAM(wParam) > 0 ? 1 : -1;
   Safely([&] {
-    SetFontSize(fontSize + step);
+    SetFontSize(metrics.FontSize() + step);
     return LRESULT{0};
   });
   return true;

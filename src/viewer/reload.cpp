@@ -34,12 +34,12 @@ TCsvViewer::TReloadResult TCsvViewer::Reload(TLoadFailure& failure) {
   const int lineNumberWidth = showLineNumbers && listView ? ListView_GetColumnWidth(listView, 0) : 0;
 
   TLoadedDocument fresh;
-  if (!LoadDocument(choices, fresh)) {
+  if (!LoadDocument(fileName, choices, transformConfig.get(), fresh)) {
     failure = fresh.failure;
     // The old document stays, and so does what was under way: its background decoding, and filter text
     // typed just before, which would otherwise sit in its box without filtering.
     if (document && document->HasUndecodedCells()) SetTimer(window, kDecodeTimer, kDecodeTickMs, nullptr);
-    if (std::find(pendingFilters.begin(), pendingFilters.end(), true) != pendingFilters.end())
+    if (filterRow.AnyPending())
       SetTimer(window, kFilterTimer, kFilterDelayMs, nullptr);
     return TReloadResult::Failed;
   }

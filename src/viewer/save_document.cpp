@@ -15,7 +15,7 @@
 namespace qelvar {
 bool TCsvViewer::SaveDocument() {
   EndCellEdit(true);
-  if (destroyed || cellEditor) return false;
+  if (destroyed || cellEditor.Box()) return false;
   if (!document || !Modified()) return true;
 
   // Another program may have written the file since the load: overwriting that is the user's decision.
@@ -48,14 +48,14 @@ bool TCsvViewer::ConfirmSaveBefore(TUiText action, bool hostHonoursCancel) noexc
   try {
     const TFlagHeld prompt(savePromptActive);
     EndCellEdit(true);
-    if (destroyed || cellEditor) return false;
+    if (destroyed || cellEditor.Box()) return false;
     if (!Modified()) return true;
     const std::u16string question = FormatUiStrings(UiText(utSaveBefore), {NameOf(fileName), UiText(action)});
     const int answer = AskUser(question, (hostHonoursCancel ? MB_YESNOCANCEL : MB_YESNO) | MB_ICONWARNING);
     if (destroyed) return false;
     if (answer == IDNO) {
       // The user let these edits go: no recovery file for them.
-      settledStamp = editStamp;
+      stamps.Settle();
       return true;
     }
     if (answer != IDYES) return false;
@@ -71,8 +71,8 @@ bool TCsvViewer::ConfirmSaveBefore(TUiText action, bool hostHonoursCancel) noexc
 
 void TCsvViewer::RecoverUnsavedEdits(bool windowGoing) noexcept {
   try {
-    if (!document || !Modified() || settledStamp == editStamp) return;
-    settledStamp = editStamp;
+    if (!document || !Modified() || stamps.Settled()) return;
+    stamps.Settle();
     std::u16string path;
     const bool written = WriteRecoveryFile(*document, fileName, choices.commentMode, path);
     std::u16string text =

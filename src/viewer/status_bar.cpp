@@ -26,13 +26,13 @@ void TCsvViewer::SetStatusParts() noexcept {
   constexpr std::array<int, kStatusParts - 1> kBaseWidths{110, 170, 200, 150};
   const int parts = static_cast<int>(SendMessageW(statusBar, SB_GETPARTS, 0, 0));
   const TWindowDC dc(statusBar);
-  const TSelectObject selectFont(dc.Get(), font.Get());
+  const TSelectObject selectFont(dc.Get(), fonts.Regular());
   // The text is painted indented; the rest keeps it clear of the border to the next part.
-  const int padding = Scale(4) + Scale(8);
+  const int padding = metrics.Scale(4) + metrics.Scale(8);
   std::array<int, kStatusParts> edges{};
   int right = 0;
   for (int part = 0; part < kStatusParts - 1; ++part) {
-    int width = ScaleByFont(kBaseWidths[static_cast<std::size_t>(part)]);
+    int width = metrics.ScaleByFont(kBaseWidths[static_cast<std::size_t>(part)]);
     std::array<wchar_t, 1025> text{};
     const auto length = LOWORD(SendMessageW(statusBar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0));
     if (dc && part < parts && length > 0 && length < text.size()) {
@@ -96,7 +96,7 @@ void TCsvViewer::UpdateStatusBar() {
 void TCsvViewer::PaintStatusBar(HDC dc) noexcept {
   RECT client{};
   GetClientRect(statusBar, &client);
-  SetDCBrushColor(dc, backColor);
+  SetDCBrushColor(dc, theme.Colors().back);
   FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
   for (int part = 0; part < kStatusParts; ++part) PaintStatusPart(dc, part);
 }
@@ -109,10 +109,10 @@ void TCsvViewer::PaintStatusPart(HDC dc, int part) noexcept {
   const auto length = LOWORD(SendMessageW(statusBar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0));
   if (length < text.size())
     SendMessageW(statusBar, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text.data()));
-  TSelectObject selectFont(dc, font.Get());
-  SetTextColor(dc, textColor);
+  TSelectObject selectFont(dc, fonts.Regular());
+  SetTextColor(dc, theme.Colors().text);
   SetBkMode(dc, TRANSPARENT);
-  rect.left += Scale(4);
+  rect.left += metrics.Scale(4);
   DrawTextW(dc, text.data(), -1, &rect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
 }
 
@@ -120,7 +120,7 @@ LRESULT TCsvViewer::StatusBarCustomDraw(NMCUSTOMDRAW& draw) noexcept {
   if (draw.dwDrawStage == CDDS_PREPAINT) {
     RECT client{};
     GetClientRect(statusBar, &client);
-    SetDCBrushColor(draw.hdc, backColor);
+    SetDCBrushColor(draw.hdc, theme.Colors().back);
     FillRect(draw.hdc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     return CDRF_NOTIFYITEMDRAW;
   }

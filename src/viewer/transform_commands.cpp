@@ -53,9 +53,9 @@ bool TCsvViewer::TransformCommand(int id) {
   if (id < kFirstTransformCommand || id > kLastTransformCommand) return false;
   if (!transformConfig) return true;
   TTransformConfig& config = *transformConfig;
-  int selected = transformList ? static_cast<int>(SendMessageW(transformList, LB_GETCURSEL, 0, 0)) : -1;
+  int selected = panel.List() ? static_cast<int>(SendMessageW(panel.List(), LB_GETCURSEL, 0, 0)) : -1;
   if (selected < 0) selected = -1;
-  const std::u16string input = WindowText(transformInput);
+  const std::u16string input = WindowText(panel.Input());
   const std::vector<std::u16string> hidden = HiddenNames(config, outputHiddenColumns);
 
   switch (id) {
@@ -131,8 +131,8 @@ bool TCsvViewer::TransformCommand(int id) {
                                    id == cmTransformDelimiter || id == cmTransformApplyToGrid;
   if (transformedView && !changesNothingShown) RebuildTransformGrid();
   RefreshTransformPanel();
-  if (transformList && selected >= 0 && selected < config.TargetCount())
-    SendMessageW(transformList, LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+  if (panel.List() && selected >= 0 && selected < config.TargetCount())
+    SendMessageW(panel.List(), LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
   return true;
 }
 

@@ -14,11 +14,11 @@
 namespace qelvar {
 
 void TCsvViewer::ToggleFilterRow() {
-  filterRowVisible = !filterRowVisible;
-  WriteInteger(u"filter-row", filterRowVisible ? 1 : 0);
+  filterRow.SetVisible(!filterRow.Visible());
+  WriteInteger(u"filter-row", filterRow.Visible() ? 1 : 0);
   // The boxes stay with their texts: the filters they hold stay applied, and showing the row again shows
   // what filters the grid. Typing goes back to the grid when its box disappears.
-  if (!filterRowVisible && IsFilterEdit(GetFocus())) SetFocus(listView);
+  if (!filterRow.Visible() && IsFilterEdit(GetFocus())) SetFocus(listView);
   Layout();
 }
 
@@ -56,7 +56,8 @@ void TCsvViewer::ToggleLineNumbers() {
   const int oldOffset = LineNumberOffset();
   std::vector<std::u16string> texts;  // by document column
   std::vector<bool> pending;
-  for (std::size_t i = 0; i < filterEdits.size(); ++i) {
+  const std::vector<HWND>& oldEdits = filterRow.Edits();
+  for (std::size_t i = 0; i < oldEdits.size(); ++i) {
     const int column = static_cast<int>(i) - oldOffset;
     if (column < 0) continue;
     const auto at = static_cast<std::size_t>(column);
@@ -64,8 +65,8 @@ void TCsvViewer::ToggleLineNumbers() {
       texts.resize(at + 1);
       pending.resize(at + 1, false);
     }
-    if (filterEdits[i]) texts[at] = WindowText(filterEdits[i]);
-    pending[at] = i < pendingFilters.size() && pendingFilters[i];
+    if (oldEdits[i]) texts[at] = WindowText(oldEdits[i]);
+    pending[at] = filterRow.Pending(i);
   }
 
   showLineNumbers = !showLineNumbers;
@@ -75,22 +76,19 @@ void TCsvViewer::ToggleLineNumbers() {
   BuildColumns(ComputeColumnWidths(false));
 
   const int offset = LineNumberOffset();
-  std::vector<bool> stillPending(filterEdits.size(), false);
+  const std::vector<HWND>& edits = filterRow.Edits();
+  std::vector<bool> stillPending(edits.size(), false);
   for (std::size_t column = 0; column < texts.size(); ++column) {
     const std::size_t index = column + static_cast<std::size_t>(offset);
-    if (index >= filterEdits.size() || !filterEdits[index]) continue;
+    if (index >= edits.size() || !edits[index]) continue;
     // Its change notice marks the filter pending; the flags are put back below, so that what was applied
     // is not applied again.
-    if (!texts[column].empty()) SetWindowTextW(filterEdits[index], Wide(texts[column]));
+    if (!texts[column].empty()) SetText(edits[index], texts[column]);
     stillPending[index] = pending[column];
   }
-  pendingFilters = stillPending;
+  filterRow.SetPending(std::move(stillPending));
   KillTimer(window, kFilterTimer);
-  for (const bool p : pendingFilters)
-    if (p) {
-      SetTimer(window, kFilterTimer, kFilterDelayMs, nullptr);
-      break;
-    }
+  if (filterRow.AnyPending()) SetTimer(window, kFilterTimer, kFilterDelayMs, nullptr);
   if (listView) InvalidateRect(listView, nullptr, TRUE);
 }
 

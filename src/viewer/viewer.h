@@ -22,11 +22,21 @@
 #include "document/csv_document.h"
 #include "localization/localization.h"
 #include "settings/settings.h"
+#include "viewer/chrome/filter_row.h"
+#include "viewer/chrome/menus.h"
 #include "viewer/chrome/status_texts.h"
 #include "viewer/commands.h"
+#include "viewer/edit/cell_editor.h"
+#include "viewer/edit/recovery.h"
+#include "viewer/grid/decimal_columns.h"
 #include "viewer/grid/search.h"
 #include "viewer/load/file_stamp.h"
 #include "viewer/load/load_choices.h"
+#include "viewer/load/loaded_document.h"
+#include "viewer/look/fonts.h"
+#include "viewer/look/metrics.h"
+#include "viewer/look/theme.h"
+#include "viewer/transform/panel.h"
 #include "win/handles.h"
 
 namespace qelvar {
@@ -65,24 +75,14 @@ inline constexpr UINT kFocusGridMessage = WM_USER + 101;
 inline constexpr int kDecodeCellsPerTick = 2000;
 inline constexpr UINT kDecodeTickMs = 15;
 inline constexpr UINT kFilterDelayMs = 250;
-// The grid font's sizes in points: zooming stays within them, and a size read from the settings is
-// clamped to them.
-inline constexpr int kMinFontSize = 10;
-inline constexpr int kMaxFontSize = 48;
 
-// A document with its grid model and transformation, built aside while the screen still shows what it
-// showed before (the old document, or the loading label).
-struct TLoadedDocument {
-  TLoadedDocument() noexcept;
-  ~TLoadedDocument();
-  TLoadedDocument(TLoadedDocument&&) noexcept;
-  TLoadedDocument& operator=(TLoadedDocument&&) noexcept;
-
-  std::unique_ptr<TCsvDocument> document;
-  std::unique_ptr<TCsvGridModel> model;  // over `document`; destroyed before it
-  std::unique_ptr<TTransformConfig> transform;
-  TFileStamp stamp;  // the file as it was just before it was read
-  TLoadFailure failure;  // why the load failed, when it did
+// What the host told the viewer, and when the viewer starts passing keys on to it.
+struct THostFacts {
+  bool listerWindow = false;    // the host's own Lister window (only then does the grid take the focus)
+  bool darkMode = false;        // lcp_darkmode of the last display parameters
+  bool nativeDarkMode = false;  // lcp_darkmodenative of them
+  // GetTickCount64 before which no key goes to the host (half a second after the window is shown).
+  std::uint64_t keysEnabledAt = 0;
 };
 
 class TCsvViewer {
@@ -97,42 +97,20 @@ class TCsvViewer {
   HWND loadingLabel = nullptr;
   HWND statusBar = nullptr;
   HWND header = nullptr;
-  std::vector<HWND> filterEdits;     // per list-view column; null for the line-number column
-  std::vector<bool> pendingFilters;  // per filter box: changed, not yet applied
+  TFilterRow filterRow;  // the boxes, their pending texts, and whether the row is shown
   std::vector<bool> hiddenColumns;   // per document column: hidden by the user (may be shorter)
   // Per output column of the transformed view: hidden by the user. Each view has its own flags, so that
   // hiding a column of one never hides a column of the other.
   std::vector<bool> outputHiddenColumns;
-  bool filterRowVisible = true;
 
-  COLORREF textColor = 0, backColor = 0, backColor2 = 0, filterTextColor = 0, filterBackColor = 0,
-           headerTextColor = 0, headerBackColor = 0, currentCellBackColor = 0, selectionTextColor = 0,
-           selectionBackColor = 0, lineNumberTextColor = 0, lineNumberBackColor = 0;
-  TBrush backBrush;
-  TBrush filterBackBrush;
-  TFont font;
-  TFont boldFont;
-  std::u16string fontName;
-  int fontSize = 16;
-  int fontWeight = 0;
-  int dpi = 0;
+  TTheme theme;        // the colours and brushes, and the window theme the controls carry
+  TMetrics metrics;    // the font's name, size and weight, the DPI, and every size derived from them
+  TGridFonts fonts;    // made from `metrics`
 
-  // The grid's context menu with its Theme submenu (owned by it), and the status bar's three popups.
-  TMenu contextMenu;
-  HMENU themeMenu = nullptr;
-  TMenu encodingMenu;
-  TMenu delimiterMenu;
-  TMenu commentsMenu;
+  TViewerMenus menus;  // the context menu and the status bar's three popups
 
   std::unique_ptr<TTransformConfig> transformConfig;
-  bool transformPanelVisible = false;
-  HWND transformList = nullptr;        // the output columns, control id 6000
-  HWND transformInput = nullptr;       // value, name or sequence for the buttons, control id 6001
-  std::vector<HWND> transformButtons;  // the panel's buttons, in the order of their table
-  int dragStartX = 0, dragStartY = 0;  // where the left button went down on a list entry
-  int dragFromIndex = -1;              // the entry being dragged; -1 when idle
-  int dragToIndex = -1;                // the drop gap, 0 .. TargetCount
-  bool dragging = false;               // the pointer moved far enough for a drag
+  TTransformPanel panel;  // its controls, whether it is shown, and a drag in its list
 
   bool editMode = false;
 
@@ -150,20 +128,12 @@ class TCsvViewer {
 
   bool transformedView = false;
   bool showLineNumbers = false;
-  bool decimalAlign = true;
-  std::vector<int> intPartWidths;   // per list-view column, pixels
-  std::vector<bool> numericColumns;
+  TDecimalColumns decimal;  // which columns align their numbers, and at which width
 
-  std::uint64_t keysEnabledAt = 0;
   bool loaded = false;
-  bool isListerWindow = false;
-  bool hostDarkMode = false;
-  bool hostNativeDarkMode = false;
+  THostFacts host;
   HWND window = nullptr;
   std::u16string fileName;
-  // The window theme the controls carry: -1 none yet, 0 light, 1 dark; stale while new filter boxes lack it.
-  int themedAs = -1;
-  bool themeStale = true;
   std::unique_ptr<TCsvDocument> document;
 
   // Lifetime across modal loops (see TViewerCall): handlers of this viewer on the stack now, and whether
@@ -190,10 +160,6 @@ class TCsvViewer {
   void SubclassControl(HWND control, WNDPROC procedure) noexcept;
 
   // ---- loading and installing (viewer_load.cpp) --------------------------------------------------------
-  // Reads the file and builds its document, grid model and transformation into `fresh`, with the settings
-  // read now. Touches nothing on screen and no field of the viewer. False on failure (`fresh.failure`
-  // tells why, when the failure has a reason), `fresh` then otherwise empty. Never throws.
-  bool LoadDocument(const TLoadChoices& request, TLoadedDocument& fresh) const noexcept;
   // Swaps `fresh` in (the old model, document and transformation are freed) and shows it: columns, widths,
   // filter row, layout, the background-decoding timer and the focus.
   void InstallDocument(TLoadedDocument&& fresh);
@@ -236,7 +202,7 @@ class TCsvViewer {
   // Posts the key to the host's window (the viewer's parent) as a key-down with its scan code when it is
   // one of the host's keys: Esc, F3, Ctrl+F, digits 1..8 without Ctrl (unless disable-num-keys), N and P
   // (unless disable-np-keys), Q (only with exit-by-q); the three settings are read at each key. Nothing
-  // goes before `keysEnabledAt`, nor while the focus is outside the viewer, nor (except Esc) while the
+  // goes before `host.keysEnabledAt`, nor while the focus is outside the viewer, nor (except Esc) while the
   // focus is in an edit box (filter, cell editor, transform input), where keys are typing. True when
   // posted.
   bool ForwardKeyToLister(WPARAM key);
@@ -302,13 +268,8 @@ class TCsvViewer {
   TReloadResult Reload(TLoadFailure& failure);
 
   // ---- layout, fonts and DPI (viewer_layout.cpp) -------------------------------------------------
-  int Scale(int n) noexcept;
+  // The DPI of the window's monitor (of the system when the window cannot tell); never 0.
   int QueryDpi() noexcept;
-  int FontPixelHeight() noexcept;
-  int ScaleByFont(int n) noexcept;
-  int FilterRowHeight() noexcept;
-  int StatusBarHeight() noexcept;
-  int TransformPanelWidth() noexcept;
   void SetEditMargins(HWND edit) noexcept;
   void CreateFonts() noexcept;
   void SetFontSize(int size);
@@ -375,13 +336,7 @@ class TCsvViewer {
   void EnsureCellVisible(int direction) noexcept;
 
   // ---- the in-place cell editor (cell_editor.cpp) ---------------------------------------------------
-  HWND cellEditor = nullptr;
-  // The edited cell as document row and column, fixed when the edit begins: list positions change with
-  // every sort, filter, search and edit while the editor is open.
-  int editRow = -1;
-  int editColumn = -1;
-  const TCsvDocument* editDocument = nullptr;  // a reload's new document never gets the old one's edit
-  bool endingCellEdit = false;  // re-entrancy guard of EndCellEdit (its commit may show a box)
+  TCellEditor cellEditor;  // the open box and the document cell it edits
   // Opens the editor over the cell at list row `row` and list-view column `listColumn`, with its value
   // selected, after ending an open edit (committing). Nothing happens outside edit mode, in the
   // transformed view, on the line-number column or out of range; on a cell whose edit could not succeed
@@ -400,8 +355,7 @@ class TCsvViewer {
   bool CommitCell(int documentRow, int column, const std::u16string& text);
 
   // ---- row and column edits, undo and redo (edit_operations.cpp) -------------------------------------
-  // Counts every change of the document's text (edits, undo, redo): recovery files are written per state.
-  std::uint64_t editStamp = 0;
+  TEditStamps stamps;  // tells the recovery file whether the unsaved state is already kept
   // Edits not yet saved, judged by the document's history: false after a load, a save, an edit that
   // changed nothing and an undo back to the saved text.
   bool Modified() const noexcept;
@@ -431,9 +385,6 @@ class TCsvViewer {
   // ---- saving and the save question (save_document.cpp) --------------------------------------------
   TFileStamp loadedStamp;  // the file as it was loaded or last saved
   bool savePromptActive = false;
-  // editStamp when the unsaved edits were last settled (written to a recovery file, or discarded by a
-  // No to the save question): they are not recovered again.
-  std::uint64_t settledStamp = 0;
   // Ends an open edit committing it and writes the document back through the document's safe save.
   // True when nothing is left unsaved (also when nothing was modified: nothing is written). Asks first
   // when the file changed on disk since the load (No: false, nothing written). A failure says why in an
@@ -523,8 +474,6 @@ class TCsvViewer {
   // ---- drag and drop in the panel's list (transform_drag.cpp) ------------------------------------------
   // A mouse message of the list; true when the drag handled it (the list's own handling is then skipped).
   bool PanelListMouse(UINT message, WPARAM wParam, LPARAM lParam);
-  // The gap between entries nearest above the list's client y: 0 before the first entry .. TargetCount.
-  int DropGapAt(int y) const noexcept;
 
   // ---- status bar (status_bar.cpp) -----------------------------------------------------------------
   void UpdateStatusBar();

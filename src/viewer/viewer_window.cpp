@@ -24,10 +24,10 @@ LRESULT OnClose(TCsvViewer& viewer) noexcept {
 }
 
 LRESULT OnEraseBackground(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam) noexcept {
-  if (!viewer.backBrush) return DefWindowProcW(window, WM_ERASEBKGND, wParam, lParam);
+  if (!viewer.theme.BackBrush()) return DefWindowProcW(window, WM_ERASEBKGND, wParam, lParam);
   RECT client{};
   GetClientRect(window, &client);
-  FillRect(reinterpret_cast<HDC>(wParam), &client, viewer.backBrush.Get());
+  FillRect(reinterpret_cast<HDC>(wParam), &client, viewer.theme.BackBrush());
   return 1;
 }
 
@@ -47,7 +47,7 @@ LRESULT OnCommand(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam)
   const int id = LOWORD(wParam);
   const int code = HIWORD(wParam);
   const int filterIndex = id - kFilterEditFirstId;
-  if (code == EN_CHANGE && filterIndex >= 0 && filterIndex < static_cast<int>(viewer.filterEdits.size())) {
+  if (code == EN_CHANGE && filterIndex >= 0 && filterIndex < static_cast<int>(viewer.filterRow.Edits().size())) {
     return Safely([&] {
       viewer.FilterTextChanged(filterIndex);
       return LRESULT{0};
@@ -82,20 +82,20 @@ LRESULT OnTimer(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam) n
 }
 
 LRESULT OnCtlColorEdit(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam) noexcept {
-  if (!viewer.filterBackBrush) return DefWindowProcW(window, WM_CTLCOLOREDIT, wParam, lParam);
+  if (!viewer.theme.FilterBackBrush()) return DefWindowProcW(window, WM_CTLCOLOREDIT, wParam, lParam);
   const auto dc = reinterpret_cast<HDC>(wParam);
-  SetTextColor(dc, viewer.filterTextColor);
-  SetBkColor(dc, viewer.filterBackColor);
-  return reinterpret_cast<LRESULT>(viewer.filterBackBrush.Get());
+  SetTextColor(dc, viewer.theme.Colors().filterText);
+  SetBkColor(dc, viewer.theme.Colors().filterBack);
+  return reinterpret_cast<LRESULT>(viewer.theme.FilterBackBrush());
 }
 
 LRESULT OnCtlColorStatic(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam) noexcept {
-  if (reinterpret_cast<HWND>(lParam) != viewer.loadingLabel || !viewer.backBrush)
+  if (reinterpret_cast<HWND>(lParam) != viewer.loadingLabel || !viewer.theme.BackBrush())
     return DefWindowProcW(window, WM_CTLCOLORSTATIC, wParam, lParam);
   const auto dc = reinterpret_cast<HDC>(wParam);
-  SetTextColor(dc, viewer.textColor);
-  SetBkColor(dc, viewer.backColor);
-  return reinterpret_cast<LRESULT>(viewer.backBrush.Get());
+  SetTextColor(dc, viewer.theme.Colors().text);
+  SetBkColor(dc, viewer.theme.Colors().back);
+  return reinterpret_cast<LRESULT>(viewer.theme.BackBrush());
 }
 
 // The transform panel's buttons paint themselves in their colour groups.
@@ -106,7 +106,7 @@ LRESULT OnDrawItem(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam
 }
 
 LRESULT OnCtlColorListBox(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam) noexcept {
-  if (reinterpret_cast<HWND>(lParam) != viewer.transformList || !viewer.filterBackBrush)
+  if (reinterpret_cast<HWND>(lParam) != viewer.panel.List() || !viewer.theme.FilterBackBrush())
     return DefWindowProcW(window, WM_CTLCOLORLISTBOX, wParam, lParam);
   return viewer.PanelListColors(reinterpret_cast<HDC>(wParam));
 }
@@ -136,7 +136,7 @@ LRESULT OnContextMenu(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lPa
 }
 
 LRESULT OnFocusGrid(TCsvViewer& viewer) noexcept {
-  if (viewer.isListerWindow && viewer.listView) SetFocus(viewer.listView);
+  if (viewer.host.listerWindow && viewer.listView) SetFocus(viewer.listView);
   return 0;
 }
 
@@ -261,8 +261,8 @@ bool TCsvViewer::ExecuteCommand(int id) {
     case cmTransformNumberFormat:
     case cmTransformApplyToGrid: return TransformCommand(id);
     case cmHelp: ShowHelp(); return true;
-    case cmZoomIn: SetFontSize(fontSize + 1); return true;
-    case cmZoomOut: SetFontSize(fontSize - 1); return true;
+    case cmZoomIn: SetFontSize(metrics.FontSize() + 1); return true;
+    case cmZoomOut: SetFontSize(metrics.FontSize() - 1); return true;
     // A cursor key is the grid's own when the cursor cannot move.
     case cmCursorLeft: return MoveCursor(VK_LEFT);
     case cmCursorUp: return MoveCursor(VK_UP);

@@ -1,19 +1,15 @@
 #include "viewer/chrome/status_texts.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "localization/localization.h"
+#include "viewer/grid/decimal_digits.h"
 #include "viewer/load/load_choices.h"
 
 namespace qelvar {
 namespace {
 
-void AppendNumber(std::u16string& out, long long number) {
-  char digits[24]{};
-  const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-  out.append(digits, end);
-}
+void AppendNumber(std::u16string& out, long long number) { out += TDecimalDigits(number).View(); }
 
 std::u16string CommentsText(const TStatusInput& input) {
   if (input.autoComments) return FormatUiText(UiText(utCommentsAuto), {input.hiddenComments});

@@ -4,9 +4,24 @@
 // be saved, a recovery file in the user's temporary folder.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace qelvar {
+
+// Which state of the text the unsaved edits are in, and whether that state is already kept (written to a
+// recovery file, or discarded by a No to the save question): the same state is not recovered twice.
+class TEditStamps {
+ public:
+  // Every change of the document's text (edits, undo, redo).
+  void Changed() noexcept { ++edit_; }
+  void Settle() noexcept { settled_ = edit_; }
+  bool Settled() const noexcept { return settled_ == edit_; }
+
+ private:
+  std::uint64_t edit_ = 0;
+  std::uint64_t settled_ = 0;
+};
 
 class TCsvDocument;
 
