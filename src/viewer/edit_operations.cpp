@@ -87,7 +87,7 @@ void TCsvViewer::RestartGridAfterColumnChange() {
   // The transformation names its sources by position: after a column change they would name other data.
   if (transformConfig) transformConfig->InitFromDocument(document.get(), headerRow);
   transformedView = false;
-  hiddenColumns.resize(static_cast<std::size_t>(std::max(document->ColumnCount(), 0)), false);
+  hiddenColumns.document.resize(static_cast<std::size_t>(std::max(document->ColumnCount(), 0)), false);
   currentRow = currentColumn = -1;
   if (listView) ListView_SetItemState(listView, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
   BuildColumns(ComputeColumnWidths(false));
@@ -152,7 +152,8 @@ void TCsvViewer::DeleteCurrentColumn() {
   if (!document->DeleteColumn(column)) return;
   stamps.Changed();
   // The column's own hidden flag goes with it; those to its right move left with their columns.
-  if (column < static_cast<int>(hiddenColumns.size())) hiddenColumns.erase(hiddenColumns.begin() + column);
+  std::vector<bool>& hidden = hiddenColumns.document;
+  if (column < static_cast<int>(hidden.size())) hidden.erase(hidden.begin() + column);
   RestartGridAfterColumnChange();
 }
 
@@ -179,9 +180,9 @@ void TCsvViewer::StepHistory(bool undo) {
     // A column deleted again loses its hidden flag; one that comes back comes back shown.
     if (step.Kind == ekDeleteColumn && step.Column >= 0) {
       const auto at = static_cast<std::size_t>(step.Column);
-      if (undo && at <= hiddenColumns.size())
-        hiddenColumns.insert(hiddenColumns.begin() + step.Column, false);
-      if (!undo && at < hiddenColumns.size()) hiddenColumns.erase(hiddenColumns.begin() + step.Column);
+      std::vector<bool>& hidden = hiddenColumns.document;
+      if (undo && at <= hidden.size()) hidden.insert(hidden.begin() + step.Column, false);
+      if (!undo && at < hidden.size()) hidden.erase(hidden.begin() + step.Column);
     }
     return RestartGridAfterColumnChange();
   }

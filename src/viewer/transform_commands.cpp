@@ -56,7 +56,7 @@ bool TCsvViewer::TransformCommand(int id) {
   int selected = panel.List() ? static_cast<int>(SendMessageW(panel.List(), LB_GETCURSEL, 0, 0)) : -1;
   if (selected < 0) selected = -1;
   const std::u16string input = WindowText(panel.Input());
-  const std::vector<std::u16string> hidden = HiddenNames(config, outputHiddenColumns);
+  const std::vector<std::u16string> hidden = HiddenNames(config, hiddenColumns.output);
 
   switch (id) {
     case cmTransformUp:
@@ -124,7 +124,7 @@ bool TCsvViewer::TransformCommand(int id) {
     default: break;
   }
 
-  outputHiddenColumns = FlagsOf(config, hidden);
+  hiddenColumns.output = FlagsOf(config, hidden);
   // The transformed grid follows every change of the transformation; the commands that change nothing it
   // shows (save, export, the export's delimiter) and Apply itself, which has rebuilt it, leave it be.
   const bool changesNothingShown = id == cmTransformSaveJson || id == cmTransformExportCsv ||

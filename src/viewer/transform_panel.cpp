@@ -46,14 +46,14 @@ void TCsvViewer::ResetTransformation() {
 
 void TCsvViewer::TransformationReset() {
   transformedView = false;
-  outputHiddenColumns.clear();
+  hiddenColumns.output.clear();
   panel.CancelDrag();
   Layout();
   RefreshTransformPanel();
 }
 
 std::vector<bool>& TCsvViewer::HiddenColumnFlags() noexcept {
-  return transformedView ? outputHiddenColumns : hiddenColumns;
+  return hiddenColumns.Of(transformedView);
 }
 
 bool TCsvViewer::IsTransformControl(HWND control) const noexcept { return panel.IsControl(control); }

@@ -29,6 +29,7 @@
 #include "viewer/edit/cell_editor.h"
 #include "viewer/edit/recovery.h"
 #include "viewer/grid/decimal_columns.h"
+#include "viewer/grid/hidden_columns.h"
 #include "viewer/grid/search.h"
 #include "viewer/load/file_stamp.h"
 #include "viewer/load/load_choices.h"
@@ -98,10 +99,7 @@ class TCsvViewer {
   HWND statusBar = nullptr;
   HWND header = nullptr;
   TFilterRow filterRow;  // the boxes, their pending texts, and whether the row is shown
-  std::vector<bool> hiddenColumns;   // per document column: hidden by the user (may be shorter)
-  // Per output column of the transformed view: hidden by the user. Each view has its own flags, so that
-  // hiding a column of one never hides a column of the other.
-  std::vector<bool> outputHiddenColumns;
+  THiddenColumns hiddenColumns;  // by the user, per view; HiddenColumnFlags() gives the shown view's
 
   TTheme theme;        // the colours and brushes, and the window theme the controls carry
   TMetrics metrics;    // the font's name, size and weight, the DPI, and every size derived from them
