@@ -167,7 +167,7 @@ bool TCsvViewer::CommitCell(int documentRow, int column, const std::u16string& t
   // Unchanged text is no edit: nothing to record, rebuild or save.
   if (document->ValueView(documentRow, column) == text) return true;
   if (!document->SetCell(documentRow, column, text)) return false;
-  stamps.Changed();
+  saving.stamps.Changed();
   RebuildVisibleRows([&] { model->Rebuild(); }, true);
   MeasureNumericColumns();
   if (currentRow >= 0) EnsureCellVisible(0);

@@ -106,7 +106,7 @@ void TCsvViewer::InsertRowBelow() {
   const int row = model->VisibleToDocumentRow(currentRow);
   const int columns = document->ColumnCount();
   if (row < 0 || !document->InsertRowAfter(row)) return;
-  stamps.Changed();
+  saving.stamps.Changed();
   // The first row of an empty table gives it its columns.
   if (document->ColumnCount() != columns) return RestartGridAfterColumnChange();
   ShowRowsAfterEdit(row + 1, currentColumn);
@@ -134,7 +134,7 @@ void TCsvViewer::DeleteRows() {
   const int columns = document->ColumnCount();
   // One pass over the text however many rows go; nothing changes when it cannot be done.
   if (rows.empty() || document->DeleteRows(rows) == 0) return;
-  stamps.Changed();
+  saving.stamps.Changed();
   if (document->ColumnCount() != columns) return RestartGridAfterColumnChange();
   ShowRowsAfterEdit(-1, -1);
 }
@@ -150,7 +150,7 @@ void TCsvViewer::DeleteCurrentColumn() {
     question += u"\r\n\r\n" + FormatUiText(UiText(utCommentRowsKeepField), {keeping});
   if (AskUser(question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES || destroyed) return;
   if (!document->DeleteColumn(column)) return;
-  stamps.Changed();
+  saving.stamps.Changed();
   // The column's own hidden flag goes with it; those to its right move left with their columns.
   std::vector<bool>& hidden = hiddenColumns.document;
   if (column < static_cast<int>(hidden.size())) hidden.erase(hidden.begin() + column);
@@ -175,7 +175,7 @@ void TCsvViewer::StepHistory(bool undo) {
     MessageBeep(MB_OK);
     return;
   }
-  stamps.Changed();
+  saving.stamps.Changed();
   if (step.ColumnsChanged) {
     // A column deleted again loses its hidden flag; one that comes back comes back shown.
     if (step.Kind == ekDeleteColumn && step.Column >= 0) {

@@ -19,7 +19,7 @@ bool TCsvViewer::SaveDocument() {
   if (!document || !Modified()) return true;
 
   // Another program may have written the file since the load: overwriting that is the user's decision.
-  if (ReadFileStamp(fileName) != loadedStamp) {
+  if (ReadFileStamp(fileName) != saving.loaded) {
     const int answer = AskUser(FormatUiStrings(UiText(utFileChangedOnDisk), {NameOf(fileName)}),
                                MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
     if (destroyed || answer != IDYES) return false;
@@ -29,7 +29,7 @@ bool TCsvViewer::SaveDocument() {
   if (SaveTextToFile(fileName, document->Text(), document->Encoding(), document->Delimiter(), choices.commentMode,
                      trim)) {
     document->MarkSaved();
-    loadedStamp = ReadFileStamp(fileName);
+    saving.loaded = ReadFileStamp(fileName);
     UpdateStatusBar();
     return true;
   }
@@ -44,9 +44,9 @@ bool TCsvViewer::SaveDocument() {
 
 bool TCsvViewer::ConfirmSaveBefore(TUiText action, bool hostHonoursCancel) noexcept {
   // A second request while the question is up (the host closing again) is refused.
-  if (savePromptActive) return false;
+  if (saving.promptActive) return false;
   try {
-    const TFlagHeld prompt(savePromptActive);
+    const TFlagHeld prompt(saving.promptActive);
     EndCellEdit(true);
     if (destroyed || cellEditor.Box()) return false;
     if (!Modified()) return true;
@@ -55,7 +55,7 @@ bool TCsvViewer::ConfirmSaveBefore(TUiText action, bool hostHonoursCancel) noexc
     if (destroyed) return false;
     if (answer == IDNO) {
       // The user let these edits go: no recovery file for them.
-      stamps.Settle();
+      saving.stamps.Settle();
       return true;
     }
     if (answer != IDYES) return false;
@@ -71,8 +71,8 @@ bool TCsvViewer::ConfirmSaveBefore(TUiText action, bool hostHonoursCancel) noexc
 
 void TCsvViewer::RecoverUnsavedEdits(bool windowGoing) noexcept {
   try {
-    if (!document || !Modified() || stamps.Settled()) return;
-    stamps.Settle();
+    if (!document || !Modified() || saving.stamps.Settled()) return;
+    saving.stamps.Settle();
     std::u16string path;
     const bool written = WriteRecoveryFile(*document, fileName, choices.commentMode, path);
     std::u16string text =

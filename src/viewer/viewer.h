@@ -353,7 +353,6 @@ class TCsvViewer {
   bool CommitCell(int documentRow, int column, const std::u16string& text);
 
   // ---- row and column edits, undo and redo (edit_operations.cpp) -------------------------------------
-  TEditStamps stamps;  // tells the recovery file whether the unsaved state is already kept
   // Edits not yet saved, judged by the document's history: false after a load, a save, an edit that
   // changed nothing and an undo back to the saved text.
   bool Modified() const noexcept;
@@ -381,8 +380,8 @@ class TCsvViewer {
   void StepHistory(bool undo);
 
   // ---- saving and the save question (save_document.cpp) --------------------------------------------
-  TFileStamp loadedStamp;  // the file as it was loaded or last saved
-  bool savePromptActive = false;
+  // The file as loaded or last saved, the save question's guard, and whether the unsaved state is kept.
+  TSaveState saving;
   // Ends an open edit committing it and writes the document back through the document's safe save.
   // True when nothing is left unsaved (also when nothing was modified: nothing is written). Asks first
   // when the file changed on disk since the load (No: false, nothing written). A failure says why in an

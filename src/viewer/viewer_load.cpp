@@ -16,7 +16,7 @@ void TCsvViewer::InstallDocument(TLoadedDocument&& fresh) {
   model = std::move(fresh.model);
   document = std::move(fresh.document);
   transformConfig = std::move(fresh.transform);
-  loadedStamp = fresh.stamp;
+  saving.loaded = fresh.stamp;
   fresh = TLoadedDocument();
 
   choices.encodingName = document->Encoding().Name;

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "viewer/load/file_stamp.h"
+
 namespace qelvar {
 
 // Which state of the text the unsaved edits are in, and whether that state is already kept (written to a
@@ -21,6 +23,13 @@ class TEditStamps {
  private:
   std::uint64_t edit_ = 0;
   std::uint64_t settled_ = 0;
+};
+
+// What saving keeps between two saves.
+struct TSaveState {
+  TFileStamp loaded;          // the file as it was loaded or last saved
+  bool promptActive = false;  // the save question is up (its box runs a modal loop)
+  TEditStamps stamps;
 };
 
 class TCsvDocument;
