@@ -10,12 +10,11 @@ else()
 endif()
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/plugin/exports.cpp)
-  file(GLOB QELVAR_VIEWER_SOURCES CONFIGURE_DEPENDS src/viewer/*.cpp src/viewer/*.rc)
   # The version resource, generated from the project version for this architecture.
   configure_file(${CMAKE_SOURCE_DIR}/src/plugin/version.rc.in ${CMAKE_BINARY_DIR}/generated/qelvar_version.rc @ONLY)
   add_library(qelvar SHARED src/plugin/exports.cpp src/plugin/qelvar.def ${QELVAR_VIEWER_SOURCES}
               ${CMAKE_BINARY_DIR}/generated/qelvar_version.rc)
-  target_link_libraries(qelvar PRIVATE qelvar_core qelvar_warnings comctl32 comdlg32 gdi32 user32 shell32 kernel32)
+  target_link_libraries(qelvar PRIVATE qelvar_viewer_rules qelvar_core qelvar_warnings comctl32 comdlg32 gdi32 user32 shell32 kernel32)
   set_target_properties(qelvar PROPERTIES PREFIX "" OUTPUT_NAME "qelvar" SUFFIX "${QELVAR_PLUGIN_SUFFIX}")
   # The .def file names the exports; nothing else may leak into the export table.
   target_link_options(qelvar PRIVATE -Wl,--kill-at -Wl,--exclude-all-symbols)

@@ -16,6 +16,11 @@ namespace qelvar {
 
 class TCsvDocument;
 
+// The name of a document column, for the grid's header and the transformation alike: its header cell
+// (when `headerRow` is set and that cell is not empty), else the "Column %d" UI text (or its translation)
+// with the 1-based column number.
+std::u16string SourceColumnName(TCsvDocument* document, bool headerRow, std::int32_t column);
+
 // True when the names are equal after lower-casing both. Allocates only when a character outside ASCII
 // is met.
 bool SameName(std::u16string_view a, std::u16string_view b);

@@ -29,6 +29,13 @@ std::u16string GeneratedName(std::int32_t col) {
 
 }  // namespace
 
+std::u16string SourceColumnName(TCsvDocument* document, bool headerRow, std::int32_t column) {
+  std::u16string name;
+  if (document && headerRow && document->RowCount() > 0 && column >= 0 && column < document->CellCount(0))
+    name = document->GetCell(0, column);
+  return name.empty() ? GeneratedName(column) : name;
+}
+
 bool SameName(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size()) return false;  // lower-casing keeps the length in code units
   for (std::size_t i = 0; i < a.size(); ++i) {
@@ -77,9 +84,7 @@ void TTransformConfig::InitFromDocument(TCsvDocument* document, bool headerRow) 
   InitialHeaders.reserve(static_cast<std::size_t>(columns));
   TargetOrder.reserve(static_cast<std::size_t>(columns));
   for (std::int32_t c = 0; c < columns; ++c) {
-    std::u16string name;
-    if (headerRow && document->RowCount() > 0 && c < document->CellCount(0)) name = document->GetCell(0, c);
-    if (name.empty()) name = GeneratedName(c);
+    std::u16string name = SourceColumnName(document, headerRow, c);
     InitialHeaders.push_back(name);
     TargetOrder.push_back(std::move(name));
   }

@@ -1,43 +1,17 @@
-// The in-place cell editor: a one-line edit box over the cell being edited, its own window procedure, and
-// the commit of its text into the document.
-//
-// The edit is tied to the document row and column it began on, never to a list position: a sort, the
-// filter timer, a search or a column hidden while the box is open would otherwise send the text into
-// whichever row then sits there. Everything that rebuilds the visible rows ends the edit first.
+// The in-place cell editor: beginning and ending an edit, the box's own window procedure, and the commit of
+// its text into the document. Everything that rebuilds the visible rows ends the edit first.
 #include <algorithm>
 
 #include "document/csv_document.h"
 #include "grid/grid_model.h"
-#include "platform/wide.h"
+#include "viewer/edit/cell_target.h"
 #include "viewer/flag_held.h"
 #include "viewer/viewer.h"
+#include "win/subclass.h"
+#include "win/window_text.h"
 
 namespace qelvar {
 namespace {
-
-// The properties SubclassControl gives every subclassed control.
-constexpr wchar_t kViewerProperty[] = L"QelvarViewer";
-constexpr wchar_t kOldProcProperty[] = L"QelvarOldWndProc";
-
-std::u16string EditText(HWND edit) {
-  const int length = GetWindowTextLengthW(edit);
-  std::u16string text(static_cast<std::size_t>(std::max(length, 0)) + 1, u'\0');
-  const int copied = GetWindowTextW(edit, AsWide(text.data()), static_cast<int>(text.size()));
-  text.resize(static_cast<std::size_t>(std::max(copied, 0)));
-  return text;
-}
-
-// A one-line box shows a line break as nothing and gives it back as nothing (and a NUL ends its text):
-// such a value would be cut by a commit that the user never asked for.
-bool FitsOneLineBox(std::u16string_view value) noexcept {
-  return value.find_first_of(std::u16string_view(u"\r\n\0", 3)) == std::u16string_view::npos;
-}
-
-// Whether the document would take a new value for the cell: a data row that has the field.
-bool CellTakesValue(const TCsvDocument& document, int row, int column) {
-  if (row < 0 || row >= document.RowCount() || column < 0) return false;
-  return !document.Rows()[static_cast<std::size_t>(row)].IsComment && column < document.CellCount(row);
-}
 
 // ---- the editor's procedure: one handler per message ---------------------------------------------------
 
@@ -48,10 +22,7 @@ struct TEditorCall {
   LPARAM lParam;
   WNDPROC previous;
 
-  LRESULT Previous() const noexcept {
-    return previous ? CallWindowProcW(previous, control, message, wParam, lParam)
-                    : DefWindowProcW(control, message, wParam, lParam);
-  }
+  LRESULT Previous() const noexcept { return CallPrevious(previous, control, message, wParam, lParam); }
 };
 
 LRESULT OnEditorKeyDown(TCsvViewer& viewer, const TEditorCall& call) noexcept {
@@ -83,24 +54,22 @@ LRESULT OnEditorKillFocus(TCsvViewer& viewer, const TEditorCall& call) noexcept 
 LRESULT OnEditorWheel(TCsvViewer& viewer, const TEditorCall& call) noexcept {
   viewer.EndCellEditSafely();
   if (viewer.destroyed || viewer.ZoomByWheel(call.wParam)) return 0;
-  if (viewer.cellEditor == call.control) return call.Previous();
+  if (viewer.cellEditor.Box() == call.control) return call.Previous();
   if (viewer.listView) SendMessageW(viewer.listView, WM_MOUSEWHEEL, call.wParam, call.lParam);
   return 0;
 }
 
 LRESULT OnEditorNcDestroy(const TEditorCall& call) noexcept {
   const LRESULT result = call.Previous();
-  RemovePropW(call.control, kViewerProperty);
-  RemovePropW(call.control, kOldProcProperty);
+  ForgetSubclass(call.control);
   return result;
 }
 
 }  // namespace
 
 LRESULT CALLBACK CellEditorProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-  const TEditorCall call{control, message, wParam, lParam,
-                         reinterpret_cast<WNDPROC>(GetPropW(control, kOldProcProperty))};
-  const TViewerCall viewer(static_cast<TCsvViewer*>(GetPropW(control, kViewerProperty)));
+  const TEditorCall call{control, message, wParam, lParam, PreviousProcedure(control)};
+  const TViewerCall viewer(ControlViewer(control));
   if (!viewer) return message == WM_NCDESTROY ? OnEditorNcDestroy(call) : call.Previous();
   TCsvViewer& v = *viewer.Get();
   switch (message) {
@@ -120,7 +89,7 @@ void TCsvViewer::BeginCellEdit(int row, int listColumn) {
   if (transformedView || !listView || !model || !document) return;
   EndCellEdit(true);
   // A commit that failed keeps its editor open; the box may also have outlived the viewer.
-  if (destroyed || cellEditor) return;
+  if (destroyed || cellEditor.Box()) return;
   const int column = listColumn - LineNumberOffset();
   if (!editMode || row < 0 || row >= VisibleRowCount() || column < 0 || column >= document->ColumnCount())
     return;
@@ -139,42 +108,26 @@ void TCsvViewer::BeginCellEdit(int row, int listColumn) {
   if (listColumn == 0) cell.right = cell.left + ListView_GetColumnWidth(listView, 0);
   if (cell.right <= cell.left) return;  // a hidden column
 
-  const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(listView, GWLP_HINSTANCE));
-  const HWND edit =
-      CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, cell.left,
-                      cell.top, cell.right - cell.left, cell.bottom - cell.top, listView,
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCellEditorId)), instance, nullptr);
-  if (!edit) return;
-  // No length limit below the value's own (a one-line box takes 30000 characters by default).
-  SendMessageW(edit, EM_SETLIMITTEXT, 0, 0);
-  if (font) SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
-  SetWindowTextW(edit, Wide(value));
-  // What the box would give back must be the value itself, or an untouched edit would rewrite the cell.
-  if (EditText(edit) != value) {
-    DestroyWindow(edit);
-    MessageBeep(MB_ICONEXCLAMATION);
+  const auto opened = cellEditor.Open(listView, cell, value, fonts.Regular(), documentRow, column, document.get());
+  if (opened != TCellEditor::TOpened::Yes) {
+    if (opened == TCellEditor::TOpened::Refused) MessageBeep(MB_ICONEXCLAMATION);
     return;
   }
-
-  editRow = documentRow;
-  editColumn = column;
-  editDocument = document.get();
-  cellEditor = edit;
+  const HWND edit = cellEditor.Box();
   SubclassControl(edit, &CellEditorProc);
-  SendMessageW(edit, EM_SETSEL, 0, -1);
   SetFocus(edit);
   UpdateStatusBar();
 }
 
 void TCsvViewer::EndCellEdit(bool commit) {
-  if (endingCellEdit || !cellEditor) return;
-  const HWND edit = cellEditor;
+  if (cellEditor.Ending() || !cellEditor.Box()) return;
+  const HWND edit = cellEditor.Box();
   {
-    const TFlagHeld ending(endingCellEdit);
+    const TFlagHeld ending = cellEditor.HoldEnding();
     if (commit) {
       bool committed = false;
       try {
-        committed = CommitCell(editRow, editColumn, EditText(edit));
+        committed = CommitCell(cellEditor.Row(), cellEditor.Column(), WindowText(edit));
       } catch (...) {
         committed = false;  // out of memory: the document is unchanged
       }
@@ -183,20 +136,16 @@ void TCsvViewer::EndCellEdit(bool commit) {
         // The editor stays open with the typed text; Esc abandons it. The guard stays up while the box
         // is shown, so that the focus moving to the box does not commit again.
         const bool gone =
-            !document || editDocument != document.get() || !CellTakesValue(*document, editRow, editColumn);
+            !document || !cellEditor.Edits(document.get()) ||
+            !CellTakesValue(*document, cellEditor.Row(), cellEditor.Column());
         AskUser(UiText(gone ? utCellNotEditable : utCellEditFailed), MB_OK | MB_ICONERROR);
         return;
       }
     }
-    cellEditor = nullptr;
-    editRow = editColumn = -1;
-    editDocument = nullptr;
+    cellEditor.Release();
     if (IsWindow(edit)) {
       const bool hadFocus = GetFocus() == edit;
-      const auto previous = reinterpret_cast<WNDPROC>(GetPropW(edit, kOldProcProperty));
-      if (previous) SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-      RemovePropW(edit, kViewerProperty);
-      RemovePropW(edit, kOldProcProperty);
+      Unsubclass(edit);
       // Only an editor that had the focus hands it to the grid: a click elsewhere keeps its target.
       if (hadFocus && listView) SetFocus(listView);
       DestroyWindow(edit);
@@ -213,12 +162,12 @@ void TCsvViewer::EndCellEditSafely() noexcept {
 }
 
 bool TCsvViewer::CommitCell(int documentRow, int column, const std::u16string& text) {
-  if (!document || !model || editDocument != document.get()) return false;
+  if (!document || !model || !cellEditor.Edits(document.get())) return false;
   if (!CellTakesValue(*document, documentRow, column)) return false;
   // Unchanged text is no edit: nothing to record, rebuild or save.
   if (document->ValueView(documentRow, column) == text) return true;
   if (!document->SetCell(documentRow, column, text)) return false;
-  ++editStamp;
+  saving.stamps.Changed();
   RebuildVisibleRows([&] { model->Rebuild(); }, true);
   MeasureNumericColumns();
   if (currentRow >= 0) EnsureCellVisible(0);

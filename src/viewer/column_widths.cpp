@@ -1,40 +1,26 @@
 // Column widths from the content, the width cap, and columns hidden by the user (width 0).
 #include <algorithm>
-#include <charconv>
 
 #include "document/csv_document.h"
 #include "grid/grid_model.h"
 #include "platform/wide.h"
 #include "settings/settings.h"
+#include "viewer/grid/decimal_digits.h"
+#include "viewer/grid/width_rules.h"
 #include "viewer/viewer.h"
+#include "win/window_text.h"
 
 namespace qelvar {
-namespace {
-
-int TextWidth(HDC dc, std::u16string_view text) noexcept {
-  if (text.empty()) return 0;
-  SIZE size{};
-  if (!GetTextExtentPoint32W(dc, AsWide(text.data()), static_cast<int>(text.size()), &size)) return 0;
-  return size.cx;
-}
-
-std::u16string DecimalText(int number) {
-  char digits[16]{};
-  const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-  return std::u16string(digits, end);
-}
-
-}  // namespace
 
 std::vector<int> TCsvViewer::ComputeColumnWidths(bool toMax) {
   const int count = std::max(GridColumnCount(), 0);
-  std::vector<int> widths(static_cast<std::size_t>(count), ScaleByFont(140));
-  const int padding = ScaleByFont(24);
-  const int lineNumberPadding = ScaleByFont(12);
+  std::vector<int> widths(static_cast<std::size_t>(count), metrics.ScaleByFont(140));
+  const int padding = metrics.ScaleByFont(24);
+  const int lineNumberPadding = metrics.ScaleByFont(12);
   if (!listView) return widths;
   TWindowDC dc(listView);
   if (!dc) return widths;
-  TSelectObject selectFont(dc.Get(), font.Get());
+  TSelectObject selectFont(dc.Get(), fonts.Regular());
 
   const int total = VisibleRowCount();
   const bool allRows = toMax || ReadInteger(u"allColumnsToMaxWidth") != 0;
@@ -43,7 +29,7 @@ std::vector<int> TCsvViewer::ComputeColumnWidths(bool toMax) {
   if (!allRows) {
     samples = SampleCount(total, ReadInteger(u"max-column-samples"));
     const int maxWidth = ReadInteger(u"max-column-width");
-    if (maxWidth > 0) cap = ScaleByFont(maxWidth);
+    if (maxWidth > 0) cap = metrics.ScaleByFont(maxWidth);
   }
 
   const int offset = LineNumberOffset();
@@ -51,7 +37,7 @@ std::vector<int> TCsvViewer::ComputeColumnWidths(bool toMax) {
   for (int i = 0; i < count; ++i) {
     int& width = widths[static_cast<std::size_t>(i)];
     if (showLineNumbers && i == 0) {
-      width = std::max(TextWidth(dc.Get(), u"#"), TextWidth(dc.Get(), DecimalText(std::max(total, 1)))) +
+      width = std::max(TextWidth(dc.Get(), u"#"), TextWidth(dc.Get(), TDecimalDigits(std::max(total, 1)).View())) +
               lineNumberPadding;
       continue;
     }
@@ -62,15 +48,12 @@ std::vector<int> TCsvViewer::ComputeColumnWidths(bool toMax) {
     }
     {
       // The header draws its titles in bold: measured in the grid font they would be cut off.
-      TSelectObject selectBold(dc.Get(), boldFont.Get());
+      TSelectObject selectBold(dc.Get(), fonts.Bold());
       width = TextWidth(dc.Get(), ColumnTitle(i)) + padding;
     }
     for (int j = 0; j < samples; ++j)
       width = std::max(width, TextWidth(dc.Get(), CellText(SampleRow(j, samples, total), i)) + padding);
-    width = std::max(width, padding);
-    // Of exactly two data columns the second keeps its width: it is usually the long text of a pair.
-    const bool secondOfTwo = count - offset == 2 && column == 1;
-    if (count > 1 && cap > 0 && width > cap && !secondOfTwo) width = cap;
+    width = CappedColumnWidth(width, padding, cap, count, offset, column);
   }
   return widths;
 }

@@ -1,9 +1,15 @@
-// Every command id and control id of the viewer.
+// Every command id and control id of the viewer, the one command table (text and what each command
+// needs) with its pure enabled-state rule, and the one key binding table.
 //
 // A command (a menu item, a key, a panel button) has one id here and one handler in
 // TCsvViewer::ExecuteCommand, which WM_COMMAND, the key handler and the menus all call, whichever way the
-// user invokes it. Free of <windows.h>, so that the GUI tests name the same ids.
+// user invokes it. Free of <windows.h>, so that the GUI tests name the same ids and the unit tests check
+// the rules natively.
 #pragma once
+
+#include <cstdint>
+
+#include "localization/localization.h"
 
 namespace qelvar {
 
@@ -72,6 +78,17 @@ enum TCommandId : int {
   cmTransformDelimiter = 6021,
   cmTransformNumberFormat = 6022,
   cmTransformApplyToGrid = 6023,
+
+  // Commands that only keys invoke. Outside the ranges below, so that WM_COMMAND never reaches them.
+  cmHelp = 5060,
+  cmZoomIn = 5061,
+  cmZoomOut = 5062,
+  cmCursorLeft = 5063,
+  cmCursorUp = 5064,
+  cmCursorRight = 5065,
+  cmCursorDown = 5066,
+  cmEditCell = 5067,   // opens the cell editor on the current cell
+  cmCopyByKey = 5068,  // C: Shift copies rows, Ctrl the column, else the cell (or the column, see copy-column)
 };
 
 // The ranges the ids above lie in: WM_COMMAND hands ids within them to the dispatcher.
@@ -79,5 +96,108 @@ inline constexpr int kFirstMenuCommand = cmCopyCell;
 inline constexpr int kLastMenuCommand = cmRedo;
 inline constexpr int kFirstTransformCommand = cmTransformUp;
 inline constexpr int kLastTransformCommand = cmTransformApplyToGrid;
+
+// Whether WM_COMMAND hands `id` to the dispatcher.
+constexpr bool IsDispatchedCommand(int id) noexcept {
+  return (id >= kFirstMenuCommand && id <= kLastMenuCommand) ||
+         (id >= kFirstTransformCommand && id <= kLastTransformCommand);
+}
+
+// ---- the command table ------------------------------------------------------------------------------
+
+// What a command needs before it may run (a greyed menu item otherwise).
+enum TCommandNeed : std::uint8_t {
+  cnEditMode = 1,       // edit mode
+  cnDocumentView = 2,   // the document's own grid, not the transformed view
+  cnCurrentRow = 4,     // a current row that is listed
+  cnDataColumn = 8,     // a current column that is a column of the document (not the line numbers)
+};
+
+// The text of a command that has none in the catalogue.
+inline constexpr TUiText kNoUiText = static_cast<TUiText>(-1);
+
+struct TCommandInfo {
+  int id;
+  TUiText text;        // the menu text; kNoUiText for a command without one (or one that is the same in
+                       // every language: the encodings and delimiters of load/load_choices.h)
+  std::uint8_t needs;  // TCommandNeed flags
+};
+
+// The command's row of the table, or null for an unknown id.
+const TCommandInfo* FindCommand(int id) noexcept;
+
+// The facts the enabled states depend on, as the viewer has them now.
+struct TCommandState {
+  bool editMode = false;
+  bool transformedView = false;
+  bool hasDocument = false;
+  int currentRow = -1;        // list row, -1: none
+  int currentColumn = -1;     // list-view column, -1: none
+  int rowCount = 0;           // rows listed
+  int lineNumberOffset = 0;   // 1 while the line-number column is shown
+  int documentColumns = 0;    // columns of the document
+};
+
+// Whether command `id` may run in `state`: all of its needs are met. An id outside the table is enabled
+// (the dispatcher answers it). Pure; the one place that greys menu items.
+bool CommandEnabled(int id, const TCommandState& state) noexcept;
+
+// ---- keys --------------------------------------------------------------------------------------------
+
+// The virtual-key codes the bindings name (the values of VK_*, which this header cannot include).
+inline constexpr int kKeyReturn = 0x0D;
+inline constexpr int kKeySpace = 0x20;
+inline constexpr int kKeyLeft = 0x25;
+inline constexpr int kKeyUp = 0x26;
+inline constexpr int kKeyRight = 0x27;
+inline constexpr int kKeyDown = 0x28;
+inline constexpr int kKeyAdd = 0x6B;
+inline constexpr int kKeySubtract = 0x6D;
+inline constexpr int kKeyF1 = 0x70;
+inline constexpr int kKeyF2 = 0x71;
+
+// Where a key went: the viewer window itself, one of the grid's controls (list view, header, status
+// bar), or an edit box or panel control, which keeps the keys it types with.
+enum class TKeyTarget { Window, GridControl, Other };
+
+// When a binding applies.
+enum class TKeyScope {
+  Anywhere,        // always; runs at once
+  Loaded,          // always consumed, runs only once the document is shown
+  Cursor,          // runs; consumed when the cursor moved (the grid focused, rows and columns to move over)
+  GridFocused,     // the list view has the focus
+  EditableCell,    // the list view has the focus, edit mode, the document's view and a current data cell
+  EditModeGrid,    // edit mode, the key went to the window or a grid control
+  GridControl,     // the key went to a grid control
+  EditModeControl, // edit mode, the key went to a grid control
+};
+
+enum class TCtrlRule { Any, Held };
+
+struct TKeyBinding {
+  int key;
+  TCtrlRule ctrl;
+  int command;
+  TKeyScope scope;
+};
+
+// What the key handler needs to know beside the command state.
+struct TKeyContext {
+  TCommandState state;
+  bool loaded = false;
+  bool gridFocused = false;  // the list view has the focus
+  TKeyTarget target = TKeyTarget::Other;
+};
+
+// What a key-down does: `command` 0 when no binding applies (the key is not consumed); otherwise the
+// command, which runs when `run` (a binding of scope Loaded before the load is consumed without running).
+struct TKeyAction {
+  int command = 0;
+  bool run = false;
+};
+
+// The action of `key` with Ctrl held or not in `context`: the first binding of the table for the key and
+// the Ctrl state decides. Pure.
+TKeyAction KeyAction(int key, bool ctrl, const TKeyContext& context) noexcept;
 
 }  // namespace qelvar

@@ -3,12 +3,10 @@
 // control carries its viewer in the property "QelvarViewer" and its previous procedure in
 // "QelvarOldWndProc"; both go when the control is destroyed.
 #include "viewer/viewer.h"
+#include "win/subclass.h"
 
 namespace qelvar {
 namespace {
-
-constexpr wchar_t kViewerProperty[] = L"QelvarViewer";
-constexpr wchar_t kOldProcProperty[] = L"QelvarOldWndProc";
 
 // One message to a subclassed control: its viewer, kept alive while the message is handled (the control's
 // own procedure may run a modal loop), and its previous procedure.
@@ -19,17 +17,14 @@ class TControlCall {
         message(what),
         wParam(first),
         lParam(second),
-        previous_(reinterpret_cast<WNDPROC>(GetPropW(to, kOldProcProperty))),
-        viewer_(static_cast<TCsvViewer*>(GetPropW(to, kViewerProperty))) {}
+        previous_(PreviousProcedure(to)),
+        viewer_(static_cast<TCsvViewer*>(SubclassOwner(to))) {}
 
   // The viewer, or null when the control has none or the viewer's window is gone. Asked again after the
   // previous procedure ran, since the viewer may have gone meanwhile.
   TCsvViewer* Viewer() const noexcept { return viewer_.Get(); }
   // The control's own handling of the message.
-  LRESULT Previous() const noexcept {
-    return previous_ ? CallWindowProcW(previous_, control, message, wParam, lParam)
-                     : DefWindowProcW(control, message, wParam, lParam);
-  }
+  LRESULT Previous() const noexcept { return CallPrevious(previous_, control, message, wParam, lParam); }
 
   const HWND control;
   const UINT message;
@@ -54,8 +49,7 @@ LRESULT PreviousThen(const TControlCall& call, After&& after) noexcept {
 
 LRESULT OnControlNcDestroy(const TControlCall& call) noexcept {
   const LRESULT result = call.Previous();
-  RemovePropW(call.control, kViewerProperty);
-  RemovePropW(call.control, kOldProcProperty);
+  ForgetSubclass(call.control);
   return result;
 }
 
@@ -117,16 +111,9 @@ LRESULT PaintedByViewer(const TControlCall& call, LRESULT (*onPaint)(const TCont
 
 }  // namespace
 
-TCsvViewer* ControlViewer(HWND control) noexcept {
-  return control ? static_cast<TCsvViewer*>(GetPropW(control, kViewerProperty)) : nullptr;
-}
+TCsvViewer* ControlViewer(HWND control) noexcept { return static_cast<TCsvViewer*>(SubclassOwner(control)); }
 
-void TCsvViewer::SubclassControl(HWND control, WNDPROC procedure) noexcept {
-  if (!control || !IsWindow(control)) return;
-  SetPropW(control, kViewerProperty, this);
-  const LONG_PTR previous = SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
-  SetPropW(control, kOldProcProperty, reinterpret_cast<HANDLE>(previous));
-}
+void TCsvViewer::SubclassControl(HWND control, WNDPROC procedure) noexcept { Subclass(control, procedure, this); }
 
 LRESULT CALLBACK ListViewProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   const TControlCall call(control, message, wParam, lParam);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "viewer/viewer.h"
+#include "win/keys.h"
 
 namespace qelvar {
 
@@ -31,7 +32,7 @@ bool TCsvViewer::MoveCursor(WPARAM key) {
   if (first < 0) return false;
   int column = IsVisibleColumn(currentColumn) ? currentColumn : first;
 
-  const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+  const bool ctrl = KeyHeld(VK_CONTROL);
   const int startRow = row;
   const int startColumn = column;
   int direction = 0;

@@ -1,11 +1,11 @@
 // The boxes editing asks and tells with.
-#include "platform/wide.h"
 #include "viewer/viewer.h"
+#include "win/message_box.h"
 
 namespace qelvar {
 
 int TCsvViewer::AskUser(const std::u16string& text, UINT type) noexcept {
-  const int answer = MessageBoxW(window, Wide(text), L"qelvar", type);
+  const int answer = ShowMessageBox(window, text, type);
   return destroyed ? 0 : answer;
 }
 

@@ -79,7 +79,7 @@ void TCsvViewer::ShowRowsAfterEdit(int documentRow, int listColumn) {
 }
 
 void TCsvViewer::RestartGridAfterColumnChange() {
-  const bool headerRow = ReadInteger(u"header-row") != 0;
+  const bool headerRow = HeaderRowShown();
   const bool caseSensitive = model ? model->CaseSensitive() : ReadInteger(u"filter-case-sensitive") != 0;
   auto fresh = std::make_unique<TCsvGridModel>(document.get(), headerRow);
   fresh->SetCaseSensitive(caseSensitive);
@@ -87,7 +87,7 @@ void TCsvViewer::RestartGridAfterColumnChange() {
   // The transformation names its sources by position: after a column change they would name other data.
   if (transformConfig) transformConfig->InitFromDocument(document.get(), headerRow);
   transformedView = false;
-  hiddenColumns.resize(static_cast<std::size_t>(std::max(document->ColumnCount(), 0)), false);
+  hiddenColumns.document.resize(static_cast<std::size_t>(std::max(document->ColumnCount(), 0)), false);
   currentRow = currentColumn = -1;
   if (listView) ListView_SetItemState(listView, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
   BuildColumns(ComputeColumnWidths(false));
@@ -106,7 +106,7 @@ void TCsvViewer::InsertRowBelow() {
   const int row = model->VisibleToDocumentRow(currentRow);
   const int columns = document->ColumnCount();
   if (row < 0 || !document->InsertRowAfter(row)) return;
-  ++editStamp;
+  saving.stamps.Changed();
   // The first row of an empty table gives it its columns.
   if (document->ColumnCount() != columns) return RestartGridAfterColumnChange();
   ShowRowsAfterEdit(row + 1, currentColumn);
@@ -134,7 +134,7 @@ void TCsvViewer::DeleteRows() {
   const int columns = document->ColumnCount();
   // One pass over the text however many rows go; nothing changes when it cannot be done.
   if (rows.empty() || document->DeleteRows(rows) == 0) return;
-  ++editStamp;
+  saving.stamps.Changed();
   if (document->ColumnCount() != columns) return RestartGridAfterColumnChange();
   ShowRowsAfterEdit(-1, -1);
 }
@@ -150,9 +150,10 @@ void TCsvViewer::DeleteCurrentColumn() {
     question += u"\r\n\r\n" + FormatUiText(UiText(utCommentRowsKeepField), {keeping});
   if (AskUser(question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES || destroyed) return;
   if (!document->DeleteColumn(column)) return;
-  ++editStamp;
+  saving.stamps.Changed();
   // The column's own hidden flag goes with it; those to its right move left with their columns.
-  if (column < static_cast<int>(hiddenColumns.size())) hiddenColumns.erase(hiddenColumns.begin() + column);
+  std::vector<bool>& hidden = hiddenColumns.document;
+  if (column < static_cast<int>(hidden.size())) hidden.erase(hidden.begin() + column);
   RestartGridAfterColumnChange();
 }
 
@@ -168,20 +169,20 @@ void TCsvViewer::StepHistory(bool undo) {
   if (!CanEditRows()) return;
   // An open edit becomes an edit of its own, so that this step takes back exactly what the user sees.
   EndCellEdit(true);
-  if (destroyed || cellEditor) return;
+  if (destroyed || cellEditor.Box()) return;
   const TCsvUndoResult step = undo ? document->Undo() : document->Redo();
   if (!step.Done) {
     MessageBeep(MB_OK);
     return;
   }
-  ++editStamp;
+  saving.stamps.Changed();
   if (step.ColumnsChanged) {
     // A column deleted again loses its hidden flag; one that comes back comes back shown.
     if (step.Kind == ekDeleteColumn && step.Column >= 0) {
       const auto at = static_cast<std::size_t>(step.Column);
-      if (undo && at <= hiddenColumns.size())
-        hiddenColumns.insert(hiddenColumns.begin() + step.Column, false);
-      if (!undo && at < hiddenColumns.size()) hiddenColumns.erase(hiddenColumns.begin() + step.Column);
+      std::vector<bool>& hidden = hiddenColumns.document;
+      if (undo && at <= hidden.size()) hidden.insert(hidden.begin() + step.Column, false);
+      if (!undo && at < hidden.size()) hidden.erase(hidden.begin() + step.Column);
     }
     return RestartGridAfterColumnChange();
   }

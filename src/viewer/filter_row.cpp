@@ -1,12 +1,14 @@
 // The filter row: one edit box over each data column, placed over the visible part of its column, and
 // applied to the grid model 250 ms after the typing pauses.
 #include <algorithm>
+#include <vector>
 
 #include "document/csv_document.h"
 #include "grid/grid_model.h"
 #include "platform/wide.h"
 #include "settings/settings.h"
 #include "viewer/viewer.h"
+#include "win/window_text.h"
 
 namespace qelvar {
 
@@ -16,11 +18,8 @@ void TCsvViewer::CreateFilterEdits() {
   std::vector<bool>& hidden = HiddenColumnFlags();
   if (hidden.size() != dataColumns) hidden.resize(dataColumns, false);
 
-  for (HWND edit : filterEdits)
-    if (edit) DestroyWindow(edit);
-  filterEdits.assign(static_cast<std::size_t>(count), nullptr);
-  pendingFilters.clear();
-  themeStale = true;
+  filterRow.Reset(static_cast<std::size_t>(count));
+  theme.MarkStale();
   if (!header || transformedView) return;
 
   const int align = ReadInteger(u"filter-align");
@@ -36,8 +35,8 @@ void TCsvViewer::CreateFilterEdits() {
         0, L"Edit", Wide(filter), WS_CHILD | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL | alignment, 0, 0, 0, 0,
         window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFilterEditFirstId + i)), instance, nullptr);
     if (!edit) continue;
-    filterEdits[static_cast<std::size_t>(i)] = edit;
-    if (font) SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    filterRow.Put(static_cast<std::size_t>(i), edit);
+    if (fonts.Regular()) SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.Regular()), FALSE);
     SetEditMargins(edit);
     SubclassControl(edit, &FilterEditProc);
   }
@@ -45,89 +44,35 @@ void TCsvViewer::CreateFilterEdits() {
 }
 
 void TCsvViewer::PlaceFilterEdits() noexcept {
-  if (!listView || !header || !window) return;
-  RECT grid{};
-  GetClientRect(listView, &grid);
-  MapWindowPoints(listView, window, reinterpret_cast<POINT*>(&grid), 2);
-  const int height = FilterRowHeight();
-  const bool rowVisible = filterRowVisible && !transformedView;
-
-  struct TPlacement {
-    HWND edit;
-    int left, width;
-  };
-  std::vector<TPlacement> placements;
-  try {
-    placements.reserve(filterEdits.size());
-  } catch (...) {
-    return;
-  }
-  for (std::size_t i = 0; i < filterEdits.size(); ++i) {
-    if (!filterEdits[i]) continue;
-    int left = grid.left;
-    int right = grid.left;
-    RECT item{};
-    if (Header_GetItemRect(header, static_cast<int>(i), &item)) {
-      MapWindowPoints(header, window, reinterpret_cast<POINT*>(&item), 2);
-      left = std::clamp(static_cast<int>(item.left), static_cast<int>(grid.left), static_cast<int>(grid.right));
-      right = std::clamp(static_cast<int>(item.right), static_cast<int>(grid.left), static_cast<int>(grid.right));
-    }
-    placements.push_back({filterEdits[i], left, std::max(right - left, 0)});
-  }
-
-  const auto flagsOf = [&](const TPlacement& p) {
-    return SWP_NOZORDER | SWP_NOACTIVATE | (rowVisible && p.width > 0 ? SWP_SHOWWINDOW : SWP_HIDEWINDOW);
-  };
-  // One batch, so that the row moves as a whole while the grid scrolls.
-  HDWP batch = BeginDeferWindowPos(static_cast<int>(placements.size()));
-  if (batch) {
-    for (const TPlacement& p : placements) {
-      batch = DeferWindowPos(batch, p.edit, nullptr, p.left, grid.top - height, p.width, height, flagsOf(p));
-      if (!batch) break;
-    }
-    if (batch && EndDeferWindowPos(batch)) return;
-  }
-  for (const TPlacement& p : placements)
-    SetWindowPos(p.edit, nullptr, p.left, grid.top - height, p.width, height, flagsOf(p));
+  filterRow.Place(window, listView, header, metrics.FilterRowHeight(), filterRow.Visible() && !transformedView);
 }
 
-bool TCsvViewer::IsFilterEdit(HWND control) const noexcept {
-  if (!control) return false;
-  const int index = GetDlgCtrlID(control) - kFilterEditFirstId;
-  return index >= 0 && index < static_cast<int>(filterEdits.size()) &&
-         filterEdits[static_cast<std::size_t>(index)] == control;
-}
+bool TCsvViewer::IsFilterEdit(HWND control) const noexcept { return filterRow.IsEdit(control, kFilterEditFirstId); }
 
 void TCsvViewer::FilterTextChanged(int index) {
-  if (index < 0 || index >= static_cast<int>(filterEdits.size())) return;
-  if (pendingFilters.size() != filterEdits.size()) pendingFilters.resize(filterEdits.size(), false);
-  pendingFilters[static_cast<std::size_t>(index)] = true;
+  if (!filterRow.MarkPending(index)) return;
   // Each further change within the period starts the wait again.
   SetTimer(window, kFilterTimer, kFilterDelayMs, nullptr);
 }
 
 void TCsvViewer::ApplyPendingFilters() {
   KillTimer(window, kFilterTimer);
-  const std::vector<bool> pending = std::move(pendingFilters);
-  pendingFilters.clear();
+  const std::vector<bool> pending = filterRow.TakePending();
   for (std::size_t i = 0; i < pending.size(); ++i)
     if (pending[i]) ApplyFilterEdit(static_cast<int>(i));
 }
 
 void TCsvViewer::ApplyFilterEdit(int index) {
-  if (index < 0 || index >= static_cast<int>(filterEdits.size())) return;
-  const HWND edit = filterEdits[static_cast<std::size_t>(index)];
+  const std::vector<HWND>& edits = filterRow.Edits();
+  if (index < 0 || index >= static_cast<int>(edits.size())) return;
+  const HWND edit = edits[static_cast<std::size_t>(index)];
   const int column = index - LineNumberOffset();
   if (!edit || column < 0 || !model) return;
 
-  const int length = GetWindowTextLengthW(edit);
-  std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
-  const int copied = GetWindowTextW(edit, text.data(), static_cast<int>(text.size()));
-  text.resize(static_cast<std::size_t>(std::max(copied, 0)));
-  const std::u16string filter = FromWide(text);
+  const std::u16string filter = WindowText(edit);
   RebuildVisibleRows([&] { model->SetFilter(column, filter); }, false);
 
-  searchText.clear();
+  search.Forget();
   if (listView) InvalidateRect(listView, nullptr, TRUE);
   PlaceFilterEdits();
 }

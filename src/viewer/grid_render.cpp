@@ -2,7 +2,6 @@
 // columns, sort marks, the measures for decimal alignment, and the custom draw of the grid and the header.
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstring>
 
 #include "document/csv_document.h"
@@ -10,8 +9,10 @@
 #include "platform/wide.h"
 #include "settings/settings.h"
 #include "transform/transform.h"
-#include "viewer/display_number.h"
+#include "viewer/grid/decimal_digits.h"
+#include "viewer/grid/display_number.h"
 #include "viewer/viewer.h"
+#include "win/window_text.h"
 
 namespace qelvar {
 namespace {
@@ -25,32 +26,13 @@ void DrawTextIn(HDC dc, std::u16string_view text, RECT rect, UINT format) noexce
   DrawTextW(dc, AsWide(text.data()), static_cast<int>(text.size()), &rect, format | DT_NOPREFIX);
 }
 
-// The decimal digits of a positive number into `digits`; returns their count.
-int FormatNumber(long long number, std::array<char16_t, 24>& digits) noexcept {
-  std::array<char, 24> narrow{};
-  const auto result = std::to_chars(narrow.data(), narrow.data() + narrow.size(), number);
-  const int length = static_cast<int>(result.ptr - narrow.data());
-  for (int i = 0; i < length; ++i) digits[static_cast<std::size_t>(i)] = static_cast<char16_t>(narrow[static_cast<std::size_t>(i)]);
-  return length;
-}
-
-int TextWidth(HDC dc, std::u16string_view text) noexcept {
-  if (text.empty()) return 0;
-  SIZE size{};
-  if (!GetTextExtentPoint32W(dc, AsWide(text.data()), static_cast<int>(text.size()), &size)) return 0;
-  return size.cx;
-}
-
 }  // namespace
 
 // ---- texts ------------------------------------------------------------------------------------------
 
 std::u16string TCsvViewer::CellText(int index, int column) const {
   if (showLineNumbers) {
-    if (column == 0) {
-      std::array<char16_t, 24> digits{};
-      return std::u16string(digits.data(), static_cast<std::size_t>(FormatNumber(index + 1LL, digits)));
-    }
+    if (column == 0) return std::u16string(TDecimalDigits(index + 1LL).View());
     --column;
   }
   if (transformedView && transformConfig) {
@@ -71,8 +53,7 @@ void TCsvViewer::CopyCellText(int index, int column, wchar_t* buffer, int size) 
   };
   buffer[0] = L'\0';
   if (showLineNumbers && column == 0) {
-    std::array<char16_t, 24> digits{};
-    copy(std::u16string_view(digits.data(), static_cast<std::size_t>(FormatNumber(index + 1LL, digits))));
+    copy(TDecimalDigits(index + 1LL).View());
     return;
   }
   const int documentColumn = column - LineNumberOffset();
@@ -101,7 +82,8 @@ std::u16string TCsvViewer::ColumnTitle(int column) const {
     --column;
   }
   if (transformedView && transformConfig) return transformConfig->OutputHeader(column);
-  return model ? model->GetColumnName(column) : std::u16string();
+  // The panel names the columns by the same rule, so a headerless column reads alike in both.
+  return model ? SourceColumnName(document.get(), model->HeaderRow(), column) : std::u16string();
 }
 
 // ---- columns ------------------------------------------------------------------------------------------
@@ -109,12 +91,9 @@ std::u16string TCsvViewer::ColumnTitle(int column) const {
 void TCsvViewer::BuildColumns(const std::vector<int>& widths) {
   EndCellEdit(true);
   if (destroyed) return;
-  searchText.clear();
+  search.Forget();
   KillTimer(window, kFilterTimer);
-  pendingFilters.clear();
-  for (HWND edit : filterEdits)
-    if (edit) DestroyWindow(edit);
-  filterEdits.clear();
+  filterRow.Reset(0);
   if (!listView) return;
 
   const int existing = header ? Header_GetItemCount(header) : 0;
@@ -126,7 +105,7 @@ void TCsvViewer::BuildColumns(const std::vector<int>& widths) {
     column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH;
     column.fmt = LVCFMT_LEFT;
     column.pszText = AsWide(title.data());
-    column.cx = i < static_cast<int>(widths.size()) ? widths[static_cast<std::size_t>(i)] : ScaleByFont(140);
+    column.cx = i < static_cast<int>(widths.size()) ? widths[static_cast<std::size_t>(i)] : metrics.ScaleByFont(140);
     ListView_InsertColumn(listView, i, &column);
   }
 
@@ -156,25 +135,21 @@ void TCsvViewer::UpdateSortMarks() noexcept {
 
 void TCsvViewer::MeasureNumericColumns() {
   const auto columns = static_cast<std::size_t>(std::max(GridColumnCount(), 0));
-  intPartWidths.assign(columns, 0);
-  decimalColumns.assign(columns, false);
-  numericColumns.assign(columns, false);
-  if (!decimalAlign || !listView) return;
+  decimal.Reset(columns);
+  if (!decimal.Enabled() || !listView) return;
 
   const int total = VisibleRowCount();
   const int samples = SampleCount(total, ReadInteger(u"max-column-samples"));
   if (samples == 0) return;
   TWindowDC dc(listView);
   if (!dc) return;
-  TSelectObject selectFont(dc.Get(), font.Get());
+  TSelectObject selectFont(dc.Get(), fonts.Regular());
   for (std::size_t column = static_cast<std::size_t>(LineNumberOffset()); column < columns; ++column) {
     for (int j = 0; j < samples; ++j) {
       const std::u16string text = CellText(SampleRow(j, samples, total), static_cast<int>(column));
       TDisplayNumber number;
       if (!ParseDisplayNumber(text, number)) continue;
-      numericColumns[column] = true;
-      decimalColumns[column] = true;
-      intPartWidths[column] = std::max(intPartWidths[column], TextWidth(dc.Get(), number.IntegerPart));
+      decimal.NoteNumber(column, TextWidth(dc.Get(), number.IntegerPart));
     }
   }
 }
@@ -184,12 +159,12 @@ void TCsvViewer::MeasureNumericColumns() {
 LRESULT TCsvViewer::GridCustomDraw(NMLVCUSTOMDRAW& draw) noexcept {
   NMCUSTOMDRAW& common = draw.nmcd;
   const int item = static_cast<int>(common.dwItemSpec);
-  const COLORREF parity = (item % 2 != 0) ? backColor2 : backColor;
+  const COLORREF parity = (item % 2 != 0) ? theme.Colors().back2 : theme.Colors().back;
   switch (common.dwDrawStage) {
     case CDDS_PREPAINT:
       return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT: {
-      draw.clrText = textColor;
+      draw.clrText = theme.Colors().text;
       const bool selected = (ListView_GetItemState(listView, item, LVIS_SELECTED) & LVIS_SELECTED) != 0;
       if (selected) {
         // The viewer paints the selection itself, per cell.
@@ -197,7 +172,7 @@ LRESULT TCsvViewer::GridCustomDraw(NMLVCUSTOMDRAW& draw) noexcept {
         return CDRF_NOTIFYSUBITEMDRAW;
       }
       draw.clrTextBk = parity;
-      return (showLineNumbers || decimalAlign) ? CDRF_NOTIFYSUBITEMDRAW : CDRF_DODEFAULT;
+      return (showLineNumbers || decimal.Enabled()) ? CDRF_NOTIFYSUBITEMDRAW : CDRF_DODEFAULT;
     }
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
       break;
@@ -215,32 +190,29 @@ LRESULT TCsvViewer::GridCustomDraw(NMLVCUSTOMDRAW& draw) noexcept {
     RECT row{};
     if (!ListView_GetItemRect(listView, item, &row, LVIR_BOUNDS)) row = common.rc;
     RECT cell{row.left, row.top, row.left + ListView_GetColumnWidth(listView, 0), row.bottom};
-    FillSolid(dc, cell, lineNumberBackColor);
-    cell.left += Scale(6);
-    cell.right -= Scale(6);
-    std::array<char16_t, 24> digits{};
-    const int length = FormatNumber(item + 1LL, digits);
-    TSelectObject selectFont(dc, font.Get());
-    const COLORREF previousColor = SetTextColor(dc, lineNumberTextColor);
-    DrawTextIn(dc, std::u16string_view(digits.data(), static_cast<std::size_t>(length)), cell,
+    FillSolid(dc, cell, theme.Colors().lineNumberBack);
+    cell.left += metrics.Scale(6);
+    cell.right -= metrics.Scale(6);
+    const TDecimalDigits digits(item + 1LL);
+    TSelectObject selectFont(dc, fonts.Regular());
+    const COLORREF previousColor = SetTextColor(dc, theme.Colors().lineNumberText);
+    DrawTextIn(dc, digits.View(), cell,
                DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
     SetTextColor(dc, previousColor);
     return CDRF_SKIPDEFAULT;
   }
 
-  COLORREF text = textColor;
+  COLORREF text = theme.Colors().text;
   COLORREF back = parity;
   if (selected) {
-    text = selectionTextColor;
-    back = (item == currentRow && column == currentColumn) ? currentCellBackColor : selectionBackColor;
+    text = theme.Colors().selectionText;
+    back = (item == currentRow && column == currentColumn) ? theme.Colors().currentCellBack : theme.Colors().selectionBack;
   }
   draw.clrText = text;
   draw.clrTextBk = back;
 
   const auto index = static_cast<std::size_t>(column);
-  if (!decimalAlign || column < LineNumberOffset() || index >= intPartWidths.size() ||
-      index >= numericColumns.size() || !numericColumns[index])
-    return CDRF_NEWFONT;
+  if (column < LineNumberOffset() || !decimal.Aligns(index)) return CDRF_NEWFONT;
   std::u16string value;
   try {
     value = CellText(item, column);
@@ -256,12 +228,12 @@ LRESULT TCsvViewer::GridCustomDraw(NMLVCUSTOMDRAW& draw) noexcept {
   FillSolid(dc, cell, back);
   {
     TSavedDC saved(dc);
-    const int inset = Scale(1);
+    const int inset = metrics.Scale(1);
     IntersectClipRect(dc, cell.left + inset, cell.top + inset, cell.right - inset, cell.bottom - inset);
-    TSelectObject selectFont(dc, font.Get());
+    TSelectObject selectFont(dc, fonts.Regular());
     SetTextColor(dc, text);
     SetBkMode(dc, TRANSPARENT);
-    const int margin = Scale(6);
+    const int margin = metrics.Scale(6);
     const int left = cell.left + margin;
     const int right = cell.right - margin;
     // The separator and the fraction as one run, so that kerning matches the text measured elsewhere.
@@ -269,15 +241,10 @@ LRESULT TCsvViewer::GridCustomDraw(NMLVCUSTOMDRAW& draw) noexcept {
                                    number.IsDecimal ? 1 + number.Fraction.size() : 0);
     const int integerWidth = TextWidth(dc, number.IntegerPart);
     const int tailWidth = TextWidth(dc, tail);
-    // The widths were measured on sampled rows only: a wider integer part widens the column's alignment
-    // when the number then still fits, and the cells drawn before move to the new edge on the repaint.
-    int& aligned = intPartWidths[index];
-    if (integerWidth > aligned && left + integerWidth + tailWidth <= right) {
-      aligned = integerWidth;
-      InvalidateRect(listView, nullptr, FALSE);
-    }
-    if (integerWidth <= aligned && left + aligned + tailWidth <= right) {
-      const int edge = left + aligned;
+    // The cells drawn before a widening move to the new edge on the repaint.
+    if (decimal.Widen(index, integerWidth, tailWidth, right - left)) InvalidateRect(listView, nullptr, FALSE);
+    if (const int separator = decimal.SeparatorAt(index, integerWidth, tailWidth, right - left); separator >= 0) {
+      const int edge = left + separator;
       DrawTextIn(dc, number.IntegerPart, RECT{left, cell.top, edge, cell.bottom},
                  DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
       if (!tail.empty())
@@ -307,14 +274,14 @@ LRESULT TCsvViewer::HeaderCustomDraw(NMCUSTOMDRAW& draw) noexcept {
   if (draw.dwDrawStage == CDDS_PREPAINT) {
     RECT client{};
     GetClientRect(header, &client);
-    FillSolid(dc, client, headerBackColor);
+    FillSolid(dc, client, theme.Colors().headerBack);
     return CDRF_NOTIFYITEMDRAW;
   }
   if (draw.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
 
   const RECT item = draw.rc;
   const int index = static_cast<int>(draw.dwItemSpec);
-  FillSolid(dc, item, headerBackColor);
+  FillSolid(dc, item, theme.Colors().headerBack);
   std::array<wchar_t, 513> title{};
   HDITEMW query{};
   query.mask = HDI_TEXT;
@@ -327,26 +294,26 @@ LRESULT TCsvViewer::HeaderCustomDraw(NMCUSTOMDRAW& draw) noexcept {
   if (model && column >= 0 && column == model->SortColumn()) direction = model->SortDirection();
 
   RECT text = item;
-  text.left += Scale(6);
-  text.right -= Scale(6);
-  if (direction != 0) text.right -= Scale(14);
-  TSelectObject selectFont(dc, boldFont.Get());
-  const COLORREF previousText = SetTextColor(dc, headerTextColor);
+  text.left += metrics.Scale(6);
+  text.right -= metrics.Scale(6);
+  if (direction != 0) text.right -= metrics.Scale(14);
+  TSelectObject selectFont(dc, fonts.Bold());
+  const COLORREF previousText = SetTextColor(dc, theme.Colors().headerText);
   const int previousMode = SetBkMode(dc, TRANSPARENT);
   DrawTextW(dc, title.data(), -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
 
   if (direction != 0) {
     RECT box = item;
-    box.left = box.right - Scale(16);
-    InflateRect(&box, -Scale(4), -Scale(4));
+    box.left = box.right - metrics.Scale(16);
+    InflateRect(&box, -metrics.Scale(4), -metrics.Scale(4));
     const int x = (box.left + box.right) / 2;
     const int y = (box.top + box.bottom) / 2;
-    const int dy = direction > 0 ? Scale(3) : -Scale(3);
-    const std::array<POINT, 3> arrow{POINT{x, y - dy}, POINT{x - Scale(4), y + dy}, POINT{x + Scale(4), y + dy}};
+    const int dy = direction > 0 ? metrics.Scale(3) : -metrics.Scale(3);
+    const std::array<POINT, 3> arrow{POINT{x, y - dy}, POINT{x - metrics.Scale(4), y + dy}, POINT{x + metrics.Scale(4), y + dy}};
     TSelectObject selectPen(dc, GetStockObject(DC_PEN));
     TSelectObject selectBrush(dc, GetStockObject(DC_BRUSH));
-    SetDCPenColor(dc, headerTextColor);
-    SetDCBrushColor(dc, headerTextColor);
+    SetDCPenColor(dc, theme.Colors().headerText);
+    SetDCBrushColor(dc, theme.Colors().headerText);
     Polygon(dc, arrow.data(), static_cast<int>(arrow.size()));
   }
   RECT edge = item;
@@ -368,7 +335,7 @@ void TCsvViewer::PaintHeaderFiller() noexcept {
   if (filler.left >= filler.right) return;
   TWindowDC dc(header);
   if (!dc) return;
-  FillSolid(dc.Get(), filler, headerBackColor);
+  FillSolid(dc.Get(), filler, theme.Colors().headerBack);
   DrawEdge(dc.Get(), &filler, BDR_SUNKENOUTER, BF_BOTTOM);
 }
 

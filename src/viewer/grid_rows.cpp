@@ -5,25 +5,10 @@
 
 #include "document/csv_document.h"
 #include "grid/grid_model.h"
+#include "viewer/flag_held.h"
 #include "viewer/viewer.h"
 
 namespace qelvar {
-namespace {
-
-// Sets `flag` for its lifetime and restores its previous value, also when unwinding.
-class THeldFlag {
- public:
-  explicit THeldFlag(bool& flag) noexcept : flag_(flag), previous_(flag) { flag_ = true; }
-  ~THeldFlag() { flag_ = previous_; }
-  THeldFlag(const THeldFlag&) = delete;
-  THeldFlag& operator=(const THeldFlag&) = delete;
-
- private:
-  bool& flag_;
-  bool previous_;
-};
-
-}  // namespace
 
 void TCsvViewer::RebuildVisibleRows(const std::function<void()>& change, bool keepScroll) {
   // An open edit goes to its cell while the rows are still where the user saw them.
@@ -67,7 +52,7 @@ void TCsvViewer::RebuildVisibleRows(const std::function<void()>& change, bool ke
   }
 
   {
-    const THeldFlag hold(holdStatusBar);
+    const TFlagHeld hold(holdStatusBar);
     if (listView) {
       ListView_SetItemState(listView, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
       ListView_SetItemCountEx(listView, VisibleRowCount(), keepScroll ? LVSICF_NOSCROLL : 0);

@@ -4,11 +4,10 @@
 #include <windowsx.h>
 
 #include "viewer/viewer.h"
+#include "win/keys.h"
 
 namespace qelvar {
 namespace {
-
-bool CtrlDown() noexcept { return GetKeyState(VK_CONTROL) < 0; }
 
 // The host's message loop translated the key-down before dispatching it, so its character is already
 // queued for the same window: a consumed shortcut would still type (Ctrl+H as a Backspace, Ctrl+Space as
@@ -19,10 +18,22 @@ void DropTypedCharacter(HWND window) noexcept {
   PeekMessageW(&message, window, WM_CHAR, WM_CHAR, PM_REMOVE | PM_NOYIELD);
 }
 
+// The transform panel's controls: the step list, its input box and the buttons.
+bool IsPanelControl(HWND control) noexcept {
+  const int id = GetDlgCtrlID(control);
+  return id == kTransformListId || id == kTransformInputId ||
+         (id >= kFirstTransformCommand && id <= kLastTransformCommand);
+}
+
 bool Consumed(HWND window, bool consumed) noexcept {
   if (consumed) DropTypedCharacter(window);
   return consumed;
 }
+
+// The bindings name the keys by value; these are the values Windows gives them.
+static_assert(kKeyReturn == VK_RETURN && kKeySpace == VK_SPACE && kKeyLeft == VK_LEFT && kKeyUp == VK_UP &&
+              kKeyRight == VK_RIGHT && kKeyDown == VK_DOWN && kKeyAdd == VK_ADD && kKeySubtract == VK_SUBTRACT &&
+              kKeyF1 == VK_F1 && kKeyF2 == VK_F2);
 
 }  // namespace
 
@@ -47,49 +58,27 @@ bool TCsvViewer::RouteControlKey(HWND control, WPARAM key) {
 bool TCsvViewer::RouteCellEditorKey(HWND editor, WPARAM key) { return Consumed(editor, HandleKey(editor, key)); }
 
 bool TCsvViewer::HandleKey(HWND control, WPARAM key) {
-  if (key == VK_F1) {
-    ShowHelp();
-    return true;
-  }
-  const bool ctrl = CtrlDown();
-  if (ctrl) {
-    switch (key) {
-      case VK_ADD: SetFontSize(fontSize + 1); return true;
-      case VK_SUBTRACT: SetFontSize(fontSize - 1); return true;
-      default: break;
-    }
-    int command = 0;
-    switch (key) {
-      case VK_SPACE: command = cmShowAllColumns; break;
-      case 'H': command = cmAutoSizeColumns; break;
-      case 'S': command = cmSave; break;
-      case 'E':
-      case 'R': command = cmToggleEditMode; break;
-      case 'T': command = cmToggleTransformMode; break;
-      default: break;
-    }
-    if (command != 0) {
-      // Before the grid is shown there is nothing to act on, but the shortcut is still the viewer's.
-      if (loaded) ExecuteCommand(command);
-      return true;
-    }
-  }
-  switch (key) {
-    case VK_LEFT:
-    case VK_UP:
-    case VK_RIGHT:
-    case VK_DOWN: return MoveCursor(key);
-    default: break;
-  }
-  // F2, Enter, the copy key and the row, undo and redo shortcuts of edit mode.
-  return HandleEditKey(control, key);
+  TKeyContext context;
+  context.state = CommandState();
+  context.loaded = loaded;
+  context.gridFocused = listView && GetFocus() == listView;
+  // The grid's own controls; an edit box (a filter, the cell editor, the panel's input) and the panel
+  // keep their keys for their text and buttons.
+  if (control && control == window) context.target = TKeyTarget::Window;
+  else if (control && control != cellEditor.Box() && !IsFilterEdit(control) && !IsPanelControl(control))
+    context.target = TKeyTarget::GridControl;
+  const TKeyAction action = KeyAction(static_cast<int>(key), KeyHeld(VK_CONTROL), context);
+  if (action.command == 0) return false;
+  // Before the grid is shown a shortcut that needs it does nothing, but it is still the viewer's.
+  if (!action.run) return true;
+  return ExecuteCommand(action.command);
 }
 
 bool TCsvViewer::ZoomByWheel(WPARAM wParam) noexcept {
-  if (!(GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL) && !CtrlDown()) return false;
+  if (!(GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL) && !KeyHeld(VK_CONTROL)) return false;
   const int step = GET_WHEEL_DELTA_WPARAM(wParam) > 0 ? 1 : -1;
   Safely([&] {
-    SetFontSize(fontSize + step);
+    SetFontSize(metrics.FontSize() + step);
     return LRESULT{0};
   });
   return true;
@@ -104,7 +93,7 @@ void TCsvViewer::ClickCell(int item, int subItem, bool openLink) {
 }
 
 void TCsvViewer::ClickColumnHeader(int listColumn) {
-  if (CtrlDown()) HideColumn(listColumn);
+  if (KeyHeld(VK_CONTROL)) HideColumn(listColumn);
   else SortByHeaderClick(listColumn);
 }
 

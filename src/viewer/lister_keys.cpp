@@ -5,6 +5,7 @@
 
 #include "settings/settings.h"
 #include "viewer/viewer.h"
+#include "win/keys.h"
 
 namespace qelvar {
 namespace {
@@ -18,7 +19,7 @@ bool IsEditBox(HWND control) noexcept {
 
 // Whether `key`, with the modifiers held now, is one of the host's keys; reads the settings it depends on.
 bool IsHostKey(WPARAM key) {
-  const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+  const bool ctrl = KeyHeld(VK_CONTROL);
   switch (key) {
     case VK_ESCAPE:
     case VK_F3: return true;
@@ -35,16 +36,16 @@ bool IsHostKey(WPARAM key) {
 }  // namespace
 
 bool TCsvViewer::ForwardKeyToLister(WPARAM key) {
-  if (!window || GetTickCount64() < keysEnabledAt) return false;
+  if (!window || GetTickCount64() < host.keysEnabledAt) return false;
   const HWND focus = GetFocus();
   if (!focus || (focus != window && !IsChild(window, focus))) return false;
   if (key != VK_ESCAPE && IsEditBox(focus)) return false;
   if (!IsHostKey(key)) return false;
-  const HWND host = GetParent(window);
-  if (!host) return false;
+  const HWND lister = GetParent(window);
+  if (!lister) return false;
   const UINT scan = MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC);
   const auto keyData = static_cast<LPARAM>((static_cast<unsigned long>(scan) << 16) | 1UL);
-  return PostMessageW(host, WM_KEYDOWN, key, keyData) != FALSE;
+  return PostMessageW(lister, WM_KEYDOWN, key, keyData) != FALSE;
 }
 
 }  // namespace qelvar

@@ -7,51 +7,9 @@
 #include "viewer/viewer.h"
 
 namespace qelvar {
-namespace {
-
-struct TLoadChoices {
-  std::u16string encodingName;
-  char16_t delimiter = 0;
-  bool autoDelimiter = true;
-  int commentMode = 0;
-  bool autoComments = false;
-};
-
-}  // namespace
-
 bool TCsvViewer::ApplyStatusChoice(int id) {
-  const TLoadChoices previous{encodingName, delimiter, autoDelimiter, commentMode, autoComments};
-  switch (id) {
-    case cmEncodingAnsi: encodingName = u"ANSI"; break;
-    case cmEncodingUtf8: encodingName = u"UTF-8"; break;
-    case cmEncodingUtf16Le: encodingName = u"UTF-16LE"; break;
-    case cmEncodingUtf16Be: encodingName = u"UTF-16BE"; break;
-    case cmDelimiterComma:
-    case cmDelimiterSemicolon:
-    case cmDelimiterBar:
-    case cmDelimiterTab:
-    case cmDelimiterColon: {
-      constexpr char16_t kDelimiters[] = {u',', u';', u'|', u'\t', u':'};
-      autoDelimiter = false;
-      delimiter = kDelimiters[id - cmDelimiterComma];
-      break;
-    }
-    case cmDelimiterAuto:
-      autoDelimiter = true;
-      delimiter = 0;
-      break;
-    case cmCommentsParse:
-    case cmCommentsNoParse:
-    case cmCommentsHide:
-      autoComments = false;
-      commentMode = id - cmCommentsParse;
-      break;
-    case cmCommentsAuto:
-      autoComments = true;
-      commentMode = 3;
-      break;
-    default: return false;
-  }
+  const TLoadChoices previous = choices;
+  if (!ApplyLoadChoice(id, choices)) return false;
 
   TLoadFailure failure;
   const TReloadResult result = Reload(failure);
@@ -60,11 +18,7 @@ bool TCsvViewer::ApplyStatusChoice(int id) {
     if (id >= cmCommentsParse && id <= cmCommentsAuto) PlaceFilterEdits();
     return true;
   }
-  encodingName = previous.encodingName;
-  delimiter = previous.delimiter;
-  autoDelimiter = previous.autoDelimiter;
-  commentMode = previous.commentMode;
-  autoComments = previous.autoComments;
+  choices = previous;
   // A reload the save question stopped has already said why (a failed save shows its own box).
   if (result == TReloadResult::Failed) ShowError(utFileReloadFailed, failure);
   return true;
@@ -79,17 +33,13 @@ TCsvViewer::TReloadResult TCsvViewer::Reload(TLoadFailure& failure) {
   KillTimer(window, kFilterTimer);
   const int lineNumberWidth = showLineNumbers && listView ? ListView_GetColumnWidth(listView, 0) : 0;
 
-  TLoadRequest request;
-  request.encoding = encodingName;
-  request.delimiter = autoDelimiter ? char16_t{0} : delimiter;
-  request.commentMode = commentMode;
   TLoadedDocument fresh;
-  if (!LoadDocument(request, fresh)) {
+  if (!LoadDocument(fileName, choices, transformConfig.get(), fresh)) {
     failure = fresh.failure;
     // The old document stays, and so does what was under way: its background decoding, and filter text
     // typed just before, which would otherwise sit in its box without filtering.
     if (document && document->HasUndecodedCells()) SetTimer(window, kDecodeTimer, kDecodeTickMs, nullptr);
-    if (std::find(pendingFilters.begin(), pendingFilters.end(), true) != pendingFilters.end())
+    if (filterRow.AnyPending())
       SetTimer(window, kFilterTimer, kFilterDelayMs, nullptr);
     return TReloadResult::Failed;
   }
@@ -100,12 +50,7 @@ TCsvViewer::TReloadResult TCsvViewer::Reload(TLoadFailure& failure) {
         InstallDocument(std::move(fresh));
         currentRow = -1;
         currentColumn = -1;
-        searchText.clear();
-        searchFlags = 0;
-        searchRow = 0;
-        searchColumn = 0;
-        searchPos = 1;
-        searchExhausted = false;
+        search.Reset();
         if (lineNumberWidth > 0 && showLineNumbers) ListView_SetColumnWidth(listView, 0, lineNumberWidth);
       },
       false);

@@ -2,24 +2,16 @@
 // and its painting in the theme's colours.
 #include <algorithm>
 #include <array>
-#include <charconv>
 
 #include "document/csv_document.h"
 #include "grid/grid_model.h"
 #include "platform/wide.h"
 #include "settings/settings.h"
+#include "viewer/chrome/status_texts.h"
 #include "viewer/viewer.h"
 
 namespace qelvar {
 namespace {
-
-constexpr int kStatusParts = 5;
-
-void AppendNumber(std::u16string& out, long long number) {
-  char digits[24]{};
-  const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-  out.append(digits, end);
-}
 
 void SetPartText(HWND statusBar, int part, const std::u16string& text) noexcept {
   SendMessageW(statusBar, SB_SETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(Wide(text)));
@@ -34,13 +26,13 @@ void TCsvViewer::SetStatusParts() noexcept {
   constexpr std::array<int, kStatusParts - 1> kBaseWidths{110, 170, 200, 150};
   const int parts = static_cast<int>(SendMessageW(statusBar, SB_GETPARTS, 0, 0));
   const TWindowDC dc(statusBar);
-  const TSelectObject selectFont(dc.Get(), font.Get());
+  const TSelectObject selectFont(dc.Get(), fonts.Regular());
   // The text is painted indented; the rest keeps it clear of the border to the next part.
-  const int padding = Scale(4) + Scale(8);
+  const int padding = metrics.Scale(4) + metrics.Scale(8);
   std::array<int, kStatusParts> edges{};
   int right = 0;
   for (int part = 0; part < kStatusParts - 1; ++part) {
-    int width = ScaleByFont(kBaseWidths[static_cast<std::size_t>(part)]);
+    int width = metrics.ScaleByFont(kBaseWidths[static_cast<std::size_t>(part)]);
     std::array<wchar_t, 1025> text{};
     const auto length = LOWORD(SendMessageW(statusBar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0));
     if (dc && part < parts && length > 0 && length < text.size()) {
@@ -60,13 +52,16 @@ void TCsvViewer::SetStatusParts() noexcept {
     SendMessageW(statusBar, SB_SETPARTS, kStatusParts, reinterpret_cast<LPARAM>(edges.data()));
 }
 
-void TCsvViewer::ShowLoadingStatus() {
-  if (!statusBar) return;
+void TCsvViewer::ShowStatusTexts(const TStatusInput& input) {
   // The parts must exist before their texts can be set.
   if (SendMessageW(statusBar, SB_GETPARTS, 0, 0) != kStatusParts) SetStatusParts();
-  SetPartText(statusBar, 0, u" " + UiText(utLoading));
-  for (int part = 1; part < kStatusParts; ++part) SetPartText(statusBar, part, u"");
+  const auto texts = StatusTexts(input);
+  for (int part = 0; part < kStatusParts; ++part) SetPartText(statusBar, part, texts[static_cast<std::size_t>(part)]);
   SetStatusParts();
+}
+
+void TCsvViewer::ShowLoadingStatus() {
+  if (statusBar) ShowStatusTexts(TStatusInput{});
 }
 
 void TCsvViewer::UpdateStatusBar() {
@@ -75,56 +70,33 @@ void TCsvViewer::UpdateStatusBar() {
     ShowLoadingStatus();
     return;
   }
-  if (SendMessageW(statusBar, SB_GETPARTS, 0, 0) != kStatusParts) SetStatusParts();
-  SetPartText(statusBar, 0, u" " + document->Encoding().Name);
-
-  const char16_t used = document->Delimiter();
-  const std::u16string shown = used == u'\t' ? std::u16string(u"TAB") : std::u16string(1, used);
-  std::u16string part1 = u" " + UiText(utDelimiter) + u": ";
-  part1 += autoDelimiter ? UiText(utAuto) + u" (" + shown + u")" : shown;
-  SetPartText(statusBar, 1, part1);
-
-  const int hidden = document->HiddenCommentCount();
-  std::u16string part2;
-  if (autoComments) part2 = FormatUiText(UiText(utCommentsAuto), {hidden});
-  else if (commentMode == 1) part2 = FormatUiText(UiText(utCommentsNoParse), {});
-  else if (commentMode == 2) part2 = FormatUiText(UiText(utCommentsHidden), {hidden});
-  else part2 = FormatUiText(UiText(utCommentsParse), {});
-  SetPartText(statusBar, 2, u" " + part2);
-
-  const bool headerRow = ReadInteger(u"header-row") != 0;
-  // An empty file has no header line to subtract.
-  const int dataRows = std::max(document->RowCount() - (headerRow ? 1 : 0), 0);
-  SetPartText(statusBar, 3, u" " + FormatUiText(UiText(utRows), {VisibleRowCount(), dataRows}));
-
-  std::u16string part4;
-  if (currentRow >= 0 && currentColumn >= 0) {
-    part4 = u" ";
-    AppendNumber(part4, currentRow + 1LL);
-    part4 += u':';
-    AppendNumber(part4, currentColumn + 1LL);
-  }
-  const bool modified = Modified();
-  if (editMode && modified) part4 += u" " + UiText(utEdit) + u" *";
-  else if (editMode) part4 += u" " + UiText(utEdit);
-  else if (modified) part4 += u" " + UiText(utModified) + u" *";
-  if (transformedView) part4 += u" | " + UiText(utTransform);
-  const int selected = listView ? static_cast<int>(ListView_GetSelectedCount(listView)) : 0;
-  if (selected > 1) {
-    int visibleColumns = 0;
+  TStatusInput input;
+  input.loading = false;
+  input.encoding = document->Encoding().Name;
+  input.delimiter = document->Delimiter();
+  input.autoDelimiter = choices.autoDelimiter;
+  input.commentMode = choices.commentMode;
+  input.autoComments = choices.autoComments;
+  input.hiddenComments = document->HiddenCommentCount();
+  input.listedRows = VisibleRowCount();
+  input.documentRows = document->RowCount();
+  input.headerRow = HeaderRowShown();
+  input.currentRow = currentRow;
+  input.currentColumn = currentColumn;
+  input.editMode = editMode;
+  input.modified = Modified();
+  input.transformedView = transformedView;
+  input.selectedRows = listView ? static_cast<int>(ListView_GetSelectedCount(listView)) : 0;
+  if (input.selectedRows > 1)
     for (int i = LineNumberOffset(); i < GridColumnCount(); ++i)
-      if (ListView_GetColumnWidth(listView, i) > 0) ++visibleColumns;
-    if (!part4.empty()) part4 += u" |";
-    part4 += u" " + FormatUiText(UiText(utSelected), {selected, visibleColumns});
-  }
-  SetPartText(statusBar, 4, part4);
-  SetStatusParts();
+      if (ListView_GetColumnWidth(listView, i) > 0) ++input.visibleColumns;
+  ShowStatusTexts(input);
 }
 
 void TCsvViewer::PaintStatusBar(HDC dc) noexcept {
   RECT client{};
   GetClientRect(statusBar, &client);
-  SetDCBrushColor(dc, backColor);
+  SetDCBrushColor(dc, theme.Colors().back);
   FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
   for (int part = 0; part < kStatusParts; ++part) PaintStatusPart(dc, part);
 }
@@ -137,10 +109,10 @@ void TCsvViewer::PaintStatusPart(HDC dc, int part) noexcept {
   const auto length = LOWORD(SendMessageW(statusBar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0));
   if (length < text.size())
     SendMessageW(statusBar, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text.data()));
-  TSelectObject selectFont(dc, font.Get());
-  SetTextColor(dc, textColor);
+  TSelectObject selectFont(dc, fonts.Regular());
+  SetTextColor(dc, theme.Colors().text);
   SetBkMode(dc, TRANSPARENT);
-  rect.left += Scale(4);
+  rect.left += metrics.Scale(4);
   DrawTextW(dc, text.data(), -1, &rect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
 }
 
@@ -148,7 +120,7 @@ LRESULT TCsvViewer::StatusBarCustomDraw(NMCUSTOMDRAW& draw) noexcept {
   if (draw.dwDrawStage == CDDS_PREPAINT) {
     RECT client{};
     GetClientRect(statusBar, &client);
-    SetDCBrushColor(draw.hdc, backColor);
+    SetDCBrushColor(draw.hdc, theme.Colors().back);
     FillRect(draw.hdc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     return CDRF_NOTIFYITEMDRAW;
   }

@@ -7,18 +7,10 @@
 #include "platform/wide.h"
 #include "transform/transform.h"
 #include "viewer/viewer.h"
+#include "win/window_text.h"
 
 namespace qelvar {
 namespace {
-
-std::u16string WindowText(HWND control) {
-  if (!control) return {};
-  const int length = GetWindowTextLengthW(control);
-  std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
-  const int copied = GetWindowTextW(control, text.data(), static_cast<int>(text.size()));
-  text.resize(static_cast<std::size_t>(std::max(copied, 0)));
-  return FromWide(text);
-}
 
 // The input split at every ";", each piece without the blanks around it (empty pieces stay: each takes
 // a position).
@@ -61,10 +53,10 @@ bool TCsvViewer::TransformCommand(int id) {
   if (id < kFirstTransformCommand || id > kLastTransformCommand) return false;
   if (!transformConfig) return true;
   TTransformConfig& config = *transformConfig;
-  int selected = transformList ? static_cast<int>(SendMessageW(transformList, LB_GETCURSEL, 0, 0)) : -1;
+  int selected = panel.List() ? static_cast<int>(SendMessageW(panel.List(), LB_GETCURSEL, 0, 0)) : -1;
   if (selected < 0) selected = -1;
-  const std::u16string input = WindowText(transformInput);
-  const std::vector<std::u16string> hidden = HiddenNames(config, outputHiddenColumns);
+  const std::u16string input = WindowText(panel.Input());
+  const std::vector<std::u16string> hidden = HiddenNames(config, hiddenColumns.output);
 
   switch (id) {
     case cmTransformUp:
@@ -132,15 +124,15 @@ bool TCsvViewer::TransformCommand(int id) {
     default: break;
   }
 
-  outputHiddenColumns = FlagsOf(config, hidden);
+  hiddenColumns.output = FlagsOf(config, hidden);
   // The transformed grid follows every change of the transformation; the commands that change nothing it
   // shows (save, export, the export's delimiter) and Apply itself, which has rebuilt it, leave it be.
   const bool changesNothingShown = id == cmTransformSaveJson || id == cmTransformExportCsv ||
                                    id == cmTransformDelimiter || id == cmTransformApplyToGrid;
   if (transformedView && !changesNothingShown) RebuildTransformGrid();
   RefreshTransformPanel();
-  if (transformList && selected >= 0 && selected < config.TargetCount())
-    SendMessageW(transformList, LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+  if (panel.List() && selected >= 0 && selected < config.TargetCount())
+    SendMessageW(panel.List(), LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
   return true;
 }
 

@@ -4,7 +4,6 @@
 #include <array>
 
 #include "transform/transform.h"
-#include "viewer/transform_buttons.h"
 #include "viewer/viewer.h"
 
 namespace qelvar {
@@ -20,51 +19,30 @@ LRESULT TCsvViewer::DrawPanelButton(const DRAWITEMSTRUCT& item) noexcept {
   std::array<wchar_t, 256> caption{};
   const int length = GetWindowTextW(item.hwndItem, caption.data(), static_cast<int>(caption.size()));
   RECT text = rect;
-  if (pressed) OffsetRect(&text, Scale(1), Scale(1));
+  if (pressed) OffsetRect(&text, metrics.Scale(1), metrics.Scale(1));
   const TSavedDC saved(dc);
-  if (font) SelectObject(dc, font.Get());
+  if (fonts.Regular()) SelectObject(dc, fonts.Regular());
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, textColor);
+  SetTextColor(dc, theme.Colors().text);
   DrawTextW(dc, caption.data(), std::max(length, 0), &text,
             DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
 
   if (item.itemState & ODS_FOCUS) {
     RECT focus = rect;
-    InflateRect(&focus, -Scale(3), -Scale(3));
+    InflateRect(&focus, -metrics.Scale(3), -metrics.Scale(3));
     DrawFocusRect(dc, &focus);
   }
   return 1;
 }
 
 LRESULT TCsvViewer::PanelListColors(HDC dc) noexcept {
-  SetTextColor(dc, textColor);
-  SetBkColor(dc, filterBackColor);
-  return reinterpret_cast<LRESULT>(filterBackBrush.Get());
+  SetTextColor(dc, theme.Colors().text);
+  SetBkColor(dc, theme.Colors().filterBack);
+  return reinterpret_cast<LRESULT>(theme.FilterBackBrush());
 }
 
 void TCsvViewer::DrawDropMarker() noexcept {
-  if (!dragging || !transformList || !transformConfig) return;
-  const int count = transformConfig->TargetCount();
-  if (count <= 0) return;
-  RECT entry{};
-  int y = 0;
-  if (dragToIndex >= 0 && dragToIndex < count &&
-      SendMessageW(transformList, LB_GETITEMRECT, static_cast<WPARAM>(dragToIndex),
-                   reinterpret_cast<LPARAM>(&entry)) != LB_ERR) {
-    y = entry.top;
-  } else if (SendMessageW(transformList, LB_GETITEMRECT, static_cast<WPARAM>(count - 1),
-                          reinterpret_cast<LPARAM>(&entry)) != LB_ERR) {
-    y = entry.bottom;
-  } else {
-    return;
-  }
-  const int width = Scale(2);
-  // Centred on the gap, so that it shows over both neighbours.
-  const RECT line{Scale(2), y - width / 2, entry.right - Scale(2), y - width / 2 + width};
-  const TWindowDC dc(transformList);
-  if (!dc) return;
-  SetDCBrushColor(dc.Get(), selectionBackColor);
-  FillRect(dc.Get(), &line, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+  if (transformConfig) panel.DrawDropMarker(transformConfig->TargetCount(), metrics, theme.Colors().selectionBack);
 }
 
 }  // namespace qelvar

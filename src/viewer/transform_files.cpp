@@ -10,6 +10,7 @@
 #include "settings/settings.h"
 #include "transform/transform.h"
 #include "viewer/viewer.h"
+#include "win/message_box.h"
 
 namespace qelvar {
 namespace {
@@ -20,7 +21,7 @@ constexpr DWORD kPathBufferLength = 1041;
 // A message box on the viewer window; false when the viewer went while it was up.
 bool ShowTransformError(TCsvViewer& viewer, TUiText text) noexcept {
   try {
-    MessageBoxW(viewer.window, Wide(UiText(text)), L"qelvar", MB_OK | MB_ICONERROR);
+    ShowMessageBox(viewer.window, UiText(text), MB_OK | MB_ICONERROR);
   } catch (...) {
     MessageBeep(MB_ICONERROR);
   }
@@ -68,7 +69,7 @@ bool MayOverwrite(TCsvViewer& viewer, const std::u16string& path) {
   const std::size_t at = question.find(u"%s");
   if (at != std::u16string::npos) question.replace(at, 2, viewer.fileName);
   const int answer =
-      MessageBoxW(viewer.window, Wide(question), L"qelvar", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+      ShowMessageBox(viewer.window, question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
   return !viewer.destroyed && answer == IDYES;
 }
 
@@ -113,7 +114,7 @@ void TCsvViewer::SaveTransformationFile() {
 void TCsvViewer::ExportTransformedCsv() {
   const std::u16string path = ChooseFile(true, utExportCsv, u"csv");
   if (path.empty() || !transformConfig || !MayOverwrite(*this, path)) return;
-  const bool headerRow = ReadInteger(u"header-row") != 0;
+  const bool headerRow = HeaderRowShown();
   if (!transformConfig || !transformConfig->ExportCsv(path, document.get(), headerRow))
     ShowTransformError(*this, utExportTransformationFailed);
 }

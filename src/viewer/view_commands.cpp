@@ -7,31 +7,24 @@
 #include "grid/grid_model.h"
 #include "settings/settings.h"
 #include "transform/transform.h"
+#include "platform/wide.h"
 #include "viewer/viewer.h"
+#include "win/window_text.h"
 
 namespace qelvar {
-namespace {
-
-std::wstring TextOf(HWND edit) {
-  std::wstring text(static_cast<std::size_t>(std::max(GetWindowTextLengthW(edit), 0)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(std::max(GetWindowTextW(edit, text.data(), static_cast<int>(text.size())), 0)));
-  return text;
-}
-
-}  // namespace
 
 void TCsvViewer::ToggleFilterRow() {
-  filterRowVisible = !filterRowVisible;
-  WriteInteger(u"filter-row", filterRowVisible ? 1 : 0);
+  filterRow.SetVisible(!filterRow.Visible());
+  WriteInteger(u"filter-row", filterRow.Visible() ? 1 : 0);
   // The boxes stay with their texts: the filters they hold stay applied, and showing the row again shows
   // what filters the grid. Typing goes back to the grid when its box disappears.
-  if (!filterRowVisible && IsFilterEdit(GetFocus())) SetFocus(listView);
+  if (!filterRow.Visible() && IsFilterEdit(GetFocus())) SetFocus(listView);
   Layout();
 }
 
 void TCsvViewer::ToggleHeaderRow() {
   if (!model || !document) return;
-  const bool headerRow = ReadInteger(u"header-row") == 0;
+  const bool headerRow = !HeaderRowShown();
   // Built aside, so that a failure leaves the view as it was.
   auto freshModel = std::make_unique<TCsvGridModel>(document.get(), headerRow);
   freshModel->SetCaseSensitive(ReadInteger(u"filter-case-sensitive") != 0);
@@ -61,9 +54,10 @@ void TCsvViewer::ToggleLineNumbers() {
   // The rows stay as they are; only the columns move by one. The filter boxes are made anew for the new
   // columns, so their texts (applied or still pending) move to the new boxes of the same columns.
   const int oldOffset = LineNumberOffset();
-  std::vector<std::wstring> texts;  // by document column
+  std::vector<std::u16string> texts;  // by document column
   std::vector<bool> pending;
-  for (std::size_t i = 0; i < filterEdits.size(); ++i) {
+  const std::vector<HWND>& oldEdits = filterRow.Edits();
+  for (std::size_t i = 0; i < oldEdits.size(); ++i) {
     const int column = static_cast<int>(i) - oldOffset;
     if (column < 0) continue;
     const auto at = static_cast<std::size_t>(column);
@@ -71,8 +65,8 @@ void TCsvViewer::ToggleLineNumbers() {
       texts.resize(at + 1);
       pending.resize(at + 1, false);
     }
-    if (filterEdits[i]) texts[at] = TextOf(filterEdits[i]);
-    pending[at] = i < pendingFilters.size() && pendingFilters[i];
+    if (oldEdits[i]) texts[at] = WindowText(oldEdits[i]);
+    pending[at] = filterRow.Pending(i);
   }
 
   showLineNumbers = !showLineNumbers;
@@ -82,22 +76,19 @@ void TCsvViewer::ToggleLineNumbers() {
   BuildColumns(ComputeColumnWidths(false));
 
   const int offset = LineNumberOffset();
-  std::vector<bool> stillPending(filterEdits.size(), false);
+  const std::vector<HWND>& edits = filterRow.Edits();
+  std::vector<bool> stillPending(edits.size(), false);
   for (std::size_t column = 0; column < texts.size(); ++column) {
     const std::size_t index = column + static_cast<std::size_t>(offset);
-    if (index >= filterEdits.size() || !filterEdits[index]) continue;
+    if (index >= edits.size() || !edits[index]) continue;
     // Its change notice marks the filter pending; the flags are put back below, so that what was applied
     // is not applied again.
-    if (!texts[column].empty()) SetWindowTextW(filterEdits[index], texts[column].c_str());
+    if (!texts[column].empty()) SetText(edits[index], texts[column]);
     stillPending[index] = pending[column];
   }
-  pendingFilters = stillPending;
+  filterRow.SetPending(std::move(stillPending));
   KillTimer(window, kFilterTimer);
-  for (const bool p : pendingFilters)
-    if (p) {
-      SetTimer(window, kFilterTimer, kFilterDelayMs, nullptr);
-      break;
-    }
+  if (filterRow.AnyPending()) SetTimer(window, kFilterTimer, kFilterDelayMs, nullptr);
   if (listView) InvalidateRect(listView, nullptr, TRUE);
 }
 

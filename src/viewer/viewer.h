@@ -5,18 +5,9 @@
 // child controls find it through the window property "QelvarViewer". There is no list of viewers. None of
 // the entry points throws.
 //
-// TCsvViewer is split across files by concern: the window procedure, its notifications and the command
-// dispatcher (viewer_window.cpp), the subclassed controls' procedures (control_procs.cpp), key and mouse
-// routing (input.cpp), creation and lifetime (viewer_lifecycle.cpp), loading and installing a document
-// (viewer_load.cpp), layout, fonts and DPI (viewer_layout.cpp), texts, columns and drawing
-// (grid_render.cpp), themes and colours (themes.cpp), column widths (column_widths.cpp), the filter row
-// (filter_row.cpp), search and header sorting (grid_search.cpp), the status bar (status_bar.cpp), keys
-// for the host (lister_keys.cpp), the arrow keys (cursor.cpp), links and help (shell_open.cpp), menus
-// (context_menu.cpp), view switches (view_commands.cpp), reloading (reload.cpp), the in-place cell editor
-// (cell_editor.cpp), row and column edits with undo and redo (edit_operations.cpp), saving and the save
-// question (save_document.cpp), the boxes those ask and tell with (edit_messages.cpp), clipboard copy
-// (clipboard.cpp), the keys of editing and copying (edit_keys.cpp) and the transform panel
-// (transform_panel.cpp, transform_commands.cpp, transform_files.cpp, transform_draw.cpp, transform_drag.cpp).
+// TCsvViewer is split across the coordinator files at the top of src/viewer/ by concern; its methods are
+// grouped below by the file that implements them. Only those files and the exports include this header:
+// the parts in the subfolders own what they hold and never see TCsvViewer.
 #pragma once
 
 #include <windows.h>
@@ -31,7 +22,22 @@
 #include "document/csv_document.h"
 #include "localization/localization.h"
 #include "settings/settings.h"
+#include "viewer/chrome/filter_row.h"
+#include "viewer/chrome/menus.h"
+#include "viewer/chrome/status_texts.h"
 #include "viewer/commands.h"
+#include "viewer/edit/cell_editor.h"
+#include "viewer/edit/recovery.h"
+#include "viewer/grid/decimal_columns.h"
+#include "viewer/grid/hidden_columns.h"
+#include "viewer/grid/search.h"
+#include "viewer/load/file_stamp.h"
+#include "viewer/load/load_choices.h"
+#include "viewer/load/loaded_document.h"
+#include "viewer/look/fonts.h"
+#include "viewer/look/metrics.h"
+#include "viewer/look/theme.h"
+#include "viewer/transform/panel.h"
 #include "win/handles.h"
 
 namespace qelvar {
@@ -70,45 +76,14 @@ inline constexpr UINT kFocusGridMessage = WM_USER + 101;
 inline constexpr int kDecodeCellsPerTick = 2000;
 inline constexpr UINT kDecodeTickMs = 15;
 inline constexpr UINT kFilterDelayMs = 250;
-inline constexpr int kSearchFromEnd = 2147483647;
-// The grid font's sizes in points: zooming stays within them, and a size read from the settings is
-// clamped to them.
-inline constexpr int kMinFontSize = 10;
-inline constexpr int kMaxFontSize = 48;
 
-// What a file looked like on disk: compared before a save, so that a save does not overwrite what another
-// program wrote since the load.
-struct TFileStamp {
-  bool exists = false;
-  std::uint64_t size = 0;
-  std::uint64_t writeTime = 0;  // FILETIME ticks
-  bool operator==(const TFileStamp&) const = default;
-};
-
-// The file's size and last write time now (`exists` false when it cannot be read).
-TFileStamp ReadFileStamp(const std::u16string& fileName) noexcept;
-
-// What a load reads the file with: the first load takes it from the settings, a reload from the user's
-// choices in the status bar's popups.
-struct TLoadRequest {
-  std::u16string encoding;  // empty: detect
-  char16_t delimiter = 0;   // 0: detect
-  int commentMode = 0;
-};
-
-// A document with its grid model and transformation, built aside while the screen still shows what it
-// showed before (the old document, or the loading label).
-struct TLoadedDocument {
-  TLoadedDocument() noexcept;
-  ~TLoadedDocument();
-  TLoadedDocument(TLoadedDocument&&) noexcept;
-  TLoadedDocument& operator=(TLoadedDocument&&) noexcept;
-
-  std::unique_ptr<TCsvDocument> document;
-  std::unique_ptr<TCsvGridModel> model;  // over `document`; destroyed before it
-  std::unique_ptr<TTransformConfig> transform;
-  TFileStamp stamp;  // the file as it was just before it was read
-  TLoadFailure failure;  // why the load failed, when it did
+// What the host told the viewer, and when the viewer starts passing keys on to it.
+struct THostFacts {
+  bool listerWindow = false;    // the host's own Lister window (only then does the grid take the focus)
+  bool darkMode = false;        // lcp_darkmode of the last display parameters
+  bool nativeDarkMode = false;  // lcp_darkmodenative of them
+  // GetTickCount64 before which no key goes to the host (half a second after the window is shown).
+  std::uint64_t keysEnabledAt = 0;
 };
 
 class TCsvViewer {
@@ -123,82 +98,40 @@ class TCsvViewer {
   HWND loadingLabel = nullptr;
   HWND statusBar = nullptr;
   HWND header = nullptr;
-  std::vector<HWND> filterEdits;     // per list-view column; null for the line-number column
-  std::vector<bool> pendingFilters;  // per filter box: changed, not yet applied
-  std::vector<bool> hiddenColumns;   // per document column: hidden by the user (may be shorter)
-  // Per output column of the transformed view: hidden by the user. Each view has its own flags, so that
-  // hiding a column of one never hides a column of the other.
-  std::vector<bool> outputHiddenColumns;
-  bool filterRowVisible = true;
+  TFilterRow filterRow;  // the boxes, their pending texts, and whether the row is shown
+  THiddenColumns hiddenColumns;  // by the user, per view; HiddenColumnFlags() gives the shown view's
 
-  COLORREF textColor = 0, backColor = 0, backColor2 = 0, filterTextColor = 0, filterBackColor = 0,
-           headerTextColor = 0, headerBackColor = 0, currentCellBackColor = 0, selectionTextColor = 0,
-           selectionBackColor = 0, lineNumberTextColor = 0, lineNumberBackColor = 0;
-  TBrush backBrush;
-  TBrush filterBackBrush;
-  TFont font;
-  TFont boldFont;
-  std::u16string fontName;
-  int fontSize = 16;
-  int fontWeight = 0;
-  int dpi = 0;
+  TTheme theme;        // the colours and brushes, and the window theme the controls carry
+  TMetrics metrics;    // the font's name, size and weight, the DPI, and every size derived from them
+  TGridFonts fonts;    // made from `metrics`
 
-  // The grid's context menu with its Theme submenu (owned by it), and the status bar's three popups.
-  TMenu contextMenu;
-  HMENU themeMenu = nullptr;
-  TMenu encodingMenu;
-  TMenu delimiterMenu;
-  TMenu commentsMenu;
+  TViewerMenus menus;  // the context menu and the status bar's three popups
 
   std::unique_ptr<TTransformConfig> transformConfig;
-  bool transformPanelVisible = false;
-  HWND transformList = nullptr;        // the output columns, control id 6000
-  HWND transformInput = nullptr;       // value, name or sequence for the buttons, control id 6001
-  std::vector<HWND> transformButtons;  // the panel's buttons, in the order of their table
-  int dragStartX = 0, dragStartY = 0;  // where the left button went down on a list entry
-  int dragFromIndex = -1;              // the entry being dragged; -1 when idle
-  int dragToIndex = -1;                // the drop gap, 0 .. TargetCount
-  bool dragging = false;               // the pointer moved far enough for a drag
+  TTransformPanel panel;  // its controls, whether it is shown, and a drag in its list
 
   bool editMode = false;
 
-  std::u16string encodingName;
-  char16_t delimiter = 0;
-  bool autoDelimiter = true;
-  int commentMode = 0;
-  bool autoComments = false;
+  // What the file is read with: the first load takes it from the settings, a reload from the user's
+  // choices in the status bar's popups.
+  TLoadChoices choices;
 
   std::unique_ptr<TCsvGridModel> model;
   int currentRow = -1;
   int currentColumn = -1;
 
-  std::u16string searchText;
-  int searchFlags = 0;
-  int searchRow = 0;
-  int searchColumn = 0;
-  int searchPos = 1;
-  // The last search found nothing: repeating it (same text, options and direction) finds nothing again.
-  bool searchExhausted = false;
+  TGridSearch search;  // where the host's last find request stopped
   // While set, UpdateStatusBar does nothing (a rebuild selects rows one by one and updates it once).
   bool holdStatusBar = false;
 
   bool transformedView = false;
   bool showLineNumbers = false;
-  bool decimalAlign = true;
-  std::vector<int> intPartWidths;   // per list-view column, pixels
-  std::vector<bool> decimalColumns;  // per list-view column (always equal to numericColumns)
-  std::vector<bool> numericColumns;
+  TDecimalColumns decimal;  // which columns align their numbers, and at which width
 
-  std::uint64_t keysEnabledAt = 0;
   bool loaded = false;
-  bool isListerWindow = false;
-  bool hostDarkMode = false;
-  bool hostNativeDarkMode = false;
+  THostFacts host;
   HWND window = nullptr;
   std::u16string fileName;
-  // The window theme the controls carry: -1 none yet, 0 light, 1 dark; stale while new filter boxes lack it.
-  int themedAs = -1;
-  bool themeStale = true;
   std::unique_ptr<TCsvDocument> document;
 
   // Lifetime across modal loops (see TViewerCall): handlers of this viewer on the stack now, and whether
@@ -225,10 +158,6 @@ class TCsvViewer {
   void SubclassControl(HWND control, WNDPROC procedure) noexcept;
 
   // ---- loading and installing (viewer_load.cpp) --------------------------------------------------------
-  // Reads the file and builds its document, grid model and transformation into `fresh`, with the settings
-  // read now. Touches nothing on screen and no field of the viewer. False on failure (`fresh.failure`
-  // tells why, when the failure has a reason), `fresh` then otherwise empty. Never throws.
-  bool LoadDocument(const TLoadRequest& request, TLoadedDocument& fresh) const noexcept;
   // Swaps `fresh` in (the old model, document and transformation are freed) and shows it: columns, widths,
   // filter row, layout, the background-decoding timer and the focus.
   void InstallDocument(TLoadedDocument&& fresh);
@@ -254,9 +183,8 @@ class TCsvViewer {
   // to the host from it. True when consumed (its queued character is then dropped); the editor handles
   // the rest (Enter, Esc, typing).
   bool RouteCellEditorKey(HWND editor, WPARAM key);
-  // The viewer's shortcuts, wherever the focus is: F1, Ctrl+numpad plus and minus, Ctrl+Space, Ctrl+H,
-  // Ctrl+S, Ctrl+E, Ctrl+R, Ctrl+T and the arrows (through MoveCursor), then the keys of editing and
-  // copying (HandleEditKey) for `control`, the window or control the key went to. True when consumed.
+  // The viewer's shortcuts for `control`, the window or control the key went to, from the one binding
+  // table (KeyAction in commands.h): the key's command runs through ExecuteCommand. True when consumed.
   // Commands that need the document are consumed and do nothing until it is shown. Ctrl is read from
   // GetKeyState.
   bool HandleKey(HWND control, WPARAM key);
@@ -272,7 +200,7 @@ class TCsvViewer {
   // Posts the key to the host's window (the viewer's parent) as a key-down with its scan code when it is
   // one of the host's keys: Esc, F3, Ctrl+F, digits 1..8 without Ctrl (unless disable-num-keys), N and P
   // (unless disable-np-keys), Q (only with exit-by-q); the three settings are read at each key. Nothing
-  // goes before `keysEnabledAt`, nor while the focus is outside the viewer, nor (except Esc) while the
+  // goes before `host.keysEnabledAt`, nor while the focus is outside the viewer, nor (except Esc) while the
   // focus is in an edit box (filter, cell editor, transform input), where keys are typing. True when
   // posted.
   bool ForwardKeyToLister(WPARAM key);
@@ -285,7 +213,7 @@ class TCsvViewer {
   // Whether list-view column `column` exists and is wider than 0 (hidden columns have width 0).
   bool IsVisibleColumn(int column) const noexcept;
 
-  // ---- opening links and the user guide (shell_open.cpp) ---------------------------------------------
+  // ---- opening links and the user guide (link_commands.cpp) ---------------------------------------------
   // Opens the link of a cell's displayed text when the allowlist lets it pass (SafeLinkToOpen); beeps and
   // opens nothing otherwise. Cells outside the grid are ignored.
   void OpenCellLink(int row, int listColumn);
@@ -299,6 +227,8 @@ class TCsvViewer {
   // Whether a menu command may run now: the editing items need edit mode, the document's own grid (not a
   // transformed view) and, for some, a current row or column. The one place that greys menu items.
   bool IsCommandEnabled(int id) const noexcept;
+  // The facts CommandEnabled and the key bindings judge by, as they are now.
+  TCommandState CommandState() const noexcept;
   // Sets check marks and greyed states, shows the context menu at the mouse cursor and runs the choice.
   // May run modal loops: callers check `destroyed` afterwards.
   void ShowContextMenu();
@@ -336,13 +266,8 @@ class TCsvViewer {
   TReloadResult Reload(TLoadFailure& failure);
 
   // ---- layout, fonts and DPI (viewer_layout.cpp) -------------------------------------------------
-  int Scale(int n) noexcept;
+  // The DPI of the window's monitor (of the system when the window cannot tell); never 0.
   int QueryDpi() noexcept;
-  int FontPixelHeight() noexcept;
-  int ScaleByFont(int n) noexcept;
-  int FilterRowHeight() noexcept;
-  int StatusBarHeight() noexcept;
-  int TransformPanelWidth() noexcept;
   void SetEditMargins(HWND edit) noexcept;
   void CreateFonts() noexcept;
   void SetFontSize(int size);
@@ -350,6 +275,9 @@ class TCsvViewer {
   // A new DPI (0: ask the window for it): fonts, widths and layout follow.
   void OnDpiChanged(int newDpi);
   int LineNumberOffset() const noexcept { return showLineNumbers ? 1 : 0; }
+  // Whether the grid takes the first line as its header: the model's flag, fixed when it was built (the
+  // setting only before the first model exists).
+  bool HeaderRowShown() const;
   int GridColumnCount() const noexcept;
   int VisibleRowCount() const noexcept;
 
@@ -406,13 +334,7 @@ class TCsvViewer {
   void EnsureCellVisible(int direction) noexcept;
 
   // ---- the in-place cell editor (cell_editor.cpp) ---------------------------------------------------
-  HWND cellEditor = nullptr;
-  // The edited cell as document row and column, fixed when the edit begins: list positions change with
-  // every sort, filter, search and edit while the editor is open.
-  int editRow = -1;
-  int editColumn = -1;
-  const TCsvDocument* editDocument = nullptr;  // a reload's new document never gets the old one's edit
-  bool endingCellEdit = false;  // re-entrancy guard of EndCellEdit (its commit may show a box)
+  TCellEditor cellEditor;  // the open box and the document cell it edits
   // Opens the editor over the cell at list row `row` and list-view column `listColumn`, with its value
   // selected, after ending an open edit (committing). Nothing happens outside edit mode, in the
   // transformed view, on the line-number column or out of range; on a cell whose edit could not succeed
@@ -431,8 +353,6 @@ class TCsvViewer {
   bool CommitCell(int documentRow, int column, const std::u16string& text);
 
   // ---- row and column edits, undo and redo (edit_operations.cpp) -------------------------------------
-  // Counts every change of the document's text (edits, undo, redo): recovery files are written per state.
-  std::uint64_t editStamp = 0;
   // Edits not yet saved, judged by the document's history: false after a load, a save, an edit that
   // changed nothing and an undo back to the saved text.
   bool Modified() const noexcept;
@@ -460,11 +380,8 @@ class TCsvViewer {
   void StepHistory(bool undo);
 
   // ---- saving and the save question (save_document.cpp) --------------------------------------------
-  TFileStamp loadedStamp;  // the file as it was loaded or last saved
-  bool savePromptActive = false;
-  // editStamp when the unsaved edits were last settled (written to a recovery file, or discarded by a
-  // No to the save question): they are not recovered again.
-  std::uint64_t settledStamp = 0;
+  // The file as loaded or last saved, the save question's guard, and whether the unsaved state is kept.
+  TSaveState saving;
   // Ends an open edit committing it and writes the document back through the document's safe save.
   // True when nothing is left unsaved (also when nothing was modified: nothing is written). Asks first
   // when the file changed on disk since the load (No: false, nothing written). A failure says why in an
@@ -485,7 +402,7 @@ class TCsvViewer {
   // the box failed or the viewer was destroyed while it was up (callers then return at once).
   int AskUser(const std::u16string& text, UINT type) noexcept;
 
-  // ---- clipboard copy (clipboard.cpp) ---------------------------------------------------------------
+  // ---- clipboard copy (copy_commands.cpp) ---------------------------------------------------------------
   // Key C: Shift copies rows, Ctrl the column, the setting copy-column the column when more than one row
   // is selected; otherwise the cell.
   void CopyDispatch();
@@ -497,13 +414,6 @@ class TCsvViewer {
   // The current column (even hidden) of the selected rows when more than one is selected, else of every
   // listed row; CR LF between every two rows.
   void CopyColumn();
-
-  // ---- keys of editing and copying (edit_keys.cpp) --------------------------------------------------
-  // A key-down in `control` (the viewer window, a subclassed control or the cell editor): F2 and Enter
-  // begin an edit, Ctrl+Z / Ctrl+Y undo and redo in edit mode, C copies and Ctrl+X deletes rows in the
-  // grid's controls. True when consumed. Keys typed into an edit box (filter, editor, panel input) stay
-  // its own.
-  bool HandleEditKey(HWND control, WPARAM key);
 
   // ---- the transform panel (transform_panel.cpp) ---------------------------------------------------
   // Creates the panel's list, input box and buttons, hidden; once, while the window is created.
@@ -561,12 +471,12 @@ class TCsvViewer {
   // ---- drag and drop in the panel's list (transform_drag.cpp) ------------------------------------------
   // A mouse message of the list; true when the drag handled it (the list's own handling is then skipped).
   bool PanelListMouse(UINT message, WPARAM wParam, LPARAM lParam);
-  // The gap between entries nearest above the list's client y: 0 before the first entry .. TargetCount.
-  int DropGapAt(int y) const noexcept;
 
   // ---- status bar (status_bar.cpp) -----------------------------------------------------------------
   void UpdateStatusBar();
   void ShowLoadingStatus();
+  // Sets the five texts and widens the parts for them.
+  void ShowStatusTexts(const TStatusInput& input);
   void PaintStatusBar(HDC dc) noexcept;
   void PaintStatusPart(HDC dc, int part) noexcept;
   LRESULT StatusBarCustomDraw(NMCUSTOMDRAW& draw) noexcept;
@@ -615,10 +525,6 @@ LRESULT CALLBACK HeaderProc(HWND control, UINT message, WPARAM wParam, LPARAM lP
 LRESULT CALLBACK StatusBarProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 LRESULT CALLBACK FilterEditProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 LRESULT CALLBACK CellEditorProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-
-// Writes `text` as CF_UNICODETEXT for `owner`. The memory is filled before the clipboard is opened, so a
-// failure (no memory, the clipboard held by another program) leaves the clipboard as it was: false.
-bool SetClipboardText(HWND owner, std::u16string_view text) noexcept;
 
 // The transform panel's list (drag and drop, drop marker) and its input box and buttons (transform_drag.cpp).
 LRESULT CALLBACK TransformListProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept;

@@ -9,19 +9,6 @@
 #include "viewer/viewer.h"
 
 namespace qelvar {
-namespace {
-
-// Pixel sizes are computed in 64 bits and kept within int: no font size or DPI can overflow them.
-int ToPixels(long long value) noexcept {
-  return static_cast<int>(std::clamp<long long>(value, -32767, 32767));
-}
-
-}  // namespace
-
-int TCsvViewer::Scale(int n) noexcept {
-  if (dpi <= 0) dpi = 96;
-  return MulDiv(n, dpi, 96);
-}
 
 int TCsvViewer::QueryDpi() noexcept {
   const HWND source = window && IsWindow(window) ? window : listView;
@@ -34,39 +21,14 @@ int TCsvViewer::QueryDpi() noexcept {
     if (const UINT windowDpi = getDpi ? getDpi(source) : 0; windowDpi > 0) return static_cast<int>(windowDpi);
   }
   TWindowDC dc(source);
-  if (!dc) return dpi > 0 ? dpi : 96;
+  if (!dc) return metrics.Dpi();
   const int reported = GetDeviceCaps(dc.Get(), LOGPIXELSX);
   return reported > 0 ? reported : 96;
 }
 
-int TCsvViewer::FontPixelHeight() noexcept {
-  if (dpi <= 0) dpi = QueryDpi();
-  return ToPixels(std::max(static_cast<long long>(fontSize) * dpi / 72, static_cast<long long>(Scale(10))));
-}
-
-int TCsvViewer::ScaleByFont(int n) noexcept {
-  return ToPixels(
-      std::max(static_cast<long long>(n) * FontPixelHeight() / 13, static_cast<long long>(Scale(n))));
-}
-
-int TCsvViewer::FilterRowHeight() noexcept {
-  return ToPixels(
-      std::max(static_cast<long long>(FontPixelHeight()) + Scale(8), static_cast<long long>(Scale(24))));
-}
-
-int TCsvViewer::StatusBarHeight() noexcept {
-  return ToPixels(
-      std::max(static_cast<long long>(FontPixelHeight()) + Scale(8), static_cast<long long>(Scale(22))));
-}
-
-int TCsvViewer::TransformPanelWidth() noexcept {
-  return ToPixels(std::max(static_cast<long long>(ScaleByFont(260)) + 5LL * FontPixelHeight(),
-                           static_cast<long long>(ScaleByFont(330))));
-}
-
 void TCsvViewer::SetEditMargins(HWND edit) noexcept {
   if (!edit) return;
-  const int margin = Scale(4);
+  const int margin = metrics.Scale(4);
   SendMessageW(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
 }
 
@@ -77,47 +39,39 @@ int TCsvViewer::GridColumnCount() const noexcept {
   return columns + LineNumberOffset();
 }
 
+bool TCsvViewer::HeaderRowShown() const { return model ? model->HeaderRow() : ReadInteger(u"header-row") != 0; }
+
 int TCsvViewer::VisibleRowCount() const noexcept { return model ? model->VisibleCount() : 0; }
 
 void TCsvViewer::CreateFonts() noexcept {
-  if (dpi <= 0) dpi = QueryDpi();
-  const int height = -ToPixels(static_cast<long long>(fontSize) * dpi / 72);
-  const auto make = [&](int weight) {
-    return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Wide(fontName));
-  };
-  TFont newFont(make(fontWeight));
-  if (!newFont) return;
-  TFont newBold(make(700));
-  if (!newBold) return;
+  TGridFonts fresh;
+  if (!fresh.Create(metrics)) return;
 
   const auto give = [](HWND control, HFONT f) {
     if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE);
   };
   // The list view hands its font on to its header, so the header gets the bold font afterwards.
-  give(listView, newFont.Get());
-  give(loadingLabel, newFont.Get());
+  give(listView, fresh.Regular());
+  give(loadingLabel, fresh.Regular());
   if (statusBar) {
-    give(statusBar, newFont.Get());
-    SendMessageW(statusBar, SB_SETMINHEIGHT, static_cast<WPARAM>(StatusBarHeight()), 0);
+    give(statusBar, fresh.Regular());
+    SendMessageW(statusBar, SB_SETMINHEIGHT, static_cast<WPARAM>(metrics.StatusBarHeight()), 0);
     SendMessageW(statusBar, WM_SIZE, 0, 0);
   }
-  for (HWND edit : filterEdits) {
+  for (HWND edit : filterRow.Edits()) {
     if (!edit) continue;
-    give(edit, newFont.Get());
+    give(edit, fresh.Regular());
     SetEditMargins(edit);
   }
-  SetTransformPanelFont(newFont.Get());
-  give(header, newBold.Get());
-  font = std::move(newFont);
-  boldFont = std::move(newBold);
+  SetTransformPanelFont(fresh.Regular());
+  give(header, fresh.Bold());
+  fonts = std::move(fresh);
   // The status texts are measured in the new font.
   SetStatusParts();
 }
 
 void TCsvViewer::SetFontSize(int size) {
-  if (size < kMinFontSize || size > kMaxFontSize || size == fontSize) return;
-  fontSize = size;
+  if (!metrics.SetFontSize(size)) return;
   CreateFonts();
   WriteInteger(u"font-size", size);
   MeasureNumericColumns();
@@ -132,15 +86,15 @@ void TCsvViewer::Layout() noexcept {
   const int width = client.right - client.left;
   const int height = client.bottom - client.top;
 
-  SendMessageW(statusBar, SB_SETMINHEIGHT, static_cast<WPARAM>(StatusBarHeight()), 0);
+  SendMessageW(statusBar, SB_SETMINHEIGHT, static_cast<WPARAM>(metrics.StatusBarHeight()), 0);
   SendMessageW(statusBar, WM_SIZE, 0, 0);
   RECT bar{};
   GetWindowRect(statusBar, &bar);
   const int statusHeight = bar.bottom - bar.top;
 
-  const int panelWidth = transformPanelVisible ? std::min(TransformPanelWidth(), width / 2) : 0;
+  const int panelWidth = panel.Visible() ? std::min(metrics.TransformPanelWidth(), width / 2) : 0;
   const int gridWidth = std::max(width - panelWidth, 0);
-  const int filterHeight = loaded && filterRowVisible && !transformedView ? FilterRowHeight() : 0;
+  const int filterHeight = loaded && filterRow.Visible() && !transformedView ? metrics.FilterRowHeight() : 0;
   const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
 
   if (loadingLabel) {
@@ -156,8 +110,7 @@ void TCsvViewer::Layout() noexcept {
 }
 
 void TCsvViewer::OnDpiChanged(int newDpi) {
-  dpi = newDpi;
-  if (dpi == 0) dpi = QueryDpi();
+  metrics.SetDpi(newDpi != 0 ? newDpi : QueryDpi());
   CreateFonts();
   if (loaded && model) {
     ApplyColumnWidths(ComputeColumnWidths(false));

@@ -11,6 +11,8 @@
 #include "host/lister_interface.h"
 #include "transform/transform.h"
 #include "viewer/viewer.h"
+#include "win/window_text.h"
+#include "win/message_box.h"
 
 namespace qelvar {
 namespace {
@@ -22,8 +24,6 @@ HINSTANCE ModuleInstance() noexcept {
                      reinterpret_cast<LPCWSTR>(&anchor), &module);
   return module;
 }
-
-HMENU ControlId(int id) noexcept { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
 
 // Whether the host's window is a Lister window of its own (only then does the grid take the focus).
 bool IsListerWindow(HWND parent, int showFlags) noexcept {
@@ -68,9 +68,8 @@ void TCsvViewer::MarkDestroyed() noexcept {
   // The controls died before their parent; no handler still on the stack may reach them through a handle
   // that the system could already have given to another window.
   window = listView = header = statusBar = loadingLabel = nullptr;
-  filterEdits.clear();
-  transformList = transformInput = nullptr;
-  transformButtons.clear();
+  filterRow.Forget();
+  panel.Forget();
 }
 
 // ---- creation -----------------------------------------------------------------------------------------
@@ -87,11 +86,8 @@ void TCsvViewer::CreateControls() {
     ListView_SetExtendedListViewStyle(listView, extended);
   }
 
-  fontName = ReadString(u"font");
-  fontSize = std::clamp(ReadInteger(u"font-size"), kMinFontSize, kMaxFontSize);
-  const int weight = ReadInteger(u"font-weight");
-  fontWeight = weight >= 1 && weight <= 9 ? weight * 100 : 0;
-  dpi = QueryDpi();
+  metrics.SetFont(ReadString(u"font"), ReadInteger(u"font-size"), ReadInteger(u"font-weight"));
+  metrics.SetDpi(QueryDpi());
 
   header = listView ? ListView_GetHeader(listView) : nullptr;
   CreateFonts();
@@ -102,9 +98,9 @@ void TCsvViewer::CreateControls() {
 
   statusBar = CreateStatusWindowW(WS_CHILD | WS_VISIBLE, L"", window, kStatusBarId);
   if (statusBar) {
-    if (font) SendMessageW(statusBar, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    if (fonts.Regular()) SendMessageW(statusBar, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.Regular()), FALSE);
     SubclassControl(statusBar, &StatusBarProc);
-    SendMessageW(statusBar, SB_SETMINHEIGHT, static_cast<WPARAM>(StatusBarHeight()), 0);
+    SendMessageW(statusBar, SB_SETMINHEIGHT, static_cast<WPARAM>(metrics.StatusBarHeight()), 0);
   }
 
   ShowLoadingStatus();
@@ -120,19 +116,19 @@ HWND CreateViewer(HWND parent, const std::u16string& fileName, int showFlags) no
     InitLocalization();
     auto owned = std::make_unique<TCsvViewer>(fileName);
     TCsvViewer& viewer = *owned;
-    viewer.hostDarkMode = (showFlags & lcp_darkmode) != 0;
-    viewer.hostNativeDarkMode = (showFlags & lcp_darkmodenative) != 0;
-    viewer.isListerWindow = IsListerWindow(parent, showFlags);
+    viewer.host.darkMode = (showFlags & lcp_darkmode) != 0;
+    viewer.host.nativeDarkMode = (showFlags & lcp_darkmodenative) != 0;
+    viewer.host.listerWindow = IsListerWindow(parent, showFlags);
 
     const int startMode = ReadStartMode();
     viewer.editMode = startMode == 1;
-    viewer.transformPanelVisible = startMode == 2;
+    viewer.panel.SetVisible(startMode == 2);
 
-    viewer.filterRowVisible = ReadInteger(u"filter-row") != 0;
+    viewer.filterRow.SetVisible(ReadInteger(u"filter-row") != 0);
     viewer.showLineNumbers = ReadInteger(u"show-line-numbers") != 0;
-    viewer.decimalAlign = ReadInteger(u"decimal-align") != 0;
-    viewer.commentMode = ReadInteger(u"skip-comments");
-    viewer.autoComments = viewer.commentMode == 3;
+    viewer.decimal.SetEnabled(ReadInteger(u"decimal-align") != 0);
+    viewer.choices.commentMode = ReadInteger(u"skip-comments");
+    viewer.choices.autoComments = viewer.choices.commentMode == 3;
 
     viewer.transformConfig = std::make_unique<TTransformConfig>();
 
@@ -155,7 +151,7 @@ HWND CreateViewer(HWND parent, const std::u16string& fileName, int showFlags) no
     viewer.CreateControls();
     if (viewer.destroyed) return nullptr;
     ShowWindow(window, SW_SHOW);
-    viewer.keysEnabledAt = GetTickCount64() + 500;
+    viewer.host.keysEnabledAt = GetTickCount64() + 500;
     SetTimer(window, kLoadTimer, 1, nullptr);
     return window;
   } catch (...) {
@@ -209,7 +205,7 @@ bool TCsvViewer::ShowError(TUiText fallback, const TLoadFailure& failure) noexce
   try {
     const std::u16string text =
         failure.TooLarge ? FileTooLargeMessage(failure.FileSize, failure.Limit) : UiText(fallback);
-    MessageBoxW(window, Wide(text), L"qelvar", MB_OK | MB_ICONERROR);
+    ShowMessageBox(window, text, MB_OK | MB_ICONERROR);
   } catch (...) {
     MessageBeep(MB_ICONERROR);
   }
@@ -218,10 +214,10 @@ bool TCsvViewer::ShowError(TUiText fallback, const TLoadFailure& failure) noexce
 
 void TCsvViewer::RefreshDisplayParameters(int parameter) {
   const bool wasDark = IsDarkTheme();
-  const bool wasNative = hostNativeDarkMode;
-  hostDarkMode = (parameter & lcp_darkmode) != 0;
-  hostNativeDarkMode = (parameter & lcp_darkmodenative) != 0;
-  if (ResolveThemeMode() == TThemeMode::Tc && (IsDarkTheme() != wasDark || hostNativeDarkMode != wasNative))
+  const bool wasNative = host.nativeDarkMode;
+  host.darkMode = (parameter & lcp_darkmode) != 0;
+  host.nativeDarkMode = (parameter & lcp_darkmodenative) != 0;
+  if (ResolveThemeMode() == TThemeMode::Tc && (IsDarkTheme() != wasDark || host.nativeDarkMode != wasNative))
     LoadColors();
 }
 

@@ -1,6 +1,7 @@
-// Loading a file in two steps: "load" builds the document, its grid model and its transformation aside,
-// touching nothing on screen; "install" swaps them in and shows them. A reload runs the same two steps and
-// keeps the old document when the load fails. Background decoding of the remaining cells follows.
+// Loading a file in two steps: LoadDocument (load/loaded_document.h) builds the document, its grid model
+// and its transformation aside, touching nothing on screen; "install" swaps them in and shows them. A
+// reload runs the same two steps and keeps the old document when the load fails. Background decoding of
+// the remaining cells follows.
 #include <utility>
 
 #include "document/csv_document.h"
@@ -10,55 +11,16 @@
 
 namespace qelvar {
 
-TLoadedDocument::TLoadedDocument() noexcept = default;
-TLoadedDocument::~TLoadedDocument() = default;
-TLoadedDocument::TLoadedDocument(TLoadedDocument&&) noexcept = default;
-TLoadedDocument& TLoadedDocument::operator=(TLoadedDocument&& other) noexcept {
-  // The model refers to the document: the old model goes before the old document.
-  transform = std::move(other.transform);
-  model = std::move(other.model);
-  document = std::move(other.document);
-  stamp = other.stamp;
-  failure = other.failure;
-  return *this;
-}
-
-bool TCsvViewer::LoadDocument(const TLoadRequest& request, TLoadedDocument& fresh) const noexcept {
-  try {
-    fresh = TLoadedDocument();
-    const int samples = ReadInteger(u"max-column-samples");
-    const bool trim = ReadInteger(u"trim-values") != 0;
-    const int maxSize = ReadInteger(u"max-file-size");
-    fresh.stamp = ReadFileStamp(fileName);
-    if (!LoadFromFile(fileName, maxSize, request.delimiter, request.commentMode, request.encoding, fresh.document,
-                      trim, samples, &fresh.failure) ||
-        !fresh.document)
-      return false;
-
-    const bool headerRow = ReadInteger(u"header-row") != 0;
-    fresh.model = std::make_unique<TCsvGridModel>(fresh.document.get(), headerRow);
-    fresh.model->SetCaseSensitive(ReadInteger(u"filter-case-sensitive") != 0);
-    // A copy of the current transformation keeps what a new document does not reset (the number format).
-    fresh.transform =
-        transformConfig ? std::make_unique<TTransformConfig>(*transformConfig) : std::make_unique<TTransformConfig>();
-    fresh.transform->InitFromDocument(fresh.document.get(), headerRow);
-    return true;
-  } catch (...) {
-    fresh = TLoadedDocument();
-    return false;
-  }
-}
-
 void TCsvViewer::InstallDocument(TLoadedDocument&& fresh) {
   // The old model refers to the old document: it goes first.
   model = std::move(fresh.model);
   document = std::move(fresh.document);
   transformConfig = std::move(fresh.transform);
-  loadedStamp = fresh.stamp;
+  saving.loaded = fresh.stamp;
   fresh = TLoadedDocument();
 
-  encodingName = document->Encoding().Name;
-  delimiter = autoDelimiter ? char16_t{0} : document->Delimiter();
+  choices.encodingName = document->Encoding().Name;
+  choices.delimiter = choices.autoDelimiter ? char16_t{0} : document->Delimiter();
   loaded = true;
   // The new document came with a new transformation: the panel and the view follow it.
   TransformationReset();
@@ -75,13 +37,11 @@ void TCsvViewer::DeferredLoad() {
   if (loaded) return;
 
   const std::u16string forced = ReadString(u"default-column-delimiter");
-  autoDelimiter = forced.empty();
-  TLoadRequest request;
-  request.delimiter = forced.empty() ? char16_t{0} : forced[0];
-  request.commentMode = commentMode;
+  choices.autoDelimiter = forced.empty();
+  choices.delimiter = forced.empty() ? char16_t{0} : forced[0];
 
   TLoadedDocument fresh;
-  if (LoadDocument(request, fresh)) {
+  if (LoadDocument(fileName, choices, transformConfig.get(), fresh)) {
     InstallDocument(std::move(fresh));
     return;
   }

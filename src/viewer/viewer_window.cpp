@@ -1,6 +1,7 @@
 // The viewer window's procedure: one handler per message, the notifications of each child control, and
 // the one dispatcher of commands. What each handler does lives in the file of its concern.
 #include "viewer/viewer.h"
+#include "win/keys.h"
 
 namespace qelvar {
 namespace {
@@ -23,10 +24,10 @@ LRESULT OnClose(TCsvViewer& viewer) noexcept {
 }
 
 LRESULT OnEraseBackground(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam) noexcept {
-  if (!viewer.backBrush) return DefWindowProcW(window, WM_ERASEBKGND, wParam, lParam);
+  if (!viewer.theme.BackBrush()) return DefWindowProcW(window, WM_ERASEBKGND, wParam, lParam);
   RECT client{};
   GetClientRect(window, &client);
-  FillRect(reinterpret_cast<HDC>(wParam), &client, viewer.backBrush.Get());
+  FillRect(reinterpret_cast<HDC>(wParam), &client, viewer.theme.BackBrush());
   return 1;
 }
 
@@ -41,17 +42,12 @@ LRESULT OnKeyDown(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam)
   return DefWindowProcW(window, WM_KEYDOWN, wParam, lParam);
 }
 
-bool IsCommandId(int id) noexcept {
-  return (id >= kFirstMenuCommand && id <= kLastMenuCommand) ||
-         (id >= kFirstTransformCommand && id <= kLastTransformCommand);
-}
-
 LRESULT OnCommand(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam) noexcept {
   if (!viewer.loaded) return 0;
   const int id = LOWORD(wParam);
   const int code = HIWORD(wParam);
   const int filterIndex = id - kFilterEditFirstId;
-  if (code == EN_CHANGE && filterIndex >= 0 && filterIndex < static_cast<int>(viewer.filterEdits.size())) {
+  if (code == EN_CHANGE && filterIndex >= 0 && filterIndex < static_cast<int>(viewer.filterRow.Edits().size())) {
     return Safely([&] {
       viewer.FilterTextChanged(filterIndex);
       return LRESULT{0};
@@ -61,7 +57,7 @@ LRESULT OnCommand(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam)
   // An owner-drawn button reports the second of two quick clicks as a double click: still a click.
   const bool panelDoubleClick =
       code == BN_DOUBLECLICKED && id >= kFirstTransformCommand && id <= kLastTransformCommand;
-  if ((code == 0 || code == 1 || panelDoubleClick) && IsCommandId(id) &&
+  if ((code == 0 || code == 1 || panelDoubleClick) && IsDispatchedCommand(id) &&
       Safely([&] { return LRESULT{viewer.ExecuteCommand(id)}; }))
     return 0;
   return DefWindowProcW(window, WM_COMMAND, wParam, lParam);
@@ -86,20 +82,20 @@ LRESULT OnTimer(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam) n
 }
 
 LRESULT OnCtlColorEdit(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam) noexcept {
-  if (!viewer.filterBackBrush) return DefWindowProcW(window, WM_CTLCOLOREDIT, wParam, lParam);
+  if (!viewer.theme.FilterBackBrush()) return DefWindowProcW(window, WM_CTLCOLOREDIT, wParam, lParam);
   const auto dc = reinterpret_cast<HDC>(wParam);
-  SetTextColor(dc, viewer.filterTextColor);
-  SetBkColor(dc, viewer.filterBackColor);
-  return reinterpret_cast<LRESULT>(viewer.filterBackBrush.Get());
+  SetTextColor(dc, viewer.theme.Colors().filterText);
+  SetBkColor(dc, viewer.theme.Colors().filterBack);
+  return reinterpret_cast<LRESULT>(viewer.theme.FilterBackBrush());
 }
 
 LRESULT OnCtlColorStatic(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam) noexcept {
-  if (reinterpret_cast<HWND>(lParam) != viewer.loadingLabel || !viewer.backBrush)
+  if (reinterpret_cast<HWND>(lParam) != viewer.loadingLabel || !viewer.theme.BackBrush())
     return DefWindowProcW(window, WM_CTLCOLORSTATIC, wParam, lParam);
   const auto dc = reinterpret_cast<HDC>(wParam);
-  SetTextColor(dc, viewer.textColor);
-  SetBkColor(dc, viewer.backColor);
-  return reinterpret_cast<LRESULT>(viewer.backBrush.Get());
+  SetTextColor(dc, viewer.theme.Colors().text);
+  SetBkColor(dc, viewer.theme.Colors().back);
+  return reinterpret_cast<LRESULT>(viewer.theme.BackBrush());
 }
 
 // The transform panel's buttons paint themselves in their colour groups.
@@ -110,7 +106,7 @@ LRESULT OnDrawItem(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam
 }
 
 LRESULT OnCtlColorListBox(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam) noexcept {
-  if (reinterpret_cast<HWND>(lParam) != viewer.transformList || !viewer.filterBackBrush)
+  if (reinterpret_cast<HWND>(lParam) != viewer.panel.List() || !viewer.theme.FilterBackBrush())
     return DefWindowProcW(window, WM_CTLCOLORLISTBOX, wParam, lParam);
   return viewer.PanelListColors(reinterpret_cast<HDC>(wParam));
 }
@@ -140,7 +136,7 @@ LRESULT OnContextMenu(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lPa
 }
 
 LRESULT OnFocusGrid(TCsvViewer& viewer) noexcept {
-  if (viewer.isListerWindow && viewer.listView) SetFocus(viewer.listView);
+  if (viewer.host.listerWindow && viewer.listView) SetFocus(viewer.listView);
   return 0;
 }
 
@@ -170,7 +166,7 @@ LRESULT OnListViewNotify(TCsvViewer& viewer, LPARAM lParam) {
     case NM_DBLCLK:
     case NM_RCLICK: {
       const auto& click = *reinterpret_cast<const NMITEMACTIVATE*>(lParam);
-      const bool alt = (click.uKeyFlags & LVKF_ALT) != 0 || GetKeyState(VK_MENU) < 0;
+      const bool alt = (click.uKeyFlags & LVKF_ALT) != 0 || KeyHeld(VK_MENU);
       viewer.ClickCell(click.iItem, click.iSubItem, click.hdr.code == static_cast<UINT>(NM_CLICK) && alt);
       return 0;
     }
@@ -264,6 +260,16 @@ bool TCsvViewer::ExecuteCommand(int id) {
     case cmTransformDelimiter:
     case cmTransformNumberFormat:
     case cmTransformApplyToGrid: return TransformCommand(id);
+    case cmHelp: ShowHelp(); return true;
+    case cmZoomIn: SetFontSize(metrics.FontSize() + 1); return true;
+    case cmZoomOut: SetFontSize(metrics.FontSize() - 1); return true;
+    // A cursor key is the grid's own when the cursor cannot move.
+    case cmCursorLeft: return MoveCursor(VK_LEFT);
+    case cmCursorUp: return MoveCursor(VK_UP);
+    case cmCursorRight: return MoveCursor(VK_RIGHT);
+    case cmCursorDown: return MoveCursor(VK_DOWN);
+    case cmEditCell: BeginCellEdit(currentRow, currentColumn); return true;
+    case cmCopyByKey: CopyDispatch(); return true;
     default: return false;
   }
 }

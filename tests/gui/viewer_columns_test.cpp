@@ -73,6 +73,14 @@ TEST_F(ViewerColumnsTest, AFileWithOnlyAHeaderLoadsWithTitleWideColumns) {
   EXPECT_EQ(StatusPart(session.StatusBar(), 3), L" Rows: 0/0");
 }
 
+// The grid named a headerless column "Column 1" in every language while the panel used the translation.
+TEST_F(ViewerColumnsTest, HeaderlessColumnsHaveTheTranslatedNameInTheGridAsInThePanel) {
+  SetSettings("language=German\nheader-row=0\n");
+  TViewerSession session(WriteTempFile(L"headerless.csv", "a,b\r\n1,2\r\n"));
+  ASSERT_TRUE(session.WaitLoaded());
+  EXPECT_EQ(ColumnTitles(session.ListView()), (std::vector<std::wstring>{L"Spalte 1", L"Spalte 2"}));
+}
+
 TEST_F(ViewerColumnsTest, AnEmptyFileShowsAnEmptyGrid) {
   for (const char* settings : {"", "show-line-numbers=1\n"}) {
     SCOPED_TRACE(settings);

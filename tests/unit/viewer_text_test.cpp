@@ -4,8 +4,9 @@
 
 #include <string>
 
-#include "viewer/display_number.h"
-#include "viewer/text_search.h"
+#include "viewer/grid/display_number.h"
+#include "viewer/grid/text_search.h"
+#include "viewer/grid/width_rules.h"
 
 namespace qelvar {
 namespace {
@@ -130,6 +131,29 @@ TEST(ViewerDisplayNumber, Forms) {
     EXPECT_EQ(number.Separator, c.separator);
     EXPECT_EQ(std::u16string(number.Fraction), c.fraction);
   }
+}
+
+TEST(ViewerColumnWidth, TheCapCutsWideColumnsButNotALoneColumnOrTheSecondOfTwo) {
+  struct Case {
+    const char* what;
+    int measured, cap, listColumns, lineNumberColumns, dataColumn;
+    int expected;
+  };
+  const Case cases[] = {
+      {"narrow", 100, 300, 3, 0, 0, 100},
+      {"below the padding", 5, 300, 3, 0, 0, 24},
+      {"wide", 500, 300, 3, 0, 1, 300},
+      {"no cap", 500, 0, 3, 0, 1, 500},
+      {"a lone column", 500, 300, 1, 0, 0, 500},
+      {"the first of two", 500, 300, 2, 0, 0, 300},
+      {"the second of two", 500, 300, 2, 0, 1, 500},
+      {"the second of two beside line numbers", 500, 300, 3, 1, 1, 500},
+      // The line-number column counts as a column: a lone data column beside it is capped.
+      {"a lone column beside line numbers", 500, 300, 2, 1, 0, 300},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(CappedColumnWidth(c.measured, 24, c.cap, c.listColumns, c.lineNumberColumns, c.dataColumn), c.expected)
+        << c.what;
 }
 
 }  // namespace

@@ -1,0 +1,49 @@
+// The filter row's boxes: one edit box over each data column of the list view (none over the line-number
+// column), which of them hold text not yet applied, and whether the row is shown. The viewer creates the
+// boxes (they need its font and procedure) and applies their texts to the grid model.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <utility>
+#include <vector>
+
+namespace qelvar {
+
+class TFilterRow {
+ public:
+  bool Visible() const noexcept { return visible_; }
+  void SetVisible(bool visible) noexcept { visible_ = visible; }
+
+  // Per list-view column; null for the line-number column and for a box that could not be created.
+  const std::vector<HWND>& Edits() const noexcept { return edits_; }
+  // Destroys the boxes and forgets what was pending; then `count` empty places (0: none).
+  void Reset(std::size_t count);
+  // The box over list-view column `index` (a place of Reset).
+  void Put(std::size_t index, HWND edit) noexcept;
+  // The window is gone, and the boxes with it: their handles are forgotten.
+  void Forget() noexcept;
+  // Whether `control` is one of the boxes; their control ids are `firstId` + the list-view column.
+  bool IsEdit(HWND control, int firstId) const noexcept;
+
+  // Places each box over the visible part of its column's header item, `height` high above the grid's
+  // client area, in one batch so that the row moves as a whole while the grid scrolls; boxes of hidden
+  // columns, and all when `rowVisible` is false, are hidden.
+  void Place(HWND window, HWND listView, HWND header, int height, bool rowVisible) const noexcept;
+
+  // The text of box `index` changed and is not applied yet; false for no such box.
+  bool MarkPending(int index);
+  // The pending flags by list-view column, forgotten here (the caller applies them).
+  std::vector<bool> TakePending() noexcept;
+  bool AnyPending() const noexcept;
+  bool Pending(std::size_t index) const noexcept { return index < pending_.size() && pending_[index]; }
+  void SetPending(std::vector<bool> pending) noexcept { pending_ = std::move(pending); }
+
+ private:
+  std::vector<HWND> edits_;
+  std::vector<bool> pending_;  // per box: changed, not yet applied
+  bool visible_ = true;
+};
+
+}  // namespace qelvar

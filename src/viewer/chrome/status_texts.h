@@ -1,0 +1,35 @@
+// The status bar's five texts (encoding, delimiter, comments, rows, current cell and modes) from the
+// facts they show. Pure: no window needed.
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace qelvar {
+
+inline constexpr int kStatusParts = 5;
+
+struct TStatusInput {
+  bool loading = true;  // no document shown yet: "Loading" and nothing else
+  std::u16string encoding;
+  char16_t delimiter = 0;   // the document's
+  bool autoDelimiter = true;
+  int commentMode = 0;      // 0 parse, 1 do not parse, 2 hide
+  bool autoComments = false;
+  int hiddenComments = 0;
+  int listedRows = 0;
+  int documentRows = 0;     // the header line included
+  bool headerRow = false;
+  int currentRow = -1;      // list row and list-view column; -1: none
+  int currentColumn = -1;
+  bool editMode = false;
+  bool modified = false;
+  bool transformedView = false;
+  int selectedRows = 0;
+  int visibleColumns = 0;   // data columns shown (width above 0); read only when selectedRows > 1
+};
+
+// The five texts, each beginning with a blank (an empty text stays empty), in the language now. Allocates.
+std::array<std::u16string, kStatusParts> StatusTexts(const TStatusInput& input);
+
+}  // namespace qelvar

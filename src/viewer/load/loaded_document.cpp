@@ -1,0 +1,50 @@
+#include "viewer/load/loaded_document.h"
+
+#include <utility>
+
+#include "grid/grid_model.h"
+#include "settings/settings.h"
+#include "transform/transform.h"
+
+namespace qelvar {
+
+TLoadedDocument::TLoadedDocument() noexcept = default;
+TLoadedDocument::~TLoadedDocument() = default;
+TLoadedDocument::TLoadedDocument(TLoadedDocument&&) noexcept = default;
+TLoadedDocument& TLoadedDocument::operator=(TLoadedDocument&& other) noexcept {
+  // The model refers to the document: the old model goes before the old document.
+  transform = std::move(other.transform);
+  model = std::move(other.model);
+  document = std::move(other.document);
+  stamp = other.stamp;
+  failure = other.failure;
+  return *this;
+}
+
+bool LoadDocument(const std::u16string& fileName, const TLoadChoices& request, const TTransformConfig* current,
+                  TLoadedDocument& fresh) noexcept {
+  try {
+    fresh = TLoadedDocument();
+    const int samples = ReadInteger(u"max-column-samples");
+    const bool trim = ReadInteger(u"trim-values") != 0;
+    const int maxSize = ReadInteger(u"max-file-size");
+    fresh.stamp = ReadFileStamp(fileName);
+    if (!LoadFromFile(fileName, maxSize, RequestedDelimiter(request), request.commentMode, request.encodingName,
+                      fresh.document, trim, samples, &fresh.failure) ||
+        !fresh.document)
+      return false;
+
+    const bool headerRow = ReadInteger(u"header-row") != 0;
+    fresh.model = std::make_unique<TCsvGridModel>(fresh.document.get(), headerRow);
+    fresh.model->SetCaseSensitive(ReadInteger(u"filter-case-sensitive") != 0);
+    // A copy of the current transformation keeps what a new document does not reset (the number format).
+    fresh.transform = current ? std::make_unique<TTransformConfig>(*current) : std::make_unique<TTransformConfig>();
+    fresh.transform->InitFromDocument(fresh.document.get(), headerRow);
+    return true;
+  } catch (...) {
+    fresh = TLoadedDocument();
+    return false;
+  }
+}
+
+}  // namespace qelvar

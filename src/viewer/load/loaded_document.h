@@ -1,0 +1,37 @@
+// A file read into a document with its grid model and transformation, built aside while the screen still
+// shows what it showed before (the old document, or the loading label).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "document/csv_document.h"
+#include "viewer/load/file_stamp.h"
+#include "viewer/load/load_choices.h"
+
+namespace qelvar {
+
+class TCsvGridModel;
+class TTransformConfig;
+
+struct TLoadedDocument {
+  TLoadedDocument() noexcept;
+  ~TLoadedDocument();
+  TLoadedDocument(TLoadedDocument&&) noexcept;
+  TLoadedDocument& operator=(TLoadedDocument&&) noexcept;
+
+  std::unique_ptr<TCsvDocument> document;
+  std::unique_ptr<TCsvGridModel> model;  // over `document`; destroyed before it
+  std::unique_ptr<TTransformConfig> transform;
+  TFileStamp stamp;  // the file as it was just before it was read
+  TLoadFailure failure;  // why the load failed, when it did
+};
+
+// Reads `fileName` with `request` and the settings read now, and builds its document, grid model and
+// transformation into `fresh`; the transformation starts as a copy of `current` (when there is one), so
+// that what a new document does not reset (the number format) stays. False on failure (`fresh.failure`
+// tells why, when the failure has a reason), `fresh` then otherwise empty. Never throws.
+bool LoadDocument(const std::u16string& fileName, const TLoadChoices& request, const TTransformConfig* current,
+                  TLoadedDocument& fresh) noexcept;
+
+}  // namespace qelvar

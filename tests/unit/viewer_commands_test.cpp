@@ -1,0 +1,186 @@
+// The viewer's command table, enabled states, key bindings and load choices: rules that need no window.
+#include <gtest/gtest.h>
+
+#include "viewer/commands.h"
+#include "viewer/load/load_choices.h"
+
+namespace qelvar {
+namespace {
+
+// Edit mode on the document's grid of 3 rows x 2 columns, the cell (1, 1) current, line numbers shown.
+TCommandState Editable() {
+  TCommandState state;
+  state.editMode = true;
+  state.hasDocument = true;
+  state.currentRow = 1;
+  state.currentColumn = 2;
+  state.rowCount = 3;
+  state.lineNumberOffset = 1;
+  state.documentColumns = 2;
+  return state;
+}
+
+TEST(ViewerCommands, EditingCommandsNeedEditModeTheDocumentsViewAndTheirCell) {
+  struct Case {
+    const char* what;
+    void (*change)(TCommandState&);
+    bool insert, deleteRows, deleteColumn;
+  };
+  const Case cases[] = {
+      {"editable", [](TCommandState&) {}, true, true, true},
+      {"view mode", [](TCommandState& s) { s.editMode = false; }, false, false, false},
+      {"transformed view", [](TCommandState& s) { s.transformedView = true; }, false, false, false},
+      {"no current row", [](TCommandState& s) { s.currentRow = -1; }, false, true, true},
+      {"row past the list", [](TCommandState& s) { s.currentRow = 3; }, false, true, true},
+      {"line-number column", [](TCommandState& s) { s.currentColumn = 0; }, true, true, false},
+      {"no current column", [](TCommandState& s) { s.currentColumn = -1; }, true, true, false},
+      {"column past the document", [](TCommandState& s) { s.currentColumn = 3; }, true, true, false},
+      {"no document", [](TCommandState& s) { s.hasDocument = false; }, true, true, false},
+      // A header right-click makes a column current without a row: the column may still go.
+      {"column without row", [](TCommandState& s) { s.currentRow = -1; s.currentColumn = 1; }, false, true, true},
+  };
+  for (const Case& c : cases) {
+    TCommandState state = Editable();
+    c.change(state);
+    EXPECT_EQ(CommandEnabled(cmInsertRowBelow, state), c.insert) << c.what;
+    EXPECT_EQ(CommandEnabled(cmDeleteRows, state), c.deleteRows) << c.what;
+    EXPECT_EQ(CommandEnabled(cmDeleteColumn, state), c.deleteColumn) << c.what;
+  }
+}
+
+TEST(ViewerCommands, EveryOtherCommandIsAlwaysEnabledAndEveryMenuCommandHasAText) {
+  const TCommandState nothing;
+  for (const TCommandId id : {cmCopyCell, cmCopyRows, cmCopyColumn, cmHideColumn, cmShowAllColumns, cmAutoSizeColumns,
+                       cmToggleFilterRow, cmToggleHeaderRow, cmToggleEditMode, cmToggleTransformMode, cmSave,
+                       cmToggleLineNumbers, cmThemeTc, cmThemeLight, cmThemeDark}) {
+    EXPECT_TRUE(CommandEnabled(id, nothing)) << id;
+    ASSERT_NE(FindCommand(id), nullptr) << id;
+    EXPECT_NE(FindCommand(id)->text, kNoUiText) << id;
+  }
+  EXPECT_TRUE(CommandEnabled(12345, nothing));
+  EXPECT_EQ(FindCommand(12345), nullptr);
+}
+
+TEST(ViewerCommands, WmCommandReachesMenuAndPanelIdsButNoKeyOnlyCommand) {
+  EXPECT_TRUE(IsDispatchedCommand(cmCopyCell));
+  EXPECT_TRUE(IsDispatchedCommand(cmRedo));
+  EXPECT_TRUE(IsDispatchedCommand(cmTransformApplyToGrid));
+  for (const int id : {int{cmHelp}, int{cmZoomIn}, int{cmCursorDown}, int{cmEditCell}, int{cmCopyByKey},
+                       kTransformListId, 4999})
+    EXPECT_FALSE(IsDispatchedCommand(id)) << id;
+}
+
+TEST(ViewerKeys, EachKeyRunsItsCommandWhereItsBindingSays) {
+  TKeyContext grid;
+  grid.state = Editable();
+  grid.loaded = true;
+  grid.gridFocused = true;
+  grid.target = TKeyTarget::GridControl;
+  TKeyContext window = grid;
+  window.gridFocused = false;
+  window.target = TKeyTarget::Window;
+  TKeyContext editBox = grid;
+  editBox.gridFocused = false;
+  editBox.target = TKeyTarget::Other;
+  TKeyContext viewMode = grid;
+  viewMode.state.editMode = false;
+  TKeyContext loading = editBox;
+  loading.loaded = false;
+
+  struct Case {
+    int key;
+    bool ctrl;
+    const TKeyContext& context;
+    int command;  // 0: not consumed
+    bool run;
+  };
+  const Case cases[] = {
+      {kKeyF1, false, editBox, cmHelp, true},
+      {kKeyF1, true, loading, cmHelp, true},
+      {kKeyAdd, true, loading, cmZoomIn, true},
+      {kKeySubtract, true, editBox, cmZoomOut, true},
+      {kKeyAdd, false, grid, 0, false},
+      // Ctrl shortcuts are the viewer's before the load too, but run only once the grid is shown.
+      {'S', true, editBox, cmSave, true},
+      {'S', true, loading, cmSave, false},
+      {'E', true, grid, cmToggleEditMode, true},
+      {'R', true, grid, cmToggleEditMode, true},
+      {'T', true, grid, cmToggleTransformMode, true},
+      {'H', true, grid, cmAutoSizeColumns, true},
+      {kKeySpace, true, grid, cmShowAllColumns, true},
+      {'S', false, grid, 0, false},
+      {kKeySpace, false, grid, 0, false},
+      {kKeyLeft, false, editBox, cmCursorLeft, true},
+      {kKeyDown, true, grid, cmCursorDown, true},
+      {kKeyF2, false, grid, cmEditCell, true},
+      {kKeyF2, false, window, 0, false},
+      {kKeyReturn, false, grid, cmEditCell, true},
+      {kKeyReturn, false, viewMode, 0, false},
+      {kKeyReturn, false, window, 0, false},
+      // Undo and redo from the grid or the window in edit mode; an edit box keeps them for its text.
+      {'Z', true, grid, cmUndo, true},
+      {'Y', true, window, cmRedo, true},
+      {'Z', true, editBox, 0, false},
+      {'Z', true, viewMode, 0, false},
+      {'Z', false, grid, 0, false},
+      // C copies from the grid's controls only, whatever the modifiers.
+      {'C', false, grid, cmCopyByKey, true},
+      {'C', true, grid, cmCopyByKey, true},
+      {'C', false, window, 0, false},
+      {'C', false, editBox, 0, false},
+      {'X', true, grid, cmDeleteRows, true},
+      {'X', true, viewMode, 0, false},
+      {'X', true, window, 0, false},
+      {'X', false, grid, 0, false},
+      {'Q', false, grid, 0, false},
+  };
+  for (const Case& c : cases) {
+    const TKeyAction action = KeyAction(c.key, c.ctrl, c.context);
+    EXPECT_EQ(action.command, c.command) << c.key << (c.ctrl ? " with Ctrl" : "");
+    if (c.command != 0) {
+      EXPECT_EQ(action.run, c.run) << c.key;
+    }
+  }
+
+  TKeyContext transformed = grid;
+  transformed.state.transformedView = true;
+  EXPECT_EQ(KeyAction(kKeyReturn, false, transformed).command, 0);
+  TKeyContext lineNumbers = grid;
+  lineNumbers.state.currentColumn = 0;
+  EXPECT_EQ(KeyAction(kKeyReturn, false, lineNumbers).command, 0);
+}
+
+TEST(ViewerLoadChoices, EachPopupCommandSetsItsChoiceAndNothingElse) {
+  struct Case {
+    int id;
+    TLoadChoices expected;
+  };
+  const TLoadChoices start{u"UTF-8", u';', false, 1, false};
+  const Case cases[] = {
+      {cmEncodingAnsi, {u"ANSI", u';', false, 1, false}},
+      {cmEncodingUtf16Be, {u"UTF-16BE", u';', false, 1, false}},
+      {cmDelimiterComma, {u"UTF-8", u',', false, 1, false}},
+      {cmDelimiterTab, {u"UTF-8", u'\t', false, 1, false}},
+      {cmDelimiterColon, {u"UTF-8", u':', false, 1, false}},
+      {cmDelimiterAuto, {u"UTF-8", 0, true, 1, false}},
+      {cmCommentsParse, {u"UTF-8", u';', false, 0, false}},
+      {cmCommentsHide, {u"UTF-8", u';', false, 2, false}},
+      {cmCommentsAuto, {u"UTF-8", u';', false, 3, true}},
+  };
+  for (const Case& c : cases) {
+    TLoadChoices choices = start;
+    EXPECT_TRUE(ApplyLoadChoice(c.id, choices)) << c.id;
+    EXPECT_EQ(choices, c.expected) << c.id;
+  }
+  TLoadChoices choices = start;
+  EXPECT_FALSE(ApplyLoadChoice(cmSave, choices));
+  EXPECT_EQ(choices, start);
+
+  EXPECT_EQ(RequestedDelimiter(start), u';');
+  EXPECT_EQ(RequestedDelimiter(TLoadChoices{u"", u';', true, 0, false}), 0);
+  EXPECT_EQ(DelimiterLabel(u'\t'), u"TAB");
+  EXPECT_EQ(DelimiterLabel(u'|'), u"|");
+}
+
+}  // namespace
+}  // namespace qelvar
