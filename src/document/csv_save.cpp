@@ -202,6 +202,12 @@ TFreshDifference CompareFreshReading(const TCsvDocument& document, const TCsvDoc
     const TCsvRow& a = document.Rows()[static_cast<std::size_t>(r)];
     const TCsvRow& b = fresh.Rows()[static_cast<std::size_t>(r)];
     if (a.IsComment != b.IsComment) return TFreshDifference::RowKind;
+    // A comment line is never edited and is shown as its line: the same text at the same place is the
+    // same row, however a fresh open cuts it (a deleted column leaves it wider than the table).
+    if (a.IsComment) {
+      if (a.LineStart != b.LineStart || a.LineLength != b.LineLength) return TFreshDifference::Cells;
+      continue;
+    }
     // A missing cell reads as empty, so a row of one empty cell is a row without cells.
     const std::int32_t cells = std::max(document.CellCount(r), fresh.CellCount(r));
     for (std::int32_t c = 0; c < cells; ++c)

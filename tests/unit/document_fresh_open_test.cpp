@@ -113,6 +113,9 @@ INSTANTIATE_TEST_SUITE_P(
                   [](TCsvDocument& d) { return d.SetCell(1, 0, u"a;b"); }, u"Note\n\"a;b\"\nxyz\n"},
         WriteCase{"ValueWithColonChangedTheDelimiter", "Note\nabc\nxyz\n",
                   [](TCsvDocument& d) { return d.SetCell(1, 0, u"see: x"); }, u"Note\n\"see: x\"\nxyz\n"},
+        // A comment line keeps its bytes; a fresh open cuts it at the narrower table's width.
+        WriteCase{"DeleteColumnNextToACommentWiderThanTheTable", "a,b,c\n1,2,3\n#4,5,6\n7,8,9\n",
+                  [](TCsvDocument& d) { return d.DeleteColumn(1); }, u"a,c\n1,3\n#4,5,6\n7,9\n"},
         WriteCase{"ColonInATableStaysBare", "a,b\n1,2\n", [](TCsvDocument& d) { return d.SetCell(1, 1, u"12:30"); },
                   u"a,b\n1,12:30\n"},
         WriteCase{"CyrillicFirstMadeUtf16LeReadAsUtf8", kUtf16Le,
