@@ -114,10 +114,15 @@ enum TUiText : int {
   utProfileMean,
   utProfileTop,
   utProfileComputing,
+  utSaveReadsDifferently,
+  utSaveKeptIn,
+  utUndoDropped,
+  utSettingUnreadable,
+  utRecipeMissingColumns,
 };
 
-inline constexpr int kUiTextCount = 96;
-static_assert(utProfileComputing + 1 == kUiTextCount);
+inline constexpr int kUiTextCount = 101;
+static_assert(utRecipeMissingColumns + 1 == kUiTextCount);
 
 // One text per identifier; an empty entry means "not set".
 using TUiCatalog = std::array<std::u16string, kUiTextCount>;

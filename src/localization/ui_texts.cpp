@@ -111,6 +111,11 @@ constexpr TextEntry kTexts[] = {
     {u"ProfileMean", u"Mean"},
     {u"ProfileTop", u"Most frequent values"},
     {u"ProfileComputing", u"Computing... %d%%"},
+    {u"SaveReadsDifferently", u"Written this way, the file would open as another table next time (another encoding, delimiter, row kind or value). It was not changed."},
+    {u"SaveKeptIn", u"The original file was already removed; your data is safe in:"},
+    {u"UndoDropped", u"The oldest undo steps were dropped to save memory"},
+    {u"SettingUnreadable", u"The setting %s is not a number: no size limit applies"},
+    {u"RecipeMissingColumns", u"The transformation reads columns that this table does not have: %s"},
 };
 static_assert(std::size(kTexts) == kUiTextCount);
 

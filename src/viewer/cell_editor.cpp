@@ -53,7 +53,7 @@ LRESULT OnEditorKillFocus(TCsvViewer& viewer, const TEditorCall& call) noexcept 
 // A wheel turn ends the edit (the rows are about to move) and then scrolls or zooms the grid.
 LRESULT OnEditorWheel(TCsvViewer& viewer, const TEditorCall& call) noexcept {
   viewer.EndCellEditSafely();
-  if (viewer.destroyed || viewer.ZoomByWheel(call.wParam)) return 0;
+  if (viewer.life.destroyed || viewer.ZoomByWheel(call.wParam)) return 0;
   if (viewer.cellEditor.Box() == call.control) return call.Previous();
   if (viewer.listView) SendMessageW(viewer.listView, WM_MOUSEWHEEL, call.wParam, call.lParam);
   return 0;
@@ -86,12 +86,12 @@ LRESULT CALLBACK CellEditorProc(HWND control, UINT message, WPARAM wParam, LPARA
 // ---- beginning and ending an edit -------------------------------------------------------------------------
 
 void TCsvViewer::BeginCellEdit(int row, int listColumn) {
-  if (transformedView || !listView || !model || !document) return;
+  if (view.transformed || !listView || !model || !document) return;
   EndCellEdit(true);
   // A commit that failed keeps its editor open; the box may also have outlived the viewer.
-  if (destroyed || cellEditor.Box()) return;
+  if (life.destroyed || cellEditor.Box()) return;
   const int column = listColumn - LineNumberOffset();
-  if (!editMode || row < 0 || row >= VisibleRowCount() || column < 0 || column >= document->ColumnCount())
+  if (!view.editMode || row < 0 || row >= VisibleRowCount() || column < 0 || column >= document->ColumnCount())
     return;
   const int documentRow = model->VisibleToDocumentRow(row);
   if (documentRow < 0) return;
@@ -168,9 +168,10 @@ bool TCsvViewer::CommitCell(int documentRow, int column, const std::u16string& t
   if (document->ValueView(documentRow, column) == text) return true;
   if (!document->SetCell(documentRow, column, text)) return false;
   saving.stamps.Changed();
+  NoteDroppedUndoSteps();
   RebuildVisibleRows([&] { model->Rebuild(); }, true);
   MeasureNumericColumns();
-  if (currentRow >= 0) EnsureCellVisible(0);
+  if (cursor.row >= 0) EnsureCellVisible(0);
   if (listView) InvalidateRect(listView, nullptr, TRUE);
   PlaceFilterEdits();
   UpdateStatusBar();

@@ -36,7 +36,7 @@ std::vector<int> TCsvViewer::ComputeColumnWidths(bool toMax) {
   const std::vector<bool>& hidden = HiddenColumnFlags();
   for (int i = 0; i < count; ++i) {
     int& width = widths[static_cast<std::size_t>(i)];
-    if (showLineNumbers && i == 0) {
+    if (view.lineNumbers && i == 0) {
       width = std::max(TextWidth(dc.Get(), u"#"), TextWidth(dc.Get(), TDecimalDigits(std::max(total, 1)).View())) +
               lineNumberPadding;
       continue;

@@ -18,11 +18,11 @@ void TCsvViewer::BuildMenus() { menus.Build(); }
 
 TCommandState TCsvViewer::CommandState() const noexcept {
   TCommandState state;
-  state.editMode = editMode;
-  state.transformedView = transformedView;
+  state.editMode = view.editMode;
+  state.transformedView = view.transformed;
   state.hasDocument = document != nullptr;
-  state.currentRow = currentRow;
-  state.currentColumn = currentColumn;
+  state.currentRow = cursor.row;
+  state.currentColumn = cursor.column;
   state.rowCount = VisibleRowCount();
   state.lineNumberOffset = LineNumberOffset();
   state.documentColumns = document ? document->ColumnCount() : 0;
@@ -36,9 +36,9 @@ void TCsvViewer::ShowContextMenu() {
   if (!menu || !loaded) return;
   CheckCommand(menu, cmToggleFilterRow, filterRow.Visible());
   CheckCommand(menu, cmToggleHeaderRow, HeaderRowShown());
-  CheckCommand(menu, cmToggleEditMode, editMode);
+  CheckCommand(menu, cmToggleEditMode, view.editMode);
   CheckCommand(menu, cmToggleTransformMode, panel.Visible());
-  CheckCommand(menu, cmToggleLineNumbers, showLineNumbers);
+  CheckCommand(menu, cmToggleLineNumbers, view.lineNumbers);
   const TThemeMode mode = ResolveThemeMode();
   CheckCommand(menu, cmThemeTc, mode == TThemeMode::Tc);
   CheckCommand(menu, cmThemeLight, mode == TThemeMode::Light);
@@ -53,7 +53,7 @@ void TCsvViewer::ShowContextMenu() {
   GetCursorPos(&at);
   const int chosen = static_cast<int>(TrackPopupMenu(menu, kPopupFlags | TPM_LEFTALIGN | TPM_TOPALIGN, at.x, at.y, 0, window, nullptr));
   // The menu's loop may have let the host close the viewer.
-  if (destroyed || chosen == 0) return;
+  if (life.destroyed || chosen == 0) return;
   // A greyed item cannot be chosen; the check keeps it so should the menu be answered otherwise.
   if (IsCommandEnabled(chosen)) ExecuteCommand(chosen);
 }
@@ -73,8 +73,8 @@ void TCsvViewer::RequestContextMenu(HWND source, LPARAM point) {
     ScreenToClient(header, &hit.pt);
     const int column = static_cast<int>(SendMessageW(header, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
     if (column < 0 || (hit.flags & (HHT_NOWHERE | HHT_TOLEFT | HHT_TORIGHT | HHT_ABOVE | HHT_BELOW)) != 0) return;
-    currentRow = -1;
-    currentColumn = column;
+    cursor.row = -1;
+    cursor.column = column;
     if (listView) InvalidateRect(listView, nullptr, FALSE);
     UpdateStatusBar();
   }
@@ -110,7 +110,7 @@ void TCsvViewer::ShowStatusMenu(int part) {
   // Above the part: its bottom-left corner at the part's top-left.
   const int chosen = static_cast<int>(
       TrackPopupMenu(menu, kPopupFlags | TPM_LEFTALIGN | TPM_BOTTOMALIGN, rect.left, rect.top, 0, window, nullptr));
-  if (destroyed || chosen == 0) return;
+  if (life.destroyed || chosen == 0) return;
   ApplyStatusChoice(chosen);
 }
 

@@ -1,8 +1,12 @@
 // The copy commands: the current cell, the selected rows or one column, exactly as the grid shows them (the
-// transformed view's output and the line numbers included), unquoted, with CR LF between every two rows.
+// transformed view's output and the line numbers included), with CR LF between every two rows. Rows and
+// columns are quoted the way spreadsheets read pasted text (a value with the separator, a line break or a
+// quote), so that such a value stays one cell; a single copied cell is its value exactly. With nothing to
+// copy the user's clipboard is left as it was, and the viewer beeps.
 #include <numeric>
 #include <vector>
 
+#include "document/clipboard_text.h"
 #include "settings/settings.h"
 #include "viewer/shell/clipboard.h"
 #include "viewer/viewer.h"
@@ -25,6 +29,23 @@ std::vector<int> SelectedRows(HWND listView, int count) {
   return rows;
 }
 
+// A value as pasted text with `separator` between cells: ClipboardCell's quoting, which also applies when
+// the value holds a separator other than the tab.
+std::u16string PastedCell(std::u16string_view value, char16_t separator) {
+  if (separator == u'\t' || value.find(separator) == std::u16string_view::npos) return ClipboardCell(value);
+  std::u16string quoted = u"\"";
+  for (const char16_t c : value) {
+    if (c == u'"') quoted += u'"';
+    quoted += c;
+  }
+  return quoted + u'"';
+}
+
+// Puts `text` on the clipboard; beeps when there is nothing to copy or the clipboard refused it.
+void CopyText(HWND window, bool anything, const std::u16string& text) {
+  if (!anything || !SetClipboardText(window, text)) MessageBeep(MB_ICONEXCLAMATION);
+}
+
 }  // namespace
 
 void TCsvViewer::CopyDispatch() {
@@ -37,10 +58,10 @@ void TCsvViewer::CopyDispatch() {
 
 void TCsvViewer::CopyCell() {
   std::u16string text;
-  if (currentRow >= 0 && currentRow < VisibleRowCount() && currentColumn >= 0 &&
-      currentColumn < GridColumnCount())
-    text = CellText(currentRow, currentColumn);
-  if (!SetClipboardText(window, text)) MessageBeep(MB_ICONEXCLAMATION);
+  const bool current = cursor.row >= 0 && cursor.row < VisibleRowCount() && cursor.column >= 0 &&
+                       cursor.column < GridColumnCount();
+  if (current) text = CellText(cursor.row, cursor.column);
+  CopyText(window, current, text);
 }
 
 void TCsvViewer::CopyRows() {
@@ -54,29 +75,31 @@ void TCsvViewer::CopyRows() {
   if (header && count > 0) Header_GetOrderArray(header, count, order.data());
   std::vector<int> columns;
   for (const int column : order) {
-    if (column < 0 || column >= count || (showLineNumbers && column == 0)) continue;
+    if (column < 0 || column >= count || (view.lineNumbers && column == 0)) continue;
     if (listView && ListView_GetColumnWidth(listView, column) <= 0) continue;
     columns.push_back(column);
   }
 
   std::u16string text;
   bool first = true;
-  for (const int row : SelectedRows(listView, VisibleRowCount())) {
+  const std::vector<int> selected = SelectedRows(listView, VisibleRowCount());
+  for (const int row : selected) {
     // Between every two rows, also after an empty one: pasted rows stay in line with their neighbours.
     if (!first) text += u"\r\n";
     first = false;
     for (std::size_t i = 0; i < columns.size(); ++i) {
       if (i > 0) text += separator;
-      text += CellText(row, columns[i]);
+      text += PastedCell(CellText(row, columns[i]), separator);
     }
   }
-  if (!SetClipboardText(window, text)) MessageBeep(MB_ICONEXCLAMATION);
+  CopyText(window, !selected.empty(), text);
 }
 
 void TCsvViewer::CopyColumn() {
   std::u16string text;
   const int count = VisibleRowCount();
-  if (currentColumn >= 0 && currentColumn < GridColumnCount()) {
+  const bool column = cursor.column >= 0 && cursor.column < GridColumnCount() && count > 0;
+  if (column) {
     std::vector<int> rows = SelectedRows(listView, count);
     if (rows.size() <= 1) {
       rows.resize(static_cast<std::size_t>(count));
@@ -84,10 +107,10 @@ void TCsvViewer::CopyColumn() {
     }
     for (std::size_t i = 0; i < rows.size(); ++i) {
       if (i > 0) text += u"\r\n";
-      text += CellText(rows[i], currentColumn);
+      text += PastedCell(CellText(rows[i], cursor.column), u'\t');
     }
   }
-  if (!SetClipboardText(window, text)) MessageBeep(MB_ICONEXCLAMATION);
+  CopyText(window, column, text);
 }
 
 }  // namespace qelvar

@@ -16,7 +16,7 @@ bool TCsvViewer::MoveCursor(WPARAM key) {
   const int rows = VisibleRowCount();
   if (rows <= 0) return false;
 
-  int row = currentRow;
+  int row = cursor.row;
   if (row < 0 || row >= rows) row = ListView_GetNextItem(listView, -1, LVNI_FOCUSED);
   if (row < 0 || row >= rows) row = ListView_GetNextItem(listView, -1, LVNI_SELECTED);
   if (row < 0 || row >= rows) return false;
@@ -30,7 +30,7 @@ bool TCsvViewer::MoveCursor(WPARAM key) {
     last = c;
   }
   if (first < 0) return false;
-  int column = IsVisibleColumn(currentColumn) ? currentColumn : first;
+  int column = IsVisibleColumn(cursor.column) ? cursor.column : first;
 
   const bool ctrl = KeyHeld(VK_CONTROL);
   const int startRow = row;
@@ -62,9 +62,9 @@ bool TCsvViewer::MoveCursor(WPARAM key) {
     default: return false;
   }
 
-  const bool cellChanged = row != currentRow || column != currentColumn;
-  currentRow = row;
-  currentColumn = column;
+  const bool cellChanged = row != cursor.row || column != cursor.column;
+  cursor.row = row;
+  cursor.column = column;
   if (row == startRow && column == startColumn) {
     EnsureCellVisible(0);
     // The cell may have become current only now (it was the grid's focused row): show it as such.

@@ -6,7 +6,7 @@ namespace qelvar {
 
 int TCsvViewer::AskUser(const std::u16string& text, UINT type) noexcept {
   const int answer = ShowMessageBox(window, text, type);
-  return destroyed ? 0 : answer;
+  return life.destroyed ? 0 : answer;
 }
 
 }  // namespace qelvar

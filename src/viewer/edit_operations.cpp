@@ -41,19 +41,26 @@ bool TCsvViewer::Modified() const noexcept {
 }
 
 bool TCsvViewer::CanEditRows() const noexcept {
-  return editMode && !transformedView && document && model;
+  return view.editMode && !view.transformed && document && model;
+}
+
+void TCsvViewer::NoteDroppedUndoSteps() {
+  if (!document || !document->DroppedUndoSteps()) return;
+  document->AcknowledgeDroppedUndoSteps();
+  status.note = UiText(utUndoDropped);
 }
 
 void TCsvViewer::ShowRowsAfterEdit(int documentRow, int listColumn) {
+  NoteDroppedUndoSteps();
   model->Rebuild();
-  currentRow = currentColumn = -1;
+  cursor.row = cursor.column = -1;
   int found = -1;
   if (documentRow >= 0) {
     const TIntArray& visible = model->VisibleRows();
     const auto at = std::find(visible.begin(), visible.end(), documentRow);
     if (at != visible.end()) found = static_cast<int>(at - visible.begin());
   }
-  holdStatusBar = true;
+  status.hold = true;
   if (listView) {
     // Emptied first, the list drops its selection ranges at once; deselecting tens of thousands of
     // selected items one by one would take longer than the deletion itself. The first row shown stays.
@@ -63,22 +70,23 @@ void TCsvViewer::ShowRowsAfterEdit(int documentRow, int listColumn) {
     ListView_SetItemCountEx(listView, VisibleRowCount(), LVSICF_NOSCROLL);
     ScrollToTopRow(listView, top);
     if (found >= 0) {
-      currentRow = found;
-      currentColumn =
+      cursor.row = found;
+      cursor.column =
           std::clamp(listColumn, LineNumberOffset(), std::max(GridColumnCount() - 1, LineNumberOffset()));
       ListView_SetItemState(listView, found, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
       ListView_SetSelectionMark(listView, found);
     }
   }
-  holdStatusBar = false;
+  status.hold = false;
   MeasureNumericColumns();
-  if (currentRow >= 0) EnsureCellVisible(0);
+  if (cursor.row >= 0) EnsureCellVisible(0);
   if (listView) InvalidateRect(listView, nullptr, TRUE);
   PlaceFilterEdits();
   UpdateStatusBar();
 }
 
 void TCsvViewer::RestartGridAfterColumnChange() {
+  NoteDroppedUndoSteps();
   const bool headerRow = HeaderRowShown();
   const bool caseSensitive = model ? model->CaseSensitive() : ReadInteger(u"filter-case-sensitive") != 0;
   auto fresh = std::make_unique<TCsvGridModel>(document.get(), headerRow);
@@ -86,12 +94,12 @@ void TCsvViewer::RestartGridAfterColumnChange() {
   model = std::move(fresh);
   // The transformation names its sources by position: after a column change they would name other data.
   if (transformConfig) transformConfig->InitFromDocument(document.get(), headerRow);
-  transformedView = false;
+  view.transformed = false;
   hiddenColumns.document.resize(static_cast<std::size_t>(std::max(document->ColumnCount(), 0)), false);
-  currentRow = currentColumn = -1;
+  cursor.row = cursor.column = -1;
   if (listView) ListView_SetItemState(listView, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
   BuildColumns(ComputeColumnWidths(false));
-  if (destroyed) return;
+  if (life.destroyed) return;
   // The panel shows the new identity transformation; the new filter boxes get their place and the
   // theme's colours (TransformationReset lays the window out).
   TransformationReset();
@@ -102,14 +110,14 @@ void TCsvViewer::RestartGridAfterColumnChange() {
 void TCsvViewer::InsertRowBelow() {
   if (!CanEditRows()) return;
   EndCellEdit(false);
-  if (currentRow < 0 || currentRow >= VisibleRowCount()) return;
-  const int row = model->VisibleToDocumentRow(currentRow);
+  if (cursor.row < 0 || cursor.row >= VisibleRowCount()) return;
+  const int row = model->VisibleToDocumentRow(cursor.row);
   const int columns = document->ColumnCount();
   if (row < 0 || !document->InsertRowAfter(row)) return;
   saving.stamps.Changed();
   // The first row of an empty table gives it its columns.
   if (document->ColumnCount() != columns) return RestartGridAfterColumnChange();
-  ShowRowsAfterEdit(row + 1, currentColumn);
+  ShowRowsAfterEdit(row + 1, cursor.column);
 }
 
 void TCsvViewer::DeleteRows() {
@@ -128,8 +136,8 @@ void TCsvViewer::DeleteRows() {
       if (next <= i) break;
       i = next;
     }
-  } else if (currentRow >= 0 && currentRow < listed) {
-    rows.push_back(model->VisibleToDocumentRow(currentRow));
+  } else if (cursor.row >= 0 && cursor.row < listed) {
+    rows.push_back(model->VisibleToDocumentRow(cursor.row));
   }
   const int columns = document->ColumnCount();
   // One pass over the text however many rows go; nothing changes when it cannot be done.
@@ -142,13 +150,13 @@ void TCsvViewer::DeleteRows() {
 void TCsvViewer::DeleteCurrentColumn() {
   if (!CanEditRows()) return;
   EndCellEdit(false);
-  const int column = currentColumn - LineNumberOffset();
-  if (currentColumn < 0 || column < 0 || column >= document->ColumnCount()) return;
+  const int column = cursor.column - LineNumberOffset();
+  if (cursor.column < 0 || column < 0 || column >= document->ColumnCount()) return;
 
-  std::u16string question = FormatUiStrings(UiText(utDeleteColumnQuestion), {ColumnTitle(currentColumn)});
+  std::u16string question = FormatUiStrings(UiText(utDeleteColumnQuestion), {ColumnTitle(cursor.column)});
   if (const int keeping = CommentRowsKeepingField(*document, column); keeping > 0)
     question += u"\r\n\r\n" + FormatUiText(UiText(utCommentRowsKeepField), {keeping});
-  if (AskUser(question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES || destroyed) return;
+  if (AskUser(question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES || life.destroyed) return;
   if (!document->DeleteColumn(column)) return;
   saving.stamps.Changed();
   // The column's own hidden flag goes with it; those to its right move left with their columns.
@@ -169,7 +177,7 @@ void TCsvViewer::StepHistory(bool undo) {
   if (!CanEditRows()) return;
   // An open edit becomes an edit of its own, so that this step takes back exactly what the user sees.
   EndCellEdit(true);
-  if (destroyed || cellEditor.Box()) return;
+  if (life.destroyed || cellEditor.Box()) return;
   const TCsvUndoResult step = undo ? document->Undo() : document->Redo();
   if (!step.Done) {
     MessageBeep(MB_OK);
@@ -186,7 +194,7 @@ void TCsvViewer::StepHistory(bool undo) {
     }
     return RestartGridAfterColumnChange();
   }
-  const int listColumn = step.Column >= 0 ? step.Column + LineNumberOffset() : std::max(currentColumn, 0);
+  const int listColumn = step.Column >= 0 ? step.Column + LineNumberOffset() : std::max(cursor.column, 0);
   ShowRowsAfterEdit(step.Row, listColumn);
 }
 

@@ -20,13 +20,13 @@ void TCsvViewer::CreateFilterEdits() {
 
   filterRow.Reset(static_cast<std::size_t>(count));
   theme.MarkStale();
-  if (!header || transformedView) return;
+  if (!header || view.transformed) return;
 
   const int align = ReadInteger(u"filter-align");
   const DWORD alignment = align == -1 ? ES_LEFT : align == 1 ? ES_RIGHT : ES_CENTER;
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
   for (int i = 0; i < count; ++i) {
-    if (showLineNumbers && i == 0) continue;
+    if (view.lineNumbers && i == 0) continue;
     // Boxes recreated over a model that kept its filters (the transformed view left, a toggle) show them
     // again: the row never hides a filter that applies. Given at creation, the text notifies no change.
     const auto column = static_cast<std::size_t>(i - LineNumberOffset());
@@ -44,7 +44,7 @@ void TCsvViewer::CreateFilterEdits() {
 }
 
 void TCsvViewer::PlaceFilterEdits() noexcept {
-  filterRow.Place(window, listView, header, metrics.FilterRowHeight(), filterRow.Visible() && !transformedView);
+  filterRow.Place(window, listView, header, metrics.FilterRowHeight(), filterRow.Visible() && !view.transformed);
 }
 
 bool TCsvViewer::IsFilterEdit(HWND control) const noexcept { return filterRow.IsEdit(control, kFilterEditFirstId); }

@@ -31,11 +31,11 @@ void DrawTextIn(HDC dc, std::u16string_view text, RECT rect, UINT format) noexce
 // ---- texts ------------------------------------------------------------------------------------------
 
 std::u16string TCsvViewer::CellText(int index, int column) const {
-  if (showLineNumbers) {
+  if (view.lineNumbers) {
     if (column == 0) return std::u16string(TDecimalDigits(index + 1LL).View());
     --column;
   }
-  if (transformedView && transformConfig) {
+  if (view.transformed && transformConfig) {
     if (!model) return {};
     // The header flag the model was built with, read once at the load: never per cell.
     const int startRow = model->HeaderRow() ? 1 : 0;
@@ -52,12 +52,12 @@ void TCsvViewer::CopyCellText(int index, int column, wchar_t* buffer, int size) 
     buffer[count] = L'\0';
   };
   buffer[0] = L'\0';
-  if (showLineNumbers && column == 0) {
+  if (view.lineNumbers && column == 0) {
     copy(TDecimalDigits(index + 1LL).View());
     return;
   }
   const int documentColumn = column - LineNumberOffset();
-  if (transformedView && transformConfig) {
+  if (view.transformed && transformConfig) {
     try {
       copy(CellText(index, column));
     } catch (...) {
@@ -77,11 +77,11 @@ void TCsvViewer::CopyCellText(int index, int column, wchar_t* buffer, int size) 
 }
 
 std::u16string TCsvViewer::ColumnTitle(int column) const {
-  if (showLineNumbers) {
+  if (view.lineNumbers) {
     if (column == 0) return u"#";
     --column;
   }
-  if (transformedView && transformConfig) return transformConfig->OutputHeader(column);
+  if (view.transformed && transformConfig) return transformConfig->OutputHeader(column);
   // The panel names the columns by the same rule, so a headerless column reads alike in both.
   return model ? SourceColumnName(document.get(), model->HeaderRow(), column) : std::u16string();
 }
@@ -90,7 +90,7 @@ std::u16string TCsvViewer::ColumnTitle(int column) const {
 
 void TCsvViewer::BuildColumns(const std::vector<int>& widths) {
   EndCellEdit(true);
-  if (destroyed) return;
+  if (life.destroyed) return;
   search.Forget();
   KillTimer(window, kFilterTimer);
   filterRow.Reset(0);
@@ -172,7 +172,7 @@ LRESULT TCsvViewer::GridCustomDraw(NMLVCUSTOMDRAW& draw) noexcept {
         return CDRF_NOTIFYSUBITEMDRAW;
       }
       draw.clrTextBk = parity;
-      return (showLineNumbers || decimal.Enabled()) ? CDRF_NOTIFYSUBITEMDRAW : CDRF_DODEFAULT;
+      return (view.lineNumbers || decimal.Enabled()) ? CDRF_NOTIFYSUBITEMDRAW : CDRF_DODEFAULT;
     }
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
       break;
@@ -186,7 +186,7 @@ LRESULT TCsvViewer::GridCustomDraw(NMLVCUSTOMDRAW& draw) noexcept {
   common.uItemState &= ~static_cast<UINT>(CDIS_SELECTED);
   SetBkMode(dc, TRANSPARENT);
 
-  if (showLineNumbers && column == 0) {
+  if (view.lineNumbers && column == 0) {
     RECT row{};
     if (!ListView_GetItemRect(listView, item, &row, LVIR_BOUNDS)) row = common.rc;
     RECT cell{row.left, row.top, row.left + ListView_GetColumnWidth(listView, 0), row.bottom};
@@ -206,7 +206,7 @@ LRESULT TCsvViewer::GridCustomDraw(NMLVCUSTOMDRAW& draw) noexcept {
   COLORREF back = parity;
   if (selected) {
     text = theme.Colors().selectionText;
-    back = (item == currentRow && column == currentColumn) ? theme.Colors().currentCellBack : theme.Colors().selectionBack;
+    back = (item == cursor.row && column == cursor.column) ? theme.Colors().currentCellBack : theme.Colors().selectionBack;
   }
   draw.clrText = text;
   draw.clrTextBk = back;

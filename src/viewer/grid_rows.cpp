@@ -13,7 +13,7 @@ namespace qelvar {
 void TCsvViewer::RebuildVisibleRows(const std::function<void()>& change, bool keepScroll) {
   // An open edit goes to its cell while the rows are still where the user saw them.
   EndCellEdit(true);
-  if (!model || destroyed) return;
+  if (!model || life.destroyed) return;
   const int oldCount = VisibleRowCount();
   const auto documentRowAt = [&](int index) {
     return index >= 0 && index < oldCount ? model->VisibleToDocumentRow(index) : -1;
@@ -31,7 +31,7 @@ void TCsvViewer::RebuildVisibleRows(const std::function<void()>& change, bool ke
     focused = documentRowAt(ListView_GetNextItem(listView, -1, LVNI_FOCUSED));
   }
   std::sort(selected.begin(), selected.end());
-  const int current = documentRowAt(currentRow);
+  const int current = documentRowAt(cursor.row);
   // Reserved now, so that nothing after the change can fail half-way.
   std::vector<int> keep;
   keep.reserve(selected.size());
@@ -52,7 +52,7 @@ void TCsvViewer::RebuildVisibleRows(const std::function<void()>& change, bool ke
   }
 
   {
-    const TFlagHeld hold(holdStatusBar);
+    const TFlagHeld hold(status.hold);
     if (listView) {
       ListView_SetItemState(listView, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
       ListView_SetItemCountEx(listView, VisibleRowCount(), keepScroll ? LVSICF_NOSCROLL : 0);
@@ -62,21 +62,21 @@ void TCsvViewer::RebuildVisibleRows(const std::function<void()>& change, bool ke
         ListView_SetSelectionMark(listView, newFocused);
       }
     }
-    if (currentRow >= 0) {
-      currentRow = newCurrent;
-      if (currentRow < 0) currentColumn = -1;
+    if (cursor.row >= 0) {
+      cursor.row = newCurrent;
+      if (cursor.row < 0) cursor.column = -1;
     }
   }
   UpdateStatusBar();
 }
 
 void TCsvViewer::EnsureCellVisible(int direction) noexcept {
-  if (!listView || currentRow < 0 || currentColumn < 0) return;
-  ListView_EnsureVisible(listView, currentRow, FALSE);
+  if (!listView || cursor.row < 0 || cursor.column < 0) return;
+  ListView_EnsureVisible(listView, cursor.row, FALSE);
   RECT cell{};
-  if (!ListView_GetSubItemRect(listView, currentRow, currentColumn, LVIR_BOUNDS, &cell)) return;
+  if (!ListView_GetSubItemRect(listView, cursor.row, cursor.column, LVIR_BOUNDS, &cell)) return;
   // Sub-item 0 reports the whole row.
-  if (currentColumn == 0) cell.right = cell.left + ListView_GetColumnWidth(listView, 0);
+  if (cursor.column == 0) cell.right = cell.left + ListView_GetColumnWidth(listView, 0);
   RECT client{};
   GetClientRect(listView, &client);
   int shift = 0;

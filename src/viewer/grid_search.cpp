@@ -38,8 +38,8 @@ int TCsvViewer::SearchText(const std::u16string& text, int flags) {
     MessageBeep(MB_OK);
     return 0;
   }
-  currentRow = row;
-  currentColumn = column;
+  cursor.row = row;
+  cursor.column = column;
   SelectOnly(listView, row);
   EnsureCellVisible(0);
   InvalidateRect(listView, nullptr, FALSE);
@@ -49,11 +49,11 @@ int TCsvViewer::SearchText(const std::u16string& text, int flags) {
 }
 
 void TCsvViewer::SortByHeaderClick(int listColumn) {
-  if (!loaded || transformedView || !model || !listView) return;
+  if (!loaded || view.transformed || !model || !listView) return;
   const int column = listColumn - LineNumberOffset();
   if (column < 0) return;
 
-  const int rememberedColumn = currentColumn >= 0 ? currentColumn : listColumn;
+  const int rememberedColumn = cursor.column >= 0 ? cursor.column : listColumn;
   const int rememberedTop = std::max(ListView_GetTopIndex(listView), 0);
   const int rememberedScroll = GetScrollPos(listView, SB_HORZ);
 
@@ -80,8 +80,8 @@ void TCsvViewer::SortByHeaderClick(int listColumn) {
   UpdateSortMarks();
   const int rows = VisibleRowCount();
   // Without a current cell, the clicked column becomes the current column.
-  currentColumn = std::min(rememberedColumn, GridColumnCount() - 1);
-  if (currentColumn < 0) currentColumn = -1;
+  cursor.column = std::min(rememberedColumn, GridColumnCount() - 1);
+  if (cursor.column < 0) cursor.column = -1;
 
   if (rows > 0) {
     const int target = std::min(rememberedTop, rows - 1);

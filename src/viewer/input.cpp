@@ -41,7 +41,7 @@ bool TCsvViewer::RouteWindowKey(WPARAM key) {
   const HWND target = window;
   // Until the grid is shown every key is swallowed.
   if (!loaded) return Consumed(target, true);
-  return Consumed(target, HandleKey(target, key) || (!destroyed && ForwardKeyToLister(key)));
+  return Consumed(target, HandleKey(target, key) || (!life.destroyed && ForwardKeyToLister(key)));
 }
 
 bool TCsvViewer::RouteControlKey(HWND control, WPARAM key) {
@@ -51,7 +51,7 @@ bool TCsvViewer::RouteControlKey(HWND control, WPARAM key) {
     return Consumed(control, true);
   }
   if (HandleKey(control, key)) return Consumed(control, true);
-  if (destroyed) return true;
+  if (life.destroyed) return true;
   return Consumed(control, ForwardKeyToLister(key));
 }
 
@@ -85,8 +85,8 @@ bool TCsvViewer::ZoomByWheel(WPARAM wParam) noexcept {
 }
 
 void TCsvViewer::ClickCell(int item, int subItem, bool openLink) {
-  currentRow = item;
-  currentColumn = subItem;
+  cursor.row = item;
+  cursor.column = subItem;
   InvalidateRect(listView, nullptr, FALSE);
   UpdateStatusBar();
   if (openLink) OpenCellLink(item, subItem);

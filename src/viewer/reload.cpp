@@ -13,7 +13,7 @@ bool TCsvViewer::ApplyStatusChoice(int id) {
 
   TLoadFailure failure;
   const TReloadResult result = Reload(failure);
-  if (destroyed) return true;
+  if (life.destroyed) return true;
   if (result == TReloadResult::Reloaded) {
     if (id >= cmCommentsParse && id <= cmCommentsAuto) PlaceFilterEdits();
     return true;
@@ -26,12 +26,12 @@ bool TCsvViewer::ApplyStatusChoice(int id) {
 
 TCsvViewer::TReloadResult TCsvViewer::Reload(TLoadFailure& failure) {
   failure = TLoadFailure{};
-  if (!ConfirmSaveBefore(utReloading) || destroyed) return TReloadResult::Declined;
+  if (!ConfirmSaveBefore(utReloading) || life.destroyed) return TReloadResult::Declined;
   if (!loaded || !model) return TReloadResult::Failed;
 
   KillTimer(window, kDecodeTimer);
   KillTimer(window, kFilterTimer);
-  const int lineNumberWidth = showLineNumbers && listView ? ListView_GetColumnWidth(listView, 0) : 0;
+  const int lineNumberWidth = view.lineNumbers && listView ? ListView_GetColumnWidth(listView, 0) : 0;
 
   TLoadedDocument fresh;
   if (!LoadDocument(fileName, choices, transformConfig.get(), fresh)) {
@@ -48,10 +48,10 @@ TCsvViewer::TReloadResult TCsvViewer::Reload(TLoadFailure& failure) {
   RebuildVisibleRows(
       [&] {
         InstallDocument(std::move(fresh));
-        currentRow = -1;
-        currentColumn = -1;
+        cursor.row = -1;
+        cursor.column = -1;
         search.Reset();
-        if (lineNumberWidth > 0 && showLineNumbers) ListView_SetColumnWidth(listView, 0, lineNumberWidth);
+        if (lineNumberWidth > 0 && view.lineNumbers) ListView_SetColumnWidth(listView, 0, lineNumberWidth);
       },
       false);
   PlaceFilterEdits();

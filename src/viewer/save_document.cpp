@@ -2,8 +2,9 @@
 // edits, the check for a file that another program changed since the load, and the recovery file that
 // keeps edits when the viewer goes without a successful save.
 //
-// The viewer writes files only through the document's SaveTextToFile: the viewed file and, when that
-// cannot be saved, a recovery file in the user's temporary folder.
+// The viewer writes files only through the document's safe save: the viewed file through SaveDocument,
+// whose check reads it back as the next open will, and, when that cannot be saved, a recovery file in the
+// user's temporary folder through SaveTextToFile.
 #include "document/csv_document.h"
 #include "settings/settings.h"
 #include "viewer/edit/recovery.h"
@@ -15,29 +16,34 @@
 namespace qelvar {
 bool TCsvViewer::SaveDocument() {
   EndCellEdit(true);
-  if (destroyed || cellEditor.Box()) return false;
+  if (life.destroyed || cellEditor.Box()) return false;
   if (!document || !Modified()) return true;
 
   // Another program may have written the file since the load: overwriting that is the user's decision.
   if (ReadFileStamp(fileName) != saving.loaded) {
     const int answer = AskUser(FormatUiStrings(UiText(utFileChangedOnDisk), {NameOf(fileName)}),
                                MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
-    if (destroyed || answer != IDYES) return false;
+    if (life.destroyed || answer != IDYES) return false;
   }
 
-  const bool trim = ReadInteger(u"trim-values") != 0;
-  if (SaveTextToFile(fileName, document->Text(), document->Encoding(), document->Delimiter(), choices.commentMode,
-                     trim)) {
+  // The save's check reads the written file as the next open will, and refuses a write that would open
+  // as another table.
+  TSaveResult why;
+  if (qelvar::SaveDocument(*document, fileName, choices.commentMode, &why)) {
     document->MarkSaved();
     saving.loaded = ReadFileStamp(fileName);
     UpdateStatusBar();
     return true;
   }
   std::u16string message = UiText(utFileSaveFailed);
-  if (const std::u16string reason = SaveFailureReason(*document, fileName); !reason.empty())
+  if (why.Problem == TSaveProblem::TargetRemoved)
+    message += u"\r\n" + UiText(utSaveKeptIn) + u"\r\n" + why.KeptFile;
+  else if (why.Problem == TSaveProblem::ReadsDifferently)
+    message += u"\r\n" + UiText(utSaveReadsDifferently);
+  else if (const std::u16string reason = SaveFailureReason(*document, fileName); !reason.empty())
     message += u"\r\n" + reason;
   AskUser(message, MB_OK | MB_ICONERROR);
-  if (destroyed) return false;
+  if (life.destroyed) return false;
   UpdateStatusBar();
   return false;
 }
@@ -48,11 +54,11 @@ bool TCsvViewer::ConfirmSaveBefore(TUiText action, bool hostHonoursCancel) noexc
   try {
     const TFlagHeld prompt(saving.promptActive);
     EndCellEdit(true);
-    if (destroyed || cellEditor.Box()) return false;
+    if (life.destroyed || cellEditor.Box()) return false;
     if (!Modified()) return true;
     const std::u16string question = FormatUiStrings(UiText(utSaveBefore), {NameOf(fileName), UiText(action)});
     const int answer = AskUser(question, (hostHonoursCancel ? MB_YESNOCANCEL : MB_YESNO) | MB_ICONWARNING);
-    if (destroyed) return false;
+    if (life.destroyed) return false;
     if (answer == IDNO) {
       // The user let these edits go: no recovery file for them.
       saving.stamps.Settle();
@@ -62,7 +68,7 @@ bool TCsvViewer::ConfirmSaveBefore(TUiText action, bool hostHonoursCancel) noexc
     if (SaveDocument()) return true;
     // The host closes anyway: what could not be saved goes to a recovery file now, while there is a
     // window to say where.
-    if (!destroyed && !hostHonoursCancel) RecoverUnsavedEdits(false);
+    if (!life.destroyed && !hostHonoursCancel) RecoverUnsavedEdits(false);
     return false;
   } catch (...) {
     return false;
@@ -79,7 +85,7 @@ void TCsvViewer::RecoverUnsavedEdits(bool windowGoing) noexcept {
         FormatUiStrings(UiText(written ? utRecoveryWritten : utRecoveryFailed), {NameOf(fileName)});
     if (written) text += u"\r\n" + path;
     // A window being destroyed can own no box.
-    if (!window || destroyed) windowGoing = true;
+    if (!window || life.destroyed) windowGoing = true;
     ShowMessageBox(windowGoing ? nullptr : window, text,
                    MB_OK | (written ? MB_ICONWARNING : MB_ICONERROR) | (windowGoing ? MB_TASKMODAL : 0));
   } catch (...) {

@@ -65,7 +65,7 @@ void TCsvViewer::ShowLoadingStatus() {
 }
 
 void TCsvViewer::UpdateStatusBar() {
-  if (!statusBar || holdStatusBar) return;
+  if (!statusBar || status.hold) return;
   if (!loaded || !document || !model) {
     ShowLoadingStatus();
     return;
@@ -81,11 +81,12 @@ void TCsvViewer::UpdateStatusBar() {
   input.listedRows = VisibleRowCount();
   input.documentRows = document->RowCount();
   input.headerRow = HeaderRowShown();
-  input.currentRow = currentRow;
-  input.currentColumn = currentColumn;
-  input.editMode = editMode;
+  input.currentRow = cursor.row;
+  input.currentColumn = cursor.column;
+  input.editMode = view.editMode;
   input.modified = Modified();
-  input.transformedView = transformedView;
+  input.transformedView = view.transformed;
+  input.note = status.note;
   input.selectedRows = listView ? static_cast<int>(ListView_GetSelectedCount(listView)) : 0;
   if (input.selectedRows > 1)
     for (int i = LineNumberOffset(); i < GridColumnCount(); ++i)

@@ -97,15 +97,15 @@ bool TCsvViewer::TransformCommand(int id) {
     }
     case cmTransformLoadJson:
       LoadTransformationFile();
-      if (destroyed) return true;
+      if (life.destroyed) return true;
       break;
     case cmTransformSaveJson:
       SaveTransformationFile();
-      if (destroyed) return true;
+      if (life.destroyed) return true;
       break;
     case cmTransformExportCsv:
       ExportTransformedCsv();
-      if (destroyed) return true;
+      if (life.destroyed) return true;
       break;
     case cmTransformDelimiter:
       config.ExportDelimiter = config.ExportDelimiter == u','   ? u'\t'
@@ -118,7 +118,7 @@ bool TCsvViewer::TransformCommand(int id) {
                                                                : u"original";
       break;
     case cmTransformApplyToGrid:
-      transformedView = !transformedView;
+      view.transformed = !view.transformed;
       RebuildTransformGrid();
       break;
     default: break;
@@ -129,7 +129,7 @@ bool TCsvViewer::TransformCommand(int id) {
   // shows (save, export, the export's delimiter) and Apply itself, which has rebuilt it, leave it be.
   const bool changesNothingShown = id == cmTransformSaveJson || id == cmTransformExportCsv ||
                                    id == cmTransformDelimiter || id == cmTransformApplyToGrid;
-  if (transformedView && !changesNothingShown) RebuildTransformGrid();
+  if (view.transformed && !changesNothingShown) RebuildTransformGrid();
   RefreshTransformPanel();
   if (panel.List() && selected >= 0 && selected < config.TargetCount())
     SendMessageW(panel.List(), LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
@@ -137,8 +137,8 @@ bool TCsvViewer::TransformCommand(int id) {
 }
 
 void TCsvViewer::RebuildTransformGrid() {
-  currentRow = -1;
-  currentColumn = -1;
+  cursor.row = -1;
+  cursor.column = -1;
   BuildColumns(ComputeColumnWidths(false));
   // The filter row goes with the transformed view and comes back with the document's.
   Layout();

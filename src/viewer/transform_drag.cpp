@@ -18,7 +18,7 @@ bool TCsvViewer::PanelListMouse(UINT message, WPARAM wParam, LPARAM lParam) {
       if (!drop) return false;
       const int landed = transformConfig->MoveTargetTo(drop->from, drop->gap);
       if (landed < 0) return true;
-      if (landed != drop->from && transformedView) RebuildTransformGrid();
+      if (landed != drop->from && view.transformed) RebuildTransformGrid();
       RefreshTransformPanel();
       SendMessageW(panel.List(), LB_SETCURSEL, static_cast<WPARAM>(landed), 0);
       return true;

@@ -25,7 +25,7 @@ bool ShowTransformError(TCsvViewer& viewer, TUiText text) noexcept {
   } catch (...) {
     MessageBeep(MB_ICONERROR);
   }
-  return !viewer.destroyed;
+  return !viewer.life.destroyed;
 }
 
 std::u16string FullPath(const std::u16string& path) {
@@ -70,7 +70,7 @@ bool MayOverwrite(TCsvViewer& viewer, const std::u16string& path) {
   if (at != std::u16string::npos) question.replace(at, 2, viewer.fileName);
   const int answer =
       ShowMessageBox(viewer.window, question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
-  return !viewer.destroyed && answer == IDYES;
+  return !viewer.life.destroyed && answer == IDYES;
 }
 
 }  // namespace
@@ -93,7 +93,7 @@ std::u16string TCsvViewer::ChooseFile(bool save, TUiText description, std::u16st
   dialog.lpstrDefExt = Wide(extensionText);
   dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | (save ? OFN_OVERWRITEPROMPT : 0);
   const BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
-  if (!chosen || destroyed) return {};
+  if (!chosen || life.destroyed) return {};
   path.back() = L'\0';
   return FromWide(path.data());
 }
@@ -101,7 +101,21 @@ std::u16string TCsvViewer::ChooseFile(bool save, TUiText description, std::u16st
 void TCsvViewer::LoadTransformationFile() {
   const std::u16string path = ChooseFile(false, utLoadTransformation, u"json");
   if (path.empty() || !transformConfig) return;
-  if (!transformConfig->LoadFromFile(path)) ShowTransformError(*this, utLoadTransformationFailed);
+  // A recipe names its source columns: it is pointed at this table's columns by name, and refused when
+  // the table lacks one that it reads (the same rule as qelvar-cli's transform).
+  TTransformConfig recipe = *transformConfig;
+  const bool read = recipe.LoadFromFile(path);
+  const std::vector<std::u16string> missing = read ? recipe.MapSourcesByName(transformConfig->InitialHeaders)
+                                                   : std::vector<std::u16string>{};
+  if (!missing.empty()) {
+    std::u16string names;
+    for (const std::u16string& name : missing) names += (names.empty() ? u"" : u", ") + name;
+    ShowMessageBox(window, FormatUiStrings(UiText(utRecipeMissingColumns), {names}), MB_OK | MB_ICONERROR);
+    return;
+  }
+  // A refused file leaves `recipe` as it was, except the one it takes over and still reports as failed.
+  *transformConfig = std::move(recipe);
+  if (!read) ShowTransformError(*this, utLoadTransformationFailed);
 }
 
 void TCsvViewer::SaveTransformationFile() {

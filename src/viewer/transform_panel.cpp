@@ -26,7 +26,7 @@ void TCsvViewer::LayoutTransformPanel(int gridWidth, int panelWidth) noexcept {
 }
 
 void TCsvViewer::RefreshTransformPanel() {
-  if (transformConfig) panel.Refresh(*transformConfig, transformedView);
+  if (transformConfig) panel.Refresh(*transformConfig, view.transformed);
 }
 
 void TCsvViewer::ToggleTransformPanel() {
@@ -45,7 +45,7 @@ void TCsvViewer::ResetTransformation() {
 }
 
 void TCsvViewer::TransformationReset() {
-  transformedView = false;
+  view.transformed = false;
   hiddenColumns.output.clear();
   panel.CancelDrag();
   Layout();
@@ -53,7 +53,7 @@ void TCsvViewer::TransformationReset() {
 }
 
 std::vector<bool>& TCsvViewer::HiddenColumnFlags() noexcept {
-  return hiddenColumns.Of(transformedView);
+  return hiddenColumns.Of(view.transformed);
 }
 
 bool TCsvViewer::IsTransformControl(HWND control) const noexcept { return panel.IsControl(control); }

@@ -39,9 +39,9 @@ void TCsvViewer::ToggleHeaderRow() {
       [&] {
         model = std::move(freshModel);
         transformConfig = std::move(freshTransform);
-        transformedView = false;
-        currentRow = -1;
-        currentColumn = -1;
+        view.transformed = false;
+        cursor.row = -1;
+        cursor.column = -1;
         BuildColumns(ComputeColumnWidths(false));
       },
       false);
@@ -69,10 +69,10 @@ void TCsvViewer::ToggleLineNumbers() {
     pending[at] = filterRow.Pending(i);
   }
 
-  showLineNumbers = !showLineNumbers;
-  WriteInteger(u"show-line-numbers", showLineNumbers ? 1 : 0);
-  currentRow = -1;
-  currentColumn = -1;
+  view.lineNumbers = !view.lineNumbers;
+  WriteInteger(u"show-line-numbers", view.lineNumbers ? 1 : 0);
+  cursor.row = -1;
+  cursor.column = -1;
   BuildColumns(ComputeColumnWidths(false));
 
   const int offset = LineNumberOffset();
@@ -94,8 +94,8 @@ void TCsvViewer::ToggleLineNumbers() {
 
 void TCsvViewer::ToggleEditMode() {
   EndCellEdit(true);
-  if (destroyed) return;
-  editMode = !editMode;
+  if (life.destroyed) return;
+  view.editMode = !view.editMode;
   UpdateStatusBar();
 }
 

@@ -86,6 +86,35 @@ struct THostFacts {
   std::uint64_t keysEnabledAt = 0;
 };
 
+// The current cell: list row and list-view column; -1: none.
+struct TCurrentCell {
+  int row = -1;
+  int column = -1;
+};
+
+// What the status bar shows besides the document's facts.
+struct TStatusState {
+  // While set, UpdateStatusBar does nothing (a rebuild selects rows one by one and updates it once).
+  bool hold = false;
+  // A notice shown after the modes until another document is shown (undo steps dropped, a setting that
+  // could not be read).
+  std::u16string note;
+};
+
+// The view switches the user toggles.
+struct TViewSwitches {
+  bool editMode = false;
+  bool transformed = false;  // the grid shows the transformation's output
+  bool lineNumbers = false;  // the line-number column is shown
+};
+
+// Lifetime across modal loops: handlers of this viewer on the stack now, and whether its window is gone
+// (WM_NCDESTROY); the last handler to return frees a destroyed viewer.
+struct TViewerLife {
+  int handlerDepth = 0;
+  bool destroyed = false;
+};
+
 class TCsvViewer {
  public:
   explicit TCsvViewer(std::u16string file);
@@ -110,22 +139,16 @@ class TCsvViewer {
   std::unique_ptr<TTransformConfig> transformConfig;
   TTransformPanel panel;  // its controls, whether it is shown, and a drag in its list
 
-  bool editMode = false;
-
   // What the file is read with: the first load takes it from the settings, a reload from the user's
   // choices in the status bar's popups.
   TLoadChoices choices;
 
   std::unique_ptr<TCsvGridModel> model;
-  int currentRow = -1;
-  int currentColumn = -1;
+  TCurrentCell cursor;  // list row and list-view column of the current cell
 
   TGridSearch search;  // where the host's last find request stopped
-  // While set, UpdateStatusBar does nothing (a rebuild selects rows one by one and updates it once).
-  bool holdStatusBar = false;
-
-  bool transformedView = false;
-  bool showLineNumbers = false;
+  TStatusState status;
+  TViewSwitches view;
   TDecimalColumns decimal;  // which columns align their numbers, and at which width
 
   bool loaded = false;
@@ -134,10 +157,7 @@ class TCsvViewer {
   std::u16string fileName;
   std::unique_ptr<TCsvDocument> document;
 
-  // Lifetime across modal loops (see TViewerCall): handlers of this viewer on the stack now, and whether
-  // its window is gone (WM_NCDESTROY); the last handler to return frees a destroyed viewer.
-  int handlerDepth = 0;
-  bool destroyed = false;
+  TViewerLife life;  // lifetime across modal loops (see TViewerCall)
 
   // ---- creation and lifetime (viewer_lifecycle.cpp) ---------------------------------------------------
   // Creates the child controls of a new viewer window (loading label, list view and header, status bar)
@@ -168,7 +188,7 @@ class TCsvViewer {
 
   // ---- commands (viewer_window.cpp) ----------------------------------------------------------------
   // Runs the command `id` (commands.h), whether it came from WM_COMMAND, a menu or a key. False for an id
-  // without an action (yet). May run modal loops: callers check `destroyed` afterwards.
+  // without an action (yet). May run modal loops: callers check `life.destroyed` afterwards.
   bool ExecuteCommand(int id);
 
   // ---- key and mouse routing (input.cpp) -------------------------------------------------------------
@@ -230,7 +250,7 @@ class TCsvViewer {
   // The facts CommandEnabled and the key bindings judge by, as they are now.
   TCommandState CommandState() const noexcept;
   // Sets check marks and greyed states, shows the context menu at the mouse cursor and runs the choice.
-  // May run modal loops: callers check `destroyed` afterwards.
+  // May run modal loops: callers check `life.destroyed` afterwards.
   void ShowContextMenu();
   // WM_CONTEXTMENU from `source` at `point` (screen coordinates; -1, -1 from the keyboard). Over a header
   // column that column becomes the current column without a current row; over no column nothing opens.
@@ -255,7 +275,7 @@ class TCsvViewer {
   // An encoding, delimiter or comment choice (ids 5010..5033), then a reload. When the reload does not
   // happen, the previous choices come back; a failed load is reported in one error box (the loader's own
   // text, else "The file could not be reloaded."), a reload the save question stopped in none of its own.
-  // False for other ids. May run modal loops: callers check `destroyed` afterwards.
+  // False for other ids. May run modal loops: callers check `life.destroyed` afterwards.
   bool ApplyStatusChoice(int id);
   enum class TReloadResult { Reloaded, Declined, Failed };
   // Reads the file again with the current choices, after the save question (Declined when it did not let
@@ -274,7 +294,7 @@ class TCsvViewer {
   void Layout() noexcept;
   // A new DPI (0: ask the window for it): fonts, widths and layout follow.
   void OnDpiChanged(int newDpi);
-  int LineNumberOffset() const noexcept { return showLineNumbers ? 1 : 0; }
+  int LineNumberOffset() const noexcept { return view.lineNumbers ? 1 : 0; }
   // Whether the grid takes the first line as its header: the model's flag, fixed when it was built (the
   // setting only before the first model exists).
   bool HeaderRowShown() const;
@@ -343,7 +363,7 @@ class TCsvViewer {
   void BeginCellEdit(int row, int listColumn);
   // Closes the editor; with `commit` its text goes to CommitCell first, and when that fails the box says
   // why and the editor stays open with the typed text. The list view gets the focus back when the editor
-  // had it. Returns at once (the viewer may be gone) when `destroyed` is set afterwards.
+  // had it. Returns at once (the viewer may be gone) when `life.destroyed` is set afterwards.
   void EndCellEdit(bool commit);
   // EndCellEdit(true) for a window procedure: nothing escapes.
   void EndCellEditSafely() noexcept;
@@ -356,6 +376,9 @@ class TCsvViewer {
   // Edits not yet saved, judged by the document's history: false after a load, a save, an edit that
   // changed nothing and an undo back to the saved text.
   bool Modified() const noexcept;
+  // After an edit: when the document dropped its oldest undo steps to bound their memory, the status
+  // bar says so (once per drop).
+  void NoteDroppedUndoSteps();
   // Each does nothing in the transformed view or outside edit mode, ends an open edit without committing
   // it, and changes nothing when the document refuses.
   // An empty row below the current row, which becomes current (when it is listed).
@@ -385,7 +408,7 @@ class TCsvViewer {
   // Ends an open edit committing it and writes the document back through the document's safe save.
   // True when nothing is left unsaved (also when nothing was modified: nothing is written). Asks first
   // when the file changed on disk since the load (No: false, nothing written). A failure says why in an
-  // error box. May run modal loops: callers check `destroyed`.
+  // error box. May run modal loops: callers check `life.destroyed`.
   bool SaveDocument();
   // Whether the caller may go on with `action` (utClosing, utReloading) that drops unsaved edits: asks
   // Yes/No, with Cancel when `hostHonoursCancel` (a host that closes after any answer gets no Cancel, and
@@ -444,7 +467,7 @@ class TCsvViewer {
 
   // ---- the panel's commands (transform_commands.cpp) -------------------------------------------------
   // Runs one button of the panel (ids 6010..6023); false for another id. May run modal loops (file
-  // dialogs, error boxes): callers check `destroyed` afterwards.
+  // dialogs, error boxes): callers check `life.destroyed` afterwards.
   bool TransformCommand(int id);
   // The grid's columns rebuilt for the current view: no current cell, widths computed as at load, and
   // the window laid out again (the filter row goes or comes with the transformed view).
@@ -491,7 +514,7 @@ class TCsvViewer {
 // Keeps a viewer alive while one of its handlers runs. Message boxes, popup menus and file dialogs run
 // message loops in which the host may destroy the viewer window; its WM_NCDESTROY then only marks the
 // viewer destroyed, and the outermost TViewerCall frees it when it returns. So every window procedure and
-// entry point holds one, and after a modal call a handler checks `destroyed` and returns at once.
+// entry point holds one, and after a modal call a handler checks `life.destroyed` and returns at once.
 class TViewerCall {
  public:
   explicit TViewerCall(TCsvViewer* viewer) noexcept;

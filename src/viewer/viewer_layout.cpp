@@ -34,7 +34,7 @@ void TCsvViewer::SetEditMargins(HWND edit) noexcept {
 
 int TCsvViewer::GridColumnCount() const noexcept {
   int columns = 0;
-  if (transformedView && transformConfig) columns = transformConfig->TargetCount();
+  if (view.transformed && transformConfig) columns = transformConfig->TargetCount();
   else if (document) columns = document->ColumnCount();
   return columns + LineNumberOffset();
 }
@@ -94,7 +94,7 @@ void TCsvViewer::Layout() noexcept {
 
   const int panelWidth = panel.Visible() ? std::min(metrics.TransformPanelWidth(), width / 2) : 0;
   const int gridWidth = std::max(width - panelWidth, 0);
-  const int filterHeight = loaded && filterRow.Visible() && !transformedView ? metrics.FilterRowHeight() : 0;
+  const int filterHeight = loaded && filterRow.Visible() && !view.transformed ? metrics.FilterRowHeight() : 0;
   const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
 
   if (loadingLabel) {

@@ -37,18 +37,18 @@ bool IsListerWindow(HWND parent, int showFlags) noexcept {
 // ---- lifetime ---------------------------------------------------------------------------------------
 
 TViewerCall::TViewerCall(TCsvViewer* viewer) noexcept : viewer_(viewer) {
-  if (viewer_) ++viewer_->handlerDepth;
+  if (viewer_) ++viewer_->life.handlerDepth;
 }
 
 TViewerCall::~TViewerCall() {
   if (!viewer_) return;
-  if (--viewer_->handlerDepth == 0 && viewer_->destroyed) {
+  if (--viewer_->life.handlerDepth == 0 && viewer_->life.destroyed) {
     // The window owned the viewer since creation and is gone; this was the last handler on the stack.
     std::unique_ptr<TCsvViewer> owned(viewer_);
   }
 }
 
-TCsvViewer* TViewerCall::Get() const noexcept { return viewer_ && !viewer_->destroyed ? viewer_ : nullptr; }
+TCsvViewer* TViewerCall::Get() const noexcept { return viewer_ && !viewer_->life.destroyed ? viewer_ : nullptr; }
 
 TCsvViewer::TCsvViewer(std::u16string file) : fileName(std::move(file)) {}
 
@@ -64,7 +64,7 @@ void TCsvViewer::MarkDestroyed() noexcept {
   KillTimer(window, kDecodeTimer);
   KillTimer(window, kFilterTimer);
   SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-  destroyed = true;
+  life.destroyed = true;
   // The controls died before their parent; no handler still on the stack may reach them through a handle
   // that the system could already have given to another window.
   window = listView = header = statusBar = loadingLabel = nullptr;
@@ -121,11 +121,11 @@ HWND CreateViewer(HWND parent, const std::u16string& fileName, int showFlags) no
     viewer.host.listerWindow = IsListerWindow(parent, showFlags);
 
     const int startMode = ReadStartMode();
-    viewer.editMode = startMode == 1;
+    viewer.view.editMode = startMode == 1;
     viewer.panel.SetVisible(startMode == 2);
 
     viewer.filterRow.SetVisible(ReadInteger(u"filter-row") != 0);
-    viewer.showLineNumbers = ReadInteger(u"show-line-numbers") != 0;
+    viewer.view.lineNumbers = ReadInteger(u"show-line-numbers") != 0;
     viewer.decimal.SetEnabled(ReadInteger(u"decimal-align") != 0);
     viewer.choices.commentMode = ReadInteger(u"skip-comments");
     viewer.choices.autoComments = viewer.choices.commentMode == 3;
@@ -149,7 +149,7 @@ HWND CreateViewer(HWND parent, const std::u16string& fileName, int showFlags) no
     const TViewerCall call(&viewer);
 
     viewer.CreateControls();
-    if (viewer.destroyed) return nullptr;
+    if (viewer.life.destroyed) return nullptr;
     ShowWindow(window, SW_SHOW);
     viewer.host.keysEnabledAt = GetTickCount64() + 500;
     SetTimer(window, kLoadTimer, 1, nullptr);
@@ -209,7 +209,7 @@ bool TCsvViewer::ShowError(TUiText fallback, const TLoadFailure& failure) noexce
   } catch (...) {
     MessageBeep(MB_ICONERROR);
   }
-  return !destroyed;
+  return !life.destroyed;
 }
 
 void TCsvViewer::RefreshDisplayParameters(int parameter) {

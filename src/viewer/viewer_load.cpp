@@ -17,6 +17,7 @@ void TCsvViewer::InstallDocument(TLoadedDocument&& fresh) {
   document = std::move(fresh.document);
   transformConfig = std::move(fresh.transform);
   saving.loaded = fresh.stamp;
+  status.note = fresh.maxSizeUnreadable ? FormatUiStrings(UiText(utSettingUnreadable), {u"max-file-size"}) : u"";
   fresh = TLoadedDocument();
 
   choices.encodingName = document->Encoding().Name;

@@ -19,7 +19,7 @@ LRESULT OnSize(TCsvViewer& viewer) noexcept {
 
 LRESULT OnClose(TCsvViewer& viewer) noexcept {
   // The question about unsaved edits may run a message loop in which the window goes.
-  if (viewer.ConfirmSaveBefore(utClosing) && !viewer.destroyed) DestroyWindow(viewer.window);
+  if (viewer.ConfirmSaveBefore(utClosing) && !viewer.life.destroyed) DestroyWindow(viewer.window);
   return 0;
 }
 
@@ -239,7 +239,7 @@ bool TCsvViewer::ExecuteCommand(int id) {
     case cmDeleteColumn: DeleteCurrentColumn(); return true;
     case cmUndo: UndoEdit(); return true;
     case cmRedo: RedoEdit(); return true;
-    case cmHideColumn: HideColumn(currentColumn); return true;
+    case cmHideColumn: HideColumn(cursor.column); return true;
     case cmShowAllColumns: ShowAllColumns(); return true;
     case cmAutoSizeColumns: AutoSizeAllColumns(); return true;
     case cmThemeTc: ChooseTheme(TThemeMode::Tc); return true;
@@ -268,7 +268,7 @@ bool TCsvViewer::ExecuteCommand(int id) {
     case cmCursorUp: return MoveCursor(VK_UP);
     case cmCursorRight: return MoveCursor(VK_RIGHT);
     case cmCursorDown: return MoveCursor(VK_DOWN);
-    case cmEditCell: BeginCellEdit(currentRow, currentColumn); return true;
+    case cmEditCell: BeginCellEdit(cursor.row, cursor.column); return true;
     case cmCopyByKey: CopyDispatch(); return true;
     default: return false;
   }

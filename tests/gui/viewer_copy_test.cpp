@@ -1,5 +1,6 @@
 // Clipboard copy with the C key: the cell, the selected rows and a column, with line numbers shown, a
-// hidden column and a two-character column-delimiter; and a clipboard that another program holds open.
+// hidden column and a two-character column-delimiter; quoting of cells with tabs and line breaks; nothing
+// to copy; and a clipboard that another program holds open.
 #include <string>
 
 #include "edit_test_support.h"
@@ -43,6 +44,7 @@ TEST_F(ViewerCopyTest, EachCopyFormPutsWhatTheGridShowsWithALineBreakBetweenEver
       {"Shift wins over Ctrl", "", 0, 1, {0, 2}, {VK_SHIFT, VK_CONTROL}, L"1;3\r\n4;6"},
       {"Ctrl+C with one selected row copies every listed row", "", 0, 3, {0}, {VK_CONTROL}, L"3\r\n\r\n6"},
       {"an empty first cell keeps its line", "", 1, 1, {1, 2}, {VK_CONTROL}, L"\r\n4"},
+      {"rows with none selected leave the clipboard alone", "", -1, -1, {}, {VK_SHIFT}, L"before"},
       {"copy-column with one selected row copies the cell", "copy-column=1", 0, 3, {0}, {}, L"3"},
       {"copy-column with two selected rows copies their column",
        "copy-column=1",
@@ -76,12 +78,13 @@ TEST_F(ViewerCopyTest, EachCopyFormPutsWhatTheGridShowsWithALineBreakBetweenEver
   EXPECT_EQ(ClipboardText(), L"1;3\r\n4;6");
 }
 
-TEST_F(ViewerCopyTest, TabsAndLineBreaksInsideCellsArriveUnchanged) {
+// Unquoted, a pasted tab or line break split one cell into several.
+TEST_F(ViewerCopyTest, CopiedRowsQuoteCellsWithTabsAndLineBreaksAsSpreadsheetsReadThem) {
   TViewerSession session(WriteTempFile(L"copy.tsv", "a\tb\r\n\"x\ty\"\t\"1\r\n2\"\r\n"));
   ASSERT_TRUE(session.WaitLoaded());
   SelectItems(session.ListView(), {0});
   SendCommand(session.Viewer(), cmCopyRows);
-  EXPECT_EQ(ClipboardText(), L"x\ty\t1\r\n2");
+  EXPECT_EQ(ClipboardText(), L"\"x\ty\"\t\"1\r\n2\"");
 }
 
 TEST_F(ViewerCopyTest, AClipboardHeldByAnotherProgramKeepsItsContentAndTheViewerBeeps) {

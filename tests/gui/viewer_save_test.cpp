@@ -80,26 +80,30 @@ TEST_F(ViewerSaveTest, ASaveThatWouldChangeMoreThanTheEditsIsRefusedAndSaysWhy) 
   struct Case {
     const char* name;
     std::string file;
-    std::wstring value;  // for the cell at (0, 0)
+    std::wstring value;  // for the cell at (item, column)
     const wchar_t* reason;
+    int item = 0, column = 0;
   };
   const Case cases[] = {
       {"a lossy decode", "name\r\n\xC3\xA9t\xC3\xA9\r\nx\xC0\xAFy\r\n", L"new", L"could not be read exactly"},
       {"a character the ANSI code page lacks", "name\r\ncaf\xE9\r\n", L"\u0416", L"encoding (ANSI)"},
+      // The third field makes the lines below the header as wide as a table whose title the header is.
+      {"a write that the next open reads as another table", "A,B\r\n3,4,5\r\n,,\r\n", L"6", L"another table", 1, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const std::wstring path = WriteTempFile(L"refused.csv", c.file);
     TViewerSession session(path);
     ASSERT_TRUE(session.WaitLoaded());
-    EditCell(session.ListView(), 0, 0, c.value);
+    EditCell(session.ListView(), c.item, c.column, c.value);
     TBoxes boxes;
     SendCommand(session.Viewer(), cmSave);
     ASSERT_EQ(boxes.Seen().size(), 1u);
     EXPECT_NE(boxes.Texts().find(L"The file could not be saved."), std::wstring::npos);
     EXPECT_NE(boxes.Texts().find(c.reason), std::wstring::npos) << Utf8(boxes.Texts());
     EXPECT_EQ(ReadFileBytes(path), c.file);
-    EXPECT_EQ(StatusPart(session.StatusBar(), 4), L" 1:1 EDIT *");
+    EXPECT_EQ(StatusPart(session.StatusBar(), 4),
+              L" " + std::to_wstring(c.item + 1) + L":" + std::to_wstring(c.column + 1) + L" EDIT *");
   }
 }
 

@@ -77,6 +77,13 @@ TEST(ViewerStatusTexts, CurrentCellModesAndSelection) {
          i.visibleColumns = 1;
        },
        u" 5:1 EDIT | TRANSFORM | Selected: 2 rows, 1 columns"},
+      {"a note alone", [](TStatusInput& i) { i.note = u"Undo trimmed"; }, u" Undo trimmed"},
+      {"a note after the modes",
+       [](TStatusInput& i) {
+         i.editMode = true;
+         i.note = u"Undo trimmed";
+       },
+       u" EDIT | Undo trimmed"},
   };
   for (const Case& c : cases) {
     TStatusInput input = Shown();

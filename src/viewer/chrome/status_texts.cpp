@@ -34,6 +34,7 @@ std::u16string CellAndModes(const TStatusInput& input) {
     if (!text.empty()) text += u" |";
     text += u" " + FormatUiText(UiText(utSelected), {input.selectedRows, input.visibleColumns});
   }
+  if (!input.note.empty()) text += (text.empty() ? u" " : u" | ") + input.note;
   return text;
 }
 

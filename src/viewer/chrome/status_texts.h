@@ -27,6 +27,7 @@ struct TStatusInput {
   bool transformedView = false;
   int selectedRows = 0;
   int visibleColumns = 0;   // data columns shown (width above 0); read only when selectedRows > 1
+  std::u16string note;      // a one-line notice (undo steps dropped, a setting not read), after the modes
 };
 
 // The five texts, each beginning with a blank (an empty text stays empty), in the language now. Allocates.

@@ -18,6 +18,7 @@ TLoadedDocument& TLoadedDocument::operator=(TLoadedDocument&& other) noexcept {
   document = std::move(other.document);
   stamp = other.stamp;
   failure = other.failure;
+  maxSizeUnreadable = other.maxSizeUnreadable;
   return *this;
 }
 
@@ -27,7 +28,14 @@ bool LoadDocument(const std::u16string& fileName, const TLoadChoices& request, c
     fresh = TLoadedDocument();
     const int samples = ReadInteger(u"max-column-samples");
     const bool trim = ReadInteger(u"trim-values") != 0;
-    const int maxSize = ReadInteger(u"max-file-size");
+    // A limit the user wrote but that cannot be read is no reason to refuse the file: no limit, and the
+    // status bar says so.
+    TSettingRead sizeRead = TSettingRead::Ok;
+    std::int64_t maxSize = ReadInteger64(u"max-file-size", &sizeRead);
+    if (sizeRead == TSettingRead::Unreadable) {
+      maxSize = 0;
+      fresh.maxSizeUnreadable = true;
+    }
     fresh.stamp = ReadFileStamp(fileName);
     if (!LoadFromFile(fileName, maxSize, RequestedDelimiter(request), request.commentMode, request.encodingName,
                       fresh.document, trim, samples, &fresh.failure) ||

@@ -25,6 +25,7 @@ struct TLoadedDocument {
   std::unique_ptr<TTransformConfig> transform;
   TFileStamp stamp;  // the file as it was just before it was read
   TLoadFailure failure;  // why the load failed, when it did
+  bool maxSizeUnreadable = false;  // max-file-size holds no number: the file was read without a limit
 };
 
 // Reads `fileName` with `request` and the settings read now, and builds its document, grid model and
