@@ -194,7 +194,10 @@ TFreshDifference CompareFreshReading(const TCsvDocument& document, const TCsvDoc
   const bool empty = noMarks && document.Text().empty();
   if ((!sameEncoding && !asciiAlike && !empty) || fresh.Text() != document.Text() || !fresh.Lossless())
     return TFreshDifference::Encoding;
-  if (fresh.Delimiter() != document.Delimiter() || fresh.SingleColumn() != document.SingleColumn())
+  // A table of one column has no delimiter in its lines: whichever a fresh open settles on, the cells
+  // below decide whether it reads the same (deleting columns down to one must stay saveable).
+  const bool oneColumn = document.ColumnCount() <= 1 && fresh.ColumnCount() <= 1;
+  if (!oneColumn && (fresh.Delimiter() != document.Delimiter() || fresh.SingleColumn() != document.SingleColumn()))
     return TFreshDifference::Delimiter;
   const std::int32_t rows = std::min(document.RowCount(), fresh.RowCount());
   for (std::int32_t r = 0; r < rows; ++r) {

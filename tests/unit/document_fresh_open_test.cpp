@@ -116,6 +116,9 @@ INSTANTIATE_TEST_SUITE_P(
         // A comment line keeps its bytes; a fresh open cuts it at the narrower table's width.
         WriteCase{"DeleteColumnNextToACommentWiderThanTheTable", "a,b,c\n1,2,3\n#4,5,6\n7,8,9\n",
                   [](TCsvDocument& d) { return d.DeleteColumn(1); }, u"a,c\n1,3\n#4,5,6\n7,9\n"},
+        // One column left: its lines hold no delimiter, so a fresh open may settle on another one.
+        WriteCase{"DeleteColumnsDownToOneOfASemicolonTable", "id;name\n1;\"v,q\"\n2;cd\n",
+                  [](TCsvDocument& d) { return d.DeleteColumn(0); }, u"name\n\"v,q\"\ncd\n"},
         WriteCase{"ColonInATableStaysBare", "a,b\n1,2\n", [](TCsvDocument& d) { return d.SetCell(1, 1, u"12:30"); },
                   u"a,b\n1,12:30\n"},
         WriteCase{"CyrillicFirstMadeUtf16LeReadAsUtf8", kUtf16Le,
@@ -157,7 +160,7 @@ TEST(FreshOpen, ChangesNoWriterCanKeepAreFound) {
       {"a,b\n1,2\n", [](TCsvDocument& d) { return d.SetCell(0, 0, std::u16string(1, u'\0')); }, 0,
        TFreshDifference::DoesNotLoad},
       // Empty lines are no list of values.
-      {"a\nb\nc\n", [](TCsvDocument& d) { return d.DeleteColumn(0); }, kCommentsHidden, TFreshDifference::Delimiter},
+      {"a\nb\nc\n", [](TCsvDocument& d) { return d.DeleteColumn(0); }, kCommentsHidden, TFreshDifference::RowCount},
   };
   for (const Case& c : cases) {
     auto doc = Open(c.input, c.mode);
