@@ -4,6 +4,7 @@
 // (or anywhere, naming that folder in QELVAR_BENCH_PEERS).
 #pragma once
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -31,6 +32,40 @@ inline std::string DuckDbModules(const char* program) {
 // The line to print when DuckDB is not there.
 inline const char* DuckDbMissing() {
   return "not installed (npm install --prefix build/bench-peers @duckdb/node-api)";
+}
+
+// Writes `script` (node, reading the table's path as its argument) to a temporary file named `name` and
+// runs it with the modules of DuckDbModules under the heading `heading`; says so when it fails.
+inline void RunDuckDbScript(const std::string& script, const char* name, const char* heading,
+                            const std::string& modules, const std::string& path) {
+  const auto scriptPath = std::filesystem::temp_directory_path() / name;
+  if (FILE* f = std::fopen(scriptPath.string().c_str(), "wb")) {
+    std::fwrite(script.data(), 1, script.size(), f);
+    std::fclose(f);
+  }
+  std::printf("%s\n", heading);
+  std::fflush(stdout);
+  const std::string command = "NODE_PATH='" + modules + "' node '" + scriptPath.string() + "' '" + path + "'";
+  if (std::system(command.c_str()) != 0) std::printf("  DuckDB failed\n");
+}
+
+// The benchmark table at `path`: when it is `defaultTable` and missing, bench-load (beside `program`)
+// generates it. False, with a message, when there is no table to measure.
+inline bool EnsureTable(const std::string& path, const char* defaultTable, const char* program) {
+  if (std::filesystem::exists(path)) return true;
+  if (path != defaultTable) {
+    std::fprintf(stderr, "no file %s\n", path.c_str());
+    return false;
+  }
+  const auto load = std::filesystem::path(program).parent_path() / "bench-load";
+  std::printf("generating the table with %s ...\n", load.string().c_str());
+  std::fflush(stdout);
+  const std::string command = "'" + load.string() + "' >/dev/null";
+  if (std::system(command.c_str()) != 0 || !std::filesystem::exists(path)) {
+    std::fprintf(stderr, "bench-load could not generate %s\n", path.c_str());
+    return false;
+  }
+  return true;
 }
 
 }  // namespace bench

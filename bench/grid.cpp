@@ -120,15 +120,7 @@ void RunDuckDb(const char* program, const std::string& path) {
       "  await t('text sort (name)', 'SELECT rowid FROM t ORDER BY lower(name), rowid');\n"
       "  await t('text sort (code)', 'SELECT rowid FROM t ORDER BY lower(code), rowid');\n"
       "})().catch(e => { console.error(String(e)); process.exit(1); });\n";
-  const auto scriptPath = std::filesystem::temp_directory_path() / "qelvar-bench-grid.js";
-  if (FILE* f = std::fopen(scriptPath.string().c_str(), "wb")) {
-    std::fwrite(script.data(), 1, script.size(), f);
-    std::fclose(f);
-  }
-  std::printf("DuckDB (same file, columns as text, converted per operation, 2 threads, wall clock):\n");
-  std::fflush(stdout);
-  const std::string command = "NODE_PATH='" + modules + "' node '" + scriptPath.string() + "' '" + path + "'";
-  if (std::system(command.c_str()) != 0) std::printf("  DuckDB failed\n");
+  bench::RunDuckDbScript(script, "qelvar-bench-grid.js", "DuckDB (same file, columns as text, converted per operation, 2 threads, wall clock):", modules, path);
 }
 
 }  // namespace
@@ -136,20 +128,7 @@ void RunDuckDb(const char* program, const std::string& path) {
 int main(int argc, char** argv) {
   std::string path = kLoadTable;
   if (argc > 1 && std::string(argv[1]) != "-") path = argv[1];
-  if (!std::filesystem::exists(path)) {
-    if (path != kLoadTable) {
-      std::fprintf(stderr, "no file %s\n", path.c_str());
-      return 1;
-    }
-    const auto load = std::filesystem::path(argv[0]).parent_path() / "bench-load";
-    std::printf("generating the table with %s ...\n", load.string().c_str());
-    std::fflush(stdout);
-    const std::string command = "'" + load.string() + "' >/dev/null";
-    if (std::system(command.c_str()) != 0 || !std::filesystem::exists(path)) {
-      std::fprintf(stderr, "bench-load could not generate %s\n", path.c_str());
-      return 1;
-    }
-  }
+  if (!bench::EnsureTable(path, kLoadTable, argv[0])) return 1;
 
   std::unique_ptr<TCsvDocument> document;
   const auto loadStart = Clock::now();
