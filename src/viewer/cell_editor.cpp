@@ -119,6 +119,21 @@ void TCsvViewer::BeginCellEdit(int row, int listColumn) {
   UpdateStatusBar();
 }
 
+void TCsvViewer::PlaceCellEditor() noexcept {
+  const HWND edit = cellEditor.Box();
+  if (!edit || !listView || !model || !IsWindow(edit)) return;
+  const TIntArray& visible = model->VisibleRows();
+  const auto at = std::find(visible.begin(), visible.end(), cellEditor.Row());
+  if (at == visible.end()) return;
+  const int row = static_cast<int>(at - visible.begin());
+  const int listColumn = cellEditor.Column() + LineNumberOffset();
+  RECT cell{};
+  if (!ListView_GetSubItemRect(listView, row, listColumn, LVIR_BOUNDS, &cell)) return;
+  if (listColumn == 0) cell.right = cell.left + ListView_GetColumnWidth(listView, 0);
+  SetWindowPos(edit, nullptr, cell.left, cell.top, std::max(cell.right - cell.left, 0),
+               std::max(cell.bottom - cell.top, 0), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void TCsvViewer::EndCellEdit(bool commit) {
   if (cellEditor.Ending() || !cellEditor.Box()) return;
   const HWND edit = cellEditor.Box();

@@ -34,6 +34,9 @@ bool TCsvViewer::IsCommandEnabled(int id) const noexcept { return CommandEnabled
 void TCsvViewer::ShowContextMenu() {
   const HMENU menu = menus.Context();
   if (!menu || !loaded) return;
+  // Whatever the menu runs sees the typed value; a commit that failed keeps its editor and no menu opens.
+  EndCellEdit(true);
+  if (life.destroyed || cellEditor.Box()) return;
   CheckCommand(menu, cmToggleFilterRow, filterRow.Visible());
   CheckCommand(menu, cmToggleHeaderRow, HeaderRowShown());
   CheckCommand(menu, cmToggleEditMode, view.editMode);
@@ -60,6 +63,9 @@ void TCsvViewer::ShowContextMenu() {
 
 void TCsvViewer::RequestContextMenu(HWND source, LPARAM point) {
   if (!source || (source != listView && source != header && source != window)) return;
+  // The header takes no focus, so a right-click there leaves the editor open: end it before the cursor moves.
+  EndCellEdit(true);
+  if (life.destroyed || cellEditor.Box()) return;
   POINT at{GET_X_LPARAM(point), GET_Y_LPARAM(point)};
   if (point == -1) GetCursorPos(&at);
   // The list view passes its header's right-click on as its own request (with the mouse's point), so the
@@ -83,6 +89,8 @@ void TCsvViewer::RequestContextMenu(HWND source, LPARAM point) {
 
 void TCsvViewer::ShowStatusMenu(int part) {
   if (!loaded || !document || !statusBar) return;
+  EndCellEdit(true);
+  if (life.destroyed || cellEditor.Box()) return;
   const HMENU menu = menus.Status(part);
   if (!menu) return;
   switch (part) {

@@ -109,7 +109,9 @@ void TCsvViewer::RestartGridAfterColumnChange() {
 
 void TCsvViewer::InsertRowBelow() {
   if (!CanEditRows()) return;
-  EndCellEdit(false);
+  // The typed value is part of the table the edit works on.
+  EndCellEdit(true);
+  if (life.destroyed || cellEditor.Box()) return;
   if (cursor.row < 0 || cursor.row >= VisibleRowCount()) return;
   const int row = model->VisibleToDocumentRow(cursor.row);
   const int columns = document->ColumnCount();
@@ -122,7 +124,9 @@ void TCsvViewer::InsertRowBelow() {
 
 void TCsvViewer::DeleteRows() {
   if (!CanEditRows()) return;
-  EndCellEdit(false);
+  // The typed value is part of the table the edit works on.
+  EndCellEdit(true);
+  if (life.destroyed || cellEditor.Box()) return;
   std::vector<std::int32_t> rows;
   const int listed = VisibleRowCount();
   const int selected = listView ? static_cast<int>(ListView_GetSelectedCount(listView)) : 0;
@@ -149,7 +153,9 @@ void TCsvViewer::DeleteRows() {
 
 void TCsvViewer::DeleteCurrentColumn() {
   if (!CanEditRows()) return;
-  EndCellEdit(false);
+  // The typed value is part of the table the edit works on.
+  EndCellEdit(true);
+  if (life.destroyed || cellEditor.Box()) return;
   const int column = cursor.column - LineNumberOffset();
   if (cursor.column < 0 || column < 0 || column >= document->ColumnCount()) return;
 

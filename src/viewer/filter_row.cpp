@@ -45,6 +45,7 @@ void TCsvViewer::CreateFilterEdits() {
 
 void TCsvViewer::PlaceFilterEdits() noexcept {
   filterRow.Place(window, listView, header, metrics.FilterRowHeight(), filterRow.Visible() && !view.transformed);
+  PlaceCellEditor();
 }
 
 bool TCsvViewer::IsFilterEdit(HWND control) const noexcept { return filterRow.IsEdit(control, kFilterEditFirstId); }

@@ -92,6 +92,11 @@ void TCsvViewer::ClickCell(int item, int subItem, bool openLink) {
   if (openLink) OpenCellLink(item, subItem);
 }
 
+void TCsvViewer::DoubleClickCell(int item, int subItem) {
+  ClickCell(item, subItem);
+  if (view.editMode && item >= 0) BeginCellEdit(item, subItem);
+}
+
 void TCsvViewer::ClickColumnHeader(int listColumn) {
   if (KeyHeld(VK_CONTROL)) HideColumn(listColumn);
   else SortByHeaderClick(listColumn);

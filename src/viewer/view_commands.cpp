@@ -94,7 +94,9 @@ void TCsvViewer::ToggleLineNumbers() {
 
 void TCsvViewer::ToggleEditMode() {
   EndCellEdit(true);
-  if (life.destroyed) return;
+  // A commit that failed said why and keeps its editor open: edit mode stays with it, or the box could
+  // later write into a document that is no longer being edited.
+  if (life.destroyed || cellEditor.Box()) return;
   view.editMode = !view.editMode;
   UpdateStatusBar();
 }

@@ -213,6 +213,8 @@ class TCsvViewer {
   // A click, double-click or right-click on a grid cell makes it the current cell; `openLink` (a click
   // with Alt held) also opens the cell's link.
   void ClickCell(int item, int subItem, bool openLink = false);
+  // A double-click: the cell becomes current and, in edit mode, its editor opens as F2 opens it.
+  void DoubleClickCell(int item, int subItem);
   // A click on a column header: sorts by it, or hides it with Ctrl held.
   void ClickColumnHeader(int listColumn);
 
@@ -361,6 +363,9 @@ class TCsvViewer {
   // (a comment row, a field the row does not have) or whose value a one-line box cannot hold (line
   // breaks) it only beeps.
   void BeginCellEdit(int row, int listColumn);
+  // Moves the open editor over its cell and gives it the grid's current font (after a zoom, a DPI change,
+  // a column resized or the panel shown or hidden); one whose cell is not listed stays where it is.
+  void PlaceCellEditor() noexcept;
   // Closes the editor; with `commit` its text goes to CommitCell first, and when that fails the box says
   // why and the editor stays open with the typed text. The list view gets the focus back when the editor
   // had it. Returns at once (the viewer may be gone) when `life.destroyed` is set afterwards.

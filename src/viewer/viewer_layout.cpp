@@ -64,6 +64,8 @@ void TCsvViewer::CreateFonts() noexcept {
     SetEditMargins(edit);
   }
   SetTransformPanelFont(fresh.Regular());
+  // The editor must not keep the font deleted below.
+  give(cellEditor.Box(), fresh.Regular());
   give(header, fresh.Bold());
   fonts = std::move(fresh);
   // The status texts are measured in the new font.

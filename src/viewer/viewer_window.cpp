@@ -162,8 +162,12 @@ LRESULT OnListViewNotify(TCsvViewer& viewer, LPARAM lParam) {
     case LVN_ODSTATECHANGED:
       viewer.UpdateStatusBar();
       return 0;
+    case NM_DBLCLK: {
+      const auto& click = *reinterpret_cast<const NMITEMACTIVATE*>(lParam);
+      viewer.DoubleClickCell(click.iItem, click.iSubItem);
+      return 0;
+    }
     case NM_CLICK:
-    case NM_DBLCLK:
     case NM_RCLICK: {
       const auto& click = *reinterpret_cast<const NMITEMACTIVATE*>(lParam);
       const bool alt = (click.uKeyFlags & LVKF_ALT) != 0 || KeyHeld(VK_MENU);

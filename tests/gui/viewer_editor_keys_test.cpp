@@ -4,6 +4,7 @@
 
 #include "edit_test_support.h"
 #include "harness_keys.h"
+#include "harness_menus.h"
 
 namespace qelvar::gui {
 namespace {
@@ -85,6 +86,68 @@ TEST_F(ViewerEditorKeysTest, CtrlSSavesAndCtrlTShowsThePanelFromAnyControl) {
     EXPECT_EQ(IsWindowVisible(panelList) != FALSE, target == filter) << "Ctrl+T toggles the panel";
   }
   EXPECT_EQ(WindowText(filter), L"") << "nothing typed";
+}
+
+TEST_F(ViewerEditorKeysTest, DoubleClickOnACellOpensItsEditor) {
+  TViewerSession session(WriteTempFile(L"dblclick.csv", "name,city\r\nalpha,Oslo\r\nbeta,Wien\r\n"));
+  ASSERT_TRUE(session.WaitLoaded());
+  const HWND list = session.ListView();
+  const RECT cell = CellRect(list, 1, 1);
+  const LPARAM point = MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+  PostMessageW(list, WM_LBUTTONUP, 0, point);
+  SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
+  PumpPending();
+  const HWND editor = CellEditor(list);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(WindowText(editor), L"Wien");
+}
+
+// The header takes no focus, so its menu would otherwise run with the editor still open.
+TEST_F(ViewerEditorKeysTest, HeaderMenuCommitsTheOpenEditBeforeItsCommandRuns) {
+  TViewerSession session(WriteTempFile(L"hdrmenu.csv", "name,city\r\nalpha,Oslo\r\nbeta,Wien\r\n"));
+  ASSERT_TRUE(session.WaitLoaded());
+  const HWND list = session.ListView();
+  const HWND editor = BeginEdit(list, 1, 1);
+  ASSERT_NE(editor, nullptr);
+  SetWindowTextW(editor, L"Rome");
+  const HWND header = ListView_GetHeader(list);
+  RECT item{};
+  Header_GetItemRect(header, 1, &item);
+  POINT at{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+  ClientToScreen(header, &at);
+  PutClipboardText(L"old");
+  {
+    TMenuAnswerer menu(cmCopyColumn);
+    SendMessageW(session.Viewer(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(header), MAKELPARAM(at.x, at.y));
+  }
+  EXPECT_EQ(CellEditor(list), nullptr);
+  EXPECT_EQ(GridRows(list), (std::vector<std::wstring>{L"alpha|Oslo", L"beta|Rome"}));
+  const auto copied = ClipboardText();
+  ASSERT_TRUE(copied.has_value());
+  EXPECT_NE(copied->find(L"Rome"), std::wstring::npos) << Utf8(*copied);
+}
+
+// Zooming deletes the old fonts: the open editor must hold the new one and still cover its cell.
+TEST_F(ViewerEditorKeysTest, ZoomWhileEditingGivesTheEditorALiveFontAndItsCell) {
+  TViewerSession session(WriteTempFile(L"zoomedit.csv", "name,city\r\nalpha,Oslo\r\nbeta,Wien\r\n"));
+  ASSERT_TRUE(session.WaitLoaded());
+  const HWND list = session.ListView();
+  const HWND editor = BeginEdit(list, 1, 1);
+  ASSERT_NE(editor, nullptr);
+  for (int i = 0; i < 4; ++i) {
+    TModifierKeys ctrl({VK_CONTROL});
+    PostKey(editor, VK_ADD);
+  }
+  ASSERT_EQ(CellEditor(list), editor);
+  const auto font = reinterpret_cast<HFONT>(SendMessageW(editor, WM_GETFONT, 0, 0));
+  LOGFONTW described{};
+  EXPECT_NE(GetObjectW(font, sizeof(described), &described), 0) << "the editor's font was deleted";
+  EXPECT_EQ(font, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+  const RECT cell = CellRect(list, 1, 1);
+  const RECT box = RectIn(editor, list);
+  EXPECT_EQ(box.left, cell.left);
+  EXPECT_EQ(box.top, cell.top);
+  EXPECT_EQ(box.bottom - box.top, cell.bottom - cell.top);
 }
 
 }  // namespace
