@@ -130,8 +130,8 @@ void TCsvViewer::PlaceCellEditor() noexcept {
   RECT cell{};
   if (!ListView_GetSubItemRect(listView, row, listColumn, LVIR_BOUNDS, &cell)) return;
   if (listColumn == 0) cell.right = cell.left + ListView_GetColumnWidth(listView, 0);
-  SetWindowPos(edit, nullptr, cell.left, cell.top, std::max(cell.right - cell.left, 0),
-               std::max(cell.bottom - cell.top, 0), SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(edit, nullptr, cell.left, cell.top, std::max<int>(cell.right - cell.left, 0),
+               std::max<int>(cell.bottom - cell.top, 0), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TCsvViewer::EndCellEdit(bool commit) {

@@ -94,7 +94,7 @@ void TCsvViewer::ClickCell(int item, int subItem, bool openLink) {
 
 void TCsvViewer::DoubleClickCell(int item, int subItem) {
   ClickCell(item, subItem);
-  if (view.editMode && item >= 0) BeginCellEdit(item, subItem);
+  if (view.editMode && item >= 0 && window) PostMessageW(window, kEditCurrentCellMessage, 0, 0);
 }
 
 void TCsvViewer::ClickColumnHeader(int listColumn) {

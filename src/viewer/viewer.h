@@ -73,6 +73,9 @@ inline constexpr UINT_PTR kLoadTimer = 1;
 inline constexpr UINT_PTR kDecodeTimer = 2;
 inline constexpr UINT_PTR kFilterTimer = 3;
 inline constexpr UINT kFocusGridMessage = WM_USER + 101;
+// Posted by a double-click: opens the editor on the current cell once the list view has handled the click
+// (it takes the focus back, which would end an editor opened at once).
+inline constexpr UINT kEditCurrentCellMessage = WM_USER + 102;
 inline constexpr int kDecodeCellsPerTick = 2000;
 inline constexpr UINT kDecodeTickMs = 15;
 inline constexpr UINT kFilterDelayMs = 250;

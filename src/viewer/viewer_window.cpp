@@ -135,6 +135,13 @@ LRESULT OnContextMenu(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lPa
   });
 }
 
+LRESULT OnEditCurrentCell(TCsvViewer& viewer) noexcept {
+  return Safely([&] {
+    if (viewer.view.editMode) viewer.ExecuteCommand(cmEditCell);
+    return LRESULT{0};
+  });
+}
+
 LRESULT OnFocusGrid(TCsvViewer& viewer) noexcept {
   if (viewer.host.listerWindow && viewer.listView) SetFocus(viewer.listView);
   return 0;
@@ -302,6 +309,7 @@ LRESULT CALLBACK ViewerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_DPICHANGED: return OnDpiChanged(v, LOWORD(wParam));
     case kDpiChangedAfterParent: return OnDpiChanged(v, 0);
     case kFocusGridMessage: return OnFocusGrid(v);
+    case kEditCurrentCellMessage: return OnEditCurrentCell(v);
     default: return DefWindowProcW(window, message, wParam, lParam);
   }
 }
