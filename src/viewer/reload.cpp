@@ -19,14 +19,16 @@ bool TCsvViewer::ApplyStatusChoice(int id) {
     return true;
   }
   choices = previous;
-  // A reload the save question stopped has already said why (a failed save shows its own box).
-  if (result == TReloadResult::Failed) ShowError(utFileReloadFailed, failure);
+  // A reload the user declined says nothing; one a failed save stopped says, after the save's own box,
+  // that the file was not read again either.
+  if (result == TReloadResult::Failed || result == TReloadResult::SaveFailed) ShowError(utFileReloadFailed, failure);
   return true;
 }
 
 TCsvViewer::TReloadResult TCsvViewer::Reload(TLoadFailure& failure) {
   failure = TLoadFailure{};
-  if (!ConfirmSaveBefore(utReloading) || life.destroyed) return TReloadResult::Declined;
+  if (!ConfirmSaveBefore(utReloading) || life.destroyed)
+    return saving.lastSaveFailed ? TReloadResult::SaveFailed : TReloadResult::Declined;
   if (!loaded || !model) return TReloadResult::Failed;
 
   KillTimer(window, kDecodeTimer);

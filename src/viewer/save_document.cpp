@@ -53,6 +53,7 @@ bool TCsvViewer::ConfirmSaveBefore(TUiText action, bool hostHonoursCancel) noexc
   if (saving.promptActive) return false;
   try {
     const TFlagHeld prompt(saving.promptActive);
+    saving.lastSaveFailed = false;
     EndCellEdit(true);
     if (life.destroyed || cellEditor.Box()) return false;
     if (!Modified()) return true;
@@ -66,6 +67,7 @@ bool TCsvViewer::ConfirmSaveBefore(TUiText action, bool hostHonoursCancel) noexc
     }
     if (answer != IDYES) return false;
     if (SaveDocument()) return true;
+    saving.lastSaveFailed = true;
     // The host closes anyway: what could not be saved goes to a recovery file now, while there is a
     // window to say where.
     if (!life.destroyed && !hostHonoursCancel) RecoverUnsavedEdits(false);

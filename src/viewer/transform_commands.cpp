@@ -124,14 +124,18 @@ bool TCsvViewer::TransformCommand(int id) {
     default: break;
   }
 
-  hiddenColumns.output = FlagsOf(config, hidden);
+  // The file dialogs run modal loops in which a posted command (a reload, the header-row toggle) may
+  // replace the transformation: what follows reads it afresh, never through `config`.
+  if (!transformConfig) return true;
+  const TTransformConfig& current = *transformConfig;
+  hiddenColumns.output = FlagsOf(current, hidden);
   // The transformed grid follows every change of the transformation; the commands that change nothing it
   // shows (save, export, the export's delimiter) and Apply itself, which has rebuilt it, leave it be.
   const bool changesNothingShown = id == cmTransformSaveJson || id == cmTransformExportCsv ||
                                    id == cmTransformDelimiter || id == cmTransformApplyToGrid;
   if (view.transformed && !changesNothingShown) RebuildTransformGrid();
   RefreshTransformPanel();
-  if (panel.List() && selected >= 0 && selected < config.TargetCount())
+  if (panel.List() && selected >= 0 && selected < current.TargetCount())
     SendMessageW(panel.List(), LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
   return true;
 }

@@ -279,10 +279,12 @@ class TCsvViewer {
   // ---- status choices and reload (reload.cpp) -----------------------------------------------------------
   // An encoding, delimiter or comment choice (ids 5010..5033), then a reload. When the reload does not
   // happen, the previous choices come back; a failed load is reported in one error box (the loader's own
-  // text, else "The file could not be reloaded."), a reload the save question stopped in none of its own.
+  // text, else "The file could not be reloaded."), a reload the user declined in none, one a failed save stopped in "The file could not be
+  // reloaded." after the save's own box.
   // False for other ids. May run modal loops: callers check `life.destroyed` afterwards.
   bool ApplyStatusChoice(int id);
-  enum class TReloadResult { Reloaded, Declined, Failed };
+  // SaveFailed: the save question was answered Yes and the save failed (it has shown its own box).
+  enum class TReloadResult { Reloaded, Declined, SaveFailed, Failed };
   // Reads the file again with the current choices, after the save question (Declined when it did not let
   // the reload go on). The new document is built aside: on failure the old one stays on screen with its
   // filters, pending filter text and timers. On success: new model and transformation, columns rebuilt,

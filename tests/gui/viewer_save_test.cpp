@@ -239,6 +239,28 @@ TEST_F(ViewerSaveTest, AReadOnlyTargetKeepsTheViewerAndTheEditsGoToARecoveryFile
   EXPECT_EQ(ReadFileBytes(path), "name\r\ncaf\xE9\r\n");
 }
 
+// A reload that a failed save stopped says so after the save's own box; a declined one says nothing.
+TEST_F(ViewerSaveTest, AReloadStoppedByAFailedSaveSaysTheFileWasNotReloaded) {
+  const std::wstring path = WriteTempFile(L"stuck.csv", "name\r\none\r\n");
+  TBoxes boxes({IDYES, IDOK, IDOK, IDCANCEL, IDNO});
+  {
+    TViewerSession session(path);
+    ASSERT_TRUE(session.WaitLoaded());
+    EditCell(session.ListView(), 0, 0, L"two");
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    SendCommand(session.Viewer(), cmEncodingUtf8);
+    PumpPending();
+    ASSERT_EQ(boxes.Seen().size(), 3u) << Utf8(boxes.Texts());
+    EXPECT_NE(boxes.Seen()[1].text.find(L"The file could not be saved."), std::wstring::npos);
+    EXPECT_EQ(boxes.Seen()[2].text, L"The file could not be reloaded.");
+    SendCommand(session.Viewer(), cmEncodingUtf8);
+    PumpPending();
+    EXPECT_EQ(boxes.Seen().size(), 4u) << Utf8(boxes.Texts());
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+  EXPECT_EQ(ReadFileBytes(path), "name\r\none\r\n");
+}
+
 TEST_F(ViewerSaveTest, AHostThatDestroysTheViewerWithUnsavedEditsGetsThemInARecoveryFile) {
   const TTempFolderOverride temp(L"recovery-destroyed");
   const std::wstring path = WriteTempFile(L"gone.csv", "a,b\r\n1,2\r\n");

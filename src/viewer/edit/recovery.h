@@ -29,6 +29,7 @@ class TEditStamps {
 struct TSaveState {
   TFileStamp loaded;          // the file as it was loaded or last saved
   bool promptActive = false;  // the save question is up (its box runs a modal loop)
+  bool lastSaveFailed = false;  // the last save question was answered Yes and the save failed
   TEditStamps stamps;
 };
 
