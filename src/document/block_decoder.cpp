@@ -101,6 +101,7 @@ void TBlockDecoder::Decode(std::string_view bytes, std::u16string& text) {
         continue;
       }
       char32_t cp = 0;
+      ascii_ = false;
       if (NextUtf8Sequence(p, n, i, cp) != Utf8Sequence::Valid) {
         text.push_back(u'?');
         clean_ = false;
@@ -130,6 +131,11 @@ void TBlockDecoder::Next(std::string_view bytes, bool last, std::u16string& text
     const std::size_t cut = last ? joined.size() : Utf8Cut(Bytes(joined), joined.size());
     Judge(Bytes(joined), cut);
     judgeCarry_ = joined.substr(cut);
+    // An ASCII start chose UTF-8 for want of evidence; a broken sequence settles ANSI for the whole file.
+    if (!forced_ && !structural_ && ascii_ && info_.Name == kEncodingUtf8) {
+      info_.Name = kEncodingAnsi;
+      chose_utf8_ = false;
+    }
   }
   Decode(bytes, text);
   if (last && !carry_.empty()) {

@@ -17,7 +17,9 @@ class TBlockDecoder {
   // least four bytes unless it is the whole file (`last`). Throws std::bad_alloc only.
   void Begin(std::string_view first, bool last, std::u16string_view forcedEncoding, std::u16string& text);
   // Appends the text of the file's next bytes; the bytes of a character cut by the block's end wait for
-  // the next block (with `last`, they are decoded as a whole load decodes them). Throws std::bad_alloc only.
+  // the next block (with `last`, they are decoded as a whole load decodes them). A detected UTF-8 that
+  // these bytes rule out becomes ANSI when the text so far is ASCII (it reads the same either way).
+  // Throws std::bad_alloc only.
   void Next(std::string_view bytes, bool last, std::u16string& text);
   // The encoding, with Lossless for the bytes decoded so far and Detected as detection over them judges.
   TCsvEncodingInfo Info() const;
@@ -38,6 +40,7 @@ class TBlockDecoder {
   bool malformed_ = false;
   bool wellFormed_ = false;
   bool clean_ = true;
+  bool ascii_ = true;     // the text decoded so far is all ASCII: it reads the same as ANSI
   bool detected_ = true;  // without the UTF-8 test: detection from the first bytes agrees with the given name
   std::string carry_;       // bytes of a character that the last block cut, for decoding
   std::string judgeCarry_;  // the same for the UTF-8 test, which may cut elsewhere (a given UTF-16)
