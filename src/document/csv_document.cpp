@@ -1,6 +1,8 @@
 // Reading a document: cell access and the lazy decoding of values.
 #include "document/csv_document.h"
 
+#include <algorithm>
+
 namespace qelvar {
 
 namespace {
@@ -154,6 +156,41 @@ bool TCsvDocument::HasUndecodedCells() const {
   for (std::size_t k = row.FirstCell + static_cast<std::size_t>(std::max(decodeCol_, 0)); k < cells_.size(); ++k)
     if (!cells_[k].Decoded()) return true;
   return false;
+}
+
+}  // namespace qelvar
+
+namespace qelvar {
+
+void TCsvDocument::ReserveForLoad(std::size_t characters, std::size_t rows, std::size_t cells) {
+  text_.reserve(characters);
+  rows_.reserve(rows);
+  cells_.reserve(cells);
+}
+
+bool TCsvDocument::AppendBatch(TCsvBatch&& batch) {
+  const std::size_t textBase = text_.size();
+  const std::size_t cellBase = cells_.size();
+  // Positions are 32-bit and one past the end must still be one.
+  if (textBase + batch.Text.size() >= static_cast<std::size_t>(INT32_MAX - 1)) return false;
+  if (cellBase + batch.Cells.size() > UINT32_MAX) return false;
+  text_ += batch.Text;
+  rows_.reserve(rows_.size() + batch.Rows.size());
+  for (TCsvRow row : batch.Rows) {
+    row.LineStart += static_cast<std::int32_t>(textBase);
+    row.FirstCell += static_cast<std::uint32_t>(cellBase);
+    rows_.push_back(row);
+  }
+  // Cell offsets count from their row's start, so the cells move unchanged.
+  cells_.insert(cells_.end(), batch.Cells.begin(), batch.Cells.end());
+  rowCount_ = static_cast<std::int32_t>(rows_.size());
+  hiddenCommentCount_ = static_cast<std::int32_t>(std::min<std::int64_t>(hiddenCommentCount_ + batch.Hidden, INT32_MAX));
+  columnCount_ = std::max(columnCount_, batch.Widest);
+  if (batch.Last) {
+    encoding_ = batch.Encoding;
+    DecodeSample(sampleRows_);
+  }
+  return true;
 }
 
 }  // namespace qelvar

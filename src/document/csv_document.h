@@ -135,7 +135,30 @@ struct TCsvUndoResult {
 // over the memory the bytes were read into instead of touching as much again.
 using TCsvCellStore = std::vector<TCsvCell, TUnclearedAllocator<TCsvCell>>;
 
+// Where cutting a file read in blocks stands between two blocks (internal to the loaders).
+struct TCsvCutState {
+  std::size_t Next = 0;      // after the last complete line of the text just cut (0-based)
+  bool SeenData = false;     // a data row has been kept: auto mode hides nothing from here on
+  std::int64_t Hidden = 0;   // comment and preamble lines dropped by that cut
+  std::size_t Widest = 0;    // most cells of a row kept by that cut
+  bool Wider = false;        // some row had more fields than the sampled width (they were dropped)
+  bool Final = false;        // the text runs to the file's end: nothing is held back
+};
+
+// Rows cut from one stretch of a file, aside from the document that will take them (see
+// TCsvDocument::AppendBatch). Positions are relative to Text: 1-based from its first character.
+struct TCsvBatch {
+  std::u16string Text;       // the stretch's characters, starting at a record boundary
+  TCsvRowArray Rows;
+  TCsvCellStore Cells;       // the rows' cells; FirstCell counts from Cells' start
+  std::int64_t Hidden = 0;   // comment and preamble lines of the stretch that were dropped
+  std::int32_t Widest = 0;   // most cells of one of Rows
+  bool Last = false;         // the file's end: the document is complete once this batch is in
+  TCsvEncodingInfo Encoding; // with Last: the encoding as the whole file judges it (lossless, detected)
+};
+
 class TCsvEditHistory;
+struct TPreScan;
 struct TSetCellRecord;
 struct TInsertRowRecord;
 struct TDeleteRowsRecord;
@@ -156,6 +179,16 @@ class TCsvDocument {
   // Starts an empty history: nothing to undo, not modified.
   // Throws std::bad_alloc only when memory runs out (LoadFromFile catches it).
   bool Parse(std::u16string text, char16_t delimiter, int commentMode, bool trimValues, std::int64_t sampleRows);
+
+  // Appends rows cut aside from the text that follows Text (a loader's next stretch of the file): Text
+  // grows by batch.Text, rows and cells come after the present ones with positions shifted,
+  // HiddenCommentCount and ColumnCount (when no width was sampled) grow. With batch.Last the sample of
+  // values is decoded and the encoding set, as a load in one piece leaves them. Cheap: moves, no cut.
+  // Returns false (nothing changed) when positions would pass 32 bits; throws std::bad_alloc only.
+  bool AppendBatch(TCsvBatch&& batch);
+  // Reserves room for the whole file's text, rows and cells, estimated by the loader, so that appends
+  // rarely move them. Throws std::bad_alloc only.
+  void ReserveForLoad(std::size_t characters, std::size_t rows, std::size_t cells);
 
   // ---- reading -----------------------------------------------------------------------------------
 
@@ -290,6 +323,13 @@ class TCsvDocument {
  private:
   friend class TCsvParser;
   friend struct TCsvLoader;
+  friend class TCsvProgressiveLoad;
+
+  // Cuts `text` (a stretch of a file from a record boundary to the end of what was read) with decisions
+  // already made, holding back what follows its last complete line: `state` comes in as the cut before
+  // left it (SeenData) and leaves with where this one stopped. Rows, cells and Text of this document are
+  // replaced. Throws std::bad_alloc only.
+  bool CutFrom(std::u16string text, char16_t cut, int commentMode, const TPreScan& pre, TCsvCutState& state);
 
   // Parse, with `spare` as the memory of the cell array when it is large enough.
   bool ParseInto(std::u16string text, TCsvCellStore spare, char16_t delimiter, int commentMode, bool trimValues,

@@ -29,8 +29,12 @@ inline bool HidesLines(int commentMode, bool seenData) {
 class TCsvParser {
  public:
   // `delimiter` cuts the fields: the document's, or kNoFieldDelimiter for a table of one column.
-  TCsvParser(TCsvDocument& doc, char16_t delimiter, int commentMode, const TPreScan& pre, std::size_t cellBound)
-      : doc_(doc),
+  // `resume`, when given, continues a text cut before: its text starts at a record boundary of the file and
+  // ends at the end of what has been read, so the rows after the last complete line break are held back.
+  TCsvParser(TCsvDocument& doc, char16_t delimiter, int commentMode, const TPreScan& pre, std::size_t cellBound,
+             TCsvCutState* resume = nullptr)
+      : resume_(resume),
+        doc_(doc),
         t_(doc.text_.data()),
         n_(doc.text_.size()),
         delimiter_(delimiter),
@@ -38,7 +42,10 @@ class TCsvParser {
         maxFields_(pre.MaxSampleFields > 0 ? static_cast<std::size_t>(pre.MaxSampleFields) : SIZE_MAX),
         dataStart_(pre.DataStart),
         semicolonRowWidth_(pre.SemicolonRowWidth),
-        cellBound_(cellBound) {}
+        cellBound_(cellBound),
+        seenData_(resume && resume->SeenData) {
+    at_.SeenData = seenData_;
+  }
 
   // False when the text ends inside an open quoted field. Throws std::bad_alloc only.
   bool Run() {
@@ -62,7 +69,7 @@ class TCsvParser {
     // text is longer than 1 character and begins and ends with a double quote.
     const auto addQuotedOrNot = [&](std::size_t end, bool quoted) {
       if (out == stop) {
-        if (static_cast<std::size_t>(out - first) >= maxFields_) return;
+        if (static_cast<std::size_t>(out - first) >= maxFields_) return void(wider_ = true);
         // The estimate was short: grow, keeping what is written.
         const std::size_t done = static_cast<std::size_t>(out - cells.data());
         const std::size_t pending = static_cast<std::size_t>(out - first);
@@ -90,6 +97,8 @@ class TCsvParser {
       const bool emptyLine = count == 1 && first->Length == 0;
       if (HidesLines(commentMode_, seenData_) && (emptyLine || lineIsComment_)) {
         out = first;
+        hidden_ += lineIsComment_;
+        MarkBoundary(next, out - cells.data());
         return;
       }
       TCsvRow row;
@@ -103,6 +112,7 @@ class TCsvParser {
       if (!lineIsComment_ && !emptyLine) seenData_ = true;
       first = out;
       stop = stopFor();
+      MarkBoundary(next, out - cells.data());
     };
     // From the line at `i` = lineStart on, takes every comment line (and preamble line taken whole), so
     // that `i` is then at a line to cut like data, or at the end. Quotes on such lines have no meaning.
@@ -116,6 +126,8 @@ class TCsvParser {
           if (i < n) i += (t[i] == kCr && i + 1 < n && t[i + 1] == kLf) ? 2 : 1;
           if (HidesLines(commentMode_, seenData_)) {
             out = first;
+            ++hidden_;
+            MarkBoundary(i, out - cells.data());
           } else {
             cellStart = lineStart;
             addCell(lineEnd);
@@ -204,6 +216,7 @@ class TCsvParser {
         }
       }
     }
+    atEnd_ = true;
     if (!stoppedOnComment_) {
       if (cellStart < n) {
         addDataCell(n);
@@ -213,13 +226,30 @@ class TCsvParser {
       }
       if (out > first || lineStart < n) endRow(n);
     }
+    if (resume_ && resume_->Final) {
+      *resume_ = TCsvCutState{n, seenData_, hidden_, widest_, resume_->Wider || wider_, true};
+    } else if (resume_) {
+      // Only what ended with a line break is final; the rest is read again with the next block.
+      doc_.rows_.resize(at_.Rows);
+      out = cells.data() + at_.Cells;
+      *resume_ = TCsvCutState{at_.Next, at_.SeenData, at_.Hidden, at_.Widest, resume_->Wider || wider_, false};
+      widest_ = at_.Widest;
+    }
     cells.resize(static_cast<std::size_t>(out - cells.data()));
     doc_.rowCount_ = static_cast<std::int32_t>(doc_.rows_.size());
     doc_.columnCount_ = static_cast<std::int32_t>(std::min<std::size_t>(widest_, INT32_MAX));
     return !inQuotes;
   }
 
+  bool Wider() const { return wider_; }
+
  private:
+  // A line that ended with a line break before `next` was taken (kept or hidden): the cut can end here.
+  void MarkBoundary(std::size_t next, std::ptrdiff_t cells) {
+    if (!resume_ || atEnd_ || next == 0 || (t_[next - 1] != kCr && t_[next - 1] != kLf)) return;
+    at_ = TBoundary{next, doc_.rows_.size(), static_cast<std::size_t>(cells), hidden_, widest_, seenData_};
+  }
+
   // Comment and preamble lines are taken whole (one cell, or hidden), not cut.
   bool TakesCommentsWhole() const { return commentMode_ == kCommentsUnparsed || HidesLines(commentMode_, seenData_); }
 
@@ -232,6 +262,17 @@ class TCsvParser {
     lineIsComment_ = lineIsTextComment_ || pos < dataStart_;
   }
 
+  struct TBoundary {
+    std::size_t Next = 0;  // after the last line break taken
+    std::size_t Rows = 0;
+    std::size_t Cells = 0;
+    std::int64_t Hidden = 0;
+    std::size_t Widest = 0;
+    bool SeenData = false;
+  };
+
+  TCsvCutState* resume_;
+  TBoundary at_;
   TCsvDocument& doc_;
   const char16_t* t_;
   std::size_t n_;
@@ -245,6 +286,9 @@ class TCsvParser {
   bool lineIsComment_ = false;      // comment or preamble line
   bool lineIsTextComment_ = false;  // comment line: taken whole, quotes mean nothing
   bool seenData_ = false;
+  bool atEnd_ = false;             // past the last line break: what follows is no complete line
+  bool wider_ = false;             // a row had more fields than the sampled width and lost some
+  std::int64_t hidden_ = 0;        // comment and preamble lines dropped
   bool stoppedOnComment_ = false;  // the text ended with a comment line taken by itself
 };
 
@@ -303,6 +347,28 @@ bool TCsvDocument::ParseInto(std::u16string text, TCsvCellStore spare, char16_t 
   // trimming would copy the arrays and briefly need them twice.
   DecodeSample(sampleRows);
   return closed;
+}
+
+}  // namespace qelvar
+
+namespace qelvar {
+
+bool TCsvDocument::CutFrom(std::u16string text, char16_t cut, int commentMode, const TPreScan& pre,
+                           TCsvCutState& state) {
+  text_ = std::move(text);
+  rows_.clear();
+  cells_.clear();
+  state.Next = 0;
+  state.Hidden = 0;
+  state.Widest = 0;
+  if (text_.empty()) return true;
+  // A bound from the line breaks: the rows of a block are few enough that counting them costs little.
+  const std::size_t records = scan::RecordBound(text_.data(), 0, text_.size());
+  rows_.reserve(records);
+  const std::size_t width = pre.MaxSampleFields > 0 ? static_cast<std::size_t>(pre.MaxSampleFields) : 4;
+  const std::size_t cellBound = std::min(records * width, text_.size() + records);
+  TCsvParser parser(*this, cut, commentMode, pre, cellBound, &state);
+  return parser.Run();
 }
 
 }  // namespace qelvar

@@ -119,7 +119,7 @@ std::int64_t UsualWidth(const std::vector<Sample>& samples, std::size_t& count) 
 // with -1 it is a comment.
 // `semicolonLines` tells whether any such line was met.
 std::vector<Sample> SampleRecords(std::u16string_view text, char16_t delimiter, std::int64_t sampleRows,
-                                  std::int64_t semicolonRowWidth, bool& semicolonLines) {
+                                  std::int64_t semicolonRowWidth, bool& semicolonLines, bool& settled) {
   const char16_t* t = text.data();
   const std::size_t n = text.size();
   std::vector<Sample> samples;
@@ -145,6 +145,7 @@ std::vector<Sample> SampleRecords(std::u16string_view text, char16_t delimiter, 
     p = next;
     if (!empty) samples.push_back(s);
   }
+  settled = static_cast<std::int64_t>(samples.size()) >= sampleRows && p < n;
   return samples;
 }
 
@@ -194,7 +195,7 @@ TPreScan RunPreScan(std::u16string_view text, char16_t delimiter, std::int64_t s
   const std::size_t n = text.size();
 
   bool semicolonLines = false;
-  std::vector<Sample> samples = SampleRecords(text, delimiter, sampleRows, 0, semicolonLines);
+  std::vector<Sample> samples = SampleRecords(text, delimiter, sampleRows, 0, semicolonLines, result.SampleSettled);
   std::size_t usualCount = 0;
   std::int64_t usual = UsualWidth(samples, usualCount);
   if (delimiter == u';') {
@@ -202,7 +203,7 @@ TPreScan RunPreScan(std::u16string_view text, char16_t delimiter, std::int64_t s
     // width as one inside it. Sampled again so that the sample is cut the way the cutting pass will cut it.
     result.SemicolonRowWidth = usual > 0 ? usual : -1;
     if (semicolonLines) {
-      samples = SampleRecords(text, delimiter, sampleRows, result.SemicolonRowWidth, semicolonLines);
+      samples = SampleRecords(text, delimiter, sampleRows, result.SemicolonRowWidth, semicolonLines, result.SampleSettled);
       usual = UsualWidth(samples, usualCount);
     }
   }

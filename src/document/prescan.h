@@ -18,6 +18,9 @@ struct TPreScan {
   // More sampled records are one field than two or more: a list of values, one per line, where a line
   // with a delimiter in its value is no wider row. No line is then preamble.
   bool SingleColumn = false;
+  // The sample is whole and ends before the text does: more text after it cannot change the decisions
+  // above (only RowEstimate and Hidden, which count the whole text).
+  bool SampleSettled = false;
 };
 
 // Samples the first `sampleRows` records that are neither empty nor comments, decides where the table

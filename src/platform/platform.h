@@ -45,6 +45,24 @@ ReadResult ReadWholeFile(const std::u16string& path, std::int64_t maxSize, std::
 ReadResult ReadFileInto(const std::u16string& path, std::int64_t maxSize, std::int64_t& size,
                         const std::function<char*(std::size_t)>& room, std::size_t& got);
 
+// A file read block by block, shared with other processes as ReadFileInto shares it. Closed by its
+// destructor.
+class BlockReader {
+ public:
+  BlockReader() = default;
+  ~BlockReader();
+  BlockReader(const BlockReader&) = delete;
+  BlockReader& operator=(const BlockReader&) = delete;
+  // Opens `path`; `size` receives its size whenever it could be opened. TooLarge (closed again) when
+  // maxSize > 0 and the file is larger.
+  ReadResult Open(const std::u16string& path, std::int64_t maxSize, std::int64_t& size);
+  // Reads up to `count` bytes at the current position: how many were read (0 at the end), -1 on failure.
+  std::int64_t Read(char* to, std::size_t count);
+
+ private:
+  std::intptr_t handle_ = -1;  // a descriptor (POSIX) or a HANDLE (Windows); -1 when closed
+};
+
 // The bytes of address space this process can still allocate at most (Windows: the available virtual
 // memory of GlobalMemoryStatusEx, which a 32-bit process runs out of long before the machine does;
 // POSIX: what the pointer size allows). A load that needs more can be refused before reading.

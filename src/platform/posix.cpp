@@ -51,6 +51,11 @@ class FileDescriptor {
   FileDescriptor& operator=(const FileDescriptor&) = delete;
   int get() const { return fd_; }
   bool valid() const { return fd_ >= 0; }
+  int Release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
   bool Close() {
     const int fd = fd_;
     fd_ = -1;
@@ -175,6 +180,32 @@ ReadResult ReadFileInto(const std::u16string& path, std::int64_t maxSize, std::i
     got += static_cast<std::size_t>(n);
   }
   return ReadResult::Ok;
+}
+
+BlockReader::~BlockReader() {
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+}
+
+ReadResult BlockReader::Open(const std::u16string& path, std::int64_t maxSize, std::int64_t& size) {
+  size = 0;
+  FileDescriptor fd(::open(PathBytes(path).c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.valid()) return ReadResult::Failed;
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return ReadResult::Failed;
+  size = st.st_size;
+  if (maxSize > 0 && size > maxSize) return ReadResult::TooLarge;
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+  handle_ = fd.Release();
+  return ReadResult::Ok;
+}
+
+std::int64_t BlockReader::Read(char* to, std::size_t count) {
+  if (handle_ < 0) return -1;
+  for (;;) {
+    const ssize_t n = ::read(static_cast<int>(handle_), to, count);
+    if (n < 0 && errno == EINTR) continue;
+    return n < 0 ? -1 : static_cast<std::int64_t>(n);
+  }
 }
 
 ReadResult ReadWholeFile(const std::u16string& path, std::int64_t maxSize, std::string& bytes,

@@ -103,6 +103,32 @@ ReadResult ReadFileInto(const std::u16string& path, std::int64_t maxSize, std::i
   return ReadResult::Ok;
 }
 
+BlockReader::~BlockReader() {
+  if (handle_ != -1) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+ReadResult BlockReader::Open(const std::u16string& path, std::int64_t maxSize, std::int64_t& size) {
+  size = 0;
+  THandle file(::CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return ReadResult::Failed;
+  LARGE_INTEGER li{};
+  if (!::GetFileSizeEx(file.Get(), &li)) return ReadResult::Failed;
+  size = li.QuadPart;
+  if (maxSize > 0 && size > maxSize) return ReadResult::TooLarge;
+  if (handle_ != -1) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+  handle_ = reinterpret_cast<std::intptr_t>(file.Release());
+  return ReadResult::Ok;
+}
+
+std::int64_t BlockReader::Read(char* to, std::size_t count) {
+  if (handle_ == -1) return -1;
+  DWORD n = 0;
+  const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count, 1u << 30));
+  if (!::ReadFile(reinterpret_cast<HANDLE>(handle_), to, chunk, &n, nullptr)) return -1;
+  return n;
+}
+
 ReadResult ReadWholeFile(const std::u16string& path, std::int64_t maxSize, std::string& bytes,
                          std::int64_t& size) {
   bytes.clear();

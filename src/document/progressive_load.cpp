@@ -1,0 +1,192 @@
+// The progressive load: decisions from the file's start, then blocks cut aside and appended.
+#include "document/progressive_load.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "document/delimiter.h"
+
+namespace qelvar {
+
+namespace {
+
+constexpr std::size_t kReadPiece = std::size_t{256} << 10;  // a cancel waits for one such read at most
+
+bool Raised(const std::atomic<bool>* stop) { return stop && stop->load(std::memory_order_relaxed); }
+
+}  // namespace
+
+bool TCsvProgressiveLoad::ReadBlock(std::string& bytes, std::size_t want) {
+  const std::size_t at = bytes.size();
+  bytes.resize(at + want);
+  std::size_t got = 0;
+  while (got < want && !eof_) {
+    if (Raised(stop_)) {
+      state_ = TLoadState::Stopped;
+      return false;
+    }
+    const std::int64_t n = reader_.Read(bytes.data() + at + got, std::min(want - got, kReadPiece));
+    if (n < 0) {
+      state_ = TLoadState::Failed;
+      return false;
+    }
+    eof_ = n == 0;
+    got += static_cast<std::size_t>(n);
+  }
+  bytes.resize(at + got);
+  read_ += static_cast<std::int64_t>(got);
+  return true;
+}
+
+bool TCsvProgressiveLoad::CutPending(bool final, TCsvBatch& batch) {
+  // A CR at the end may be the first half of a CR LF: it waits for the next block.
+  std::size_t take = pending_.size();
+  if (!final && take > 0 && pending_[take - 1] == u'\r') --take;
+  TPreScan pre = pre_;
+  pre.DataStart = pre_.DataStart > pendingAt_ ? pre_.DataStart - pendingAt_ : 0;
+  TCsvDocument scratch;
+  cut_.Final = final;
+  const bool closed = scratch.CutFrom(pending_.substr(0, take), cutWith_, commentMode_, pre, cut_);
+  if (final && !closed) return false;
+  const std::size_t used = final ? pending_.size() : cut_.Next;
+  batch = TCsvBatch{};
+  batch.Text = pending_.substr(0, used);
+  pending_.erase(0, used);
+  pendingAt_ += used;
+  batch.Rows = std::move(scratch.rows_);
+  batch.Cells = std::move(scratch.cells_);
+  batch.Hidden = cut_.Hidden;
+  batch.Widest = static_cast<std::int32_t>(std::min<std::size_t>(cut_.Widest, INT32_MAX));
+  batch.Last = final;
+  batch.Encoding = decoder_.Info();
+  return true;
+}
+
+bool TCsvProgressiveLoad::Start(const std::u16string& fileName, std::int64_t maxFileSize, char16_t delimiter,
+                                int commentMode, std::u16string_view forcedEncoding, bool trimValues,
+                                std::int64_t sampleRows, const TProgressiveOptions& options,
+                                std::unique_ptr<TCsvDocument>& document, TLoadFailure* failure) {
+  document.reset();
+  if (failure) *failure = TLoadFailure{};
+  options_ = options;
+  options_.BlockBytes = std::max<std::size_t>(options_.BlockBytes, 1);
+  if (options_.Room == 0) options_.Room = platform::AvailableAddressSpace();
+  try {
+    switch (reader_.Open(fileName, maxFileSize, size_)) {
+      case platform::ReadResult::Ok: break;
+      case platform::ReadResult::TooLarge:
+        if (failure) *failure = TLoadFailure{true, size_, maxFileSize};
+        state_ = TLoadState::Failed;
+        return false;
+      case platform::ReadResult::Failed: state_ = TLoadState::Failed; return false;
+    }
+    // Enough bytes for a mark and for the UTF-16 test of the first two.
+    std::string bytes;
+    while (!eof_ && bytes.size() < std::max<std::size_t>(options_.BlockBytes, 4))
+      if (!ReadBlock(bytes, options_.BlockBytes)) return false;
+    decoder_.Begin(bytes, eof_, forcedEncoding, pending_);
+    const bool detect = delimiter == 0 || delimiter == u'"' || delimiter == u'\r' || delimiter == u'\n';
+    char16_t chosen = delimiter;
+    TPreScan pre;
+    bool single = false;
+    // More blocks until a longer text could no longer change the decisions: checked each time the text
+    // has doubled, so that tiny blocks do not make the start quadratic.
+    std::size_t checkAt = 0;
+    for (;;) {
+      if (eof_ || pending_.size() >= checkAt) {
+        const bool delimiterSettled = !detect || DelimiterSampleEnd(pending_) < pending_.size();
+        if (detect) chosen = DetectDelimiter(pending_);
+        pre = RunPreScan(pending_, chosen, sampleRows, commentMode, detect);
+        single = pre.SingleColumn;
+        if (single) pre = RunPreScan(pending_, kNoFieldDelimiter, sampleRows, commentMode, true);
+        if (eof_ || (delimiterSettled && pre.SampleSettled)) break;
+        checkAt = std::max<std::size_t>(pending_.size() * 2, 64);
+      }
+      bytes.clear();
+      if (!ReadBlock(bytes, options_.BlockBytes)) return false;
+      decoder_.Next(bytes, eof_, pending_);
+    }
+    pre_ = pre;
+    cutWith_ = single ? kNoFieldDelimiter : chosen;
+    commentMode_ = commentMode;
+    auto doc = std::make_unique<TCsvDocument>();
+    doc->delimiter_ = chosen;
+    doc->delimiterDetected_ = detect;
+    doc->singleColumn_ = single;
+    doc->trimValues_ = trimValues;
+    doc->sampleRows_ = sampleRows;
+    doc->encoding_ = decoder_.Info();
+    if (pre.MaxSampleFields > 0) doc->columnCount_ = static_cast<std::int32_t>(std::min<std::int64_t>(pre.MaxSampleFields, INT32_MAX));
+    TCsvBatch first;
+    if (!CutPending(eof_, first)) {
+      state_ = TLoadState::Failed;
+      return false;
+    }
+    // Room for the whole file from what its start took, so that appends rarely move the arrays.
+    if (!eof_ && read_ > 0 && size_ > read_) {
+      const double scale = static_cast<double>(size_) / static_cast<double>(read_) * 1.05;
+      const auto grown = [scale](std::size_t n) { return static_cast<std::size_t>(static_cast<double>(n) * scale) + 64; };
+      const std::uint64_t need = static_cast<std::uint64_t>(size_) * 3;
+      if (need < options_.Room)
+        doc->ReserveForLoad(grown(first.Text.size() + pending_.size()), grown(first.Rows.size()), grown(first.Cells.size()));
+    }
+    if (!doc->AppendBatch(std::move(first))) {
+      state_ = TLoadState::Failed;
+      return false;
+    }
+    state_ = eof_ ? TLoadState::Done : TLoadState::Loading;
+    document = std::move(doc);
+    return true;
+  } catch (...) {
+    document.reset();
+    state_ = TLoadState::Failed;
+    return false;
+  }
+}
+
+bool TCsvProgressiveLoad::Next(TCsvBatch& batch) {
+  if (state_ != TLoadState::Loading) return false;
+  try {
+    // The bytes, their text (up to two bytes per byte) and the cells must fit, as for a load in one piece;
+    // what does not fit is left unread and the rows read so far are the document.
+    const std::uint64_t after = static_cast<std::uint64_t>(read_) + options_.BlockBytes;
+    if (after > options_.Room / 3) {
+      if (!CutPending(false, batch)) return state_ = TLoadState::Failed, false;
+      batch.Last = true;
+      state_ = TLoadState::Truncated;
+      return true;
+    }
+    std::string bytes;
+    if (!ReadBlock(bytes, options_.BlockBytes)) return false;
+    decoder_.Next(bytes, eof_, pending_);
+    if (!CutPending(eof_, batch)) return state_ = TLoadState::Failed, false;
+    if (eof_) state_ = TLoadState::Done;
+    return true;
+  } catch (...) {
+    state_ = TLoadState::Failed;
+    return false;
+  }
+}
+
+bool LoadFromFileInBlocks(const std::u16string& fileName, std::int64_t maxFileSize, char16_t delimiter,
+                          int commentMode, std::u16string_view forcedEncoding, std::unique_ptr<TCsvDocument>& document,
+                          bool trimValues, std::int64_t sampleRows, const TProgressiveOptions& options,
+                          TLoadFailure* failure) {
+  TCsvProgressiveLoad load;
+  if (!load.Start(fileName, maxFileSize, delimiter, commentMode, forcedEncoding, trimValues, sampleRows, options,
+                  document, failure))
+    return false;
+  TCsvBatch batch;
+  try {
+    while (load.Next(batch))
+      if (!document->AppendBatch(std::move(batch))) break;
+  } catch (...) {
+  }
+  if (load.State() != TLoadState::Done) {
+    document.reset();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace qelvar
