@@ -70,14 +70,14 @@ bool TCsvViewer::ConfirmSaveBefore(TUiText action, bool hostHonoursCancel) noexc
     saving.lastSaveFailed = true;
     // The host closes anyway: what could not be saved goes to a recovery file now, while there is a
     // window to say where.
-    if (!life.destroyed && !hostHonoursCancel) RecoverUnsavedEdits(false);
+    if (!life.destroyed && !hostHonoursCancel) RecoverUnsavedEdits(true);
     return false;
   } catch (...) {
     return false;
   }
 }
 
-void TCsvViewer::RecoverUnsavedEdits(bool windowGoing) noexcept {
+void TCsvViewer::RecoverUnsavedEdits(bool tellUser) noexcept {
   try {
     if (!document || !Modified() || saving.stamps.Settled()) return;
     saving.stamps.Settle();
@@ -85,11 +85,10 @@ void TCsvViewer::RecoverUnsavedEdits(bool windowGoing) noexcept {
     const bool written = WriteRecoveryFile(*document, fileName, choices.commentMode, path);
     std::u16string text =
         FormatUiStrings(UiText(written ? utRecoveryWritten : utRecoveryFailed), {NameOf(fileName)});
+    // A window being destroyed can own no box, and no modal loop may run inside its destruction.
+    if (!tellUser || !window || life.destroyed) return;
     if (written) text += u"\r\n" + path;
-    // A window being destroyed can own no box.
-    if (!window || life.destroyed) windowGoing = true;
-    ShowMessageBox(windowGoing ? nullptr : window, text,
-                   MB_OK | (written ? MB_ICONWARNING : MB_ICONERROR) | (windowGoing ? MB_TASKMODAL : 0));
+    ShowMessageBox(window, text, MB_OK | (written ? MB_ICONWARNING : MB_ICONERROR));
   } catch (...) {
     MessageBeep(MB_ICONERROR);
   }

@@ -174,6 +174,8 @@ class TCsvViewer {
   // WM_NCDESTROY of the viewer window: stops the timers, forgets the window handles, which die with it, and
   // marks the viewer destroyed; it is freed when no handler of it is on the stack any more.
   void MarkDestroyed() noexcept;
+  // Kills the load, decode and filter timers: before a window that goes anyway asks its last question.
+  void StopTimers() noexcept;
 
   // ---- the subclassed controls (control_procs.cpp) ---------------------------------------------------
   // Sets the property "QelvarViewer" and the control's own procedure; the previous procedure goes into the
@@ -426,9 +428,10 @@ class TCsvViewer {
   // the edit cannot be committed, on Cancel and when the save fails.
   bool ConfirmSaveBefore(TUiText action, bool hostHonoursCancel = true) noexcept;
   // Unsaved, unsettled edits are written to a recovery file in the user's temporary folder, named after
-  // the file with a time stamp, and the user is told where (or that it failed): for a viewer that goes
-  // without a successful save. `windowGoing`: called from the window's destruction (the box has no owner).
-  void RecoverUnsavedEdits(bool windowGoing) noexcept;
+  // the file with a time stamp: for a viewer that goes without a successful save. `tellUser`: a box on
+  // the (still living) window says where, or that it failed; false inside the window's destruction,
+  // where nothing modal may run.
+  void RecoverUnsavedEdits(bool tellUser) noexcept;
 
   // ---- message boxes of editing (edit_messages.cpp) -------------------------------------------------
   // A box on the viewer window (caption "qelvar") with `type`'s buttons and icon: the answer, or 0 when

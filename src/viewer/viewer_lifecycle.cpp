@@ -59,10 +59,14 @@ TCsvViewer::~TCsvViewer() {
   document.reset();
 }
 
-void TCsvViewer::MarkDestroyed() noexcept {
+void TCsvViewer::StopTimers() noexcept {
   KillTimer(window, kLoadTimer);
   KillTimer(window, kDecodeTimer);
   KillTimer(window, kFilterTimer);
+}
+
+void TCsvViewer::MarkDestroyed() noexcept {
+  StopTimers();
   SetWindowLongPtrW(window, GWLP_USERDATA, 0);
   life.destroyed = true;
   // The controls died before their parent; no handler still on the stack may reach them through a handle
@@ -179,9 +183,17 @@ void CloseViewer(HWND window) noexcept {
     DestroyWindow(window);
     return;
   }
-  // The question about unsaved edits may run a message loop in which the window goes. The host closes
-  // its window after this call whatever the answer, so the question offers no Cancel.
-  if (viewer->ConfirmSaveBefore(utClosing, false) && viewer) DestroyWindow(window);
+  // The host closes its window after this call whatever the answer, so the question offers no Cancel and
+  // nothing the timers would start may run in its message loop. A second call while the question is up
+  // leaves the answer to it.
+  if (viewer->saving.promptActive) return;
+  viewer->StopTimers();
+  const bool allowed = viewer->ConfirmSaveBefore(utClosing, false);
+  if (!viewer) return;
+  // What is still unsaved (the edit could not be committed) is kept and the user told, while there is a
+  // window to own the box.
+  if (!allowed) viewer->RecoverUnsavedEdits(true);
+  else if (viewer) DestroyWindow(window);
 }
 
 int SearchViewer(HWND window, const std::u16string& text, int flags) noexcept {

@@ -19,7 +19,9 @@ LRESULT OnSize(TCsvViewer& viewer) noexcept {
 
 LRESULT OnClose(TCsvViewer& viewer) noexcept {
   // The question about unsaved edits may run a message loop in which the window goes.
-  if (viewer.ConfirmSaveBefore(utClosing) && !viewer.life.destroyed) DestroyWindow(viewer.window);
+  if (!viewer.ConfirmSaveBefore(utClosing) || viewer.life.destroyed) return 0;
+  viewer.StopTimers();
+  DestroyWindow(viewer.window);
   return 0;
 }
 
@@ -32,7 +34,8 @@ LRESULT OnEraseBackground(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM
 }
 
 LRESULT OnNcDestroy(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam) noexcept {
-  viewer.RecoverUnsavedEdits(true);
+  // Nothing modal here: the children are gone. Whatever no close request settled is written silently.
+  viewer.RecoverUnsavedEdits(false);
   viewer.MarkDestroyed();
   return DefWindowProcW(window, WM_NCDESTROY, wParam, lParam);
 }
