@@ -269,6 +269,9 @@ class TCsvDocument {
   bool SetCell(std::int32_t row, std::int32_t col, std::u16string_view value);
   // Inserts an empty row (ColumnCount - 1 delimiters) after `row`, ended like that row. Its first field
   // is "" when the bare line would be empty (one column) or a comment (";" in a two-column semicolon file).
+  // Row -1 inserts before the first row (after the hidden lines in front of it), ended with the text's
+  // line ending; into a table without rows it goes at the end of the text, after a line break it adds
+  // when the text does not end with one.
   bool InsertRowAfter(std::int32_t row);
   // Removes a row with its line terminator; comment rows may be deleted.
   bool DeleteRow(std::int32_t row);
@@ -360,6 +363,8 @@ class TCsvDocument {
 
   // The edits proper, filling the record that takes them back (the public operations record it).
   bool InsertRowRecorded(std::int32_t row, TInsertRowRecord& record);
+  bool InsertFirstRowRecorded(TInsertRowRecord& record);
+  std::u16string EmptyRowLine(std::int32_t& lead) const;
   std::int32_t DeleteRowsRecorded(std::span<const std::int32_t> rows, TDeleteRowsRecord& record);
   bool DeleteColumnRecorded(std::int32_t col, TDeleteColumnRecord& record);
   // Their inverses, turning the record into what Redo needs.

@@ -190,14 +190,14 @@ bool TCsvDocument::InsertRowAfter(std::int32_t row) {
 }
 
 bool TCsvDocument::InsertRowRecorded(std::int32_t row, TInsertRowRecord& record) {
-  if (row < 0 || row >= rowCount_) return false;
+  if (row < -1 || row >= rowCount_) return false;
+  if (row < 0) return InsertFirstRowRecorded(record);
   const std::int32_t n = std::max(columnCount_, 1);
   const std::u16string_view eol = LineEndingAfter(row);
-  std::u16string line(static_cast<std::size_t>(n - 1), delimiter_);
   // A bare empty line would be dropped or read as a blank line, and ";" in a semicolon file reads as a
   // comment: the first field is then written as "".
-  const std::int32_t lead = ReadsAsNoDataLine(line, nullptr) ? 2 : 0;
-  if (lead > 0) line.insert(0, u"\"\"");
+  std::int32_t lead = 0;
+  const std::u16string line = EmptyRowLine(lead);
   if (text_.size() + eol.size() + line.size() > kMaxText) return false;
   // Allocations first, so that a failure leaves the document as it was.
   Reserve(rows_, 1);
@@ -243,6 +243,69 @@ bool TCsvDocument::InsertRowRecorded(std::int32_t row, TInsertRowRecord& record)
   // data row is ever wider than ColumnCount.
   columnCount_ = std::max(columnCount_, n);
   if (row < decodeRow_) ++decodeRow_;
+  return true;
+}
+
+// The empty row that InsertRowRecorded writes: ColumnCount - 1 delimiters, with a first field "" when the
+// bare line would read as no data line; `lead` is that field's length (0 or 2).
+std::u16string TCsvDocument::EmptyRowLine(std::int32_t& lead) const {
+  const std::int32_t n = std::max(columnCount_, 1);
+  std::u16string line(static_cast<std::size_t>(n - 1), delimiter_);
+  lead = ReadsAsNoDataLine(line, nullptr) ? 2 : 0;
+  if (lead > 0) line.insert(0, u"\"\"");
+  return line;
+}
+
+// Row -1: the new row goes before the first row (after the hidden lines in front of it), ended with the
+// text's line ending; in a table without rows it goes at the end of the text, after a line break when the
+// text does not end with one.
+bool TCsvDocument::InsertFirstRowRecorded(TInsertRowRecord& record) {
+  const std::int32_t n = std::max(columnCount_, 1);
+  const std::u16string_view eol = LineEndingAfter(-1);
+  std::int32_t lead = 0;
+  const std::u16string line = EmptyRowLine(lead);
+  if (text_.size() + eol.size() + line.size() > kMaxText) return false;
+  Reserve(rows_, 1);
+  Reserve(cells_, static_cast<std::size_t>(n));
+  text_.reserve(text_.size() + eol.size() + line.size());
+
+  std::u16string inserted;
+  std::int32_t terminatorAdded = 0;
+  TCsvRow added;
+  added.FirstCell = 0;
+  added.SetCellCount(n);
+  if (rowCount_ > 0) {
+    inserted.append(line).append(eol);
+    added.LineStart = rows_[0].LineStart;
+  } else if (text_.empty() || IsBreak(text_.back())) {
+    inserted.append(line).append(eol);
+    added.LineStart = static_cast<std::int32_t>(text_.size()) + 1;
+  } else {
+    inserted.append(eol).append(line);
+    terminatorAdded = static_cast<std::int32_t>(eol.size());
+    added.LineStart = static_cast<std::int32_t>(text_.size() + eol.size()) + 1;
+  }
+  added.LineLength = static_cast<std::int32_t>(inserted.size()) - terminatorAdded;
+  std::vector<TCsvCell> newCells(static_cast<std::size_t>(n));
+  for (std::int32_t j = 0; j < n; ++j) {
+    newCells[static_cast<std::size_t>(j)].SetOffset(j == 0 ? 0 : lead + j);
+    newCells[static_cast<std::size_t>(j)].SetBits(TCsvCell::kDecoded);
+  }
+  if (lead > 0) {
+    newCells[0].SetLength(lead);
+    newCells[0].SetBits(TCsvCell::kDecoded | TCsvCell::kQuoted);
+  }
+  Splice(static_cast<std::size_t>(added.LineStart - 1 - terminatorAdded), 0, inserted);
+  cells_.insert(cells_.begin(), newCells.begin(), newCells.end());
+  for (TCsvRow& r : rows_) {
+    r.LineStart += static_cast<std::int32_t>(inserted.size());
+    r.FirstCell += static_cast<std::uint32_t>(n);
+  }
+  rows_.insert(rows_.begin(), added);
+  ++rowCount_;
+  record = TInsertRowRecord{-1, terminatorAdded, columnCount_};
+  columnCount_ = std::max(columnCount_, n);
+  ++decodeRow_;  // the new row is decoded already
   return true;
 }
 

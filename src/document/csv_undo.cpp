@@ -61,7 +61,8 @@ TCsvUndoResult TCsvDocument::Undo() {
       result.Column = cell->Col;
     } else if (auto* insert = std::get_if<TInsertRowRecord>(&data)) {
       UndoInsertRow(*insert);
-      result.Row = insert->Row;
+      // The row above the removed one; for a first row, the row that now comes first.
+      result.Row = insert->Row >= 0 ? insert->Row : (rowCount_ > 0 ? 0 : -1);
     } else if (auto* rows = std::get_if<TDeleteRowsRecord>(&data)) {
       RestoreRows(*rows);
       result.Row = rows->Indexes.front();
@@ -134,14 +135,15 @@ void TCsvDocument::SwapCellRaws(TSetCellRecord& record) {
   record.FirstRaw.swap(currentFirst);
 }
 
-// Removes the inserted row, and the line ending the insert gave the row above it when that one had none.
+// Removes the inserted row, and the line ending the insert gave the row (or text) above it when that had none.
 void TCsvDocument::UndoInsertRow(const TInsertRowRecord& record) {
   const std::size_t at = static_cast<std::size_t>(record.Row) + 1;
   const TCsvRow added = rows_[at];
   const std::int32_t count = added.LineLength + record.TerminatorAdded;
   text_.erase(static_cast<std::size_t>(added.LineStart - 1 - record.TerminatorAdded), static_cast<std::size_t>(count));
   ForgetValues();
-  rows_[at - 1].LineLength -= record.TerminatorAdded;
+  // Row -1 into an empty table: the line break went to the hidden text before it, not to a row.
+  if (at > 0) rows_[at - 1].LineLength -= record.TerminatorAdded;
   const auto first = cells_.begin() + added.FirstCell;
   cells_.erase(first, first + added.CellCount);
   for (std::size_t k = at + 1; k < rows_.size(); ++k) {

@@ -104,6 +104,12 @@ INSTANTIATE_TEST_SUITE_P(
         EditCase{"InsertBeforeHiddenLines", "a,b\n#c\nd,e\n", 2, true, Insert(0), true, u"a,b\n,\n#c\nd,e\n"},
         EditCase{"InsertOutOfRangeRefused", "a,b\n", 0, true, Insert(1), false, u"a,b\n"},
         EditCase{"InsertIntoEmptyRefused", "", 0, true, Insert(0), false, u""},
+        // Row -1: before the first row (after hidden lines), or into a table without rows.
+        EditCase{"InsertFirstBeforeRowZero", "a,b\r\nc,d\r\n", 0, true, Insert(-1), true, u",\r\na,b\r\nc,d\r\n"},
+        EditCase{"InsertFirstAfterHiddenLines", "#c\na,b\n", 2, true, Insert(-1), true, u"#c\n,\na,b\n"},
+        EditCase{"InsertFirstIntoEmptyText", "", 0, true, Insert(-1), true, u"\"\"\r\n"},
+        EditCase{"InsertFirstAfterHiddenLineWithoutBreak", "#c", 2, true, Insert(-1), true, u"#c\r\n\"\""},
+        EditCase{"InsertBeforeMinusOneRefused", "a,b\n", 0, true, Insert(-2), false, u"a,b\n"},
 
         EditCase{"DeleteRowWithTerminator", "a\r\nb\r\nc", 0, true, DelRow(1), true, u"a\r\nc"},
         EditCase{"DeleteLastRow", "a\nb", 0, true, DelRow(1), true, u"a\n"},

@@ -232,11 +232,26 @@ struct Model {
   }
   bool InsertRowAfter(std::int32_t r) {
     const auto vis = Visible();
-    if (r < 0 || r >= static_cast<std::int32_t>(vis.size())) return false;
-    const std::size_t at = vis[static_cast<std::size_t>(r)];
+    if (r < -1 || r >= static_cast<std::int32_t>(vis.size())) return false;
     Line added;
     added.parts.assign(static_cast<std::size_t>(std::max(columnCount, 1)), u"");
     if (Misreads(added)) added.parts[0] = u"\"\"";
+    if (r < 0) {
+      // Before the first row, or at the end of a text without rows.
+      added.eol = DocumentLineEnding();
+      if (!vis.empty()) {
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(vis[0]), added);
+      } else {
+        if (!lines.empty() && lines.back().eol.empty()) {
+          lines.back().eol = added.eol;
+          added.eol.clear();
+        }
+        lines.push_back(added);
+      }
+      columnCount = std::max(columnCount, 1);
+      return true;
+    }
+    const std::size_t at = vis[static_cast<std::size_t>(r)];
     if (!lines[at].eol.empty()) {
       added.eol = lines[at].eol;
     } else {

@@ -226,6 +226,9 @@ INSTANTIATE_TEST_SUITE_P(
         UndoCase{"InsertBeforeHiddenLines", "a,b\n#c\nd,e\n", 2, Insert(0), u"a,b\n,\n#c\nd,e\n", ekInsertRow, false, 0,
                  1, -1},
         // After the only column went, an inserted row makes the width 1 again.
+        UndoCase{"InsertFirstRow", "a,b\nc,d\n", 0, Insert(-1), u",\na,b\nc,d\n", ekInsertRow, false, 0, 0, -1},
+        UndoCase{"InsertFirstAfterHiddenLineWithoutBreak", "#c", 2, Insert(-1), u"#c\r\n\"\"", ekInsertRow, true,
+                 -1, 0, -1},
         UndoCase{"InsertIntoNoColumns", "a\nb\n", 0, Insert(0), u"\n\"\"\n\n", ekInsertRow, true, 0, 1, -1, DelCol(0)},
 
         UndoCase{"DeleteRowMiddle", "a\r\nb\r\nc", 0, DelRow(1), u"a\r\nc", ekDeleteRows, false, 1, 1, -1},
