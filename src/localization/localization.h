@@ -119,10 +119,13 @@ enum TUiText : int {
   utUndoDropped,
   utSettingUnreadable,
   utRecipeMissingColumns,
+  utCopyRowsWithHeader,
+  utInsertRowAbove,
+  utAppendRow,
 };
 
-inline constexpr int kUiTextCount = 101;
-static_assert(utRecipeMissingColumns + 1 == kUiTextCount);
+inline constexpr int kUiTextCount = 104;
+static_assert(utAppendRow + 1 == kUiTextCount);
 
 // One text per identifier; an empty entry means "not set".
 using TUiCatalog = std::array<std::u16string, kUiTextCount>;

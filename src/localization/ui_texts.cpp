@@ -116,6 +116,9 @@ constexpr TextEntry kTexts[] = {
     {u"UndoDropped", u"The oldest undo steps were dropped to save memory"},
     {u"SettingUnreadable", u"The setting %s is not a number: no size limit applies"},
     {u"RecipeMissingColumns", u"The transformation reads columns that this table does not have: %s"},
+    {u"CopyRowsWithHeader", u"Copy row(s) with header"},
+    {u"InsertRowAbove", u"Insert row above (Ins)"},
+    {u"AppendRow", u"Append row (Shift+Ins)"},
 };
 static_assert(std::size(kTexts) == kUiTextCount);
 

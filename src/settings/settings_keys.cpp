@@ -35,6 +35,7 @@ constexpr TSettingKey kKeys[] = {
     {u"default-column-delimiter", String, u"", 0, false},
     {u"column-delimiter", String, u"\t", 0, false},
     {u"copy-column", Flag, u"", 0, false},
+    {u"copy-header", Flag, u"", 0, false},
     {u"disable-num-keys", Flag, u"", 0, false},
     {u"disable-np-keys", Flag, u"", 0, false},
     {u"exit-by-q", Flag, u"", 0, false},

@@ -7,6 +7,8 @@
 #include "viewer/edit/cell_target.h"
 #include "viewer/flag_held.h"
 #include "viewer/viewer.h"
+#include "platform/wide.h"
+#include "win/keys.h"
 #include "win/subclass.h"
 #include "win/window_text.h"
 
@@ -25,22 +27,33 @@ struct TEditorCall {
   LRESULT Previous() const noexcept { return CallPrevious(previous, control, message, wParam, lParam); }
 };
 
+// As in a spreadsheet: Enter commits and moves down, Tab right, with Shift up and left; Ctrl+Enter breaks
+// the line; Esc abandons the edit.
 LRESULT OnEditorKeyDown(TCsvViewer& viewer, const TEditorCall& call) noexcept {
   const LRESULT consumed = Safely([&]() -> LRESULT {
     if (viewer.RouteCellEditorKey(call.control, call.wParam)) return 1;
-    if (call.wParam == VK_RETURN || call.wParam == VK_ESCAPE) {
-      viewer.EndCellEdit(call.wParam == VK_RETURN);
-      return 1;
+    const bool shift = KeyHeld(VK_SHIFT);
+    switch (call.wParam) {
+      case VK_ESCAPE: viewer.EndCellEdit(false); return 1;
+      case VK_RETURN:
+        if (KeyHeld(VK_CONTROL)) {
+          SendMessageW(call.control, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"\r\n"));
+          viewer.PlaceCellEditor();
+        } else {
+          viewer.CommitCellAndMove(shift ? VK_UP : VK_DOWN);
+        }
+        return 1;
+      case VK_TAB: viewer.CommitCellAndMove(shift ? VK_LEFT : VK_RIGHT); return 1;
+      default: return 0;
     }
-    return 0;
   });
   // The box may be gone now: only an unconsumed key reaches its own procedure.
   return consumed ? 0 : call.Previous();
 }
 
-// Enter and Esc were handled as keys; their characters would only make a one-line box beep.
+// Enter, Ctrl+Enter, Tab and Esc were handled as keys; their characters would type into the box.
 LRESULT OnEditorChar(const TEditorCall& call) noexcept {
-  if (call.wParam == L'\r' || call.wParam == L'\n' || call.wParam == 0x1B) return 0;
+  if (call.wParam == L'\r' || call.wParam == L'\n' || call.wParam == L'\t' || call.wParam == 0x1B) return 0;
   return call.Previous();
 }
 
@@ -96,7 +109,7 @@ void TCsvViewer::BeginCellEdit(int row, int listColumn) {
   const int documentRow = model->VisibleToDocumentRow(row);
   if (documentRow < 0) return;
   const std::u16string value = document->GetCell(documentRow, column);
-  if (!CellTakesValue(*document, documentRow, column) || !FitsOneLineBox(value)) {
+  if (!CellTakesValue(*document, documentRow, column) || !FitsEditBox(value)) {
     MessageBeep(MB_ICONEXCLAMATION);
     return;
   }
@@ -130,8 +143,9 @@ void TCsvViewer::PlaceCellEditor() noexcept {
   RECT cell{};
   if (!ListView_GetSubItemRect(listView, row, listColumn, LVIR_BOUNDS, &cell)) return;
   if (listColumn == 0) cell.right = cell.left + ListView_GetColumnWidth(listView, 0);
+  const auto lines = std::clamp<LRESULT>(SendMessageW(edit, EM_GETLINECOUNT, 0, 0), 1, kMaxEditorLines);
   SetWindowPos(edit, nullptr, cell.left, cell.top, std::max<int>(cell.right - cell.left, 0),
-               std::max<int>(cell.bottom - cell.top, 0), SWP_NOZORDER | SWP_NOACTIVATE);
+               std::max<int>(cell.bottom - cell.top, 0) * static_cast<int>(lines), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TCsvViewer::EndCellEdit(bool commit) {
@@ -176,9 +190,43 @@ void TCsvViewer::EndCellEditSafely() noexcept {
   });
 }
 
+void TCsvViewer::CommitCellAndMove(WPARAM arrow) {
+  EndCellEdit(true);
+  if (life.destroyed || cellEditor.Box()) return;
+  MoveCursor(arrow);
+}
+
+void TCsvViewer::StartTypingInCell(const std::u16string& typed) {
+  BeginCellEdit(cursor.row, cursor.column);
+  const HWND edit = cellEditor.Box();
+  if (life.destroyed || !edit) return;
+  // The typed text replaces the value, as a spreadsheet's cell takes the first key typed on it.
+  SendMessageW(edit, EM_SETSEL, 0, -1);
+  SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(Wide(typed)));
+  PlaceCellEditor();
+}
+
+void TCsvViewer::ClearCurrentCell() {
+  if (!CanEditRows()) return;
+  EndCellEdit(true);
+  if (life.destroyed || cellEditor.Box()) return;
+  const int column = cursor.column - LineNumberOffset();
+  if (cursor.row < 0 || cursor.row >= VisibleRowCount() || column < 0 || column >= document->ColumnCount()) return;
+  const int documentRow = model->VisibleToDocumentRow(cursor.row);
+  if (documentRow < 0 || !CellTakesValue(*document, documentRow, column)) {
+    MessageBeep(MB_ICONEXCLAMATION);
+    return;
+  }
+  if (!WriteCell(documentRow, column, std::u16string())) AskUser(UiText(utCellEditFailed), MB_OK | MB_ICONERROR);
+}
+
 bool TCsvViewer::CommitCell(int documentRow, int column, const std::u16string& text) {
   if (!document || !model || !cellEditor.Edits(document.get())) return false;
   if (!CellTakesValue(*document, documentRow, column)) return false;
+  return WriteCell(documentRow, column, text);
+}
+
+bool TCsvViewer::WriteCell(int documentRow, int column, const std::u16string& text) {
   // Unchanged text is no edit: nothing to record, rebuild or save.
   if (document->ValueView(documentRow, column) == text) return true;
   if (!document->SetCell(documentRow, column, text)) return false;

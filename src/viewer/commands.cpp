@@ -8,11 +8,14 @@ namespace {
 
 constexpr std::uint8_t kEditRows = cnEditMode | cnDocumentView;
 
-constexpr std::array<TCommandInfo, 57> kCommands{{
+constexpr std::array<TCommandInfo, 62> kCommands{{
     {cmCopyCell, utCopyCell, 0},
     {cmCopyRows, utCopyRows, 0},
+    {cmCopyRowsWithHeader, utCopyRowsWithHeader, 0},
     {cmCopyColumn, utCopyColumn, 0},
     {cmInsertRowBelow, utInsertRowBelow, kEditRows | cnCurrentRow},
+    {cmInsertRowAbove, utInsertRowAbove, kEditRows},
+    {cmAppendRow, utAppendRow, kEditRows},
     {cmDeleteRows, utDeleteRows, kEditRows},
     {cmDeleteColumn, utDeleteColumn, kEditRows | cnDataColumn},
     {cmHideColumn, utHideColumn, 0},
@@ -66,10 +69,12 @@ constexpr std::array<TCommandInfo, 57> kCommands{{
     {cmCursorRight, kNoUiText, 0},
     {cmCursorDown, kNoUiText, 0},
     {cmCopyByKey, kNoUiText, 0},
+    {cmSelectAllRows, kNoUiText, 0},
+    {cmClearCell, kNoUiText, 0},
 }};
 
 // In order: the first binding for a key and Ctrl state decides.
-constexpr std::array<TKeyBinding, 19> kBindings{{
+constexpr std::array<TKeyBinding, 23> kBindings{{
     {kKeyF1, TCtrlRule::Any, cmHelp, TKeyScope::Anywhere},
     {kKeyAdd, TCtrlRule::Held, cmZoomIn, TKeyScope::Anywhere},
     {kKeySubtract, TCtrlRule::Held, cmZoomOut, TKeyScope::Anywhere},
@@ -87,8 +92,12 @@ constexpr std::array<TKeyBinding, 19> kBindings{{
     {kKeyReturn, TCtrlRule::Any, cmEditCell, TKeyScope::EditableCell},
     {'Z', TCtrlRule::Held, cmUndo, TKeyScope::EditModeGrid},
     {'Y', TCtrlRule::Held, cmRedo, TKeyScope::EditModeGrid},
-    {'C', TCtrlRule::Any, cmCopyByKey, TKeyScope::GridControl},
+    {'C', TCtrlRule::Any, cmCopyByKey, TKeyScope::GridControlUnlessTyping},
     {'X', TCtrlRule::Held, cmDeleteRows, TKeyScope::EditModeControl},
+    {'A', TCtrlRule::Held, cmSelectAllRows, TKeyScope::GridControl},
+    {kKeyInsert, TCtrlRule::Any, cmAppendRow, TKeyScope::EditModeControl, TShiftRule::Held},
+    {kKeyInsert, TCtrlRule::Any, cmInsertRowAbove, TKeyScope::EditModeControl},
+    {kKeyDelete, TCtrlRule::Any, cmClearCell, TKeyScope::EditableCell},
 }};
 
 bool HasCurrentRow(const TCommandState& s) noexcept { return s.currentRow >= 0 && s.currentRow < s.rowCount; }
@@ -98,23 +107,28 @@ bool HasDataColumn(const TCommandState& s) noexcept {
   return s.hasDocument && s.currentColumn >= 0 && column >= 0 && column < s.documentColumns;
 }
 
-bool ScopeHolds(TKeyScope scope, const TKeyContext& c) noexcept {
+bool ScopeHolds(TKeyScope scope, const TKeyContext& c, bool ctrl) noexcept {
   const TCommandState& s = c.state;
-  const bool editable = s.editMode && !s.transformedView;
   switch (scope) {
     case TKeyScope::Anywhere:
     case TKeyScope::Loaded:
     case TKeyScope::Cursor: return true;
     case TKeyScope::GridFocused: return c.gridFocused;
-    case TKeyScope::EditableCell: return editable && c.gridFocused && HasCurrentRow(s) && HasDataColumn(s);
+    case TKeyScope::EditableCell: return TypesIntoCell(c);
     case TKeyScope::EditModeGrid: return s.editMode && c.target != TKeyTarget::Other;
     case TKeyScope::GridControl: return c.target == TKeyTarget::GridControl;
+    case TKeyScope::GridControlUnlessTyping: return c.target == TKeyTarget::GridControl && (ctrl || !TypesIntoCell(c));
     case TKeyScope::EditModeControl: return s.editMode && c.target == TKeyTarget::GridControl;
   }
   return false;
 }
 
 }  // namespace
+
+bool TypesIntoCell(const TKeyContext& c) noexcept {
+  const TCommandState& s = c.state;
+  return s.editMode && !s.transformedView && c.gridFocused && HasCurrentRow(s) && HasDataColumn(s);
+}
 
 const TCommandInfo* FindCommand(int id) noexcept {
   for (const TCommandInfo& command : kCommands)
@@ -136,7 +150,8 @@ bool CommandEnabled(int id, const TCommandState& state) noexcept {
 TKeyAction KeyAction(int key, bool ctrl, const TKeyContext& context) noexcept {
   for (const TKeyBinding& binding : kBindings) {
     if (binding.key != key || (binding.ctrl == TCtrlRule::Held && !ctrl)) continue;
-    if (!ScopeHolds(binding.scope, context)) return {};
+    if (binding.shift == TShiftRule::Held && !context.shift) continue;
+    if (!ScopeHolds(binding.scope, context, ctrl)) return {};
     return {binding.command, binding.scope != TKeyScope::Loaded || context.loaded};
   }
   return {};

@@ -28,6 +28,7 @@ enum TCommandId : int {
   cmCopyCell = 5000,
   cmCopyRows = 5001,
   cmCopyColumn = 5002,
+  cmCopyRowsWithHeader = 5005,
   cmToggleFilterRow = 5003,
   cmToggleHeaderRow = 5004,
   cmToggleLineNumbers = 5006,
@@ -35,6 +36,8 @@ enum TCommandId : int {
   cmHideColumn = 5008,
   cmShowAllColumns = 5009,
   cmInsertRowBelow = 5034,
+  cmInsertRowAbove = 5035,  // also into a table without rows (key Insert)
+  cmAppendRow = 5036,       // after the last row of the file (key Shift+Insert)
   cmToggleEditMode = 5040,
   cmSave = 5041,
   cmToggleTransformMode = 5042,
@@ -89,6 +92,8 @@ enum TCommandId : int {
   cmCursorDown = 5066,
   cmEditCell = 5067,   // opens the cell editor on the current cell
   cmCopyByKey = 5068,  // C: Shift copies rows, Ctrl the column, else the cell (or the column, see copy-column)
+  cmSelectAllRows = 5069,  // Ctrl+A in the grid, and the host's select-all command
+  cmClearCell = 5070,      // Delete in edit mode: the current cell becomes empty
 };
 
 // The ranges the ids above lie in: WM_COMMAND hands ids within them to the dispatcher.
@@ -145,12 +150,15 @@ bool CommandEnabled(int id, const TCommandState& state) noexcept;
 // ---- keys --------------------------------------------------------------------------------------------
 
 // The virtual-key codes the bindings name (the values of VK_*, which this header cannot include).
+inline constexpr int kKeyTab = 0x09;
 inline constexpr int kKeyReturn = 0x0D;
 inline constexpr int kKeySpace = 0x20;
 inline constexpr int kKeyLeft = 0x25;
 inline constexpr int kKeyUp = 0x26;
 inline constexpr int kKeyRight = 0x27;
 inline constexpr int kKeyDown = 0x28;
+inline constexpr int kKeyInsert = 0x2D;
+inline constexpr int kKeyDelete = 0x2E;
 inline constexpr int kKeyAdd = 0x6B;
 inline constexpr int kKeySubtract = 0x6D;
 inline constexpr int kKeyF1 = 0x70;
@@ -169,16 +177,21 @@ enum class TKeyScope {
   EditableCell,    // the list view has the focus, edit mode, the document's view and a current data cell
   EditModeGrid,    // edit mode, the key went to the window or a grid control
   GridControl,     // the key went to a grid control
+  // A grid control, unless the key types into the current cell (TypesIntoCell): plain C and Shift+C are
+  // text there, Ctrl+C still copies.
+  GridControlUnlessTyping,
   EditModeControl, // edit mode, the key went to a grid control
 };
 
 enum class TCtrlRule { Any, Held };
+enum class TShiftRule { Any, Held };
 
 struct TKeyBinding {
   int key;
   TCtrlRule ctrl;
   int command;
   TKeyScope scope;
+  TShiftRule shift = TShiftRule::Any;
 };
 
 // What the key handler needs to know beside the command state.
@@ -187,7 +200,13 @@ struct TKeyContext {
   bool loaded = false;
   bool gridFocused = false;  // the list view has the focus
   TKeyTarget target = TKeyTarget::Other;
+  bool shift = false;  // Shift is held
 };
+
+// Whether a character typed now starts the cell editor with it, as in a spreadsheet: edit mode on the
+// document's grid, the list view focused, a current row and data column. Then the letters and digits that
+// are the host's keys elsewhere (N, P, 1..8, Q) are text too. Pure.
+bool TypesIntoCell(const TKeyContext& context) noexcept;
 
 // What a key-down does: `command` 0 when no binding applies (the key is not consumed); otherwise the
 // command, which runs when `run` (a binding of scope Loaded before the load is consumed without running).

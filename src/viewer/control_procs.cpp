@@ -3,6 +3,7 @@
 // control carries its viewer in the property "QelvarViewer" and its previous procedure in
 // "QelvarOldWndProc"; both go when the control is destroyed.
 #include "viewer/viewer.h"
+#include "win/keys.h"
 #include "win/subclass.h"
 
 namespace qelvar {
@@ -109,6 +110,25 @@ LRESULT PaintedByViewer(const TControlCall& call, LRESULT (*onPaint)(const TCont
   }
 }
 
+// A character typed on the grid in edit mode starts the current cell's editor with it; otherwise the list
+// view's own handling (its type-ahead search) follows.
+LRESULT OnListViewChar(const TControlCall& call) noexcept {
+  TCsvViewer* viewer = call.Viewer();
+  const auto first = static_cast<wchar_t>(call.wParam);
+  if (!viewer || first < 0x20 || first == 0x7F || KeyHeld(VK_CONTROL) || !viewer->TypingIntoCell())
+    return call.Previous();
+  std::u16string typed(1, static_cast<char16_t>(first));
+  // A character beyond the first plane comes as two messages: both go into the box.
+  MSG low{};
+  if (IS_HIGH_SURROGATE(first) && PeekMessageW(&low, call.control, WM_CHAR, WM_CHAR, PM_REMOVE | PM_NOYIELD))
+    typed += static_cast<char16_t>(low.wParam);
+  Safely([&] {
+    viewer->StartTypingInCell(typed);
+    return LRESULT{0};
+  });
+  return 0;
+}
+
 }  // namespace
 
 TCsvViewer* ControlViewer(HWND control) noexcept { return static_cast<TCsvViewer*>(SubclassOwner(control)); }
@@ -121,6 +141,7 @@ LRESULT CALLBACK ListViewProc(HWND control, UINT message, WPARAM wParam, LPARAM 
   if ((message == WM_VSCROLL || message == WM_HSCROLL) && call.Viewer()) call.Viewer()->EndCellEditSafely();
   switch (message) {
     case WM_NOTIFY: return OnHeaderToListView(call);
+    case WM_CHAR: return OnListViewChar(call);
     // The grid scrolled or a column changed width: the filter boxes follow their columns.
     case WM_HSCROLL:
     case LVM_SCROLL:

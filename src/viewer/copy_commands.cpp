@@ -49,7 +49,7 @@ void CopyText(HWND window, bool anything, const std::u16string& text) {
 }  // namespace
 
 void TCsvViewer::CopyDispatch() {
-  if (KeyHeld(VK_SHIFT)) return CopyRows();
+  if (KeyHeld(VK_SHIFT)) return CopyRows(ReadInteger(u"copy-header") != 0);
   if (KeyHeld(VK_CONTROL)) return CopyColumn();
   const int selected = listView ? static_cast<int>(ListView_GetSelectedCount(listView)) : 0;
   if (selected > 1 && ReadInteger(u"copy-column") != 0) return CopyColumn();
@@ -64,7 +64,22 @@ void TCsvViewer::CopyCell() {
   CopyText(window, current, text);
 }
 
-void TCsvViewer::CopyRows() {
+void TCsvViewer::CopyForHost() {
+  const int selected = listView ? static_cast<int>(ListView_GetSelectedCount(listView)) : 0;
+  if (selected > 1) return CopyRows(ReadInteger(u"copy-header") != 0);
+  CopyCell();
+}
+
+void TCsvViewer::SelectAllRows() {
+  if (!listView || VisibleRowCount() <= 0) return;
+  EndCellEdit(true);
+  if (life.destroyed) return;
+  // Item -1: every row of the virtual list at once.
+  ListView_SetItemState(listView, -1, LVIS_SELECTED, LVIS_SELECTED);
+  UpdateStatusBar();
+}
+
+void TCsvViewer::CopyRows(bool withHeader) {
   const std::u16string setting = ReadString(u"column-delimiter");
   const char16_t separator = setting.empty() ? u'\t' : setting[0];
 
@@ -83,6 +98,13 @@ void TCsvViewer::CopyRows() {
   std::u16string text;
   bool first = true;
   const std::vector<int> selected = SelectedRows(listView, VisibleRowCount());
+  if (withHeader && !selected.empty()) {
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      if (i > 0) text += separator;
+      text += PastedCell(ColumnTitle(columns[i]), separator);
+    }
+    first = false;
+  }
   for (const int row : selected) {
     // Between every two rows, also after an empty one: pasted rows stay in line with their neighbours.
     if (!first) text += u"\r\n";

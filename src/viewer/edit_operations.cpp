@@ -107,19 +107,41 @@ void TCsvViewer::RestartGridAfterColumnChange() {
   UpdateStatusBar();
 }
 
-void TCsvViewer::InsertRowBelow() {
+bool TCsvViewer::InsertRowAfterDocumentRow(int documentRow) {
+  const int columns = document->ColumnCount();
+  if (!document->InsertRowAfter(documentRow)) return false;
+  saving.stamps.Changed();
+  // With a header row, the first row of an empty file is the header: a second one is the data row the
+  // user asked for.
+  if (HeaderRowShown() && document->RowCount() == 1 && document->InsertRowAfter(0)) saving.stamps.Changed();
+  // The first row of an empty table gives it its columns.
+  if (document->ColumnCount() != columns) RestartGridAfterColumnChange();
+  return true;
+}
+
+void TCsvViewer::InsertRow(TRowPlace place) {
   if (!CanEditRows()) return;
   // The typed value is part of the table the edit works on.
   EndCellEdit(true);
   if (life.destroyed || cellEditor.Box()) return;
-  if (cursor.row < 0 || cursor.row >= VisibleRowCount()) return;
-  const int row = model->VisibleToDocumentRow(cursor.row);
-  const int columns = document->ColumnCount();
-  if (row < 0 || !document->InsertRowAfter(row)) return;
-  saving.stamps.Changed();
-  // The first row of an empty table gives it its columns.
-  if (document->ColumnCount() != columns) return RestartGridAfterColumnChange();
-  ShowRowsAfterEdit(row + 1, cursor.column);
+  const bool current = cursor.row >= 0 && cursor.row < VisibleRowCount();
+  const int currentRow = current ? model->VisibleToDocumentRow(cursor.row) : -1;
+  const int rows = document->RowCount();
+  // Without a current row, "above" is the top of the table (below the header row).
+  const int first = HeaderRowShown() && rows > 0 ? 0 : -1;
+  int after = -1;
+  switch (place) {
+    case TRowPlace::Below:
+      if (currentRow < 0) return;
+      after = currentRow;
+      break;
+    case TRowPlace::Above: after = currentRow >= 0 ? std::max(currentRow - 1, first) : first; break;
+    case TRowPlace::End: after = rows - 1; break;
+  }
+  const int listColumn = cursor.column >= 0 ? cursor.column : LineNumberOffset();
+  if (!InsertRowAfterDocumentRow(after)) return;
+  const int inserted = document->RowCount() > 1 && HeaderRowShown() ? std::max(after + 1, 1) : after + 1;
+  ShowRowsAfterEdit(inserted, listColumn);
 }
 
 void TCsvViewer::DeleteRows() {

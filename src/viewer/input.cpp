@@ -57,16 +57,24 @@ bool TCsvViewer::RouteControlKey(HWND control, WPARAM key) {
 
 bool TCsvViewer::RouteCellEditorKey(HWND editor, WPARAM key) { return Consumed(editor, HandleKey(editor, key)); }
 
-bool TCsvViewer::HandleKey(HWND control, WPARAM key) {
+TKeyContext TCsvViewer::KeyContext(HWND control) const noexcept {
   TKeyContext context;
   context.state = CommandState();
   context.loaded = loaded;
   context.gridFocused = listView && GetFocus() == listView;
+  context.shift = KeyHeld(VK_SHIFT);
   // The grid's own controls; an edit box (a filter, the cell editor, the panel's input) and the panel
   // keep their keys for their text and buttons.
   if (control && control == window) context.target = TKeyTarget::Window;
   else if (control && control != cellEditor.Box() && !IsFilterEdit(control) && !IsPanelControl(control))
     context.target = TKeyTarget::GridControl;
+  return context;
+}
+
+bool TCsvViewer::TypingIntoCell() const noexcept { return loaded && listView && TypesIntoCell(KeyContext(listView)); }
+
+bool TCsvViewer::HandleKey(HWND control, WPARAM key) {
+  const TKeyContext context = KeyContext(control);
   const TKeyAction action = KeyAction(static_cast<int>(key), KeyHeld(VK_CONTROL), context);
   if (action.command == 0) return false;
   // Before the grid is shown a shortcut that needs it does nothing, but it is still the viewer's.

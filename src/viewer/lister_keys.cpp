@@ -33,6 +33,9 @@ bool IsHostKey(WPARAM key) {
   return false;
 }
 
+// The host keys after which Lister closes this viewer: Esc and Q close it, N and P load another file.
+bool ClosesViewer(WPARAM key) noexcept { return key == VK_ESCAPE || key == 'Q' || key == 'N' || key == 'P'; }
+
 }  // namespace
 
 bool TCsvViewer::ForwardKeyToLister(WPARAM key) {
@@ -40,7 +43,16 @@ bool TCsvViewer::ForwardKeyToLister(WPARAM key) {
   const HWND focus = GetFocus();
   if (!focus || (focus != window && !IsChild(window, focus))) return false;
   if (key != VK_ESCAPE && IsEditBox(focus)) return false;
+  // In edit mode letters and digits typed on the current cell are its text (the list view's WM_CHAR).
+  if (key != VK_ESCAPE && key != VK_F3 && !KeyHeld(VK_CONTROL) && TypingIntoCell()) return false;
   if (!IsHostKey(key)) return false;
+  // Lister closes the viewer after these keys whatever it is asked then: the save question comes now,
+  // while a Cancel can still keep the key from the host. Yes saves, No lets the edits go (the close that
+  // follows asks no more); Cancel, or a save that failed, keeps the viewer open, the key consumed.
+  if (ClosesViewer(key) && Modified()) {
+    if (!ConfirmSaveBefore(utClosing, true)) return true;
+    if (life.destroyed) return true;
+  }
   const HWND lister = GetParent(window);
   if (!lister) return false;
   const UINT scan = MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC);

@@ -56,7 +56,8 @@ bool TCsvViewer::ConfirmSaveBefore(TUiText action, bool hostHonoursCancel) noexc
     saving.lastSaveFailed = false;
     EndCellEdit(true);
     if (life.destroyed || cellEditor.Box()) return false;
-    if (!Modified()) return true;
+    // Nothing unsaved, or edits the user already chose to let go (a No before a key that closes).
+    if (!Modified() || saving.stamps.Settled()) return true;
     const std::u16string question = FormatUiStrings(UiText(utSaveBefore), {NameOf(fileName), UiText(action)});
     const int answer = AskUser(question, (hostHonoursCancel ? MB_YESNOCANCEL : MB_YESNO) | MB_ICONWARNING);
     if (life.destroyed) return false;

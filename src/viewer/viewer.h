@@ -64,8 +64,9 @@ void CloseViewer(HWND window) noexcept;
 // 1 when a match was found and made the current cell, else 0 (also when `window` has no viewer).
 int SearchViewer(HWND window, const std::u16string& text, int flags) noexcept;
 
-// The host's ListSendCommand: only lc_newparams (new display parameters: lcp_darkmode and
-// lcp_darkmodenative of `parameter`) is acted on; everything else, and a window without a viewer, is ignored.
+// The host's ListSendCommand: lc_newparams (new display parameters: lcp_darkmode and lcp_darkmodenative of
+// `parameter`), lc_copy (CopyForHost) and lc_selectall (SelectAllRows); everything else, and a window
+// without a viewer, is ignored.
 void SendViewerCommand(HWND window, int command, int parameter) noexcept;
 
 // Timers and private messages of the viewer window (control and command ids are in commands.h).
@@ -208,6 +209,8 @@ class TCsvViewer {
   // to the host from it. True when consumed (its queued character is then dropped); the editor handles
   // the rest (Enter, Esc, typing).
   bool RouteCellEditorKey(HWND editor, WPARAM key);
+  // What the key bindings judge a key-down in `control` by, as things are now.
+  TKeyContext KeyContext(HWND control) const noexcept;
   // The viewer's shortcuts for `control`, the window or control the key went to, from the one binding
   // table (KeyAction in commands.h): the key's command runs through ExecuteCommand. True when consumed.
   // Commands that need the document are consumed and do nothing until it is shown. Ctrl is read from
@@ -228,8 +231,10 @@ class TCsvViewer {
   // one of the host's keys: Esc, F3, Ctrl+F, digits 1..8 without Ctrl (unless disable-num-keys), N and P
   // (unless disable-np-keys), Q (only with exit-by-q); the three settings are read at each key. Nothing
   // goes before `host.keysEnabledAt`, nor while the focus is outside the viewer, nor (except Esc) while the
-  // focus is in an edit box (filter, cell editor, transform input), where keys are typing. True when
-  // posted.
+  // focus is in an edit box (filter, cell editor, transform input), where keys are typing, nor (except
+  // Esc and F3) while a character would type into the current cell (TypingIntoCell). Before Esc, Q, N or
+  // P, after which Lister closes the viewer, unsaved edits get the save question with Cancel (Cancel, or
+  // a failed save: the key is consumed and not posted). True when consumed. May run a modal loop.
   bool ForwardKeyToLister(WPARAM key);
 
   // ---- the current cell and the arrow keys (cursor.cpp) -----------------------------------------------
@@ -367,11 +372,12 @@ class TCsvViewer {
   // Opens the editor over the cell at list row `row` and list-view column `listColumn`, with its value
   // selected, after ending an open edit (committing). Nothing happens outside edit mode, in the
   // transformed view, on the line-number column or out of range; on a cell whose edit could not succeed
-  // (a comment row, a field the row does not have) or whose value a one-line box cannot hold (line
-  // breaks) it only beeps.
+  // (a comment row, a field the row does not have) or whose value the box cannot hold (a NUL) it only
+  // beeps. A value with line breaks opens in as many lines (at most kMaxEditorLines).
   void BeginCellEdit(int row, int listColumn);
-  // Moves the open editor over its cell and gives it the grid's current font (after a zoom, a DPI change,
-  // a column resized or the panel shown or hidden); one whose cell is not listed stays where it is.
+  // Moves the open editor over its cell, as many rows tall as its text has lines (at most
+  // kMaxEditorLines), after a zoom, a DPI change, a column resized, the panel shown or hidden or a line
+  // break typed; one whose cell is not listed stays where it is.
   void PlaceCellEditor() noexcept;
   // Closes the editor; with `commit` its text goes to CommitCell first, and when that fails the box says
   // why and the editor stays open with the typed text. The list view gets the focus back when the editor
@@ -379,10 +385,23 @@ class TCsvViewer {
   void EndCellEdit(bool commit);
   // EndCellEdit(true) for a window procedure: nothing escapes.
   void EndCellEditSafely() noexcept;
+  // Enter, Tab (with Shift: back) in the editor: EndCellEdit(true), then the current cell moves by
+  // `arrow` (VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT) unless the commit failed and the editor stayed open.
+  void CommitCellAndMove(WPARAM arrow);
+  // Characters typed on the current cell (TypesIntoCell): its editor opens with `typed` as its text,
+  // the caret after it.
+  void StartTypingInCell(const std::u16string& typed);
+  // Whether a character typed now starts the editor (TypesIntoCell for the list view).
+  bool TypingIntoCell() const noexcept;
+  // Delete in edit mode: the current cell's value becomes empty (an edit that undo takes back); beeps on
+  // a cell that takes no value.
+  void ClearCurrentCell();
   // Writes `text` into the document's cell (documentRow, column) and shows the rows again (the filters
   // and the sort apply to the new value; the current cell stays on its record while that is listed).
   // Text equal to the value is no edit: nothing changes, true. False when the document refuses it.
   bool CommitCell(int documentRow, int column, const std::u16string& text);
+  // SetCell and the rows shown again, for CommitCell and ClearCurrentCell; the caller checked the cell.
+  bool WriteCell(int documentRow, int column, const std::u16string& text);
 
   // ---- row and column edits, undo and redo (edit_operations.cpp) -------------------------------------
   // Edits not yet saved, judged by the document's history: false after a load, a save, an edit that
@@ -393,8 +412,15 @@ class TCsvViewer {
   void NoteDroppedUndoSteps();
   // Each does nothing in the transformed view or outside edit mode, ends an open edit without committing
   // it, and changes nothing when the document refuses.
-  // An empty row below the current row, which becomes current (when it is listed).
-  void InsertRowBelow();
+  // Where InsertRow puts the new row: below or above the current row, or after the file's last row.
+  enum class TRowPlace { Below, Above, End };
+  // An empty row at `place`, which becomes the current row (at the current column) when it is listed.
+  // Above without a current row is the top of the table; Above and End also work on a table without
+  // rows. A file without rows that shows a header row gets two: the header and the data row.
+  void InsertRow(TRowPlace place);
+  // The document's InsertRowAfter with what follows every insert (the stamps, the header row of an
+  // empty file, a grid restarted when the row gave the table its columns). False when refused.
+  bool InsertRowAfterDocumentRow(int documentRow);
   // The selected rows (the current row when none is selected), in one pass; no row is current afterwards.
   void DeleteRows();
   // The current column, after a Yes to a question that names it and the comment rows that keep a field
@@ -439,14 +465,19 @@ class TCsvViewer {
   int AskUser(const std::u16string& text, UINT type) noexcept;
 
   // ---- clipboard copy (copy_commands.cpp) ---------------------------------------------------------------
-  // Key C: Shift copies rows, Ctrl the column, the setting copy-column the column when more than one row
-  // is selected; otherwise the cell.
+  // Key C: Shift copies rows (with the header line under the setting copy-header), Ctrl the column, the
+  // setting copy-column the column when more than one row is selected; otherwise the cell.
   void CopyDispatch();
+  // The host's copy command: the selected rows (as Shift+C) when more than one is selected, else the cell.
+  void CopyForHost();
+  // Ctrl+A and the host's select-all command: every listed row selected (an open edit ends committing).
+  void SelectAllRows();
   // The current cell's text (empty without a current cell).
   void CopyCell();
   // The selected rows, in list order: the shown columns (no line numbers, no hidden ones) in header
-  // order, joined by the first character of column-delimiter; CR LF between every two rows.
-  void CopyRows();
+  // order, joined by the first character of column-delimiter; CR LF between every two rows. With
+  // `withHeader` the column titles come first as one more line.
+  void CopyRows(bool withHeader = false);
   // The current column (even hidden) of the selected rows when more than one is selected, else of every
   // listed row; CR LF between every two rows.
   void CopyColumn();

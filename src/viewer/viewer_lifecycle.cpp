@@ -204,9 +204,19 @@ int SearchViewer(HWND window, const std::u16string& text, int flags) noexcept {
 
 void SendViewerCommand(HWND window, int command, int parameter) noexcept {
   const TViewerCall viewer(ViewerFromWindow(window));
-  if (!viewer || command != lc_newparams) return;
+  if (!viewer) return;
   Safely([&] {
-    viewer->RefreshDisplayParameters(parameter);
+    switch (command) {
+      case lc_newparams: viewer->RefreshDisplayParameters(parameter); break;
+      // Lister's Edit menu and its Ctrl+C / Ctrl+A, when the key went to the host.
+      case lc_copy:
+        if (viewer->loaded) viewer->CopyForHost();
+        break;
+      case lc_selectall:
+        if (viewer->loaded) viewer->SelectAllRows();
+        break;
+      default: break;
+    }
     return LRESULT{0};
   });
 }

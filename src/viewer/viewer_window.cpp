@@ -1,5 +1,6 @@
 // The viewer window's procedure: one handler per message, the notifications of each child control, and
 // the one dispatcher of commands. What each handler does lives in the file of its concern.
+#include "settings/settings.h"
 #include "viewer/viewer.h"
 #include "win/keys.h"
 
@@ -245,10 +246,13 @@ bool TCsvViewer::ExecuteCommand(int id) {
     case cmCommentsHide:
     case cmCommentsAuto: return ApplyStatusChoice(id);
     case cmCopyCell: CopyCell(); return true;
-    case cmCopyRows: CopyRows(); return true;
+    case cmCopyRows: CopyRows(ReadInteger(u"copy-header") != 0); return true;
+    case cmCopyRowsWithHeader: CopyRows(true); return true;
     case cmCopyColumn: CopyColumn(); return true;
     case cmDeleteRows: DeleteRows(); return true;
-    case cmInsertRowBelow: InsertRowBelow(); return true;
+    case cmInsertRowBelow: InsertRow(TRowPlace::Below); return true;
+    case cmInsertRowAbove: InsertRow(TRowPlace::Above); return true;
+    case cmAppendRow: InsertRow(TRowPlace::End); return true;
     case cmSave: SaveDocument(); return true;
     case cmDeleteColumn: DeleteCurrentColumn(); return true;
     case cmUndo: UndoEdit(); return true;
@@ -284,6 +288,8 @@ bool TCsvViewer::ExecuteCommand(int id) {
     case cmCursorDown: return MoveCursor(VK_DOWN);
     case cmEditCell: BeginCellEdit(cursor.row, cursor.column); return true;
     case cmCopyByKey: CopyDispatch(); return true;
+    case cmSelectAllRows: SelectAllRows(); return true;
+    case cmClearCell: ClearCurrentCell(); return true;
     default: return false;
   }
 }

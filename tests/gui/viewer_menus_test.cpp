@@ -59,8 +59,11 @@ TEST_F(ViewerMenusTest, TheContextMenuListsEveryCommandInOrderWithItsTexts) {
   const Expected expected[] = {
       {cmCopyCell, L"Copy cell"},
       {cmCopyRows, L"Copy row(s) (Shift+C)"},
+      {cmCopyRowsWithHeader, L"Copy row(s) with header"},
       {cmCopyColumn, L"Copy column (Ctrl+C)"},
+      {cmInsertRowAbove, L"Insert row above (Ins)"},
       {cmInsertRowBelow, L"Insert row below"},
+      {cmAppendRow, L"Append row (Shift+Ins)"},
       {cmDeleteRows, L"Delete row(s) (Ctrl+X)"},
       {cmDeleteColumn, L"Delete column"},
       {0, nullptr},

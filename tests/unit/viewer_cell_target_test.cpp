@@ -1,4 +1,4 @@
-// Which cells the in-place editor opens on, and which values its one-line box can hold.
+// Which cells the in-place editor opens on, which values its box can hold and how tall it is.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -10,15 +10,20 @@
 namespace qelvar {
 namespace {
 
-TEST(ViewerCellTarget, AOneLineBoxHoldsNoLineBreakAndNoNul) {
+TEST(ViewerCellTarget, TheBoxHoldsAnyValueButNulAndGrowsALineForEachBreak) {
   struct Case {
     std::u16string value;
     bool fits;
+    int lines;
   };
-  const Case cases[] = {{u"", true},           {u"plain text", true}, {u"a\nb", false},
-                        {u"a\rb", false},      {u"end\r\n", false},   {std::u16string(u"a\0b", 3), false},
-                        {u"tab\there", true}};
-  for (const Case& c : cases) EXPECT_EQ(FitsOneLineBox(c.value), c.fits) << testing::PrintToString(c.value.size());
+  const Case cases[] = {{u"", true, 1},          {u"plain text", true, 1}, {u"a\nb", true, 2},
+                        {u"a\rb", true, 2},       {u"end\r\n", true, 2},    {u"a\r\n\r\nb\n\rc", true, 5},
+                        {std::u16string(u"a\0b", 3), false, 1},          {u"tab\there", true, 1},
+                        {u"1\n2\n3\n4\n5\n6\n7\n8", true, kMaxEditorLines}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(FitsEditBox(c.value), c.fits) << testing::PrintToString(c.value.size());
+    EXPECT_EQ(EditorLines(c.value), c.lines) << testing::PrintToString(c.value.size());
+  }
 }
 
 TEST(ViewerCellTarget, OnlyAFieldOfADataRowTakesAValue) {

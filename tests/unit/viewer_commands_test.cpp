@@ -43,6 +43,9 @@ TEST(ViewerCommands, EditingCommandsNeedEditModeTheDocumentsViewAndTheirCell) {
     TCommandState state = Editable();
     c.change(state);
     EXPECT_EQ(CommandEnabled(cmInsertRowBelow, state), c.insert) << c.what;
+    // Above and at the end need no current row: an empty or fully filtered table gains its first row.
+    for (const int id : {cmInsertRowAbove, cmAppendRow})
+      EXPECT_EQ(CommandEnabled(id, state), state.editMode && !state.transformedView) << c.what;
     EXPECT_EQ(CommandEnabled(cmDeleteRows, state), c.deleteRows) << c.what;
     EXPECT_EQ(CommandEnabled(cmDeleteColumn, state), c.deleteColumn) << c.what;
   }
@@ -86,6 +89,10 @@ TEST(ViewerKeys, EachKeyRunsItsCommandWhereItsBindingSays) {
   viewMode.state.editMode = false;
   TKeyContext loading = editBox;
   loading.loaded = false;
+  TKeyContext shifted = grid;
+  shifted.shift = true;
+  TKeyContext viewModeShifted = viewMode;
+  viewModeShifted.shift = true;
 
   struct Case {
     int key;
@@ -123,11 +130,27 @@ TEST(ViewerKeys, EachKeyRunsItsCommandWhereItsBindingSays) {
       {'Z', true, editBox, 0, false},
       {'Z', true, viewMode, 0, false},
       {'Z', false, grid, 0, false},
-      // C copies from the grid's controls only, whatever the modifiers.
-      {'C', false, grid, cmCopyByKey, true},
+      // C copies from the grid's controls only, whatever the modifiers; on an editable cell in edit mode
+      // C and Shift+C are typing, Ctrl+C still copies.
+      {'C', false, viewMode, cmCopyByKey, true},
+      {'C', false, viewModeShifted, cmCopyByKey, true},
+      {'C', false, grid, 0, false},
+      {'C', false, shifted, 0, false},
       {'C', true, grid, cmCopyByKey, true},
       {'C', false, window, 0, false},
       {'C', false, editBox, 0, false},
+      {'A', true, viewMode, cmSelectAllRows, true},
+      {'A', true, editBox, 0, false},
+      {'A', false, viewMode, 0, false},
+      // Insert adds a row above, Shift+Insert one at the end, from the grid in edit mode only.
+      {kKeyInsert, false, grid, cmInsertRowAbove, true},
+      {kKeyInsert, false, shifted, cmAppendRow, true},
+      {kKeyInsert, false, viewModeShifted, 0, false},
+      {kKeyInsert, false, editBox, 0, false},
+      // Delete clears the current cell where typing would edit it.
+      {kKeyDelete, false, grid, cmClearCell, true},
+      {kKeyDelete, false, viewMode, 0, false},
+      {kKeyDelete, false, window, 0, false},
       {'X', true, grid, cmDeleteRows, true},
       {'X', true, viewMode, 0, false},
       {'X', true, window, 0, false},
@@ -148,6 +171,10 @@ TEST(ViewerKeys, EachKeyRunsItsCommandWhereItsBindingSays) {
   TKeyContext lineNumbers = grid;
   lineNumbers.state.currentColumn = 0;
   EXPECT_EQ(KeyAction(kKeyReturn, false, lineNumbers).command, 0);
+  // Typing edits a cell only where Enter would open its editor.
+  EXPECT_TRUE(TypesIntoCell(grid));
+  for (const TKeyContext* c : {&transformed, &lineNumbers, &viewMode, &window, &editBox})
+    EXPECT_FALSE(TypesIntoCell(*c));
 }
 
 TEST(ViewerLoadChoices, EachPopupCommandSetsItsChoiceAndNothingElse) {

@@ -13,8 +13,9 @@
 namespace qelvar {
 
 // The context menu in its order (0: a separator); the Theme submenu follows the last item.
-inline constexpr std::array<int, 18> kContextItems{
-    cmCopyCell, cmCopyRows, cmCopyColumn, cmInsertRowBelow, cmDeleteRows, cmDeleteColumn, 0,
+inline constexpr std::array<int, 21> kContextItems{
+    cmCopyCell, cmCopyRows, cmCopyRowsWithHeader, cmCopyColumn, cmInsertRowAbove, cmInsertRowBelow, cmAppendRow,
+    cmDeleteRows, cmDeleteColumn, 0,
     cmHideColumn, cmAutoSizeColumns, cmShowAllColumns, 0,
     cmToggleFilterRow, cmToggleHeaderRow, cmToggleEditMode, cmToggleTransformMode, cmSave, 0,
     cmToggleLineNumbers,

@@ -16,8 +16,8 @@ class TCsvDocument;
 class TCellEditor {
  public:
   enum class TOpened { Yes, NoBox, Refused };
-  // Opens a one-line box showing `value`, its whole text selected, over `cell` (client coordinates of
-  // `listView`, its parent) in `font`, for the cell (`row`, `column`) of `document`. NoBox when the box
+  // Opens a multi-line box showing `value`, its whole text selected, over `cell` (client coordinates of
+  // `listView`, its parent; as many rows tall as EditorLines gives) in `font`, for the cell (`row`, `column`) of `document`. NoBox when the box
   // cannot be made, Refused (and no box) when it would not give `value` back exactly.
   TOpened Open(HWND listView, const RECT& cell, const std::u16string& value, HFONT font, int row, int column,
             const TCsvDocument* document);

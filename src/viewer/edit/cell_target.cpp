@@ -4,8 +4,15 @@
 
 namespace qelvar {
 
-bool FitsOneLineBox(std::u16string_view value) noexcept {
-  return value.find_first_of(std::u16string_view(u"\r\n\0", 3)) == std::u16string_view::npos;
+bool FitsEditBox(std::u16string_view value) noexcept { return value.find(u'\0') == std::u16string_view::npos; }
+
+int EditorLines(std::u16string_view value) noexcept {
+  int lines = 1;
+  for (std::size_t i = 0; i < value.size() && lines < kMaxEditorLines; ++i) {
+    if (value[i] == u'\r' && i + 1 < value.size() && value[i + 1] == u'\n') ++i;
+    if (value[i] == u'\r' || value[i] == u'\n') ++lines;
+  }
+  return lines;
 }
 
 bool CellTakesValue(const TCsvDocument& document, int row, int column) {
