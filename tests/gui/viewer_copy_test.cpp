@@ -46,6 +46,7 @@ TEST_F(ViewerCopyTest, EachCopyFormPutsWhatTheGridShowsWithALineBreakBetweenEver
       {"an empty first cell keeps its line", "", 1, 1, {1, 2}, {VK_CONTROL}, L"\r\n4"},
       {"rows with none selected leave the clipboard alone", "", -1, -1, {}, {VK_SHIFT}, L"before"},
       {"copy-column with one selected row copies the cell", "copy-column=1", 0, 3, {0}, {}, L"3"},
+      {"copy-header puts the shown titles first", "copy-header=1", 0, 1, {0, 2}, {VK_SHIFT}, L"a;c\r\n1;3\r\n4;6"},
       {"copy-column with two selected rows copies their column",
        "copy-column=1",
        0,
@@ -76,6 +77,24 @@ TEST_F(ViewerCopyTest, EachCopyFormPutsWhatTheGridShowsWithALineBreakBetweenEver
   SelectItems(list, {0, 2});
   SendCommand(session.Viewer(), cmCopyRows);
   EXPECT_EQ(ClipboardText(), L"1;3\r\n4;6");
+  SendCommand(session.Viewer(), cmCopyRowsWithHeader);
+  EXPECT_EQ(ClipboardText(), L"a;c\r\n1;3\r\n4;6");
+
+  // Lister's copy command copies the selected rows, or the current cell (1:1) when one row is selected;
+  // its select-all command, and Ctrl+A in the grid, select every listed row.
+  Plugin().listSendCommand(session.Viewer(), lc_copy, 0);
+  EXPECT_EQ(ClipboardText(), L"1;3\r\n4;6");
+  SelectItems(list, {1});
+  Plugin().listSendCommand(session.Viewer(), lc_copy, 0);
+  EXPECT_EQ(ClipboardText(), L"1");
+  Plugin().listSendCommand(session.Viewer(), lc_selectall, 0);
+  EXPECT_EQ(SelectedItems(list), (std::vector<int>{0, 1, 2}));
+  SelectItems(list, {});
+  {
+    const TModifierKeys ctrl({VK_CONTROL, 0});
+    SendKey(list, 'A');
+  }
+  EXPECT_EQ(SelectedItems(list), (std::vector<int>{0, 1, 2}));
 }
 
 // Unquoted, a pasted tab or line break split one cell into several.

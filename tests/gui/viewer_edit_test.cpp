@@ -21,14 +21,17 @@ TEST_F(ViewerEditTest, TheEditorOpensOnlyWhereTheEditCanSucceed) {
     const char* file;
     int item, column;
     int beeps;  // a refusal in edit mode beeps; outside edit mode and on line numbers nothing happens
+    const wchar_t* text = nullptr;  // the editor's text; nullptr: no editor opens
+    int lines = 1;                  // rows of the grid the editor covers
   };
   const Case cases[] = {
-      {"a data cell", "start-mode=edit", "a,b\r\n1,2\r\n", 0, 1, 0},
+      {"a data cell", "start-mode=edit", "a,b\r\n1,2\r\n", 0, 1, 0, L"2"},
       {"outside edit mode", "", "a,b\r\n1,2\r\n", 0, 1, 0},
       {"the line-number column", "start-mode=edit\nshow-line-numbers=1", "a,b\r\n1,2\r\n", 0, 0, 0},
       {"a comment row", "start-mode=edit\nskip-comments=0", "a,b\r\n#x,y\r\n1,2\r\n", 0, 1, 1},
       {"a cell a short row lacks", "start-mode=edit", "a,b,c\r\n1\r\n2,3,4\r\n", 0, 2, 1},
-      {"a value with a line break", "start-mode=edit", "a,b\r\n1,\"x\r\ny\"\r\n", 0, 1, 1},
+      // Line breaks open a multi-line editor, one grid row per line.
+      {"a value with a line break", "start-mode=edit", "a,b\r\n1,\"x\r\ny\"\r\n", 0, 1, 0, L"x\r\ny", 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -38,11 +41,14 @@ TEST_F(ViewerEditTest, TheEditorOpensOnlyWhereTheEditCanSucceed) {
     TBeepCounter beeps;
     ASSERT_TRUE(beeps.Installed());
     const HWND editor = BeginEdit(session.ListView(), c.item, c.column);
-    const bool opens = std::string(c.name) == "a data cell";
-    EXPECT_EQ(editor != nullptr, opens);
+    EXPECT_EQ(editor != nullptr, c.text != nullptr);
     EXPECT_EQ(beeps.Beeps(), c.beeps);
-    if (editor) {
-      EXPECT_EQ(WindowText(editor), L"2");
+    if (editor && c.text) {
+      EXPECT_EQ(WindowText(editor), c.text);
+      RECT box{};
+      GetWindowRect(editor, &box);
+      const RECT cell = CellRect(session.ListView(), c.item, c.column);
+      EXPECT_NEAR(box.bottom - box.top, c.lines * (cell.bottom - cell.top), 2);
       SendKey(editor, VK_ESCAPE);
       EXPECT_EQ(CellEditor(session.ListView()), nullptr);
       EXPECT_EQ(GetFocus(), session.ListView());

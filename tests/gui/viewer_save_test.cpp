@@ -4,6 +4,7 @@
 #include <string>
 
 #include "edit_test_support.h"
+#include "harness_keys.h"
 
 namespace qelvar::gui {
 namespace {
@@ -102,8 +103,8 @@ TEST_F(ViewerSaveTest, ASaveThatWouldChangeMoreThanTheEditsIsRefusedAndSaysWhy) 
     EXPECT_NE(boxes.Texts().find(L"The file could not be saved."), std::wstring::npos);
     EXPECT_NE(boxes.Texts().find(c.reason), std::wstring::npos) << Utf8(boxes.Texts());
     EXPECT_EQ(ReadFileBytes(path), c.file);
-    EXPECT_EQ(StatusPart(session.StatusBar(), 4),
-              L" " + std::to_wstring(c.item + 1) + L":" + std::to_wstring(c.column + 1) + L" EDIT *");
+    // Still modified (Enter moved the current cell down).
+    EXPECT_NE(StatusPart(session.StatusBar(), 4).find(L" EDIT *"), std::wstring::npos);
   }
 }
 
@@ -146,6 +147,50 @@ TEST_F(ViewerSaveTest, ClosingWithUnsavedEditsAsksAndFollowsTheAnswer) {
     }
     EXPECT_EQ(ReadFileBytes(path), c.file);
     // A No lets the edits go: no recovery file for them.
+    EXPECT_EQ(temp.Files(), std::vector<std::wstring>{});
+  }
+}
+
+// Lister closes the viewer after Esc (and shows another file after N or P) whatever the close question
+// answers, so the question comes before the key goes on: Cancel keeps the key and the edits.
+TEST_F(ViewerSaveTest, EscWithUnsavedEditsAsksWithCancelBeforeTheKeyReachesTheHost) {
+  struct Case {
+    const char* name;
+    int key;
+    int answer;
+    bool posted;
+    const char* file;
+  };
+  const Case cases[] = {
+      {"Esc, Cancel", VK_ESCAPE, IDCANCEL, false, "a\r\nold\r\n"},
+      {"Esc, No", VK_ESCAPE, IDNO, true, "a\r\nold\r\n"},
+      {"N, Yes", 'N', IDYES, true, "a\r\nedited\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TTempFolderOverride temp(L"esc-" + std::to_wstring(&c - cases));
+    const std::wstring path = WriteTempFile(L"esc.csv", "a\r\nold\r\n");
+    TViewerSession session(path);
+    ASSERT_TRUE(session.WaitLoaded());
+    PumpFor(550);
+    EditCell(session.ListView(), 0, 0, L"edited");
+    // Out of edit mode N is a host key, not typing.
+    if (c.key == 'N') SendCommand(session.Viewer(), cmToggleEditMode);
+    SetFocus(session.ListView());
+    session.Host().ClearPostedKeys();
+    {
+      TBoxes boxes({c.answer});
+      PostKey(session.ListView(), c.key);
+      ASSERT_EQ(boxes.Seen().size(), 1u) << Utf8(boxes.Texts());
+      EXPECT_EQ(boxes.Seen()[0].text, L"Save changes to \"esc.csv\" before closing?");
+    }
+    EXPECT_EQ(session.Host().PostedKeys().size(), c.posted ? 1u : 0u);
+    EXPECT_EQ(ReadFileBytes(path), c.file);
+    // The host's close that follows the key asks no second time; after Cancel the edits are still there.
+    TBoxes after({IDNO});
+    session.Close();
+    PumpPending();
+    EXPECT_EQ(after.Seen().size(), c.posted ? 0u : 1u) << Utf8(after.Texts());
     EXPECT_EQ(temp.Files(), std::vector<std::wstring>{});
   }
 }
