@@ -17,7 +17,9 @@ namespace qelvar {
 inline constexpr int kListViewId = 1001;
 inline constexpr int kStatusBarId = 1002;
 inline constexpr int kLoadingLabelId = 1003;
-inline constexpr int kFilterEditFirstId = 2000;  // + list-view column
+// Every filter box has this id; its list-view column is in its GWLP_USERDATA (an id per column would
+// run past the 16 bits WM_COMMAND carries, and into the other controls' ids, in a wide file).
+inline constexpr int kFilterEditId = 2000;
 inline constexpr int kCellEditorId = 4000;
 inline constexpr int kTransformListId = 6000;
 inline constexpr int kTransformInputId = 6001;

@@ -6,6 +6,7 @@
 #include "document/csv_document.h"
 #include "settings/settings.h"
 #include "viewer/viewer.h"
+#include "win/focus.h"
 
 namespace qelvar {
 namespace {
@@ -54,7 +55,11 @@ void TCsvViewer::ShowContextMenu() {
   // At the mouse cursor, also when the keyboard asked for the menu.
   POINT at{};
   GetCursorPos(&at);
-  const int chosen = static_cast<int>(TrackPopupMenu(menu, kPopupFlags | TPM_LEFTALIGN | TPM_TOPALIGN, at.x, at.y, 0, window, nullptr));
+  int chosen = 0;
+  {
+    const TFocusKeeper focus(window);
+    chosen = static_cast<int>(TrackPopupMenu(menu, kPopupFlags | TPM_LEFTALIGN | TPM_TOPALIGN, at.x, at.y, 0, window, nullptr));
+  }
   // The menu's loop may have let the host close the viewer.
   if (life.destroyed || chosen == 0) return;
   // A greyed item cannot be chosen; the check keeps it so should the menu be answered otherwise.
@@ -116,8 +121,12 @@ void TCsvViewer::ShowStatusMenu(int part) {
   if (!SendMessageW(statusBar, SB_GETRECT, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(&rect))) return;
   MapWindowPoints(statusBar, nullptr, reinterpret_cast<POINT*>(&rect), 2);
   // Above the part: its bottom-left corner at the part's top-left.
-  const int chosen = static_cast<int>(
-      TrackPopupMenu(menu, kPopupFlags | TPM_LEFTALIGN | TPM_BOTTOMALIGN, rect.left, rect.top, 0, window, nullptr));
+  int chosen = 0;
+  {
+    const TFocusKeeper focus(window);
+    chosen = static_cast<int>(
+        TrackPopupMenu(menu, kPopupFlags | TPM_LEFTALIGN | TPM_BOTTOMALIGN, rect.left, rect.top, 0, window, nullptr));
+  }
   if (life.destroyed || chosen == 0) return;
   ApplyStatusChoice(chosen);
 }

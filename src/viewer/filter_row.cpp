@@ -33,7 +33,7 @@ void TCsvViewer::CreateFilterEdits() {
     const std::u16string filter = model && column < model->Filters().size() ? model->Filters()[column] : u"";
     const HWND edit = CreateWindowExW(
         0, L"Edit", Wide(filter), WS_CHILD | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL | alignment, 0, 0, 0, 0,
-        window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFilterEditFirstId + i)), instance, nullptr);
+        window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFilterEditId)), instance, nullptr);
     if (!edit) continue;
     filterRow.Put(static_cast<std::size_t>(i), edit);
     if (fonts.Regular()) SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.Regular()), FALSE);
@@ -48,7 +48,7 @@ void TCsvViewer::PlaceFilterEdits() noexcept {
   PlaceCellEditor();
 }
 
-bool TCsvViewer::IsFilterEdit(HWND control) const noexcept { return filterRow.IsEdit(control, kFilterEditFirstId); }
+bool TCsvViewer::IsFilterEdit(HWND control) const noexcept { return filterRow.IsEdit(control, kFilterEditId); }
 
 void TCsvViewer::FilterTextChanged(int index) {
   if (!filterRow.MarkPending(index)) return;

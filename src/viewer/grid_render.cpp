@@ -96,6 +96,9 @@ void TCsvViewer::BuildColumns(const std::vector<int>& widths) {
   filterRow.Reset(0);
   if (!listView) return;
 
+  // No painting while the columns go and come: each change would repaint the header and the grid, which
+  // in a file of many thousand columns takes minutes.
+  const TRedrawPaused paused(listView);
   const int existing = header ? Header_GetItemCount(header) : 0;
   for (int i = existing - 1; i >= 0; --i) ListView_DeleteColumn(listView, i);
   const int count = GridColumnCount();
@@ -123,12 +126,15 @@ void TCsvViewer::UpdateSortMarks() noexcept {
     HDITEMW item{};
     item.mask = HDI_FORMAT;
     if (!Header_GetItem(header, i, &item)) continue;
+    const int before = item.fmt;
     item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
     if (model && model->SortColumn() >= 0 && i - LineNumberOffset() == model->SortColumn()) {
       if (model->SortDirection() > 0) item.fmt |= HDF_SORTUP;
       else if (model->SortDirection() < 0) item.fmt |= HDF_SORTDOWN;
     }
-    Header_SetItem(header, i, &item);
+    // Each change notifies the list view, which places every filter box again: in a wide file, touching
+    // every item would cost the number of columns squared.
+    if (item.fmt != before) Header_SetItem(header, i, &item);
   }
   InvalidateRect(header, nullptr, TRUE);
 }

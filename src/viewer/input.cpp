@@ -3,6 +3,9 @@
 // or control's own procedure.
 #include <windowsx.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "viewer/viewer.h"
 #include "win/keys.h"
 
@@ -45,11 +48,18 @@ bool TCsvViewer::RouteWindowKey(WPARAM key) {
 }
 
 bool TCsvViewer::RouteControlKey(HWND control, WPARAM key) {
-  // Esc leaves a filter box for the grid.
+  // Esc leaves a filter box for the grid, and the panel's input box for the panel's list.
   if (key == VK_ESCAPE && IsFilterEdit(control)) {
     SetFocus(listView);
     return Consumed(control, true);
   }
+  if (key == VK_ESCAPE && panel.Input() && control == panel.Input()) {
+    SetFocus(panel.List());
+    return Consumed(control, true);
+  }
+  // Tab walks the grid and the shown panel's controls, as a dialog's Tab does.
+  if (key == VK_TAB && !KeyHeld(VK_CONTROL) && MovePanelFocus(control, KeyHeld(VK_SHIFT)))
+    return Consumed(control, true);
   if (HandleKey(control, key)) return Consumed(control, true);
   if (life.destroyed) return true;
   return Consumed(control, ForwardKeyToLister(key));
@@ -72,6 +82,26 @@ TKeyContext TCsvViewer::KeyContext(HWND control) const noexcept {
 }
 
 bool TCsvViewer::TypingIntoCell() const noexcept { return loaded && listView && TypesIntoCell(KeyContext(listView)); }
+
+bool TCsvViewer::MovePanelFocus(HWND from, bool back) {
+  if (!panel.Visible() || !listView) return false;
+  // The grid, the list, the input box, then the buttons in their order: those that are shown and enabled.
+  std::vector<HWND> ring{listView, panel.List(), panel.Input()};
+  ring.insert(ring.end(), panel.Buttons().begin(), panel.Buttons().end());
+  const auto at = std::find(ring.begin(), ring.end(), from);
+  if (at == ring.end()) return false;
+  const auto count = static_cast<std::ptrdiff_t>(ring.size());
+  std::ptrdiff_t index = at - ring.begin();
+  for (std::ptrdiff_t step = 1; step < count; ++step) {
+    index = (index + (back ? count - 1 : 1)) % count;
+    const HWND next = ring[static_cast<std::size_t>(index)];
+    if (next && IsWindowVisible(next) && IsWindowEnabled(next)) {
+      SetFocus(next);
+      return true;
+    }
+  }
+  return false;
+}
 
 bool TCsvViewer::HandleKey(HWND control, WPARAM key) {
   const TKeyContext context = KeyContext(control);

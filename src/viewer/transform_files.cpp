@@ -10,6 +10,7 @@
 #include "settings/settings.h"
 #include "transform/transform.h"
 #include "viewer/viewer.h"
+#include "win/focus.h"
 #include "win/message_box.h"
 
 namespace qelvar {
@@ -92,7 +93,11 @@ std::u16string TCsvViewer::ChooseFile(bool save, TUiText description, std::u16st
   dialog.nMaxFile = kPathBufferLength;
   dialog.lpstrDefExt = Wide(extensionText);
   dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | (save ? OFN_OVERWRITEPROMPT : 0);
-  const BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+  BOOL chosen = FALSE;
+  {
+    const TFocusKeeper focus(window);
+    chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+  }
   if (!chosen || life.destroyed) return {};
   path.back() = L'\0';
   return FromWide(path.data());

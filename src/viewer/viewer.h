@@ -205,6 +205,10 @@ class TCsvViewer {
   // A key-down in a subclassed control (list view, header, status bar, filter edits, transform panel);
   // true when a handler consumed it, and then its queued character is dropped.
   bool RouteControlKey(HWND control, WPARAM key);
+  // Tab (`back`: Shift+Tab) from `from` while the transform panel is shown: the focus goes to the next
+  // shown, enabled control of the ring grid, panel list, input box, buttons. False (not consumed) when
+  // the panel is hidden or `from` is none of them.
+  bool MovePanelFocus(HWND from, bool back);
   // A key-down in the in-place cell editor: the viewer's shortcuts (HandleKey) only; nothing is forwarded
   // to the host from it. True when consumed (its queued character is then dropped); the editor handles
   // the rest (Enter, Esc, typing).

@@ -50,8 +50,9 @@ LRESULT OnCommand(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam)
   if (!viewer.loaded) return 0;
   const int id = LOWORD(wParam);
   const int code = HIWORD(wParam);
-  const int filterIndex = id - kFilterEditFirstId;
-  if (code == EN_CHANGE && filterIndex >= 0 && filterIndex < static_cast<int>(viewer.filterRow.Edits().size())) {
+  // A filter box is known by its handle: its column may lie beyond what the 16-bit id can carry.
+  const int filterIndex = viewer.filterRow.IndexOf(reinterpret_cast<HWND>(lParam), kFilterEditId);
+  if (code == EN_CHANGE && filterIndex >= 0) {
     return Safely([&] {
       viewer.FilterTextChanged(filterIndex);
       return LRESULT{0};

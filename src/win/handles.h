@@ -189,4 +189,23 @@ inline bool RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC
   return RegisterClassExW(&wc) != 0;
 }
 
+// Painting of a window paused for a bulk change (WM_SETREDRAW), resumed and the window repainted with its
+// children at the end of the scope.
+class TRedrawPaused {
+ public:
+  explicit TRedrawPaused(HWND window) noexcept : window_(window) {
+    if (window_) SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
+  }
+  ~TRedrawPaused() {
+    if (!window_ || !IsWindow(window_)) return;
+    SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(window_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+  }
+  TRedrawPaused(const TRedrawPaused&) = delete;
+  TRedrawPaused& operator=(const TRedrawPaused&) = delete;
+
+ private:
+  HWND window_;
+};
+
 }  // namespace qelvar

@@ -6,11 +6,15 @@
 
 #include <string>
 
+#include "win/focus.h"
+
 namespace qelvar {
 
 // A box with `type`'s buttons and icon over `owner` (null: no owner), caption "qelvar". Runs a modal
-// loop; the answer, or 0 when the box could not be shown. Never throws.
+// loop; the answer, or 0 when the box could not be shown. The focus goes back to the owner's control that
+// had it (TFocusKeeper). Never throws.
 inline int ShowMessageBox(HWND owner, const std::u16string& text, UINT type) noexcept {
+  const TFocusKeeper focus(owner);
   return MessageBoxW(owner, reinterpret_cast<const wchar_t*>(text.c_str()), L"qelvar", type);
 }
 

@@ -275,6 +275,12 @@ HWND TViewerSession::Header() const {
 
 HWND TViewerSession::Child(int id) const { return Alive() ? GetDlgItem(viewer_, id) : nullptr; }
 
+HWND FilterBox(HWND viewer, int column) {
+  for (HWND w = GetWindow(viewer, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT))
+    if (GetDlgCtrlID(w) == kFilterEditId && GetWindowLongPtrW(w, GWLP_USERDATA) == column) return w;
+  return nullptr;
+}
+
 // ---- reading the controls -------------------------------------------------------------------------------
 
 int ItemCount(HWND listView) { return static_cast<int>(SendMessageW(listView, LVM_GETITEMCOUNT, 0, 0)); }

@@ -92,9 +92,9 @@ class THostWindow {
 
 // ---- a viewer opened like the host opens one ----------------------------------------------------------
 
-// The viewer's control and command ids are its own (viewer/commands.h); the tests' older name of the
-// first filter edit's id stays.
-inline constexpr int kFirstFilterEditId = kFilterEditFirstId;
+// The filter box of list-view column `column` in a viewer window (they share one id and keep their column
+// in GWLP_USERDATA), or null.
+HWND FilterBox(HWND viewer, int column);
 
 // Opens `path` through ListLoadW in a new host window. Closing (ListCloseWindow) happens in Close() or
 // the destructor; a viewer that destroyed itself (failed load) is simply gone.
@@ -122,7 +122,7 @@ class TViewerSession {
   HWND StatusBar() const { return Child(kStatusBarId); }
   HWND LoadingLabel() const { return Child(kLoadingLabelId); }
   // The filter edit of list-view column `column` (null when there is none).
-  HWND FilterEdit(int column) const { return Child(kFirstFilterEditId + column); }
+  HWND FilterEdit(int column) const { return Alive() ? FilterBox(viewer_, column) : nullptr; }
   HWND Child(int id) const;
 
  private:

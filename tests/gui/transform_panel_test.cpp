@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "edit_test_support.h"
+#include "harness_keys.h"
 #include "transform_test_support.h"
 
 namespace qelvar::gui {
@@ -73,6 +74,35 @@ TEST_F(TransformPanelTest, TheCommandShowsThePanelWithItsEntriesAndCaptionsBesid
 }
 
 // The panel's width is at most half the window's, and its margins and sizes follow the DPI.
+TEST_F(TransformPanelTest, TabWalksThePanelAndBackToTheGridAndEscInTheInputReturnsToTheList) {
+  TViewerSession session(WriteTempFile(L"people.csv", kPeople));
+  OpenWithPanel(session);
+  PumpFor(550);  // past the half second in which no key goes to the host
+  const HWND list = session.ListView();
+  SetFocus(list);
+  PostKey(list, VK_TAB);
+  EXPECT_EQ(GetFocus(), PanelList(session));
+  PostKey(PanelList(session), VK_TAB);
+  EXPECT_EQ(GetFocus(), PanelInput(session));
+  PostKey(PanelInput(session), VK_TAB);
+  EXPECT_EQ(GetFocus(), PanelButton(session, cmTransformUp));
+  {
+    const TModifierKeys shift({VK_SHIFT});
+    PostKey(GetFocus(), VK_TAB);
+  }
+  EXPECT_EQ(GetFocus(), PanelInput(session));
+  session.Host().ClearPostedKeys();
+  // Esc in the input box goes back to the list; it does not close Lister.
+  PostKey(PanelInput(session), VK_ESCAPE);
+  EXPECT_EQ(GetFocus(), PanelList(session));
+  EXPECT_TRUE(session.Host().PostedKeys().empty());
+  {
+    const TModifierKeys shift({VK_SHIFT});
+    PostKey(PanelList(session), VK_TAB);
+  }
+  EXPECT_EQ(GetFocus(), list);
+}
+
 TEST_F(TransformPanelTest, ThePanelTakesAtMostHalfTheWidthAndScalesWithTheDpi) {
   SetSettings("font-size=10\n");
   const std::wstring path = WriteTempFile(L"dpi.csv", kPeople);

@@ -200,6 +200,24 @@ TEST_F(ViewerEditTest, DeletingAHundredThousandSelectedRowsFinishesInSeconds) {
 
 // ---- columns --------------------------------------------------------------------------------------------
 
+// Regression: after the viewer's boxes the focus went wherever the host put it, so in a host that does not
+// pass it on the viewer's keys (Ctrl+S, the arrows) went to the host.
+TEST_F(ViewerEditTest, TheFocusComesBackToTheGridAfterTheViewersQuestion) {
+  TViewerSession session(WriteTempFile(L"focus.csv", "a,b\r\n1,2\r\n"));
+  ASSERT_TRUE(session.WaitLoaded());
+  const HWND list = session.ListView();
+  const RECT b = CellRect(list, 0, 1);
+  ClickAt(list, (b.left + b.right) / 2, (b.top + b.bottom) / 2);
+  SetFocus(list);
+  {
+    TBoxes boxes({IDNO});
+    SendCommand(session.Viewer(), cmDeleteColumn);
+    ASSERT_EQ(boxes.Seen().size(), 1u);
+  }
+  PumpPending();
+  EXPECT_EQ(GetFocus(), list);
+}
+
 TEST_F(ViewerEditTest, DeleteColumnAsksNamingTheCommentRowsThatKeepTheirField) {
   SetSettings("start-mode=edit\nskip-comments=0\n");
   const std::wstring path = WriteTempFile(L"columns.csv", "a,b,c\r\n1,2,3\r\n#4,5,6\r\n7,8,9\r\n");

@@ -267,7 +267,7 @@ TEST_F(ViewerLifecycleTest, ClosingTwentyViewersFreesEveryObject) {
     SendMessageW(viewer, WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, WHEEL_DELTA), 0);
     Plugin().listSendCommand(viewer, 2, 0x80);
     ClickColumnHeader(list, 1);
-    TypeText(GetDlgItem(viewer, kFirstFilterEditId + 1), L"1");
+    TypeText(FilterBox(viewer, 1), L"1");
     ASSERT_TRUE(PumpUntil([&] { return ItemCount(list) < 50; }));
 
     for (HWND w = GetWindow(viewer, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) windows.push_back(w);
@@ -275,10 +275,10 @@ TEST_F(ViewerLifecycleTest, ClosingTwentyViewersFreesEveryObject) {
     objects.push_back(reinterpret_cast<HGDIOBJ>(SendMessageW(list, WM_GETFONT, 0, 0)));
     objects.push_back(reinterpret_cast<HGDIOBJ>(SendMessageW(ListView_GetHeader(list), WM_GETFONT, 0, 0)));
     const HDC screen = GetDC(nullptr);
-    for (const auto& [message, control] : {std::pair{WM_CTLCOLOREDIT, kFirstFilterEditId},
-                                           std::pair{WM_CTLCOLORSTATIC, kLoadingLabelId}}) {
-      objects.push_back(reinterpret_cast<HGDIOBJ>(SendMessageW(viewer, message, reinterpret_cast<WPARAM>(screen),
-                                                               reinterpret_cast<LPARAM>(GetDlgItem(viewer, control)))));
+    for (const auto& [message, control] : {std::pair{WM_CTLCOLOREDIT, FilterBox(viewer, 0)},
+                                           std::pair{WM_CTLCOLORSTATIC, GetDlgItem(viewer, kLoadingLabelId)}}) {
+      objects.push_back(reinterpret_cast<HGDIOBJ>(
+          SendMessageW(viewer, message, reinterpret_cast<WPARAM>(screen), reinterpret_cast<LPARAM>(control))));
     }
     ReleaseDC(nullptr, screen);
     Plugin().listCloseWindow(viewer);

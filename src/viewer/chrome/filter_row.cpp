@@ -16,15 +16,19 @@ void TFilterRow::Reset(std::size_t count) {
 }
 
 void TFilterRow::Put(std::size_t index, HWND edit) noexcept {
-  if (index < edits_.size()) edits_[index] = edit;
+  if (index >= edits_.size()) return;
+  edits_[index] = edit;
+  if (edit) SetWindowLongPtrW(edit, GWLP_USERDATA, static_cast<LONG_PTR>(index));
 }
 
 void TFilterRow::Forget() noexcept { edits_.clear(); }
 
-bool TFilterRow::IsEdit(HWND control, int firstId) const noexcept {
-  if (!control) return false;
-  const int index = GetDlgCtrlID(control) - firstId;
-  return index >= 0 && index < static_cast<int>(edits_.size()) && edits_[static_cast<std::size_t>(index)] == control;
+int TFilterRow::IndexOf(HWND control, int id) const noexcept {
+  if (!control || GetDlgCtrlID(control) != id) return -1;
+  const LONG_PTR index = GetWindowLongPtrW(control, GWLP_USERDATA);
+  const bool box = index >= 0 && static_cast<std::size_t>(index) < edits_.size() &&
+                   edits_[static_cast<std::size_t>(index)] == control;
+  return box ? static_cast<int>(index) : -1;
 }
 
 void TFilterRow::Place(HWND window, HWND listView, HWND header, int height, bool rowVisible) const noexcept {

@@ -20,12 +20,14 @@ class TFilterRow {
   const std::vector<HWND>& Edits() const noexcept { return edits_; }
   // Destroys the boxes and forgets what was pending; then `count` empty places (0: none).
   void Reset(std::size_t count);
-  // The box over list-view column `index` (a place of Reset).
+  // The box over list-view column `index` (a place of Reset); the box keeps `index` in its GWLP_USERDATA.
   void Put(std::size_t index, HWND edit) noexcept;
   // The window is gone, and the boxes with it: their handles are forgotten.
   void Forget() noexcept;
-  // Whether `control` is one of the boxes; their control ids are `firstId` + the list-view column.
-  bool IsEdit(HWND control, int firstId) const noexcept;
+  // The list-view column of box `control`, or -1 when it is none of the boxes (their control id is
+  // `id`).
+  int IndexOf(HWND control, int id) const noexcept;
+  bool IsEdit(HWND control, int id) const noexcept { return IndexOf(control, id) >= 0; }
 
   // Places each box over the visible part of its column's header item, `height` high above the grid's
   // client area, in one batch so that the row moves as a whole while the grid scrolls; boxes of hidden

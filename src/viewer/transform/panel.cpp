@@ -17,11 +17,19 @@
 namespace qelvar {
 namespace {
 
+// LB_ITEMFROMPOINT answers in 16 bits, too few for a list of a wide file's columns: the entry is worked
+// out from the first shown entry and the (fixed) entry height instead.
 bool OnEntry(HWND list, LPARAM point, int& index) noexcept {
-  const auto hit = static_cast<DWORD>(SendMessageW(list, LB_ITEMFROMPOINT, 0, point));
-  // The high word is set when the point lies outside the client area (the nearest entry is reported).
-  if (HIWORD(hit) != 0) return false;
-  index = LOWORD(hit);
+  const POINT at{GET_X_LPARAM(point), GET_Y_LPARAM(point)};
+  RECT client{};
+  if (!GetClientRect(list, &client) || !PtInRect(&client, at)) return false;
+  const auto height = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+  const auto top = static_cast<int>(SendMessageW(list, LB_GETTOPINDEX, 0, 0));
+  const auto count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+  if (height <= 0 || top < 0 || count <= 0) return false;
+  const int hit = top + at.y / height;
+  if (hit >= count) return false;
+  index = hit;
   return true;
 }
 
