@@ -20,6 +20,8 @@ inline constexpr int kLoadingLabelId = 1003;
 // Every filter box has this id; its list-view column is in its GWLP_USERDATA (an id per column would
 // run past the 16 bits WM_COMMAND carries, and into the other controls' ids, in a wide file).
 inline constexpr int kFilterEditId = 2000;
+// Filter boxes made at most (the first columns of a wider file have them).
+inline constexpr int kMaxFilterBoxes = 4000;
 inline constexpr int kCellEditorId = 4000;
 inline constexpr int kTransformListId = 6000;
 inline constexpr int kTransformInputId = 6001;

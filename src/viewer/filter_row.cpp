@@ -25,7 +25,10 @@ void TCsvViewer::CreateFilterEdits() {
   const int align = ReadInteger(u"filter-align");
   const DWORD alignment = align == -1 ? ES_LEFT : align == 1 ? ES_RIGHT : ES_CENTER;
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
-  for (int i = 0; i < count; ++i) {
+  // A box is a window, and the host's process may own 10,000 of them: in a very wide file the columns past
+  // kMaxFilterBoxes get none, so that the viewer never starves the host of windows.
+  const int last = std::min(count, kMaxFilterBoxes + LineNumberOffset());
+  for (int i = 0; i < last; ++i) {
     if (view.lineNumbers && i == 0) continue;
     // Boxes recreated over a model that kept its filters (the transformed view left, a toggle) show them
     // again: the row never hides a filter that applies. Given at creation, the text notifies no change.

@@ -183,5 +183,29 @@ TEST_F(ViewerFilterTest, EscInABoxGivesTheFocusToTheGrid) {
   EXPECT_EQ(GetFocus(), session.ListView());
 }
 
+// Every box is a window of the host's process, which may own 10,000: a wide file gets boxes over its first
+// kMaxFilterBoxes columns only, and those filter as in any file.
+TEST_F(ViewerFilterTest, AWideFileHasBoxesOverItsFirstColumnsOnlyAndTheyFilter) {
+  constexpr int kColumns = kMaxFilterBoxes + 100;
+  constexpr int kTarget = kMaxFilterBoxes - 1;
+  std::string file;
+  for (const char* row : {"h", "keep", "drop"}) {
+    for (int i = 0; i < kColumns; ++i) {
+      if (i > 0) file += ',';
+      file += i == kTarget || row[0] == 'h' ? row + std::to_string(i) : std::string("x");
+    }
+    file += "\r\n";
+  }
+  TViewerSession session(WriteTempFile(L"wide.csv", file));
+  ASSERT_TRUE(session.WaitLoaded(60000));
+  const HWND list = session.ListView();
+  EXPECT_EQ(session.FilterEdit(kMaxFilterBoxes), nullptr);
+  const HWND box = session.FilterEdit(kTarget);
+  ASSERT_NE(box, nullptr);
+  SetWindowTextW(box, L"keep");
+  ASSERT_TRUE(PumpUntil([&] { return ItemCount(list) == 1; }));
+  EXPECT_EQ(CellText(list, 0, kTarget), L"keep" + std::to_wstring(kTarget));
+}
+
 }  // namespace
 }  // namespace qelvar::gui
