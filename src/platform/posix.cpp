@@ -49,9 +49,16 @@ class FileDescriptor {
   }
   FileDescriptor(const FileDescriptor&) = delete;
   FileDescriptor& operator=(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(FileDescriptor&& other) noexcept {
+    if (this != &other) {
+      if (fd_ >= 0) ::close(fd_);
+      fd_ = other.Release();
+    }
+    return *this;
+  }
   int get() const { return fd_; }
   bool valid() const { return fd_ >= 0; }
-  int Release() {
+  int Release() noexcept {
     const int fd = fd_;
     fd_ = -1;
     return fd;
@@ -153,16 +160,29 @@ bool Utf16ToAnsi(std::u16string_view text, std::string& out) {
   return exact;
 }
 
-ReadResult ReadFileInto(const std::u16string& path, std::int64_t maxSize, std::int64_t& size,
-                        const std::function<char*(std::size_t)>& room, std::size_t& got) {
+namespace {
+
+// Opens a regular file for reading and tells its size; TooLarge (the file stays closed) past `maxSize`
+// when that is positive.
+ReadResult OpenForReading(const std::u16string& path, std::int64_t maxSize, std::int64_t& size, FileDescriptor& fd) {
   size = 0;
-  got = 0;
-  FileDescriptor fd(::open(PathBytes(path).c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.valid()) return ReadResult::Failed;
+  FileDescriptor opened(::open(PathBytes(path).c_str(), O_RDONLY | O_CLOEXEC));
+  if (!opened.valid()) return ReadResult::Failed;
   struct stat st {};
-  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return ReadResult::Failed;
+  if (::fstat(opened.get(), &st) != 0 || !S_ISREG(st.st_mode)) return ReadResult::Failed;
   size = st.st_size;
   if (maxSize > 0 && size > maxSize) return ReadResult::TooLarge;
+  fd = std::move(opened);
+  return ReadResult::Ok;
+}
+
+}  // namespace
+
+ReadResult ReadFileInto(const std::u16string& path, std::int64_t maxSize, std::int64_t& size,
+                        const std::function<char*(std::size_t)>& room, std::size_t& got) {
+  got = 0;
+  FileDescriptor fd(-1);
+  if (const ReadResult opened = OpenForReading(path, maxSize, size, fd); opened != ReadResult::Ok) return opened;
   if (static_cast<std::uint64_t>(size) > static_cast<std::uint64_t>(PTRDIFF_MAX)) return ReadResult::Failed;
   char* to = nullptr;
   try {
@@ -187,13 +207,8 @@ BlockReader::~BlockReader() {
 }
 
 ReadResult BlockReader::Open(const std::u16string& path, std::int64_t maxSize, std::int64_t& size) {
-  size = 0;
-  FileDescriptor fd(::open(PathBytes(path).c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.valid()) return ReadResult::Failed;
-  struct stat st {};
-  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return ReadResult::Failed;
-  size = st.st_size;
-  if (maxSize > 0 && size > maxSize) return ReadResult::TooLarge;
+  FileDescriptor fd(-1);
+  if (const ReadResult opened = OpenForReading(path, maxSize, size, fd); opened != ReadResult::Ok) return opened;
   if (handle_ >= 0) ::close(static_cast<int>(handle_));
   handle_ = fd.Release();
   return ReadResult::Ok;

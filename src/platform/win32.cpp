@@ -73,17 +73,30 @@ bool Utf16ToAnsi(std::u16string_view text, std::string& out) {
   return usedDefault == FALSE;
 }
 
-ReadResult ReadFileInto(const std::u16string& path, std::int64_t maxSize, std::int64_t& size,
-                        const std::function<char*(std::size_t)>& room, std::size_t& got) {
+namespace {
+
+// Opens a file for sequential reading (others may go on writing or deleting it) and tells its size;
+// TooLarge (the file stays closed) past `maxSize` when that is positive.
+ReadResult OpenForReading(const std::u16string& path, std::int64_t maxSize, std::int64_t& size, THandle& file) {
   size = 0;
-  got = 0;
-  const THandle file(::CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) return ReadResult::Failed;
+  THandle opened(::CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!opened) return ReadResult::Failed;
   LARGE_INTEGER li{};
-  if (!::GetFileSizeEx(file.Get(), &li)) return ReadResult::Failed;
+  if (!::GetFileSizeEx(opened.Get(), &li)) return ReadResult::Failed;
   size = li.QuadPart;
   if (maxSize > 0 && size > maxSize) return ReadResult::TooLarge;
+  file = std::move(opened);
+  return ReadResult::Ok;
+}
+
+}  // namespace
+
+ReadResult ReadFileInto(const std::u16string& path, std::int64_t maxSize, std::int64_t& size,
+                        const std::function<char*(std::size_t)>& room, std::size_t& got) {
+  got = 0;
+  THandle file;
+  if (const ReadResult opened = OpenForReading(path, maxSize, size, file); opened != ReadResult::Ok) return opened;
   if (static_cast<std::uint64_t>(size) > static_cast<std::uint64_t>(PTRDIFF_MAX)) return ReadResult::Failed;
   char* to = nullptr;
   try {
@@ -108,14 +121,8 @@ BlockReader::~BlockReader() {
 }
 
 ReadResult BlockReader::Open(const std::u16string& path, std::int64_t maxSize, std::int64_t& size) {
-  size = 0;
-  THandle file(::CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) return ReadResult::Failed;
-  LARGE_INTEGER li{};
-  if (!::GetFileSizeEx(file.Get(), &li)) return ReadResult::Failed;
-  size = li.QuadPart;
-  if (maxSize > 0 && size > maxSize) return ReadResult::TooLarge;
+  THandle file;
+  if (const ReadResult opened = OpenForReading(path, maxSize, size, file); opened != ReadResult::Ok) return opened;
   if (handle_ != -1) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
   handle_ = reinterpret_cast<std::intptr_t>(file.Release());
   return ReadResult::Ok;
