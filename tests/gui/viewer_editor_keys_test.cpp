@@ -14,8 +14,17 @@ class ViewerEditorKeysTest : public ViewerTest {
   void SetUp() override { SetSettings("start-mode=editor\nexit-by-q=1\n"); }
 };
 
+constexpr char kCities[] = "name,city\r\nalpha,Oslo\r\nbeta,Wien\r\n";
+
+// The editor over beta's city with "Rome" typed and not yet committed; null when it did not open.
+HWND TypeRomeOverWien(HWND list) {
+  const HWND editor = BeginEdit(list, 1, 1);
+  if (editor) SetWindowTextW(editor, L"Rome");
+  return editor;
+}
+
 TEST_F(ViewerEditorKeysTest, TypedKeysAreTheEditorsTextAndNeverReachTheHostOrTheGrid) {
-  TViewerSession session(WriteTempFile(L"typing.csv", "name,city\r\nalpha,Oslo\r\nbeta,Wien\r\n"));
+  TViewerSession session(WriteTempFile(L"typing.csv", kCities));
   ASSERT_TRUE(session.WaitLoaded());
   PumpFor(550);  // past the half second in which no key goes to the host
   const HWND list = session.ListView();
@@ -43,12 +52,11 @@ TEST_F(ViewerEditorKeysTest, TypedKeysAreTheEditorsTextAndNeverReachTheHostOrThe
 }
 
 TEST_F(ViewerEditorKeysTest, CtrlEInTheEditorEndsTheEditCommittingAndLeavesEditMode) {
-  TViewerSession session(WriteTempFile(L"toggle.csv", "name,city\r\nalpha,Oslo\r\nbeta,Wien\r\n"));
+  TViewerSession session(WriteTempFile(L"toggle.csv", kCities));
   ASSERT_TRUE(session.WaitLoaded());
   const HWND list = session.ListView();
-  const HWND editor = BeginEdit(list, 1, 1);
+  const HWND editor = TypeRomeOverWien(list);
   ASSERT_NE(editor, nullptr);
-  SetWindowTextW(editor, L"Rome");
   {
     TModifierKeys ctrl({VK_CONTROL});
     PostKey(editor, 'E');
@@ -89,7 +97,7 @@ TEST_F(ViewerEditorKeysTest, CtrlSSavesAndCtrlTShowsThePanelFromAnyControl) {
 }
 
 TEST_F(ViewerEditorKeysTest, DoubleClickOnACellOpensItsEditor) {
-  TViewerSession session(WriteTempFile(L"dblclick.csv", "name,city\r\nalpha,Oslo\r\nbeta,Wien\r\n"));
+  TViewerSession session(WriteTempFile(L"dblclick.csv", kCities));
   ASSERT_TRUE(session.WaitLoaded());
   const HWND list = session.ListView();
   const RECT cell = CellRect(list, 1, 1);
@@ -104,12 +112,11 @@ TEST_F(ViewerEditorKeysTest, DoubleClickOnACellOpensItsEditor) {
 
 // The header takes no focus, so its menu would otherwise run with the editor still open.
 TEST_F(ViewerEditorKeysTest, HeaderMenuCommitsTheOpenEditBeforeItsCommandRuns) {
-  TViewerSession session(WriteTempFile(L"hdrmenu.csv", "name,city\r\nalpha,Oslo\r\nbeta,Wien\r\n"));
+  TViewerSession session(WriteTempFile(L"hdrmenu.csv", kCities));
   ASSERT_TRUE(session.WaitLoaded());
   const HWND list = session.ListView();
-  const HWND editor = BeginEdit(list, 1, 1);
+  const HWND editor = TypeRomeOverWien(list);
   ASSERT_NE(editor, nullptr);
-  SetWindowTextW(editor, L"Rome");
   const HWND header = ListView_GetHeader(list);
   RECT item{};
   Header_GetItemRect(header, 1, &item);
@@ -129,7 +136,7 @@ TEST_F(ViewerEditorKeysTest, HeaderMenuCommitsTheOpenEditBeforeItsCommandRuns) {
 
 // Zooming deletes the old fonts: the open editor must hold the new one and still cover its cell.
 TEST_F(ViewerEditorKeysTest, ZoomWhileEditingGivesTheEditorALiveFontAndItsCell) {
-  TViewerSession session(WriteTempFile(L"zoomedit.csv", "name,city\r\nalpha,Oslo\r\nbeta,Wien\r\n"));
+  TViewerSession session(WriteTempFile(L"zoomedit.csv", kCities));
   ASSERT_TRUE(session.WaitLoaded());
   const HWND list = session.ListView();
   const HWND editor = BeginEdit(list, 1, 1);
