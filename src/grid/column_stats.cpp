@@ -21,7 +21,10 @@ bool IsBlank(char16_t c) { return c < 33; }
 class TSum {
  public:
   void Add(double x) {
-    const double t = s_ + x;
+    // The 32-bit build does its arithmetic on the x87 unit, whose 80-bit registers would make the
+    // error term zero; the sum is rounded to a double through memory so that the term is the real one.
+    const volatile double rounded = s_ + x;
+    const double t = rounded;
     if (!std::isfinite(t)) {
       s_ = t;
       c_ = 0;
