@@ -27,20 +27,28 @@ void TBackgroundLoad::Run() noexcept {
   TLoadState end = TLoadState::Failed;
   try {
     TCsvBatch batch;
-    while (load_->Next(batch)) {
+    for (;;) {
+      // The loader's own state when it has nothing more: a stop raised after its last batch is too late
+      // to make a complete load a stopped one.
+      if (!load_->Next(batch)) {
+        end = load_->State();
+        break;
+      }
       read_ = load_->BytesRead();
       bool first = false;
       {
         std::unique_lock<std::mutex> hold(lock_);
         room_.wait(hold, [this] { return queue_.size() < kQueueLength || stop_.load(); });
-        if (stop_.load()) break;
+        if (stop_.load()) {
+          end = TLoadState::Stopped;
+          break;
+        }
         first = queue_.empty();
         queue_.push_back(std::move(batch));
       }
       if (first && notice_) notice_();
       batch = TCsvBatch{};
     }
-    end = stop_.load() ? TLoadState::Stopped : load_->State();
     mismatch_ = load_->Mismatch();
   } catch (...) {
     end = TLoadState::Failed;  // memory ran out while queueing
