@@ -9,6 +9,11 @@
 #include "viewer/viewer.h"
 
 namespace qelvar {
+namespace {
+
+constexpr std::size_t kClearItemByItem = 4096;
+
+}  // namespace
 
 void TCsvViewer::RebuildVisibleRows(const std::function<void()>& change, bool keepScroll) {
   // An open edit goes to its cell while the rows are still where the user saw them.
@@ -20,15 +25,19 @@ void TCsvViewer::RebuildVisibleRows(const std::function<void()>& change, bool ke
   };
 
   std::vector<int> selected;  // document rows, sorted
+  std::vector<int> marked;    // the list's selected items
   int focused = -1;
+  int focusedItem = -1;
   if (listView) {
     for (int i = ListView_GetNextItem(listView, -1, LVNI_SELECTED); i >= 0;) {
+      marked.push_back(i);
       if (const int row = documentRowAt(i); row >= 0) selected.push_back(row);
       const int next = ListView_GetNextItem(listView, i, LVNI_SELECTED);
       if (next <= i) break;
       i = next;
     }
-    focused = documentRowAt(ListView_GetNextItem(listView, -1, LVNI_FOCUSED));
+    focusedItem = ListView_GetNextItem(listView, -1, LVNI_FOCUSED);
+    focused = documentRowAt(focusedItem);
   }
   std::sort(selected.begin(), selected.end());
   const int current = documentRowAt(cursor.row);
@@ -54,7 +63,14 @@ void TCsvViewer::RebuildVisibleRows(const std::function<void()>& change, bool ke
   {
     const TFlagHeld hold(status.hold);
     if (listView) {
-      ListView_SetItemState(listView, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+      // Item by item for a few: Wine's list view visits every item for "all" (seconds for a million rows,
+      // once per batch of a large file's load); Windows clears its ranges at once for many.
+      if (marked.size() > kClearItemByItem) {
+        ListView_SetItemState(listView, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+      } else {
+        for (const int index : marked) ListView_SetItemState(listView, index, 0, LVIS_SELECTED);
+        if (focusedItem >= 0) ListView_SetItemState(listView, focusedItem, 0, LVIS_FOCUSED);
+      }
       ListView_SetItemCountEx(listView, VisibleRowCount(), keepScroll ? LVSICF_NOSCROLL : 0);
       for (const int index : keep) ListView_SetItemState(listView, index, LVIS_SELECTED, LVIS_SELECTED);
       if (newFocused >= 0) {
