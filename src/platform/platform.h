@@ -67,6 +67,8 @@ class BlockReader {
 // memory of GlobalMemoryStatusEx, which a 32-bit process runs out of long before the machine does;
 // POSIX: what the pointer size allows). A load that needs more can be refused before reading.
 std::uint64_t AvailableAddressSpace();
+// The machine's physical memory in bytes; 0 when it cannot be told.
+std::uint64_t PhysicalMemory();
 
 // True when `path` names an existing file (not a folder).
 bool FileExists(const std::u16string& path);

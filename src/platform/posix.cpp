@@ -242,6 +242,13 @@ std::uint64_t AvailableAddressSpace() {
   return sizeof(void*) >= 8 ? UINT64_MAX : std::uint64_t{3} << 30;
 }
 
+std::uint64_t PhysicalMemory() {
+  const long pages = ::sysconf(_SC_PHYS_PAGES);
+  const long pageSize = ::sysconf(_SC_PAGESIZE);
+  if (pages <= 0 || pageSize <= 0) return 0;
+  return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
+}
+
 bool FileExists(const std::u16string& path) { return !path.empty() && IsRegularFile(PathBytes(path)); }
 
 bool FolderExists(const std::u16string& path) {

@@ -155,6 +155,12 @@ std::uint64_t AvailableAddressSpace() {
   return status.ullAvailVirtual;
 }
 
+std::uint64_t PhysicalMemory() {
+  MEMORYSTATUSEX status{};
+  status.dwLength = sizeof status;
+  return ::GlobalMemoryStatusEx(&status) ? status.ullTotalPhys : 0;
+}
+
 bool FileExists(const std::u16string& path) {
   if (path.empty()) return false;
   const DWORD attributes = ::GetFileAttributesW(Wide(path));

@@ -28,7 +28,7 @@ constexpr TSettingKey kKeys[] = {
     {u"disable-grid-lines", Flag, u"", 0, false},
     {u"skip-comments", Integer, u"", 0, false},
     {u"trim-values", Flag, u"", 1, false},
-    {u"max-file-size", Integer, u"", 10000000, false},
+    {u"max-file-size", Integer, u"", 0, false},
     {u"max-column-samples", Integer, u"", 1000, false},
     {u"max-column-width", Integer, u"", 300, false},
     {u"allColumnsToMaxWidth", Flag, u"", 0, false},

@@ -7,9 +7,11 @@
 #include "document/csv_document.h"
 #include "grid/grid_model.h"
 #include "localization/localization.h"
+#include "platform/platform.h"
 #include "platform/wide.h"
 #include "host/lister_interface.h"
 #include "transform/transform.h"
+#include "viewer/load/decline_rule.h"
 #include "viewer/viewer.h"
 #include "win/window_text.h"
 #include "win/message_box.h"
@@ -67,6 +69,8 @@ void TCsvViewer::StopTimers() noexcept {
 
 void TCsvViewer::MarkDestroyed() noexcept {
   StopTimers();
+  // Its notices would go to a window that is gone; the worker ends within one read.
+  StopBackgroundLoad();
   SetWindowLongPtrW(window, GWLP_USERDATA, 0);
   life.destroyed = true;
   // The controls died before their parent; no handler still on the stack may reach them through a handle
@@ -118,6 +122,14 @@ HWND CreateViewer(HWND parent, const std::u16string& fileName, int showFlags) no
   HWND window = nullptr;
   try {
     InitLocalization();
+    // A file declined here leaves no window and no box: Lister shows its next plug-in or its own viewer.
+    // A limit that is no number is no reason to decline (the load then says so in the status bar).
+    const TFileStamp stamp = ReadFileStamp(fileName);
+    TSettingRead limitRead = TSettingRead::Ok;
+    const std::int64_t limit = ReadInteger64(u"max-file-size", &limitRead);
+    if (stamp.exists && DeclinesFile(stamp.size, limitRead == TSettingRead::Ok ? limit : 0,
+                                     platform::PhysicalMemory(), sizeof(void*) >= 8))
+      return nullptr;
     auto owned = std::make_unique<TCsvViewer>(fileName);
     TCsvViewer& viewer = *owned;
     viewer.host.darkMode = (showFlags & lcp_darkmode) != 0;

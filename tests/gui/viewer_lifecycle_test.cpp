@@ -98,7 +98,6 @@ TEST_F(ViewerLifecycleTest, KeysBeforeTheLoadAreSwallowed) {
 }
 
 TEST_F(ViewerLifecycleTest, AFailedLoadShowsOneErrorBoxAndLeavesNoWindow) {
-  const std::wstring tooLarge = WriteTempFile(L"large.csv", std::string(100, 'x'));
   const std::wstring openQuote = WriteTempFile(L"open-quote.csv", "a,b\r\n\"never closed,1\r\n");
   struct Case {
     const char* name;
@@ -108,9 +107,6 @@ TEST_F(ViewerLifecycleTest, AFailedLoadShowsOneErrorBoxAndLeavesNoWindow) {
   };
   const Case cases[] = {
       {"missing file", TempDir() + L"\\no-such-file.csv", "", L"The file could not be loaded."},
-      {"over the size limit", tooLarge, "max-file-size=10\n",
-       L"The file could not be loaded because it exceeds the configured size limit.\r\n"
-       L"File size: 100 bytes\r\nLimit: 10 bytes"},
       {"text ends inside quotes", openQuote, "", L"The file could not be loaded."},
   };
   for (const Case& c : cases) {
@@ -126,6 +122,17 @@ TEST_F(ViewerLifecycleTest, AFailedLoadShowsOneErrorBoxAndLeavesNoWindow) {
     EXPECT_EQ(answerer.Boxes()[0].text, c.message);
     EXPECT_EQ(GetWindow(session.Host().Handle(), GW_CHILD), nullptr) << "a child of the host is left";
   }
+}
+
+// A plug-in that declines a file lets Lister show the next one: no window, and no box on every F3.
+TEST_F(ViewerLifecycleTest, AFileOverTheSizeLimitIsDeclinedWithoutAWindowOrABox) {
+  SetSettings("max-file-size=10\n");
+  TMessageBoxAnswerer answerer(IDOK);
+  TViewerSession session(WriteTempFile(L"large.csv", std::string(100, 'x')));
+  EXPECT_EQ(session.Viewer(), nullptr);
+  PumpFor(100);
+  EXPECT_TRUE(answerer.Boxes().empty());
+  EXPECT_EQ(GetWindow(session.Host().Handle(), GW_CHILD), nullptr);
 }
 
 // The DPI the system reports for a window while alive. The plug-in asks GetDpiForWindow, which it looks up

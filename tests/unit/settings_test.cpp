@@ -248,7 +248,7 @@ TEST_F(SettingsFiles, NoFileGivesEveryDefault) {
   }
   EXPECT_EQ(ReadString(u"detect-string"), u"MULTIMEDIA & (ext=\"CSV\" | ext=\"TAB\" | ext=\"TSV\")");
   EXPECT_EQ(ReadString(u"column-delimiter"), u"\t");
-  EXPECT_EQ(ReadInteger(u"max-file-size"), 10000000);
+  EXPECT_EQ(ReadInteger(u"max-file-size"), 0);
   EXPECT_EQ(ReadString(u"unknown", u"given"), u"given");
   EXPECT_EQ(ReadStartMode(), 0);
   EXPECT_EQ(ResolveThemeMode(), TThemeMode::Light);
@@ -304,13 +304,13 @@ TEST_F(SettingsFiles, ReadAtTheMomentOfUse) {
 // replaced by a default that would refuse the user's file.
 TEST_F(SettingsFiles, LargeOrUnreadableMaxFileSizeIsReadOrReported) {
   TSettingRead status = TSettingRead::Ok;
-  EXPECT_EQ(ReadInteger64(u"max-file-size", &status), 10000000);
+  EXPECT_EQ(ReadInteger64(u"max-file-size", &status), 0);
   EXPECT_EQ(status, TSettingRead::Missing);
   test::WriteBytes(OwnIni(), "[qelvar]\nmax-file-size=3000000000\n");
   EXPECT_EQ(ReadInteger64(u"max-file-size", &status), 3000000000);
   EXPECT_EQ(status, TSettingRead::Ok);
   test::WriteBytes(OwnIni(), "[qelvar]\nmax-file-size=3 GB\n");
-  EXPECT_EQ(ReadInteger64(u"max-file-size", &status), 10000000);
+  EXPECT_EQ(ReadInteger64(u"max-file-size", &status), 0);
   EXPECT_EQ(status, TSettingRead::Unreadable);
 }
 
