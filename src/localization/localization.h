@@ -122,10 +122,14 @@ enum TUiText : int {
   utCopyRowsWithHeader,
   utInsertRowAbove,
   utAppendRow,
+  utLoadingProgress,
+  utLoadTruncated,
+  utLoadTruncated32,
+  utLoadMismatch,
 };
 
-inline constexpr int kUiTextCount = 104;
-static_assert(utAppendRow + 1 == kUiTextCount);
+inline constexpr int kUiTextCount = 108;
+static_assert(utLoadMismatch + 1 == kUiTextCount);
 
 // One text per identifier; an empty entry means "not set".
 using TUiCatalog = std::array<std::u16string, kUiTextCount>;

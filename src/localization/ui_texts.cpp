@@ -119,6 +119,10 @@ constexpr TextEntry kTexts[] = {
     {u"CopyRowsWithHeader", u"Copy row(s) with header"},
     {u"InsertRowAbove", u"Insert row above (Ins)"},
     {u"AppendRow", u"Append row (Shift+Ins)"},
+    {u"LoadingProgress", u"Loading %s%% \u00B7 %s rows"},
+    {u"LoadTruncated", u"Only the rows shown fit into memory: the file is read-only"},
+    {u"LoadTruncated32", u"Only the rows shown fit into memory: read-only; the whole file needs the 64-bit plug-in"},
+    {u"LoadMismatch", u"Rows further in do not fit what the file's start showed: Reload reads the whole file again"},
 };
 static_assert(std::size(kTexts) == kUiTextCount);
 

@@ -106,6 +106,11 @@ void TCsvViewer::BeginCellEdit(int row, int listColumn) {
   const int column = listColumn - LineNumberOffset();
   if (!view.editMode || row < 0 || row >= VisibleRowCount() || column < 0 || column >= document->ColumnCount())
     return;
+  // A file still being read, or read only in part, takes no edit.
+  if (ReadOnlyWhileLoading()) {
+    MessageBeep(MB_ICONEXCLAMATION);
+    return;
+  }
   const int documentRow = model->VisibleToDocumentRow(row);
   if (documentRow < 0) return;
   const std::u16string value = document->GetCell(documentRow, column);

@@ -6,13 +6,13 @@
 namespace qelvar {
 namespace {
 
-constexpr std::uint8_t kEditRows = cnEditMode | cnDocumentView;
+constexpr std::uint8_t kEditRows = cnEditMode | cnDocumentView | cnWholeFile;
 
 constexpr std::array<TCommandInfo, 62> kCommands{{
     {cmCopyCell, utCopyCell, 0},
     {cmCopyRows, utCopyRows, 0},
     {cmCopyRowsWithHeader, utCopyRowsWithHeader, 0},
-    {cmCopyColumn, utCopyColumn, 0},
+    {cmCopyColumn, utCopyColumn, cnWholeFile},
     {cmInsertRowBelow, utInsertRowBelow, kEditRows | cnCurrentRow},
     {cmInsertRowAbove, utInsertRowAbove, kEditRows},
     {cmAppendRow, utAppendRow, kEditRows},
@@ -24,8 +24,8 @@ constexpr std::array<TCommandInfo, 62> kCommands{{
     {cmToggleFilterRow, utFilters, 0},
     {cmToggleHeaderRow, utHeaderRow, 0},
     {cmToggleEditMode, utEditMode, 0},
-    {cmToggleTransformMode, utTransformMode, 0},
-    {cmSave, utSave, 0},
+    {cmToggleTransformMode, utTransformMode, cnWholeFile},
+    {cmSave, utSave, cnWholeFile},
     {cmToggleLineNumbers, utShowLineNumbers, 0},
     {cmThemeTc, utThemeTc, 0},
     {cmThemeLight, utThemeLight, 0},
@@ -144,7 +144,13 @@ bool CommandEnabled(int id, const TCommandState& state) noexcept {
   if ((needs & cnDocumentView) && state.transformedView) return false;
   if ((needs & cnCurrentRow) && !HasCurrentRow(state)) return false;
   if ((needs & cnDataColumn) && !HasDataColumn(state)) return false;
+  if ((needs & cnWholeFile) && !state.wholeFile) return false;
   return true;
+}
+
+bool NeedsWholeFile(int id) noexcept {
+  const TCommandInfo* command = FindCommand(id);
+  return command && (command->needs & cnWholeFile) != 0;
 }
 
 TKeyAction KeyAction(int key, bool ctrl, const TKeyContext& context) noexcept {

@@ -120,6 +120,7 @@ enum TCommandNeed : std::uint8_t {
   cnDocumentView = 2,   // the document's own grid, not the transformed view
   cnCurrentRow = 4,     // a current row that is listed
   cnDataColumn = 8,     // a current column that is a column of the document (not the line numbers)
+  cnWholeFile = 16,     // the whole file is in (not still being read, nor read only in part)
 };
 
 // The text of a command that has none in the catalogue.
@@ -145,11 +146,14 @@ struct TCommandState {
   int rowCount = 0;           // rows listed
   int lineNumberOffset = 0;   // 1 while the line-number column is shown
   int documentColumns = 0;    // columns of the document
+  bool wholeFile = true;      // false while the rest of a large file is read, or when only part of it fit
 };
 
 // Whether command `id` may run in `state`: all of its needs are met. An id outside the table is enabled
 // (the dispatcher answers it). Pure; the one place that greys menu items.
 bool CommandEnabled(int id, const TCommandState& state) noexcept;
+// Whether command `id` needs the whole file (cnWholeFile): keys reach commands without the menus' greying.
+bool NeedsWholeFile(int id) noexcept;
 
 // ---- keys --------------------------------------------------------------------------------------------
 

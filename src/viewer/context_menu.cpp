@@ -27,6 +27,7 @@ TCommandState TCsvViewer::CommandState() const noexcept {
   state.rowCount = VisibleRowCount();
   state.lineNumberOffset = LineNumberOffset();
   state.documentColumns = document ? document->ColumnCount() : 0;
+  state.wholeFile = !ReadOnlyWhileLoading();
   return state;
 }
 

@@ -41,7 +41,7 @@ bool TCsvViewer::Modified() const noexcept {
 }
 
 bool TCsvViewer::CanEditRows() const noexcept {
-  return view.editMode && !view.transformed && document && model;
+  return view.editMode && !view.transformed && document && model && !ReadOnlyWhileLoading();
 }
 
 void TCsvViewer::NoteDroppedUndoSteps() {

@@ -33,11 +33,22 @@ TCsvViewer::TReloadResult TCsvViewer::Reload(TLoadFailure& failure) {
 
   KillTimer(window, kDecodeTimer);
   KillTimer(window, kFilterTimer);
+  // A reload reads the file in one piece: the rest still being read is not wanted any more. Should the
+  // reload fail, the part shown stays read-only.
+  const bool wasReading = rest.load != nullptr;
+  StopBackgroundLoad();
+  rest.load.reset();
   const int lineNumberWidth = view.lineNumbers && listView ? ListView_GetColumnWidth(listView, 0) : 0;
 
   TLoadedDocument fresh;
   if (!LoadDocument(fileName, choices, transformConfig.get(), fresh)) {
     failure = fresh.failure;
+    if (wasReading) rest.truncated = true;
+    if (rest.rowsWaiting) {
+      rest.rowsWaiting = false;
+      RebuildVisibleRows([&] { model->Rebuild(); }, true);
+      if (life.destroyed) return TReloadResult::Failed;
+    }
     // The old document stays, and so does what was under way: its background decoding, and filter text
     // typed just before, which would otherwise sit in its box without filtering.
     if (document && document->HasUndecodedCells()) SetTimer(window, kDecodeTimer, kDecodeTickMs, nullptr);
@@ -50,6 +61,8 @@ TCsvViewer::TReloadResult TCsvViewer::Reload(TLoadFailure& failure) {
   RebuildVisibleRows(
       [&] {
         InstallDocument(std::move(fresh));
+        rest.truncated = false;
+        rest.rowsWaiting = false;
         cursor.row = -1;
         cursor.column = -1;
         search.Reset();

@@ -87,6 +87,8 @@ void TCsvViewer::UpdateStatusBar() {
   input.modified = Modified();
   input.transformedView = view.transformed;
   input.note = status.note;
+  if (rest.load && rest.load->FileSize() > 0)
+    input.loadPercent = static_cast<int>(rest.load->BytesRead() * 100 / rest.load->FileSize());
   input.selectedRows = listView ? static_cast<int>(ListView_GetSelectedCount(listView)) : 0;
   if (input.selectedRows > 1)
     for (int i = LineNumberOffset(); i < GridColumnCount(); ++i)

@@ -52,6 +52,10 @@ std::vector<bool> FlagsOf(const TTransformConfig& config, const std::vector<std:
 bool TCsvViewer::TransformCommand(int id) {
   if (id < kFirstTransformCommand || id > kLastTransformCommand) return false;
   if (!transformConfig) return true;
+  if (rest.load) {
+    MessageBeep(MB_ICONEXCLAMATION);  // the panel (start-mode) waits until the whole table is read
+    return true;
+  }
   TTransformConfig& config = *transformConfig;
   int selected = panel.List() ? static_cast<int>(SendMessageW(panel.List(), LB_GETCURSEL, 0, 0)) : -1;
   if (selected < 0) selected = -1;

@@ -30,6 +30,11 @@ void TCsvViewer::RefreshTransformPanel() {
 }
 
 void TCsvViewer::ToggleTransformPanel() {
+  // The transformation is built over the whole table: not while the rest of it is being read.
+  if (!panel.Visible() && rest.load) {
+    MessageBeep(MB_ICONEXCLAMATION);
+    return;
+  }
   panel.SetVisible(!panel.Visible());
   RefreshTransformPanel();
   // A hidden control keeps no focus that the keys could still reach: it goes back to the grid.

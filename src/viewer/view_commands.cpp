@@ -97,6 +97,11 @@ void TCsvViewer::ToggleEditMode() {
   // A commit that failed said why and keeps its editor open: edit mode stays with it, or the box could
   // later write into a document that is no longer being edited.
   if (life.destroyed || cellEditor.Box()) return;
+  // A file still being read (or read only in part) is not edited: edit mode waits for the whole of it.
+  if (!view.editMode && ReadOnlyWhileLoading()) {
+    MessageBeep(MB_ICONEXCLAMATION);
+    return;
+  }
   view.editMode = !view.editMode;
   UpdateStatusBar();
 }

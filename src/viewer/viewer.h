@@ -31,6 +31,7 @@
 #include "viewer/grid/decimal_columns.h"
 #include "viewer/grid/hidden_columns.h"
 #include "viewer/grid/search.h"
+#include "viewer/load/background_load.h"
 #include "viewer/load/file_stamp.h"
 #include "viewer/load/load_choices.h"
 #include "viewer/load/loaded_document.h"
@@ -77,6 +78,11 @@ inline constexpr UINT kFocusGridMessage = WM_USER + 101;
 // Posted by a double-click: opens the editor on the current cell once the list view has handled the click
 // (it takes the focus back, which would end an editor opened at once).
 inline constexpr UINT kEditCurrentCellMessage = WM_USER + 102;
+// Posted by the background load's worker: batches of rows wait to be appended, or the worker ended.
+inline constexpr UINT kLoadBatchMessage = WM_USER + 103;
+// The least time between two rebuilds of the shown rows while a large file loads; a rebuild that takes
+// longer waits four times its own time, so that it never takes more than a fifth of the window's time.
+inline constexpr unsigned long long kLoadRebuildMs = 200;
 inline constexpr int kDecodeCellsPerTick = 2000;
 inline constexpr UINT kDecodeTickMs = 15;
 inline constexpr UINT kFilterDelayMs = 250;
@@ -110,6 +116,16 @@ struct TViewSwitches {
   bool editMode = false;
   bool transformed = false;  // the grid shows the transformation's output
   bool lineNumbers = false;  // the line-number column is shown
+};
+
+// The rest of a large file, read on a worker thread after the first screen.
+struct TBackgroundState {
+  std::unique_ptr<TBackgroundLoad> load;  // while reading; null once all is read (or for a small file)
+  bool truncated = false;                 // the memory held only part of the file: it is read-only
+  // Rows appended but not yet through the filters and the sort, and when they may next go through: a
+  // rebuild of millions of rows per batch would leave the window no time for anything else.
+  bool rowsWaiting = false;
+  unsigned long long nextRebuild = 0;  // GetTickCount64 time
 };
 
 // Lifetime across modal loops: handlers of this viewer on the stack now, and whether its window is gone
@@ -162,6 +178,7 @@ class TCsvViewer {
   std::unique_ptr<TCsvDocument> document;
 
   TViewerLife life;  // lifetime across modal loops (see TViewerCall)
+  TBackgroundState rest;  // the rest of a large file being read
 
   // ---- creation and lifetime (viewer_lifecycle.cpp) ---------------------------------------------------
   // Creates the child controls of a new viewer window (loading label, list view and header, status bar)
@@ -191,6 +208,17 @@ class TCsvViewer {
   void DeferredLoad();
   // Timer 2: decodes the next cells; stops the timer when none is left.
   void DecodeSome();
+  // Whether the rest of the file is still being read (or the memory held only part of it): no edit, no
+  // transformation, and the status bar shows how far the load is.
+  bool ReadOnlyWhileLoading() const noexcept { return rest.load != nullptr || rest.truncated; }
+  // kLoadBatchMessage: appends the batches that wait and shows the rows (selection, current cell and
+  // scroll position kept); when the worker has ended, FinishBackgroundLoad.
+  void TakeLoadedRows();
+  // The worker ended in `state`: Done (a start decision that the rest contradicted is named in the
+  // status bar), Truncated (read-only, with a status notice), Failed (an error box, the window goes).
+  void FinishBackgroundLoad(TLoadState state, bool mismatch);
+  // Stops reading the rest and waits for the worker (within one read): before a reload or the end.
+  void StopBackgroundLoad() noexcept;
 
   // ---- commands (viewer_window.cpp) ----------------------------------------------------------------
   // Runs the command `id` (commands.h), whether it came from WM_COMMAND, a menu or a key. False for an id

@@ -2,7 +2,9 @@
 // and its transformation aside, touching nothing on screen; "install" swaps them in and shows them. A
 // reload runs the same two steps and keeps the old document when the load fails. Background decoding of
 // the remaining cells follows.
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "document/csv_document.h"
 #include "grid/grid_model.h"
@@ -41,13 +43,92 @@ void TCsvViewer::DeferredLoad() {
   choices.autoDelimiter = forced.empty();
   choices.delimiter = forced.empty() ? char16_t{0} : forced[0];
 
+  // A large file shows its start at once and reads on in the background.
+  rest.load = std::make_unique<TBackgroundLoad>();
   TLoadedDocument fresh;
-  if (LoadDocument(fileName, choices, transformConfig.get(), fresh)) {
+  if (LoadDocument(fileName, choices, transformConfig.get(), fresh, rest.load->Flag())) {
+    std::unique_ptr<TCsvProgressiveLoad> reading = std::move(fresh.rest);
+    if (!reading) rest.load.reset();
     InstallDocument(std::move(fresh));
-    return;
+    if (!reading) return;
+    const HWND target = window;
+    if (rest.load->Begin(std::move(reading), [target] { PostMessageW(target, kLoadBatchMessage, 0, 0); })) {
+      UpdateStatusBar();
+      return;
+    }
+    // No thread for the rest: a file shown only in part must not pass for the whole.
+    rest.load.reset();
+    fresh.failure = TLoadFailure{};
   }
+  rest.load.reset();
   if (!ShowError(utFileLoadFailed, fresh.failure)) return;  // the window went while the box was up
   DestroyWindow(window);
+}
+
+void TCsvViewer::TakeLoadedRows() {
+  if (!rest.load || !document || !model) return;
+  // Read before taking: every batch the worker queued before it ended is then taken below.
+  const bool ended = !rest.load->Running();
+  std::vector<TCsvBatch> batches = rest.load->Take();
+  bool appended = false;
+  bool refused = false;
+  try {
+    for (TCsvBatch& batch : batches) {
+      if (!document->AppendBatch(std::move(batch))) {
+        refused = true;
+        break;
+      }
+      appended = true;
+    }
+  } catch (...) {
+    refused = true;  // memory ran out: what was appended stays consistent, the rest is missing
+  }
+  rest.rowsWaiting = rest.rowsWaiting || appended;
+  const unsigned long long now = GetTickCount64();
+  if (rest.rowsWaiting && (ended || refused || now >= rest.nextRebuild)) {
+    rest.rowsWaiting = false;
+    RebuildVisibleRows([&] { model->Rebuild(); }, true);
+    if (life.destroyed) return;
+    const unsigned long long took = GetTickCount64() - now;
+    rest.nextRebuild = GetTickCount64() + std::max(kLoadRebuildMs, 4 * took);
+    if (document->HasUndecodedCells()) SetTimer(window, kDecodeTimer, kDecodeTickMs, nullptr);
+    if (listView) InvalidateRect(listView, nullptr, FALSE);
+  }
+  if (refused) {
+    StopBackgroundLoad();
+    return FinishBackgroundLoad(TLoadState::Failed, false);
+  }
+  if (ended) return FinishBackgroundLoad(rest.load->State(), rest.load->Mismatch());
+  UpdateStatusBar();
+}
+
+void TCsvViewer::FinishBackgroundLoad(TLoadState state, bool mismatch) {
+  rest.load.reset();
+  switch (state) {
+    case TLoadState::Done:
+      // The file's start decided something (the encoding, the width) that its rest contradicts. Reading
+      // it again at once would throw away what the user did meanwhile: the status bar says so, and
+      // Reload (which reads in one piece, deciding from the whole file) redoes it.
+      if (mismatch) status.note = UiText(utLoadMismatch);
+      break;
+    case TLoadState::Truncated:
+      rest.truncated = true;
+      status.note = UiText(sizeof(void*) < 8 ? utLoadTruncated32 : utLoadTruncated);
+      break;
+    case TLoadState::Stopped: break;
+    case TLoadState::Loading:
+    case TLoadState::Failed:
+      // As for a file read in one piece: what cannot be read whole is not shown in part.
+      if (!ShowError(utFileLoadFailed, TLoadFailure{})) return;
+      DestroyWindow(window);
+      return;
+  }
+  MeasureNumericColumns();
+  UpdateStatusBar();
+}
+
+void TCsvViewer::StopBackgroundLoad() noexcept {
+  if (rest.load) rest.load->Stop();
 }
 
 void TCsvViewer::DecodeSome() {

@@ -147,6 +147,13 @@ LRESULT OnEditCurrentCell(TCsvViewer& viewer) noexcept {
   });
 }
 
+LRESULT OnLoadBatch(TCsvViewer& viewer) noexcept {
+  return Safely([&] {
+    viewer.TakeLoadedRows();
+    return LRESULT{0};
+  });
+}
+
 LRESULT OnFocusGrid(TCsvViewer& viewer) noexcept {
   if (viewer.host.listerWindow && viewer.listView) SetFocus(viewer.listView);
   return 0;
@@ -227,6 +234,11 @@ LRESULT OnNotify(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam) 
 // ---- the one dispatcher of commands -------------------------------------------------------------------
 
 bool TCsvViewer::ExecuteCommand(int id) {
+  // Keys reach here without the menus' greying: what needs the whole file waits for it.
+  if (NeedsWholeFile(id) && ReadOnlyWhileLoading()) {
+    MessageBeep(MB_ICONEXCLAMATION);
+    return true;
+  }
   switch (id) {
     case cmToggleFilterRow: ToggleFilterRow(); return true;
     case cmToggleHeaderRow: ToggleHeaderRow(); return true;
@@ -320,6 +332,7 @@ LRESULT CALLBACK ViewerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case kDpiChangedAfterParent: return OnDpiChanged(v, 0);
     case kFocusGridMessage: return OnFocusGrid(v);
     case kEditCurrentCellMessage: return OnEditCurrentCell(v);
+    case kLoadBatchMessage: return OnLoadBatch(v);
     default: return DefWindowProcW(window, message, wParam, lParam);
   }
 }

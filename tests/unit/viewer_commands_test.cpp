@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "viewer/commands.h"
+#include "viewer/load/decline_rule.h"
 #include "viewer/load/load_choices.h"
 
 namespace qelvar {
@@ -38,6 +39,8 @@ TEST(ViewerCommands, EditingCommandsNeedEditModeTheDocumentsViewAndTheirCell) {
       {"no document", [](TCommandState& s) { s.hasDocument = false; }, true, true, false},
       // A header right-click makes a column current without a row: the column may still go.
       {"column without row", [](TCommandState& s) { s.currentRow = -1; s.currentColumn = 1; }, false, true, true},
+      // A large file still being read is never edited in part.
+      {"file still loading", [](TCommandState& s) { s.wholeFile = false; }, false, false, false},
   };
   for (const Case& c : cases) {
     TCommandState state = Editable();
@@ -45,10 +48,20 @@ TEST(ViewerCommands, EditingCommandsNeedEditModeTheDocumentsViewAndTheirCell) {
     EXPECT_EQ(CommandEnabled(cmInsertRowBelow, state), c.insert) << c.what;
     // Above and at the end need no current row: an empty or fully filtered table gains its first row.
     for (const int id : {cmInsertRowAbove, cmAppendRow})
-      EXPECT_EQ(CommandEnabled(id, state), state.editMode && !state.transformedView) << c.what;
+      EXPECT_EQ(CommandEnabled(id, state), state.editMode && !state.transformedView && state.wholeFile) << c.what;
     EXPECT_EQ(CommandEnabled(cmDeleteRows, state), c.deleteRows) << c.what;
     EXPECT_EQ(CommandEnabled(cmDeleteColumn, state), c.deleteColumn) << c.what;
   }
+  // Outside edit mode too, what would save, reshape or copy a whole column waits for the whole file.
+  TCommandState loading;
+  loading.wholeFile = false;
+  for (const int id : {cmSave, cmCopyColumn, cmToggleTransformMode}) {
+    EXPECT_FALSE(CommandEnabled(id, loading)) << id;
+    EXPECT_TRUE(NeedsWholeFile(id)) << id;
+    EXPECT_TRUE(CommandEnabled(id, TCommandState{})) << id;
+  }
+  EXPECT_FALSE(NeedsWholeFile(cmCopyCell));
+  EXPECT_TRUE(CommandEnabled(cmCopyRows, loading));
 }
 
 TEST(ViewerCommands, EveryOtherCommandIsAlwaysEnabledAndEveryMenuCommandHasAText) {
@@ -207,6 +220,28 @@ TEST(ViewerLoadChoices, EachPopupCommandSetsItsChoiceAndNothingElse) {
   EXPECT_EQ(RequestedDelimiter(TLoadChoices{u"", u';', true, 0, false}), 0);
   EXPECT_EQ(DelimiterLabel(u'\t'), u"TAB");
   EXPECT_EQ(DelimiterLabel(u'|'), u"|");
+}
+
+TEST(ViewerDeclines, OnlyFilesOverTheUsersLimitOrBeyondThe64BitMachinesMemory) {
+  constexpr std::uint64_t kGig = std::uint64_t{1} << 30;
+  struct Case {
+    std::uint64_t size;
+    std::int64_t limit;
+    std::uint64_t memory;
+    bool wide;
+    bool declined;
+  };
+  const Case cases[] = {
+      {100, 10, 16 * kGig, true, true},             // over the user's limit
+      {10, 10, 16 * kGig, true, false},             // at it
+      {100, 10, 16 * kGig, false, true},            // the limit holds for 32 bits too
+      {5 * kGig, 0, 16 * kGig, true, false},        // no limit by default
+      {6 * kGig, 0, 16 * kGig, true, true},         // its load would not fit the memory
+      {6 * kGig, -1, 16 * kGig, false, false},      // 32 bits show what fits instead
+      {100 * kGig, 0, 0, true, false},              // memory unknown: no such limit
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(DeclinesFile(c.size, c.limit, c.memory, c.wide), c.declined) << c.size << " " << c.limit;
 }
 
 }  // namespace

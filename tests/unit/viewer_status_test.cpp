@@ -43,6 +43,10 @@ TEST(ViewerStatusTexts, EncodingDelimiterCommentsAndRows) {
       {"rows without header", [](TStatusInput& i) { i.headerRow = false; }, 3, u" Rows: 3/5"},
       // An empty file has no header line to subtract.
       {"empty file", [](TStatusInput& i) { i.documentRows = 0; i.listedRows = 0; }, 3, u" Rows: 0/0"},
+      // While the rest of a large file is read: how far, and the data rows read so far in groups of three.
+      {"loading", [](TStatusInput& i) { i.loadPercent = 37; i.documentRows = 5412001; }, 3,
+       u" Loading 37% \u00B7 5,412,000 rows"},
+      {"loading starts", [](TStatusInput& i) { i.loadPercent = 0; i.documentRows = 1; }, 3, u" Loading 0% \u00B7 0 rows"},
   };
   for (const Case& c : cases) {
     TStatusInput input = Shown();

@@ -1,6 +1,7 @@
 #include "viewer/chrome/status_texts.h"
 
 #include <algorithm>
+#include <string>
 
 #include "localization/localization.h"
 #include "viewer/grid/decimal_digits.h"
@@ -40,6 +41,16 @@ std::u16string CellAndModes(const TStatusInput& input) {
 
 }  // namespace
 
+std::u16string GroupedNumber(long long number) {
+  const std::string digits = std::to_string(number < 0 ? -number : number);
+  std::u16string text = number < 0 ? u"-" : u"";
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) text += u',';
+    text += static_cast<char16_t>(digits[i]);
+  }
+  return text;
+}
+
 std::array<std::u16string, kStatusParts> StatusTexts(const TStatusInput& input) {
   std::array<std::u16string, kStatusParts> parts;
   if (input.loading) {
@@ -52,7 +63,12 @@ std::array<std::u16string, kStatusParts> StatusTexts(const TStatusInput& input) 
   parts[2] = u" " + CommentsText(input);
   // An empty file has no header line to subtract.
   const int dataRows = std::max(input.documentRows - (input.headerRow ? 1 : 0), 0);
-  parts[3] = u" " + FormatUiText(UiText(utRows), {input.listedRows, dataRows});
+  // While the rest of the file is read, how far it is instead of the counts, which still grow.
+  if (input.loadPercent >= 0)
+    parts[3] = u" " + FormatUiStrings(UiText(utLoadingProgress),
+                                      {GroupedNumber(std::min(input.loadPercent, 100)), GroupedNumber(dataRows)});
+  else
+    parts[3] = u" " + FormatUiText(UiText(utRows), {input.listedRows, dataRows});
   parts[4] = CellAndModes(input);
   return parts;
 }

@@ -28,7 +28,11 @@ struct TStatusInput {
   int selectedRows = 0;
   int visibleColumns = 0;   // data columns shown (width above 0); read only when selectedRows > 1
   std::u16string note;      // a one-line notice (undo steps dropped, a setting not read), after the modes
+  int loadPercent = -1;     // the rest of the file is being read: how much of it is (0..100); -1: all read
 };
+
+// `number` with a comma between each group of three digits ("5,412,000").
+std::u16string GroupedNumber(long long number);
 
 // The five texts, each beginning with a blank (an empty text stays empty), in the language now. Allocates.
 std::array<std::u16string, kStatusParts> StatusTexts(const TStatusInput& input);

@@ -19,11 +19,12 @@ TLoadedDocument& TLoadedDocument::operator=(TLoadedDocument&& other) noexcept {
   stamp = other.stamp;
   failure = other.failure;
   maxSizeUnreadable = other.maxSizeUnreadable;
+  rest = std::move(other.rest);
   return *this;
 }
 
 bool LoadDocument(const std::u16string& fileName, const TLoadChoices& request, const TTransformConfig* current,
-                  TLoadedDocument& fresh) noexcept {
+                  TLoadedDocument& fresh, const std::atomic<bool>* stop) noexcept {
   try {
     fresh = TLoadedDocument();
     const int samples = ReadInteger(u"max-column-samples");
@@ -37,10 +38,18 @@ bool LoadDocument(const std::u16string& fileName, const TLoadChoices& request, c
       fresh.maxSizeUnreadable = true;
     }
     fresh.stamp = ReadFileStamp(fileName);
-    if (!LoadFromFile(fileName, maxSize, RequestedDelimiter(request), request.commentMode, request.encodingName,
-                      fresh.document, trim, samples, &fresh.failure) ||
-        !fresh.document)
+    if (stop && fresh.stamp.size > kBackgroundLoadFrom) {
+      auto load = std::make_unique<TCsvProgressiveLoad>(stop);
+      if (!load->Start(fileName, maxSize, RequestedDelimiter(request), request.commentMode, request.encodingName,
+                       trim, samples, TProgressiveOptions{}, fresh.document, &fresh.failure) ||
+          !fresh.document)
+        return false;
+      if (load->State() == TLoadState::Loading) fresh.rest = std::move(load);
+    } else if (!LoadFromFile(fileName, maxSize, RequestedDelimiter(request), request.commentMode,
+                             request.encodingName, fresh.document, trim, samples, &fresh.failure) ||
+               !fresh.document) {
       return false;
+    }
 
     const bool headerRow = ReadInteger(u"header-row") != 0;
     fresh.model = std::make_unique<TCsvGridModel>(fresh.document.get(), headerRow);
