@@ -26,6 +26,7 @@ enum class TLoadState {
 
 struct TProgressiveOptions {
   std::size_t BlockBytes = std::size_t{4} << 20;  // bytes read per block (at least 1)
+  std::size_t StartBytes = 0;  // bytes read first, for the start's decisions (0: BlockBytes); more follow if needed
   std::uint64_t Room = 0;  // bytes of memory the load may take; 0: what the address space allows
 };
 
@@ -45,7 +46,8 @@ class TCsvProgressiveLoad {
              TLoadFailure* failure = nullptr);
 
   // Reads and cuts the next block aside into `batch`, touching no document (safe on a worker thread
-  // while the owner reads the document). False when there is none: State() says why. A batch with Last
+  // while the owner reads the document); the memory `batch` holds is reused (its content is not read).
+  // False when there is none: State() says why. A batch with Last
   // is the final one (also after Truncated). Never throws (memory running out is Failed).
   bool Next(TCsvBatch& batch);
 
@@ -70,6 +72,7 @@ class TCsvProgressiveLoad {
   std::int64_t size_ = 0;
   std::int64_t read_ = 0;
   bool eof_ = false;
+  std::string bytes_;          // the last block's bytes (kept: its memory serves the next block)
   std::u16string pending_;     // text read after the last complete line handed out
   std::size_t pendingAt_ = 0;  // its 0-based position in the document's text
   char16_t cutWith_ = u',';

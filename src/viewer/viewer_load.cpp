@@ -54,6 +54,9 @@ void TCsvViewer::DeferredLoad() {
     const HWND target = window;
     if (rest.load->Begin(std::move(reading), [target] { PostMessageW(target, kLoadBatchMessage, 0, 0); })) {
       UpdateStatusBar();
+      // Painted now: the worker's posted batches would otherwise come first, and the first screen waits
+      // for WM_PAINT until the queue is empty.
+      if (listView) UpdateWindow(listView);
       return;
     }
     // No thread for the rest: a file shown only in part must not pass for the whole.
@@ -83,6 +86,7 @@ void TCsvViewer::TakeLoadedRows() {
   } catch (...) {
     refused = true;  // memory ran out: what was appended stays consistent, the rest is missing
   }
+  rest.load->Recycle(std::move(batches));
   rest.rowsWaiting = rest.rowsWaiting || appended;
   const unsigned long long now = GetTickCount64();
   if (rest.rowsWaiting && (ended || refused || now >= rest.nextRebuild)) {

@@ -48,6 +48,11 @@ void TBackgroundLoad::Run() noexcept {
       }
       if (first && notice_) notice_();
       batch = TCsvBatch{};
+      const std::lock_guard<std::mutex> hold(lock_);
+      if (!spare_.empty()) {
+        batch = std::move(spare_.back());
+        spare_.pop_back();
+      }
     }
     mismatch_ = load_->Mismatch();
   } catch (...) {
@@ -73,6 +78,19 @@ std::vector<TCsvBatch> TBackgroundLoad::Take() noexcept {
   }
   room_.notify_all();
   return taken;
+}
+
+void TBackgroundLoad::Recycle(std::vector<TCsvBatch>&& spent) noexcept {
+  const std::lock_guard<std::mutex> hold(lock_);
+  for (TCsvBatch& batch : spent) {
+    if (spare_.size() >= kQueueLength) break;
+    try {
+      spare_.push_back(std::move(batch));
+    } catch (...) {
+      break;
+    }
+  }
+  spent.clear();
 }
 
 void TBackgroundLoad::Stop() noexcept {

@@ -41,6 +41,9 @@ class TBackgroundLoad {
 
   // The waiting batches, oldest first, moved out. Never throws (memory running out leaves them queued).
   std::vector<TCsvBatch> Take() noexcept;
+  // Hands batches whose rows were appended back to the worker, which cuts the next blocks into their
+  // memory (fresh memory costs a page fault per page). At most kQueueLength are kept. Never throws.
+  void Recycle(std::vector<TCsvBatch>&& spent) noexcept;
 
   // Raises the stop flag and waits for the worker, which ends within one read of the loader. Batches
   // still queued stay to be taken. Never throws.
@@ -71,6 +74,7 @@ class TBackgroundLoad {
   std::mutex lock_;
   std::condition_variable room_;  // the owner took batches, or Stop
   std::deque<TCsvBatch> queue_;
+  std::vector<TCsvBatch> spare_;  // handed back by Recycle
   std::thread worker_;  // last: it runs on the members above
 };
 

@@ -40,8 +40,11 @@ bool LoadDocument(const std::u16string& fileName, const TLoadChoices& request, c
     fresh.stamp = ReadFileStamp(fileName);
     if (stop && fresh.stamp.size > kBackgroundLoadFrom) {
       auto load = std::make_unique<TCsvProgressiveLoad>(stop);
+      // The first screen needs a few hundred rows: a small first read shows them sooner.
+      TProgressiveOptions options;
+      options.StartBytes = std::size_t{1} << 20;
       if (!load->Start(fileName, maxSize, RequestedDelimiter(request), request.commentMode, request.encodingName,
-                       trim, samples, TProgressiveOptions{}, fresh.document, &fresh.failure) ||
+                       trim, samples, options, fresh.document, &fresh.failure) ||
           !fresh.document)
         return false;
       if (load->State() == TLoadState::Loading) fresh.rest = std::move(load);
