@@ -200,6 +200,8 @@ void CloseViewer(HWND window) noexcept {
   // leaves the answer to it.
   if (viewer->saving.promptActive) return;
   viewer->StopTimers();
+  // The rest of a large file is not wanted any more: the worker ends now, not after the question.
+  viewer->StopBackgroundLoad();
   const bool allowed = viewer->ConfirmSaveBefore(utClosing, false);
   if (!viewer) return;
   // What is still unsaved (the edit could not be committed) is kept and the user told, while there is a
