@@ -260,6 +260,13 @@ class TCsvParser {
     lineIsTextComment_ = (c == u'#' || c == u';' || (c | 0x20) == u's') &&
                          IsCommentRow(doc_.text_, pos, delimiter_, semicolonRowWidth_);
     lineIsComment_ = lineIsTextComment_ || pos < dataStart_;
+    // A ';' line is a row when as wide as the table: cut off by the end of a block, its record has no
+    // width yet, so the cut ends before it and takes it with the next block.
+    if (resume_ && !resume_->Final && c == u';' && pos >= dataStart_ &&
+        CommentRowOpen(doc_.text_, pos, delimiter_, semicolonRowWidth_)) {
+      lineIsComment_ = lineIsTextComment_ = false;
+      stoppedOnComment_ = true;
+    }
   }
 
   struct TBoundary {
@@ -289,7 +296,7 @@ class TCsvParser {
   bool atEnd_ = false;             // past the last line break: what follows is no complete line
   bool wider_ = false;             // a row had more fields than the sampled width and lost some
   std::int64_t hidden_ = 0;        // comment and preamble lines dropped
-  bool stoppedOnComment_ = false;  // the text ended with a comment line taken by itself
+  bool stoppedOnComment_ = false;  // the text ended with a comment line taken by itself, or a line not judged yet
 };
 
 bool TCsvDocument::Parse(std::u16string text, char16_t delimiter, int commentMode, bool trimValues,

@@ -167,6 +167,13 @@ bool IsCommentRow(std::u16string_view text, std::size_t pos, char16_t delimiter,
   return s.fields != semicolonRowWidth;
 }
 
+bool CommentRowOpen(std::u16string_view text, std::size_t pos, char16_t delimiter, std::int64_t semicolonRowWidth) {
+  if (semicolonRowWidth <= 0 || delimiter != u';' || text[pos] != u';' || !IsCommentLine(text, pos + 1)) return false;
+  Sample s;
+  bool empty = false;
+  return MeasureRecord(text.data(), text.size(), pos, delimiter, s, empty) >= text.size();
+}
+
 // Where the table starts. A title or note line above the table is preamble: shown as a comment (hidden
 // where comments are hidden) and never edited. The table's usual width U is the most common field count
 // among the sampled records of two fields or more that hold some text: one-field lines are what titles
@@ -203,7 +210,11 @@ TPreScan RunPreScan(std::u16string_view text, char16_t delimiter, std::int64_t s
     // width as one inside it. Sampled again so that the sample is cut the way the cutting pass will cut it.
     result.SemicolonRowWidth = usual > 0 ? usual : -1;
     if (semicolonLines) {
+      // The width that judges such lines came from the first sample: a text that ends inside that sample
+      // (a record cut by the end of a block) could still change it, and with it the second sample.
+      const bool firstSettled = result.SampleSettled;
       samples = SampleRecords(text, delimiter, sampleRows, result.SemicolonRowWidth, semicolonLines, result.SampleSettled);
+      result.SampleSettled = result.SampleSettled && firstSettled;
       usual = UsualWidth(samples, usualCount);
     }
   }

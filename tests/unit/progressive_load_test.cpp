@@ -55,6 +55,8 @@ const std::vector<TLoadCase>& Cases() {
       {"WiderLater", "a,b\n1,2\n3,4,5,6\n7,8\n"},
       {"DelimiterGiven", "a;b,c\n1;2,3\n", kCommentsParsed, u','},
       {"OpenQuoteAtEnd", "a,b\n\"1,2\n3,4\n"},
+      // A ';' line as wide as the table is a row: its quote spans the CR, so a block must not end in it.
+      {"SemicolonLineCutByABlock", "a;b;c\nd;e;f\n;lies\"\rx;y\";z\n", kCommentsHidden, u';'},
   };
   return cases;
 }
@@ -134,6 +136,22 @@ TEST(ProgressiveLoad, RegressionFilesMatchWhole) {
       CompareLoads(file.u16string(), TLoadCase{name.c_str(), "", mode});
     }
   }
+}
+
+// Lines that start with ';' under the ';' delimiter are rows when as wide as the sampled table: with the
+// first block ending inside a quoted record of that sample, the start took the width from the cut record
+// and settled too early, so those lines became rows where the whole file makes them comments.
+TEST(ProgressiveLoad, SemicolonLinesJudgedByTheWholeRecordNotTheOneABlockCut) {
+  test::TempDir dir;
+  const auto path = dir.File("semicolon.csv");
+  test::WriteBytes(path, std::string(";\n\0\2hx\ry\r;xa\rynama\r?y;Linz;1en\n\"\";,\"tw;nam\r\n2\"\0\0\0\0;", 51));
+  std::unique_ptr<TCsvDocument> whole;
+  ASSERT_TRUE(LoadFromFile(path, 0, u';', kCommentsUnparsed, u"", whole, false, 6));
+  std::unique_ptr<TCsvDocument> blocks;
+  TProgressiveOptions options;
+  options.BlockBytes = 50;
+  ASSERT_TRUE(LoadFromFileInBlocks(path, 0, u';', kCommentsUnparsed, u"", blocks, false, 6, options));
+  ExpectSameDocument(*whole, *blocks);
 }
 
 }  // namespace
