@@ -121,11 +121,20 @@ void TCsvViewer::FinishBackgroundLoad(TLoadState state, bool mismatch) {
       break;
     case TLoadState::Stopped: break;
     case TLoadState::Loading:
-    case TLoadState::Failed:
-      // As for a file read in one piece: what cannot be read whole is not shown in part.
-      if (!ShowError(utFileLoadFailed, TLoadFailure{})) return;
+    case TLoadState::Failed: {
+      // The file in one piece has the last word, as for a small file (the blocks may have failed for
+      // want of memory that a load in one piece no longer needs). What cannot be read whole is not shown
+      // in part.
+      TLoadedDocument fresh;
+      if (LoadDocument(fileName, choices, transformConfig.get(), fresh)) {
+        RebuildVisibleRows([&] { InstallDocument(std::move(fresh)); }, false);
+        if (life.destroyed) return;
+        break;
+      }
+      if (!ShowError(utFileLoadFailed, fresh.failure)) return;
       DestroyWindow(window);
       return;
+    }
   }
   MeasureNumericColumns();
   UpdateStatusBar();
