@@ -154,5 +154,36 @@ TEST(ProgressiveLoad, SemicolonLinesJudgedByTheWholeRecordNotTheOneABlockCut) {
   ExpectSameDocument(*whole, *blocks);
 }
 
+// A file beyond the room given (the 32-bit address space) keeps the rows that fit, each whole and as the
+// load in one piece reads it, and ends Truncated with a last batch.
+TEST(ProgressiveLoad, BeyondTheRoomTheRowsThatFitStayAndTheLoadSaysTruncated) {
+  test::TempDir dir;
+  const auto path = dir.File("room.csv");
+  std::string text = "id,name\n";
+  for (int i = 0; i < 400; ++i) text += std::to_string(i) + ",\"name\n" + std::to_string(i) + "\"\n";
+  test::WriteBytes(path, text);
+  std::unique_ptr<TCsvDocument> whole;
+  ASSERT_TRUE(LoadFromFile(path, 0, 0, kCommentsParsed, u"", whole, true, 10));
+
+  TProgressiveOptions options;
+  options.BlockBytes = 64;
+  options.Room = 3 * 1000;  // a third of the room for the bytes: about 1,000 of the file's 5,000
+  TCsvProgressiveLoad load;
+  std::unique_ptr<TCsvDocument> doc;
+  ASSERT_TRUE(load.Start(path, 0, 0, kCommentsParsed, u"", true, 10, options, doc));
+  TCsvBatch batch;
+  bool last = false;
+  while (load.Next(batch)) {
+    last = batch.Last;
+    ASSERT_TRUE(doc->AppendBatch(std::move(batch)));
+  }
+  EXPECT_EQ(load.State(), TLoadState::Truncated);
+  EXPECT_TRUE(last);
+  ASSERT_GT(doc->RowCount(), 10);
+  ASSERT_LT(doc->RowCount(), whole->RowCount());
+  for (std::int32_t r = 0; r < doc->RowCount(); ++r)
+    for (std::int32_t c = 0; c < 2; ++c) ASSERT_EQ(doc->GetCell(r, c), whole->GetCell(r, c)) << r << " " << c;
+}
+
 }  // namespace
 }  // namespace qelvar
