@@ -2,6 +2,7 @@
 #include "document/csv_document.h"
 
 #include <algorithm>
+#include "platform/platform.h"
 
 namespace qelvar {
 
@@ -166,6 +167,11 @@ void TCsvDocument::ReserveForLoad(std::size_t characters, std::size_t rows, std:
   text_.reserve(characters);
   rows_.reserve(rows);
   cells_.reserve(cells);
+  // As for a load in one piece: the first touch of hundreds of megabytes in small pages costs more than
+  // the appends that fill them.
+  platform::PreferLargePages(text_.data(), text_.capacity() * sizeof(char16_t));
+  platform::PreferLargePages(rows_.data(), rows_.capacity() * sizeof(TCsvRow));
+  platform::PreferLargePages(cells_.data(), cells_.capacity() * sizeof(TCsvCell));
 }
 
 bool TCsvDocument::AppendBatch(TCsvBatch&& batch) {
@@ -175,7 +181,9 @@ bool TCsvDocument::AppendBatch(TCsvBatch&& batch) {
   if (textBase + batch.Text.size() >= static_cast<std::size_t>(INT32_MAX - 1)) return false;
   if (cellBase + batch.Cells.size() > UINT32_MAX) return false;
   text_ += batch.Text;
-  rows_.reserve(rows_.size() + batch.Rows.size());
+  // Grown by half at least: reserving exactly what each batch needs would move the whole array every time.
+  const std::size_t rowsNeeded = rows_.size() + batch.Rows.size();
+  if (rowsNeeded > rows_.capacity()) rows_.reserve(std::max(rowsNeeded, rows_.capacity() + rows_.capacity() / 2));
   for (TCsvRow row : batch.Rows) {
     row.LineStart += static_cast<std::int32_t>(textBase);
     row.FirstCell += static_cast<std::uint32_t>(cellBase);
