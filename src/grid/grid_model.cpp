@@ -1,6 +1,9 @@
 #include "grid/grid_model.h"
 
+#include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "document/csv_document.h"
 #include "grid/filter_match.h"
@@ -53,9 +56,31 @@ void TCsvGridModel::SetSort(std::int32_t col, int direction) {
 
 void TCsvGridModel::Rebuild() {
   visibleRows_.clear();
+  seenRows_ = 0;
   if (!document_) return;
+  seenRows_ = document_->RowCount();
   ApplyFilters();
   if (sortColumn_ >= 0 && sortDirection_ != 0) SortRows(*document_, sortColumn_, sortDirection_, visibleRows_);
+}
+
+void TCsvGridModel::TakeAppendedRows() {
+  if (!document_) return;
+  if (sortColumn_ >= 0 && sortDirection_ != 0) return Rebuild();
+  const std::int32_t rowCount = document_->RowCount();
+  const std::int32_t from = std::max(seenRows_, headerRow_ && rowCount > 0 ? 1 : 0);
+  std::vector<std::pair<std::int32_t, TFilterMatcher>> matchers;
+  for (std::size_t k = 0; k < filters_.size(); ++k)
+    if (!filters_[k].empty()) matchers.emplace_back(static_cast<std::int32_t>(k), TFilterMatcher(filters_[k], caseSensitive_));
+  for (std::int32_t row = from; row < rowCount; ++row) {
+    bool keep = true;
+    for (auto& [col, matcher] : matchers)
+      if (!matcher.Matches(document_->ValueView(row, col))) {
+        keep = false;
+        break;
+      }
+    if (keep) visibleRows_.push_back(row);
+  }
+  seenRows_ = rowCount;
 }
 
 // Filters run column by column over the surviving rows: each pass reads one cell per remaining row, and a

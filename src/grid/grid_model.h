@@ -44,6 +44,10 @@ class TCsvGridModel {
   void SetSort(std::int32_t col, int direction);
   // Recomputes the visible rows: filter in file order, then sort. The editor calls it after edits.
   void Rebuild();
+  // Takes in the rows the document gained since the last Rebuild or call (a large file's rows arriving
+  // in batches): unsorted, they pass the filters and follow the visible rows, as Rebuild would place
+  // them, at the cost of the new rows only; sorted, it is Rebuild. Only for rows appended at the end.
+  void TakeAppendedRows();
 
   // The document row at a visible index, -1 out of range.
   std::int32_t VisibleToDocumentRow(std::int32_t index) const;
@@ -70,6 +74,7 @@ class TCsvGridModel {
   bool caseSensitive_ = false;
   TUnicodeStringArray filters_;
   TIntArray visibleRows_;
+  std::int32_t seenRows_ = 0;  // the document's row count at the last Rebuild or TakeAppendedRows
   std::int32_t sortColumn_ = -1;
   int sortDirection_ = 0;
 };

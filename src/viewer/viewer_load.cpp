@@ -91,7 +91,8 @@ void TCsvViewer::TakeLoadedRows() {
   const unsigned long long now = GetTickCount64();
   if (rest.rowsWaiting && (ended || refused || now >= rest.nextRebuild)) {
     rest.rowsWaiting = false;
-    RebuildVisibleRows([&] { model->Rebuild(); }, true);
+    // Only the new rows go through the filters, unless a sort must place them among the old ones.
+    RebuildVisibleRows([&] { model->TakeAppendedRows(); }, true);
     if (life.destroyed) return;
     const unsigned long long took = GetTickCount64() - now;
     rest.nextRebuild = GetTickCount64() + std::max(kLoadRebuildMs, 4 * took);

@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "document/csv_document.h"
+#include "document/progressive_load.h"
 #include "grid/grid_model.h"
 #include "platform/platform.h"
 #include "platform/utf.h"
+#include "test_support.h"
 
 namespace qelvar {
 namespace {
@@ -214,6 +216,54 @@ TEST(GridModel, RebuildSeesEditsAndCaseChanges) {
   ASSERT_TRUE(document->SetCell(1, 0, u"cc"));
   model.Rebuild();
   EXPECT_EQ(VisibleValues(model), (std::vector<std::string>{"cc", "C"}));
+}
+
+// Rows arriving in batches while a filter or a sort is set end up where a rebuild over the whole
+// document puts them.
+TEST(GridModel, RowsTakenInAsTheyArriveMatchARebuild) {
+  test::TempDir dir;
+  const auto path = dir.File("arriving.csv");
+  std::string text = "id,name\n";
+  for (int i = 0; i < 300; ++i) text += std::to_string(i) + ",name " + std::to_string(i % 17) + "\n";
+  test::WriteBytes(path, text);
+  struct Case {
+    const char* what;
+    bool header;
+    const char16_t* filter0;
+    const char16_t* filter1;
+    int sort;
+  };
+  const Case cases[] = {
+      {"no filter", true, u"", u"", 0},
+      {"filters", true, u"1", u"=name 3", 0},
+      {"filter, no header", false, u"2", u"", 0},
+      {"sorted", true, u"", u"5", -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TCsvProgressiveLoad load;
+    TProgressiveOptions options;
+    options.BlockBytes = 97;
+    std::unique_ptr<TCsvDocument> doc;
+    ASSERT_TRUE(load.Start(path, 0, 0, kCommentsParsed, u"", true, 5, options, doc));
+    TCsvGridModel model(doc.get(), c.header);
+    model.SetFilter(0, c.filter0);
+    model.SetFilter(1, c.filter1);
+    if (c.sort != 0) model.SetSort(1, c.sort);
+    TCsvBatch batch;
+    int batches = 0;
+    while (load.Next(batch)) {
+      ASSERT_TRUE(doc->AppendBatch(std::move(batch)));
+      if (++batches % 3 != 0) model.TakeAppendedRows();  // some batches wait for the next
+    }
+    model.TakeAppendedRows();
+    ASSERT_GT(batches, 10);
+    TCsvGridModel whole(doc.get(), c.header);
+    whole.SetFilter(0, c.filter0);
+    whole.SetFilter(1, c.filter1);
+    if (c.sort != 0) whole.SetSort(1, c.sort);
+    EXPECT_EQ(model.VisibleRows(), whole.VisibleRows());
+  }
 }
 
 }  // namespace
