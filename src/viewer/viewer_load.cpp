@@ -51,12 +51,13 @@ void TCsvViewer::DeferredLoad() {
     if (!reading) rest.load.reset();
     InstallDocument(std::move(fresh));
     if (!reading) return;
+    // The first screen is painted before the worker starts: its batches would otherwise be taken first
+    // (WM_PAINT waits for an empty queue), and its reading competes with the painting for the machine.
+    if (listView) UpdateWindow(listView);
+    if (life.destroyed) return;
     const HWND target = window;
     if (rest.load->Begin(std::move(reading), [target] { PostMessageW(target, kLoadBatchMessage, 0, 0); })) {
       UpdateStatusBar();
-      // Painted now: the worker's posted batches would otherwise come first, and the first screen waits
-      // for WM_PAINT until the queue is empty.
-      if (listView) UpdateWindow(listView);
       return;
     }
     // No thread for the rest: a file shown only in part must not pass for the whole.

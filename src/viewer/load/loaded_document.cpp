@@ -42,7 +42,7 @@ bool LoadDocument(const std::u16string& fileName, const TLoadChoices& request, c
       auto load = std::make_unique<TCsvProgressiveLoad>(stop);
       // The first screen needs a few hundred rows: a small first read shows them sooner.
       TProgressiveOptions options;
-      options.StartBytes = std::size_t{1} << 20;
+      options.StartBytes = std::size_t{256} << 10;
       if (!load->Start(fileName, maxSize, RequestedDelimiter(request), request.commentMode, request.encodingName,
                        trim, samples, options, fresh.document, &fresh.failure) ||
           !fresh.document)
