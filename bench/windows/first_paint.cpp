@@ -19,7 +19,6 @@
 // fault (no large pages), where a native build gets 2 MB pages.
 #include <windows.h>
 #include <commctrl.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <chrono>
@@ -34,6 +33,7 @@
 #include "platform/wide.h"
 #include "win/files.h"
 #include "win/handles.h"
+#include "win/threads.h"
 
 namespace {
 
@@ -131,19 +131,6 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-// The threads of this process now.
-int ThreadCount() {
-  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return -1;
-  int count = 0;
-  THREADENTRY32 entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-    if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
-  CloseHandle(snapshot);
-  return count;
-}
-
 // The status bar's row part: "Loading ..." while the rest of a large file is read.
 bool StillLoading(HWND viewer) {
   const HWND bar = GetDlgItem(viewer, 1002);
@@ -169,7 +156,7 @@ void PumpOnce() {
 // the count before the viewer (through `extraThreads`, 100 ms after the close).
 double CancelMs(const qelvar::host::TListerPlugin& plugin, HWND host, const std::wstring& path, int afterMs,
                 int& extraThreads) {
-  const int before = ThreadCount();
+  const int before = qelvar::ProcessThreadCount();
   std::wstring file = path;
   const Clock::time_point start = Clock::now();
   HWND viewer = plugin.listLoadW(host, file.data(), 0);
@@ -180,7 +167,7 @@ double CancelMs(const qelvar::host::TListerPlugin& plugin, HWND host, const std:
   const double closeMs = Milliseconds(Clock::now() - close);
   const Clock::time_point settle = Clock::now();
   while (Clock::now() - settle < std::chrono::milliseconds(100)) PumpOnce();
-  extraThreads = IsWindow(viewer) ? -1 : ThreadCount() - before;
+  extraThreads = IsWindow(viewer) ? -1 : qelvar::ProcessThreadCount() - before;
   return closeMs;
 }
 

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <cstring>
 #include <map>
@@ -177,19 +176,6 @@ inline BOOL CALLBACK CountWindowAndChildren(HWND window, LPARAM count) {
 inline std::size_t ThreadWindowCount() {
   std::size_t count = 0;
   EnumThreadWindows(GetCurrentThreadId(), &detail::CountWindowAndChildren, reinterpret_cast<LPARAM>(&count));
-  return count;
-}
-
-// The threads of this process (a background load's worker among them while it runs); -1 if unknown.
-inline int ProcessThreadCount() {
-  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return -1;
-  int count = 0;
-  THREADENTRY32 entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-    if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
-  CloseHandle(snapshot);
   return count;
 }
 

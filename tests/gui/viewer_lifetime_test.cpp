@@ -5,6 +5,7 @@
 #include <string>
 
 #include "viewer_test_support.h"
+#include "win/threads.h"
 
 namespace qelvar::gui {
 namespace {
