@@ -180,10 +180,15 @@ bool TCsvDocument::AppendBatch(TCsvBatch&& batch) {
   // Positions are 32-bit and one past the end must still be one.
   if (textBase + batch.Text.size() >= static_cast<std::size_t>(INT32_MAX - 1)) return false;
   if (cellBase + batch.Cells.size() > UINT32_MAX) return false;
+  // Room for all of it first, so that memory running out leaves the document as it was; grown by half
+  // at least: reserving exactly what each batch needs would move the whole array every time.
+  const auto grow = [](auto& array, std::size_t needed) {
+    if (needed > array.capacity()) array.reserve(std::max(needed, array.capacity() + array.capacity() / 2));
+  };
+  grow(text_, textBase + batch.Text.size());
+  grow(rows_, rows_.size() + batch.Rows.size());
+  grow(cells_, cellBase + batch.Cells.size());
   text_ += batch.Text;
-  // Grown by half at least: reserving exactly what each batch needs would move the whole array every time.
-  const std::size_t rowsNeeded = rows_.size() + batch.Rows.size();
-  if (rowsNeeded > rows_.capacity()) rows_.reserve(std::max(rowsNeeded, rows_.capacity() + rows_.capacity() / 2));
   for (TCsvRow row : batch.Rows) {
     row.LineStart += static_cast<std::int32_t>(textBase);
     row.FirstCell += static_cast<std::uint32_t>(cellBase);

@@ -184,7 +184,8 @@ class TCsvDocument {
   // grows by batch.Text, rows and cells come after the present ones with positions shifted,
   // HiddenCommentCount and ColumnCount (when no width was sampled) grow. With batch.Last the sample of
   // values is decoded and the encoding set, as a load in one piece leaves them. Cheap: moves, no cut.
-  // Returns false (nothing changed) when positions would pass 32 bits; throws std::bad_alloc only.
+  // Returns false (nothing changed) when positions would pass 32 bits; throws std::bad_alloc only, and
+  // then also leaves the document as it was.
   bool AppendBatch(TCsvBatch&& batch);
   // Reserves room for the whole file's text, rows and cells, estimated by the loader, so that appends
   // rarely move them. Throws std::bad_alloc only.

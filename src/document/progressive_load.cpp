@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <new>
 
 #include "document/delimiter.h"
 
@@ -131,13 +132,18 @@ bool TCsvProgressiveLoad::Start(const std::u16string& fileName, std::int64_t max
       state_ = TLoadState::Failed;
       return false;
     }
-    // Room for the whole file from what its start took, so that appends rarely move the arrays.
-    if (!eof_ && read_ > 0 && size_ > read_) {
-      const double scale = static_cast<double>(size_) / static_cast<double>(read_) * 1.05;
+    // Room for the whole file (or the part of it that fits) from what its start took, so that appends do
+    // not move the arrays: a move needs the old array and the new one at once, which a 32-bit address
+    // space near its end does not have.
+    const std::uint64_t toRead = std::min<std::uint64_t>(static_cast<std::uint64_t>(size_), Fits());
+    if (!eof_ && read_ > 0 && toRead > static_cast<std::uint64_t>(read_)) {
+      const double scale = static_cast<double>(toRead) / static_cast<double>(read_) * 1.05;
       const auto grown = [scale](std::size_t n) { return static_cast<std::size_t>(static_cast<double>(n) * scale) + 64; };
-      const std::uint64_t need = static_cast<std::uint64_t>(size_) * 3;
-      if (need < options_.Room)
+      try {
         doc->ReserveForLoad(grown(first.Text.size() + pending_.size()), grown(first.Rows.size()), grown(first.Cells.size()));
+      } catch (const std::bad_alloc&) {
+        // No stretch that long: the arrays grow as the batches come, as far as they can.
+      }
     }
     if (!doc->AppendBatch(std::move(first))) {
       state_ = TLoadState::Failed;
@@ -156,10 +162,9 @@ bool TCsvProgressiveLoad::Start(const std::u16string& fileName, std::int64_t max
 bool TCsvProgressiveLoad::Next(TCsvBatch& batch) {
   if (state_ != TLoadState::Loading) return false;
   try {
-    // The bytes, their text (up to two bytes per byte) and the cells must fit, as for a load in one piece;
-    // what does not fit is left unread and the rows read so far are the document.
+    // What does not fit is left unread and the rows read so far are the document.
     const std::uint64_t after = static_cast<std::uint64_t>(read_) + options_.BlockBytes;
-    if (after > options_.Room / 3) {
+    if (after > Fits()) {
       if (!CutPending(false, batch)) return state_ = TLoadState::Failed, false;
       batch.Last = true;
       state_ = TLoadState::Truncated;
@@ -171,6 +176,10 @@ bool TCsvProgressiveLoad::Next(TCsvBatch& batch) {
     if (!CutPending(eof_, batch)) return state_ = TLoadState::Failed, false;
     if (eof_) state_ = TLoadState::Done;
     return true;
+  } catch (const std::bad_alloc&) {
+    // The memory is full: the rows handed out so far are whole, and the rest does not fit.
+    state_ = TLoadState::Truncated;
+    return false;
   } catch (...) {
     state_ = TLoadState::Failed;
     return false;

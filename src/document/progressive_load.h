@@ -47,8 +47,8 @@ class TCsvProgressiveLoad {
 
   // Reads and cuts the next block aside into `batch`, touching no document (safe on a worker thread
   // while the owner reads the document); the memory `batch` holds is reused (its content is not read).
-  // False when there is none: State() says why. A batch with Last
-  // is the final one (also after Truncated). Never throws (memory running out is Failed).
+  // False when there is none: State() says why. A batch with Last is the final one (also after
+  // Truncated). Never throws (memory running out is Truncated: what was handed out stays whole).
   bool Next(TCsvBatch& batch);
 
   TLoadState State() const { return state_; }
@@ -62,6 +62,10 @@ class TCsvProgressiveLoad {
 
  private:
   bool ReadBlock(std::string& bytes, std::size_t want);
+  // The bytes of the file that the room holds: the document takes some 3.3 bytes of memory per byte
+  // (UTF-16 text, cells, rows), the batches on their way and the read buffers take more, and the room
+  // is rarely one free stretch: a sixth of it.
+  std::uint64_t Fits() const { return options_.Room / 6; }
   bool CutPending(bool final, TCsvBatch& batch);
 
   const std::atomic<bool>* stop_;

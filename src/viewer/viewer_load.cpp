@@ -85,7 +85,7 @@ void TCsvViewer::TakeLoadedRows() {
       appended = true;
     }
   } catch (...) {
-    refused = true;  // memory ran out: what was appended stays consistent, the rest is missing
+    refused = true;  // memory ran out: the batch left the document as it was, the rest is missing
   }
   rest.load->Recycle(std::move(batches));
   rest.rowsWaiting = rest.rowsWaiting || appended;
@@ -101,8 +101,9 @@ void TCsvViewer::TakeLoadedRows() {
     if (listView) InvalidateRect(listView, nullptr, FALSE);
   }
   if (refused) {
+    // The memory (or the positions' 32 bits) holds no more: the rows appended so far are whole.
     StopBackgroundLoad();
-    return FinishBackgroundLoad(TLoadState::Failed, false);
+    return FinishBackgroundLoad(TLoadState::Truncated, false);
   }
   if (ended) return FinishBackgroundLoad(rest.load->State(), rest.load->Mismatch());
   UpdateStatusBar();
