@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "document/csv_document.h"
 #include "grid/filter_match.h"
@@ -58,51 +56,39 @@ void TCsvGridModel::Rebuild() {
   visibleRows_.clear();
   seenRows_ = 0;
   if (!document_) return;
-  seenRows_ = document_->RowCount();
   ApplyFilters();
+  visibleRows_.shrink_to_fit();
   if (sortColumn_ >= 0 && sortDirection_ != 0) SortRows(*document_, sortColumn_, sortDirection_, visibleRows_);
 }
 
 void TCsvGridModel::TakeAppendedRows() {
   if (!document_) return;
   if (sortColumn_ >= 0 && sortDirection_ != 0) return Rebuild();
-  const std::int32_t rowCount = document_->RowCount();
-  const std::int32_t from = std::max(seenRows_, headerRow_ && rowCount > 0 ? 1 : 0);
-  std::vector<std::pair<std::int32_t, TFilterMatcher>> matchers;
-  for (std::size_t k = 0; k < filters_.size(); ++k)
-    if (!filters_[k].empty()) matchers.emplace_back(static_cast<std::int32_t>(k), TFilterMatcher(filters_[k], caseSensitive_));
-  for (std::int32_t row = from; row < rowCount; ++row) {
-    bool keep = true;
-    for (auto& [col, matcher] : matchers)
-      if (!matcher.Matches(document_->ValueView(row, col))) {
-        keep = false;
-        break;
-      }
-    if (keep) visibleRows_.push_back(row);
-  }
-  seenRows_ = rowCount;
+  ApplyFilters();
 }
 
 // Filters run column by column over the surviving rows: each pass reads one cell per remaining row, and a
 // row stops being examined at its first failing filter, as in a row-by-row evaluation.
 void TCsvGridModel::ApplyFilters() {
   const std::int32_t rowCount = document_->RowCount();
-  const std::int32_t first = headerRow_ && rowCount > 0 ? 1 : 0;
-  visibleRows_.reserve(static_cast<std::size_t>(rowCount - first));
+  const std::int32_t first = std::max(seenRows_, headerRow_ && rowCount > 0 ? 1 : 0);
+  const std::size_t start = visibleRows_.size();
+  if (rowCount > first) visibleRows_.reserve(start + static_cast<std::size_t>(rowCount - first));
   for (std::int32_t row = first; row < rowCount; ++row) visibleRows_.push_back(row);
+  seenRows_ = rowCount;
 
   for (std::size_t k = 0; k < filters_.size(); ++k) {
     if (filters_[k].empty()) continue;
     TFilterMatcher matcher(filters_[k], caseSensitive_);
     const auto col = static_cast<std::int32_t>(k);
-    std::size_t kept = 0;
-    for (const std::int32_t row : visibleRows_) {
+    std::size_t kept = start;
+    for (std::size_t i = start; i < visibleRows_.size(); ++i) {
+      const std::int32_t row = visibleRows_[i];
       // ValueView is empty beyond a ragged row's cells, like GetCell.
       if (matcher.Matches(document_->ValueView(row, col))) visibleRows_[kept++] = row;
     }
     visibleRows_.resize(kept);
   }
-  visibleRows_.shrink_to_fit();
 }
 
 std::int32_t TCsvGridModel::VisibleToDocumentRow(std::int32_t index) const {

@@ -67,6 +67,7 @@ class TCsvGridModel {
   int SortDirection() const { return sortDirection_; }      // 1, -1, or 0 exactly when SortColumn is -1
 
  private:
+  // Appends the document's rows from seenRows_ on that pass every filter, in file order.
   void ApplyFilters();
 
   TCsvDocument* document_ = nullptr;
