@@ -71,6 +71,14 @@ void TBlockDecoder::Begin(std::string_view first, bool last, std::u16string_view
   if (last) Next({}, true, text);
 }
 
+void TBlockDecoder::Resume(const TCsvEncodingInfo& info) {
+  *this = TBlockDecoder{};
+  info_ = info;
+  forced_ = true;
+  judged_ = false;
+  detected_ = info.Detected;
+}
+
 void TBlockDecoder::Decode(std::string_view bytes, std::u16string& text) {
   // Bytes of a character cut by the last block come first.
   std::string joined;

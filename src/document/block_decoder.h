@@ -16,6 +16,10 @@ class TBlockDecoder {
   // without the bytes of a character its end cuts, and appends their text to `text`. `first` holds at
   // least four bytes unless it is the whole file (`last`). Throws std::bad_alloc only.
   void Begin(std::string_view first, bool last, std::u16string_view forcedEncoding, std::u16string& text);
+  // Continues a file whose start was read before in `info`'s encoding, from a character boundary inside
+  // it (bytes appended to a file after it was loaded): nothing is detected and no mark is looked for, so
+  // a U+FEFF there is text. Info() is then `info` with Lossless for the bytes decoded from here on.
+  void Resume(const TCsvEncodingInfo& info);
   // Appends the text of the file's next bytes; the bytes of a character cut by the block's end wait for
   // the next block (with `last`, they are decoded as a whole load decodes them). A detected UTF-8 that
   // these bytes rule out becomes ANSI when the text so far is ASCII (it reads the same either way).

@@ -174,9 +174,17 @@ void TCsvDocument::ReserveForLoad(std::size_t characters, std::size_t rows, std:
   platform::PreferLargePages(cells_.data(), cells_.capacity() * sizeof(TCsvCell));
 }
 
-bool TCsvDocument::AppendBatch(TCsvBatch&& batch) {
-  const std::size_t textBase = text_.size();
-  const std::size_t cellBase = cells_.size();
+bool TCsvDocument::AppendBatch(TCsvBatch&& batch) { return AppendBatchFrom(text_.size(), 0, std::move(batch)); }
+
+bool TCsvDocument::AppendBatchFrom(std::size_t from, std::int64_t hidden, TCsvBatch&& batch) {
+  if (from > text_.size()) return false;
+  // Rows lie in text order: those from `from` on are the last ones.
+  const auto gone = std::lower_bound(rows_.begin(), rows_.end(), from, [](const TCsvRow& row, std::size_t at) {
+    return static_cast<std::size_t>(row.LineStart - 1) < at;
+  });
+  const auto keptRows = static_cast<std::size_t>(gone - rows_.begin());
+  const std::size_t textBase = from;
+  const std::size_t cellBase = gone == rows_.end() ? cells_.size() : gone->FirstCell;
   // Positions are 32-bit and one past the end must still be one.
   if (textBase + batch.Text.size() >= static_cast<std::size_t>(INT32_MAX - 1)) return false;
   if (cellBase + batch.Cells.size() > UINT32_MAX) return false;
@@ -186,8 +194,20 @@ bool TCsvDocument::AppendBatch(TCsvBatch&& batch) {
     if (needed > array.capacity()) array.reserve(std::max(needed, array.capacity() + array.capacity() / 2));
   };
   grow(text_, textBase + batch.Text.size());
-  grow(rows_, rows_.size() + batch.Rows.size());
+  grow(rows_, keptRows + batch.Rows.size());
   grow(cells_, cellBase + batch.Cells.size());
+  // Nothing below allocates.
+  if (from < text_.size()) {
+    std::erase_if(unquoted_, [from](const auto& value) { return value.first >= from; });
+    text_.resize(from);
+    rows_.resize(keptRows);
+    cells_.resize(cellBase);
+    hiddenCommentCount_ = static_cast<std::int32_t>(std::max<std::int64_t>(hiddenCommentCount_ - hidden, 0));
+    if (static_cast<std::size_t>(decodeRow_) >= keptRows) {
+      decodeRow_ = static_cast<std::int32_t>(keptRows);
+      decodeCol_ = 0;
+    }
+  }
   text_ += batch.Text;
   for (TCsvRow row : batch.Rows) {
     row.LineStart += static_cast<std::int32_t>(textBase);
@@ -201,6 +221,7 @@ bool TCsvDocument::AppendBatch(TCsvBatch&& batch) {
   columnCount_ = std::max(columnCount_, batch.Widest);
   if (batch.Last) {
     encoding_ = batch.Encoding;
+    sourceBytes_ = batch.SourceBytes;
     DecodeSample(sampleRows_);
   }
   return true;

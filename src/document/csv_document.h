@@ -145,6 +145,14 @@ struct TCsvCutState {
   bool Final = false;        // the text runs to the file's end: nothing is held back
 };
 
+// The pre-scan's decisions a text was cut with, kept by the document so that text appended to its file
+// later is cut the same way (internal to the loaders).
+struct TCsvCutDecisions {
+  std::int64_t Width = 0;              // TPreScan::MaxSampleFields
+  std::size_t DataStart = 0;           // TPreScan::DataStart, 0-based in the document's text
+  std::int64_t SemicolonRowWidth = 0;  // TPreScan::SemicolonRowWidth
+};
+
 // Rows cut from one stretch of a file, aside from the document that will take them (see
 // TCsvDocument::AppendBatch). Positions are relative to Text: 1-based from its first character.
 struct TCsvBatch {
@@ -155,6 +163,7 @@ struct TCsvBatch {
   std::int32_t Widest = 0;   // most cells of one of Rows
   bool Last = false;         // the file's end: the document is complete once this batch is in
   TCsvEncodingInfo Encoding; // with Last: the encoding as the whole file judges it (lossless, detected)
+  std::int64_t SourceBytes = -1;  // with Last: the bytes of the file behind the whole text; -1: not known
 };
 
 class TCsvEditHistory;
@@ -183,7 +192,8 @@ class TCsvDocument {
   // Appends rows cut aside from the text that follows Text (a loader's next stretch of the file): Text
   // grows by batch.Text, rows and cells come after the present ones with positions shifted,
   // HiddenCommentCount and ColumnCount (when no width was sampled) grow. With batch.Last the sample of
-  // values is decoded and the encoding set, as a load in one piece leaves them. Cheap: moves, no cut.
+  // values is decoded and the encoding and SourceBytes set, as a load in one piece leaves them. Cheap:
+  // moves, no cut.
   // Returns false (nothing changed) when positions would pass 32 bits; throws std::bad_alloc only, and
   // then also leaves the document as it was.
   bool AppendBatch(TCsvBatch&& batch);
@@ -208,6 +218,11 @@ class TCsvDocument {
   // document (for example UTF-8 with overlong forms shown as "?") can be viewed but is never saved.
   bool Lossless() const { return encoding_.Lossless; }
   void SetEncoding(const TCsvEncodingInfo& encoding) { encoding_ = encoding; }
+  // How many bytes of its file the text was decoded from: the whole file as read by LoadFromFile (or the
+  // bytes given to LoadFromBytes), the bytes read up to the last batch of a load in blocks (a last line
+  // without its line break included). -1 when not known: text given to Parse, a load in blocks that has
+  // not reached the file's end. Edits leave it as it was (it describes the file as loaded).
+  std::int64_t SourceBytes() const { return sourceBytes_; }
 
   std::int32_t RowCount() const { return rowCount_; }
   std::int32_t ColumnCount() const { return columnCount_; }
@@ -328,12 +343,19 @@ class TCsvDocument {
   friend class TCsvParser;
   friend struct TCsvLoader;
   friend class TCsvProgressiveLoad;
+  friend class TCsvAppendReader;
 
   // Cuts `text` (a stretch of a file from a record boundary to the end of what was read) with decisions
   // already made, holding back what follows its last complete line: `state` comes in as the cut before
   // left it (SeenData) and leaves with where this one stopped. Rows, cells and Text of this document are
   // replaced. Throws std::bad_alloc only.
   bool CutFrom(std::u16string text, char16_t cut, int commentMode, const TPreScan& pre, TCsvCutState& state);
+
+  // Drops the text from the 0-based `from` on (the rows that start there with their cells, and `hidden`
+  // hidden lines counted in it), then appends `batch` as AppendBatch does; `from` = Text().size() is
+  // AppendBatch. One step: false (positions past 32 bits) or std::bad_alloc leave the document as it was.
+  // For a last row that was cut before its line break came and is cut again with what followed.
+  bool AppendBatchFrom(std::size_t from, std::int64_t hidden, TCsvBatch&& batch);
 
   // Parse, with `spare` as the memory of the cell array when it is large enough.
   bool ParseInto(std::u16string text, TCsvCellStore spare, char16_t delimiter, int commentMode, bool trimValues,
@@ -382,6 +404,8 @@ class TCsvDocument {
   bool singleColumn_ = false;
   std::int64_t sampleRows_ = kDefaultSampleRows;
   TCsvEncodingInfo encoding_;
+  std::int64_t sourceBytes_ = -1;
+  TCsvCutDecisions cutDecisions_;
   std::int32_t columnCount_ = 0;
   std::int32_t rowCount_ = 0;
   std::int32_t hiddenCommentCount_ = 0;

@@ -24,6 +24,7 @@ struct TCsvLoader {
     doc->SetEncoding(info);
     if (!doc->ParseInto(std::move(text), std::move(cells), delimiter, commentMode, trimValues, sampleRows)) return false;
     doc->sampleRows_ = sampleRows;
+    doc->sourceBytes_ = static_cast<std::int64_t>(bytes.size());
     document = std::move(doc);
     return true;
   }

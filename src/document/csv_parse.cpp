@@ -315,6 +315,8 @@ bool TCsvDocument::ParseInto(std::u16string text, TCsvCellStore spare, char16_t 
   *history_ = TCsvEditHistory{};
   rowCount_ = columnCount_ = hiddenCommentCount_ = decodeRow_ = decodeCol_ = 0;
   singleColumn_ = false;
+  sourceBytes_ = -1;
+  cutDecisions_ = TCsvCutDecisions{};
   delimiterDetected_ = delimiter == 0;
   // Positions are 32-bit and one past the end must still be one.
   if (text_.size() >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - 1)) return false;
@@ -328,6 +330,7 @@ bool TCsvDocument::ParseInto(std::u16string text, TCsvCellStore spare, char16_t 
   const char16_t cut = singleColumn_ ? kNoFieldDelimiter : delimiter_;
   // Cut as one column, the pre-scan's walk must see the lines the way the cutting pass will.
   if (singleColumn_) pre = RunPreScan(text_, cut, sampleRows, commentMode, true);
+  cutDecisions_ = TCsvCutDecisions{pre.MaxSampleFields, pre.DataStart, pre.SemicolonRowWidth};
   hiddenCommentCount_ = static_cast<std::int32_t>(std::min<std::int64_t>(pre.Hidden, INT32_MAX));
   if (text_.empty()) return true;
   std::size_t cellBound = 0;

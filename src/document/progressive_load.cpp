@@ -68,6 +68,8 @@ bool TCsvProgressiveLoad::CutPending(bool final, TCsvBatch& batch) {
   batch.Widest = static_cast<std::int32_t>(std::min<std::size_t>(cut_.Widest, INT32_MAX));
   batch.Last = final;
   batch.Encoding = decoder_.Info();
+  // Final means that every byte read is in the text by now.
+  batch.SourceBytes = final ? read_ : -1;
   return true;
 }
 
@@ -126,6 +128,7 @@ bool TCsvProgressiveLoad::Start(const std::u16string& fileName, std::int64_t max
     doc->trimValues_ = trimValues;
     doc->sampleRows_ = sampleRows;
     doc->encoding_ = decoder_.Info();
+    doc->cutDecisions_ = TCsvCutDecisions{pre.MaxSampleFields, pre.DataStart, pre.SemicolonRowWidth};
     if (pre.MaxSampleFields > 0) doc->columnCount_ = static_cast<std::int32_t>(std::min<std::int64_t>(pre.MaxSampleFields, INT32_MAX));
     TCsvBatch first;
     if (!CutPending(eof_, first)) {

@@ -58,6 +58,9 @@ class BlockReader {
   ReadResult Open(const std::u16string& path, std::int64_t maxSize, std::int64_t& size);
   // Reads up to `count` bytes at the current position: how many were read (0 at the end), -1 on failure.
   std::int64_t Read(char* to, std::size_t count);
+  // Moves the position to `offset` bytes from the file's start (past the end is allowed: Read then gives
+  // 0). False when the file is not open or the system refuses.
+  bool Seek(std::int64_t offset);
 
  private:
   std::intptr_t handle_ = -1;  // a descriptor (POSIX) or a HANDLE (Windows); -1 when closed

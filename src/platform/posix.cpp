@@ -223,6 +223,11 @@ std::int64_t BlockReader::Read(char* to, std::size_t count) {
   }
 }
 
+bool BlockReader::Seek(std::int64_t offset) {
+  if (handle_ < 0 || offset < 0) return false;
+  return ::lseek(static_cast<int>(handle_), static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
+}
+
 ReadResult ReadWholeFile(const std::u16string& path, std::int64_t maxSize, std::string& bytes,
                          std::int64_t& size) {
   bytes.clear();

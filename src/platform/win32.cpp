@@ -136,6 +136,13 @@ std::int64_t BlockReader::Read(char* to, std::size_t count) {
   return n;
 }
 
+bool BlockReader::Seek(std::int64_t offset) {
+  if (handle_ == -1 || offset < 0) return false;
+  LARGE_INTEGER to{};
+  to.QuadPart = offset;
+  return ::SetFilePointerEx(reinterpret_cast<HANDLE>(handle_), to, nullptr, FILE_BEGIN) != FALSE;
+}
+
 ReadResult ReadWholeFile(const std::u16string& path, std::int64_t maxSize, std::string& bytes,
                          std::int64_t& size) {
   bytes.clear();
