@@ -2,6 +2,7 @@
 #include "document/csv_document.h"
 
 #include <algorithm>
+#include <type_traits>
 #include "platform/platform.h"
 
 namespace qelvar {
@@ -189,9 +190,17 @@ bool TCsvDocument::AppendBatchFrom(std::size_t from, std::int64_t hidden, TCsvBa
   if (textBase + batch.Text.size() >= static_cast<std::size_t>(INT32_MAX - 1)) return false;
   if (cellBase + batch.Cells.size() > UINT32_MAX) return false;
   // Room for all of it first, so that memory running out leaves the document as it was; grown by half
-  // at least: reserving exactly what each batch needs would move the whole array every time.
+  // at least: reserving exactly what each batch needs would move the whole array every time. The new
+  // block is asked for large pages before the array moves into it: the first touch of hundreds of
+  // megabytes in small pages takes longer than the copy (a file followed past its room stalls half as
+  // long).
   const auto grow = [](auto& array, std::size_t needed) {
-    if (needed > array.capacity()) array.reserve(std::max(needed, array.capacity() + array.capacity() / 2));
+    if (needed <= array.capacity()) return;
+    std::remove_reference_t<decltype(array)> grown;
+    grown.reserve(std::max(needed, array.capacity() + array.capacity() / 2));
+    platform::PreferLargePages(grown.data(), grown.capacity() * sizeof(array[0]));
+    grown.insert(grown.end(), array.begin(), array.end());
+    array.swap(grown);
   };
   grow(text_, textBase + batch.Text.size());
   grow(rows_, keptRows + batch.Rows.size());
