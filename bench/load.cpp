@@ -1,8 +1,7 @@
 // bench-load: how fast a large CSV file loads, against the floor of reading it and against reading and
 // decoding it (DecodeText), which every load must do: the document holds the whole file as UTF-16.
 //
-// A seeded UTF-8 table (100 MB by default: about 1.5 million rows by 8 columns, CR LF, numbers, dates,
-// non-ASCII names, quoted fields with commas, doubled quotes and line breaks) is generated once and cached.
+// The benchmark table (bench_table.h, 100 MB by default) is generated once and cached.
 // Each measurement runs in a fresh child process (this program again), so that its peak resident memory is
 // its own. Peers found on the machine (Python's csv module, pandas, Miller, DuckDB) are measured the same way.
 //
@@ -27,12 +26,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "document/csv_document.h"
 #include "document/progressive_load.h"
+#include "bench_table.h"
 #include "duckdb_peer.h"
 #include "platform/platform.h"
 #include "platform/utf.h"
@@ -42,58 +41,6 @@ extern char** environ;
 namespace {
 
 constexpr int kRepeats = 3;
-
-const char* const kFirst[] = {"Anna", "Zoë", "Jürgen", "Øyvind", "Łukasz", "José", "Mia", "Noah", "Émile", "Ольга",
-                              "Søren", "Chloé", "Björn", "Ana", "Ömer", "Kai", "Lena", "Tomás", "Ida", "Yuki"};
-const char* const kLast[] = {"Müller", "Smith", "García", "Nowak", "Østergaard", "Dubois", "Rossi", "Kovač",
-                             "Іваненко", "Lindqvist", "Yılmaz", "O'Brien", "Nakamura", "Fernández", "Weiß"};
-const char* const kCities[] = {"Wien", "Zürich", "Kraków", "São Paulo", "Reykjavík", "Malmö", "Köln", "Oslo",
-                               "Lyon", "Porto", "Gdańsk", "Tromsø"};
-
-// Writes the table in pieces, so that a table of a gigabyte needs no gigabyte of memory; the rows are the
-// same for every size (one seed), so a smaller table is the beginning of a larger one.
-void Generate(const std::string& path, std::size_t targetBytes) {
-  std::mt19937_64 rng(20240611);
-  auto pick = [&](std::size_t n) { return static_cast<std::size_t>(rng() % n); };
-  const std::string folder = path.substr(0, path.find_last_of('/'));
-  ::mkdir(folder.c_str(), 0755);
-  const std::string temp = path + ".part";
-  std::FILE* f = std::fopen(temp.c_str(), "wb");
-  bool ok = f != nullptr;
-  constexpr std::size_t kPiece = 16u << 20;
-  std::string out;
-  out.reserve(kPiece + 4096);
-  std::size_t written = 0;
-  out += "id,date,name,city,amount,quantity,note,code\r\n";
-  char buf[256];
-  for (std::uint64_t id = 1; ok && written + out.size() < targetBytes; ++id) {
-    const int n = std::snprintf(buf, sizeof buf, "%llu,20%02zu-%02zu-%02zu,%s %s,%s,%zu.%02zu,%zu,",
-                                static_cast<unsigned long long>(id), 10 + pick(15), 1 + pick(12), 1 + pick(28),
-                                kFirst[pick(20)], kLast[pick(15)], kCities[pick(12)], pick(100000), pick(100),
-                                pick(1000));
-    out.append(buf, static_cast<std::size_t>(n));
-    switch (pick(20)) {
-      case 0: out += "\"late, but complete\""; break;
-      case 1: out += "\"said \"\"fine\"\" twice\""; break;
-      case 2: out += "\"first line\r\nsecond line\""; break;
-      case 3: out += "ok"; break;
-      default: break;
-    }
-    const int m = std::snprintf(buf, sizeof buf, ",X%06zu\r\n", pick(1000000));
-    out.append(buf, static_cast<std::size_t>(m));
-    if (out.size() >= kPiece) {
-      ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
-      written += out.size();
-      out.clear();
-    }
-  }
-  if (ok) ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
-  if (f && std::fclose(f) != 0) ok = false;
-  if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
-    std::fprintf(stderr, "bench-load: cannot write %s\n", path.c_str());
-    std::exit(1);
-  }
-}
 
 // ---- the child measurements -------------------------------------------------------------------------
 
@@ -223,33 +170,14 @@ const char* const kDuckDbLoad =
     "  console.log(String((await c.runAndReadAll('SELECT count(*) FROM t')).getRows()[0][0]));\n"
     "})().catch(e => { console.error(String(e)); process.exit(1); });\n";
 
-std::string TablePath(std::size_t megabytes) {
-  return "/tmp/qelvar-bench/load-" + std::to_string(megabytes) + "mb.csv";
-}
-
-// The table of `megabytes` MB, generated when missing; false when it cannot be made.
-bool EnsureTable(const std::string& path, std::size_t megabytes) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) return true;
-  std::printf("generating %s ...\n", path.c_str());
-  std::fflush(stdout);
-  Generate(path, megabytes * 1000u * 1000u);
-  return ::stat(path.c_str(), &st) == 0;
-}
-
-double FileBytes(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 ? static_cast<double>(st.st_size) : 0;
-}
-
 // LoadFromFile alone over growing tables: time and peak memory per byte should stay flat.
 int RunScale(const std::string& self) {
   std::printf("%10s %10s %10s %12s %12s %14s\n", "MB", "best s", "median s", "ns/byte", "peak MB", "peak/file");
   for (const std::size_t megabytes : {125u, 250u, 500u, 1000u}) {
-    const std::string path = TablePath(megabytes);
+    const std::string path = bench::TablePath(megabytes);
     const bool made = ::access(path.c_str(), F_OK) != 0;
-    if (!EnsureTable(path, megabytes)) return 1;
-    const double bytes = FileBytes(path);
+    if (!bench::EnsureTable(path, megabytes)) return 1;
+    const double bytes = bench::FileBytes(path);
     const Measure load = Run({self, "--load", path});
     if (made) std::remove(path.c_str());
     if (!load.ok) {
@@ -282,13 +210,13 @@ int main(int argc, char** argv) {
     }
   }
   if (path.empty()) {
-    path = TablePath(megabytes);
-    if (!EnsureTable(path, megabytes)) return 1;
+    path = bench::TablePath(megabytes);
+    if (!bench::EnsureTable(path, megabytes)) return 1;
   } else if (::access(path.c_str(), R_OK) != 0) {
     std::fprintf(stderr, "bench-load: no file %s\n", path.c_str());
     return 1;
   }
-  const double fileBytes = FileBytes(path);
+  const double fileBytes = bench::FileBytes(path);
   std::printf("file %s: %.1f MB\n", path.c_str(), fileBytes / 1e6);
 
   constexpr int kOwnRepeats = 5;
