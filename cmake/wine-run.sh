@@ -43,6 +43,13 @@ fi
 out=$(mktemp) && err=$(mktemp) || exec "$loader" "$@"
 "$loader" "$@" >"$out" 2>"$err"
 rc=$?
+# Once in many hundred starts (seen on CI, never reproduced here) Wine gives up before the program runs:
+# exit code 1 and not a byte of output. Every program run this way prints a reason with a failure, so that
+# case is a start that failed, and the run is tried once more.
+if [ "$rc" -eq 1 ] && [ ! -s "$out" ] && [ ! -s "$err" ]; then
+  "$loader" "$@" >"$out" 2>"$err"
+  rc=$?
+fi
 cat "$out"
 cat "$err" >&2
 rm -f "$out" "$err"
