@@ -34,52 +34,11 @@
 #include "win/files.h"
 #include "win/handles.h"
 #include "win/threads.h"
+#include "bench_support.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// The fallback table: an id, a name with digits, a city, a price with two decimals, a quantity, a date
-// and a comment that is sometimes quoted. Deterministic (xorshift).
-std::string GenerateTable(std::size_t targetBytes) {
-  static const char* const kWords[] = {"alpha", "bravo", "charlie", "delta", "echo", "foxtrot", "golf", "hotel",
-                                       "india", "juliett", "kilo", "lima", "mike", "november", "oscar", "papa"};
-  static const char* const kCities[] = {"Berlin", "Kyiv", "Lisbon", "Oslo", "Zürich", "Москва", "Praha", "Wien",
-                                        "Kraków", "Łódź", "Genève", "Tallinn"};
-  static const char* const kComments[] = {"", "ok", "\"late, again\"", "checked", "\"said \"\"fine\"\"\"",
-                                          "returned", "", "priority"};
-  std::uint32_t state = 20240611;
-  auto next = [&state] {
-    state ^= state << 13;
-    state ^= state >> 17;
-    state ^= state << 5;
-    return state;
-  };
-  std::string out;
-  out.reserve(targetBytes + 256);
-  out += "id,name,city,price,quantity,date,comment\r\n";
-  char line[256];
-  for (std::uint64_t id = 1; out.size() < targetBytes; ++id) {
-    const std::uint32_t r = next(), s = next();
-    const int n = std::snprintf(line, sizeof line, "%llu,%s %s %u,%s,%u.%02u,%u,20%02u-%02u-%02u,%s\r\n",
-                                static_cast<unsigned long long>(id), kWords[r % 16], kWords[(r >> 4) % 16],
-                                (r >> 8) % 100000, kCities[s % 12], (s >> 4) % 10000, (s >> 20) % 100,
-                                (r >> 24) % 500, 10 + (s >> 8) % 15, 1 + (s >> 12) % 12, 1 + (s >> 16) % 28,
-                                kComments[(r >> 28) % 8]);
-    if (n > 0) out.append(line, static_cast<std::size_t>(n));
-  }
-  return out;
-}
-
-// The first `targetBytes` of a file, cut after the last line end within them; empty when unreadable.
-std::string ReadPrefix(const std::wstring& path, std::size_t targetBytes) {
-  std::string bytes = qelvar::ReadFileBytes(path, targetBytes);
-  const auto end = bytes.rfind('\n');
-  bytes.resize(end == std::string::npos ? 0 : end + 1);
-  return bytes;
-}
-
-double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+using namespace qelvar::bench;
 
 // Allocating `bytes` and writing one byte per page of it, best of `runs`; negative when it cannot be had.
 double FreshMemoryMs(std::size_t bytes, int runs) {
@@ -121,35 +80,6 @@ LRESULT CALLBACK WatchPaint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     g_watch.paintStart = entered;
   }
   return result;
-}
-
-LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-  if (message == WM_SIZE) {
-    if (HWND child = GetWindow(hwnd, GW_CHILD)) MoveWindow(child, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-    return 0;
-  }
-  return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-// The status bar's row part: "Loading ..." while the rest of a large file is read.
-bool StillLoading(HWND viewer) {
-  const HWND bar = GetDlgItem(viewer, 1002);
-  if (bar == nullptr) return true;
-  wchar_t text[256] = {};
-  const LRESULT length = SendMessageW(bar, SB_GETTEXTLENGTHW, 3, 0);
-  if (LOWORD(length) >= std::size(text)) return true;
-  SendMessageW(bar, SB_GETTEXTW, 3, reinterpret_cast<LPARAM>(text));
-  return std::wcsncmp(text, L" Rows: ", 7) != 0;
-}
-
-// Dispatches what waits, then waits up to 5 ms for more.
-void PumpOnce() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  MsgWaitForMultipleObjectsEx(0, nullptr, 5, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
 // A viewer closed `afterMs` after ListLoadW: how long ListCloseWindow took, and the threads left over
@@ -212,12 +142,6 @@ double FirstPaintMs(const qelvar::host::TListerPlugin& plugin, HWND host, const 
   if (IsWindow(viewer) && plugin.listCloseWindow != nullptr) plugin.listCloseWindow(viewer);
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
   return result;
-}
-
-std::wstring ExecutableFolder() {
-  std::wstring path(32768, L'\0');
-  path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
-  return path.substr(0, path.find_last_of(L"\\/"));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "document/csv_document.h"
 #include "grid/filter_match.h"
@@ -50,6 +51,13 @@ void TCsvGridModel::SetSort(std::int32_t col, int direction) {
     sortDirection_ = 0;
   }
   Rebuild();
+}
+
+void TCsvGridModel::SetFiltersAndSort(TUnicodeStringArray filters, std::int32_t col, int direction) {
+  filters.resize(filters_.size());
+  filters_ = std::move(filters);
+  // SetSort rebuilds, with the new filters.
+  SetSort(col, direction);
 }
 
 void TCsvGridModel::Rebuild() {

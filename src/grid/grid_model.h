@@ -42,6 +42,9 @@ class TCsvGridModel {
   void SetCaseSensitive(bool value);
   // direction > 0 ascending, < 0 descending; 0 or an invalid column restores file order. Rebuilds.
   void SetSort(std::int32_t col, int direction);
+  // SetFilter of every column (`filters` cut or padded to the columns) and SetSort at once, with one
+  // Rebuild: a reload that keeps the view.
+  void SetFiltersAndSort(TUnicodeStringArray filters, std::int32_t col, int direction);
   // Recomputes the visible rows: filter in file order, then sort. The editor calls it after edits.
   void Rebuild();
   // Takes in the rows the document gained since the last Rebuild or call (a large file's rows arriving

@@ -16,7 +16,7 @@
 
 namespace qelvar {
 
-// The ordinal values are fixed (0 to 95); a language file names an entry by its identifier without "ut".
+// The ordinal values are fixed (0 to kUiTextCount - 1); a language file names an entry by its identifier without "ut".
 enum TUiText : int {
   utLoading,
   utDelimiter,
@@ -126,10 +126,16 @@ enum TUiText : int {
   utLoadTruncated,
   utLoadTruncated32,
   utLoadMismatch,
+  utReload,
+  utReloadColumnsGone,
+  utFollowRows,
+  utFollowOn,
+  utFileChangedUnderEdits,
+  utFileGone,
 };
 
-inline constexpr int kUiTextCount = 108;
-static_assert(utLoadMismatch + 1 == kUiTextCount);
+inline constexpr int kUiTextCount = 114;
+static_assert(utFileGone + 1 == kUiTextCount);
 
 // One text per identifier; an empty entry means "not set".
 using TUiCatalog = std::array<std::u16string, kUiTextCount>;

@@ -123,6 +123,12 @@ constexpr TextEntry kTexts[] = {
     {u"LoadTruncated", u"Only the rows shown fit into memory: the file is read-only"},
     {u"LoadTruncated32", u"Only the rows shown fit into memory: read-only; the whole file needs the 64-bit plug-in"},
     {u"LoadMismatch", u"Rows further in do not fit what the file's start showed: Reload reads the whole file again"},
+    {u"Reload", u"Reload (F5)"},
+    {u"ReloadColumnsGone", u"Columns no longer in the file: %s"},
+    {u"FollowRows", u"Follow new rows (Shift+F)"},
+    {u"FollowOn", u"Follow"},
+    {u"FileChangedUnderEdits", u"The file changed on disk: it is not reloaded while edits are unsaved"},
+    {u"FileGone", u"The file is no longer on disk: the rows shown stay"},
 };
 static_assert(std::size(kTexts) == kUiTextCount);
 

@@ -39,6 +39,8 @@ constexpr TSettingKey kKeys[] = {
     {u"disable-num-keys", Flag, u"", 0, false},
     {u"disable-np-keys", Flag, u"", 0, false},
     {u"exit-by-q", Flag, u"", 0, false},
+    {u"auto-reload", Flag, u"", 1, false},
+    {u"follow", Flag, u"", 0, false},
     {u"text-color", Colour, u"", 0x000000, false},
     {u"back-color", Colour, u"", 0xFFFFFF, false},
     {u"back-color2", Colour, u"", 0xF0F0F0, false},

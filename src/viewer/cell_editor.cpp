@@ -235,6 +235,7 @@ bool TCsvViewer::WriteCell(int documentRow, int column, const std::u16string& te
   // Unchanged text is no edit: nothing to record, rebuild or save.
   if (document->ValueView(documentRow, column) == text) return true;
   if (!document->SetCell(documentRow, column, text)) return false;
+  stats.key = TStatsKey{};
   saving.stamps.Changed();
   NoteDroppedUndoSteps();
   RebuildVisibleRows([&] { model->Rebuild(); }, true);

@@ -8,7 +8,7 @@ namespace {
 
 constexpr std::uint8_t kEditRows = cnEditMode | cnDocumentView | cnWholeFile;
 
-constexpr std::array<TCommandInfo, 62> kCommands{{
+constexpr std::array<TCommandInfo, 66> kCommands{{
     {cmCopyCell, utCopyCell, 0},
     {cmCopyRows, utCopyRows, 0},
     {cmCopyRowsWithHeader, utCopyRowsWithHeader, 0},
@@ -27,6 +27,10 @@ constexpr std::array<TCommandInfo, 62> kCommands{{
     {cmToggleTransformMode, utTransformMode, cnWholeFile},
     {cmSave, utSave, cnWholeFile},
     {cmToggleLineNumbers, utShowLineNumbers, 0},
+    {cmFilterByValue, utFilterByValue, cnDocumentView | cnCurrentRow | cnDataColumn},
+    {cmExcludeValue, utExcludeValue, cnDocumentView | cnCurrentRow | cnDataColumn},
+    {cmReload, utReload, 0},
+    {cmToggleFollow, utFollowRows, 0},
     {cmThemeTc, utThemeTc, 0},
     {cmThemeLight, utThemeLight, 0},
     {cmThemeDark, utThemeDark, 0},
@@ -74,7 +78,7 @@ constexpr std::array<TCommandInfo, 62> kCommands{{
 }};
 
 // In order: the first binding for a key and Ctrl state decides.
-constexpr std::array<TKeyBinding, 23> kBindings{{
+constexpr std::array<TKeyBinding, 25> kBindings{{
     {kKeyF1, TCtrlRule::Any, cmHelp, TKeyScope::Anywhere},
     {kKeyAdd, TCtrlRule::Held, cmZoomIn, TKeyScope::Anywhere},
     {kKeySubtract, TCtrlRule::Held, cmZoomOut, TKeyScope::Anywhere},
@@ -89,6 +93,8 @@ constexpr std::array<TKeyBinding, 23> kBindings{{
     {kKeyRight, TCtrlRule::Any, cmCursorRight, TKeyScope::Cursor},
     {kKeyDown, TCtrlRule::Any, cmCursorDown, TKeyScope::Cursor},
     {kKeyF2, TCtrlRule::Any, cmEditCell, TKeyScope::GridFocused},
+    {kKeyF5, TCtrlRule::Any, cmReload, TKeyScope::Loaded},
+    {'F', TCtrlRule::Any, cmToggleFollow, TKeyScope::GridControlUnlessTyping, TShiftRule::Held},
     {kKeyReturn, TCtrlRule::Any, cmEditCell, TKeyScope::EditableCell},
     {'Z', TCtrlRule::Held, cmUndo, TKeyScope::EditModeGrid},
     {'Y', TCtrlRule::Held, cmRedo, TKeyScope::EditModeGrid},

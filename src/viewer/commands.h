@@ -42,6 +42,10 @@ enum TCommandId : int {
   cmInsertRowBelow = 5034,
   cmInsertRowAbove = 5035,  // also into a table without rows (key Insert)
   cmAppendRow = 5036,       // after the last row of the file (key Shift+Insert)
+  cmFilterByValue = 5014,   // the current column's filter keeps the rows holding the current cell's value
+  cmExcludeValue = 5015,    // ... drops them
+  cmReload = 5037,          // reads the file again, keeping the view (key F5)
+  cmToggleFollow = 5038,    // keeps the last row in view as rows are appended (key Shift+F)
   cmToggleEditMode = 5040,
   cmSave = 5041,
   cmToggleTransformMode = 5042,
@@ -171,6 +175,8 @@ inline constexpr int kKeyAdd = 0x6B;
 inline constexpr int kKeySubtract = 0x6D;
 inline constexpr int kKeyF1 = 0x70;
 inline constexpr int kKeyF2 = 0x71;
+inline constexpr int kKeyF5 = 0x74;
+inline constexpr int kKeyEnd = 0x23;
 
 // Where a key went: the viewer window itself, one of the grid's controls (list view, header, status
 // bar), or an edit box or panel control, which keeps the keys it types with.

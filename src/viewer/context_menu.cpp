@@ -44,6 +44,7 @@ void TCsvViewer::ShowContextMenu() {
   CheckCommand(menu, cmToggleEditMode, view.editMode);
   CheckCommand(menu, cmToggleTransformMode, panel.Visible());
   CheckCommand(menu, cmToggleLineNumbers, view.lineNumbers);
+  CheckCommand(menu, cmToggleFollow, watch.follow);
   const TThemeMode mode = ResolveThemeMode();
   CheckCommand(menu, cmThemeTc, mode == TThemeMode::Tc);
   CheckCommand(menu, cmThemeLight, mode == TThemeMode::Light);

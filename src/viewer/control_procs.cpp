@@ -129,6 +129,14 @@ LRESULT OnListViewChar(const TControlCall& call) noexcept {
   return 0;
 }
 
+// A message that may scroll the grid (a scroll bar, the wheel, a key): handled as usual, then follow mode
+// learns whether the end is still in view.
+LRESULT OnListViewScroll(const TControlCall& call) noexcept {
+  const LRESULT result = call.message == WM_VSCROLL ? call.Previous() : CommonControlMessage(call);
+  if (TCsvViewer* viewer = call.Viewer()) viewer->GridScrolled();
+  return result;
+}
+
 }  // namespace
 
 TCsvViewer* ControlViewer(HWND control) noexcept { return static_cast<TCsvViewer*>(SubclassOwner(control)); }
@@ -142,6 +150,9 @@ LRESULT CALLBACK ListViewProc(HWND control, UINT message, WPARAM wParam, LPARAM 
   switch (message) {
     case WM_NOTIFY: return OnHeaderToListView(call);
     case WM_CHAR: return OnListViewChar(call);
+    case WM_VSCROLL:
+    case WM_MOUSEWHEEL:
+    case WM_KEYDOWN: return OnListViewScroll(call);
     // The grid scrolled or a column changed width: the filter boxes follow their columns.
     case WM_HSCROLL:
     case LVM_SCROLL:

@@ -24,16 +24,6 @@ int CommentRowsKeepingField(const TCsvDocument& document, int column) {
   return count;
 }
 
-// Scrolls the list so that row `top` (limited to the last row) is the first one shown.
-void ScrollToTopRow(HWND listView, int top) noexcept {
-  const int count = ListView_GetItemCount(listView);
-  if (count <= 0 || top <= 0) return;
-  RECT item{};
-  if (!ListView_GetItemRect(listView, ListView_GetTopIndex(listView), &item, LVIR_BOUNDS)) return;
-  const int delta = std::min(top, count - 1) - ListView_GetTopIndex(listView);
-  if (delta != 0) ListView_Scroll(listView, 0, delta * (item.bottom - item.top));
-}
-
 }  // namespace
 
 bool TCsvViewer::Modified() const noexcept {
@@ -68,7 +58,7 @@ void TCsvViewer::ShowRowsAfterEdit(int documentRow, int listColumn) {
     ListView_SetItemCountEx(listView, 0, LVSICF_NOSCROLL);
     ListView_SetItemState(listView, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_SetItemCountEx(listView, VisibleRowCount(), LVSICF_NOSCROLL);
-    ScrollToTopRow(listView, top);
+    ScrollRowToTop(top);
     if (found >= 0) {
       cursor.row = found;
       cursor.column =
@@ -203,6 +193,7 @@ void TCsvViewer::RedoEdit() {
 
 void TCsvViewer::StepHistory(bool undo) {
   if (!CanEditRows()) return;
+  stats.key = TStatsKey{};
   // An open edit becomes an edit of its own, so that this step takes back exactly what the user sees.
   EndCellEdit(true);
   if (life.destroyed || cellEditor.Box()) return;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "document/csv_document.h"
+#include "grid/filter_match.h"
 #include "grid/grid_model.h"
 #include "platform/wide.h"
 #include "settings/settings.h"
@@ -21,6 +22,11 @@ void TCsvViewer::CreateFilterEdits() {
   filterRow.Reset(static_cast<std::size_t>(count));
   theme.MarkStale();
   if (!header || view.transformed) return;
+  // The filter syntax, one form a line, as the boxes' tooltip (in the language now).
+  std::u16string help = UiText(utFilterHelp);
+  for (std::size_t at = help.find(u" \u00B7 "); at != std::u16string::npos; at = help.find(u" \u00B7 ", at))
+    help.replace(at, 3, u"\r\n");
+  filterRow.SetHelp(window, help);
 
   const int align = ReadInteger(u"filter-align");
   const DWORD alignment = align == -1 ? ES_LEFT : align == 1 ? ES_RIGHT : ES_CENTER;
@@ -79,6 +85,25 @@ void TCsvViewer::ApplyFilterEdit(int index) {
   search.Forget();
   if (listView) InvalidateRect(listView, nullptr, TRUE);
   PlaceFilterEdits();
+}
+
+void TCsvViewer::FilterByCurrentValue(bool exclude) {
+  const int column = cursor.column - LineNumberOffset();
+  if (!model || view.transformed || cursor.row < 0 || cursor.row >= VisibleRowCount() || column < 0 ||
+      column >= GridColumnCount() - LineNumberOffset())
+    return;
+  const std::u16string value = model->GetCell(model->VisibleToDocumentRow(cursor.row), column);
+  const std::u16string filter = exclude ? ExcludeFilterForValue(value) : FilterForValue(value);
+  const std::vector<HWND>& edits = filterRow.Edits();
+  const auto index = static_cast<std::size_t>(cursor.column);
+  if (index < edits.size() && edits[index]) {
+    // The box notifies its change and marks it pending: applied now rather than after the typing pause.
+    SetWindowTextW(edits[index], Wide(filter));
+    ApplyPendingFilters();
+    return;
+  }
+  // A column past the last box: the filter applies all the same.
+  RebuildVisibleRows([&] { model->SetFilter(column, filter); }, false);
 }
 
 }  // namespace qelvar

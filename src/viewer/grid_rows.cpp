@@ -86,6 +86,16 @@ void TCsvViewer::RebuildVisibleRows(const std::function<void()>& change, bool ke
   UpdateStatusBar();
 }
 
+void TCsvViewer::ScrollRowToTop(int top) noexcept {
+  if (!listView) return;
+  const int count = ListView_GetItemCount(listView);
+  if (count <= 0 || top < 0) return;
+  RECT item{};
+  if (!ListView_GetItemRect(listView, ListView_GetTopIndex(listView), &item, LVIR_BOUNDS)) return;
+  const int delta = std::min(top, count - 1) - ListView_GetTopIndex(listView);
+  if (delta != 0) ListView_Scroll(listView, 0, delta * (item.bottom - item.top));
+}
+
 void TCsvViewer::EnsureCellVisible(int direction) noexcept {
   if (!listView || cursor.row < 0 || cursor.column < 0) return;
   ListView_EnsureVisible(listView, cursor.row, FALSE);

@@ -82,6 +82,8 @@ void TCsvViewer::SortByHeaderClick(int listColumn) {
   // Without a current cell, the clicked column becomes the current column.
   cursor.column = std::min(rememberedColumn, GridColumnCount() - 1);
   if (cursor.column < 0) cursor.column = -1;
+  // The status bar's totals follow the current column.
+  UpdateStatusBar();
 
   if (rows > 0) {
     const int target = std::min(rememberedTop, rows - 1);

@@ -32,6 +32,10 @@ bool TCsvViewer::SaveDocument() {
   if (qelvar::SaveDocument(*document, fileName, choices.commentMode, &why)) {
     document->MarkSaved();
     saving.loaded = ReadFileStamp(fileName);
+    // The file now holds the saved text, not the bytes the document was read from: a later change on
+    // disk is read in full.
+    watch.appendable = false;
+    StartWatching();
     UpdateStatusBar();
     return true;
   }

@@ -86,13 +86,16 @@ void TCsvViewer::UpdateStatusBar() {
   input.editMode = view.editMode;
   input.modified = Modified();
   input.transformedView = view.transformed;
+  input.follow = watch.follow;
   input.note = status.note;
   if (rest.load && rest.load->FileSize() > 0)
     input.loadPercent = static_cast<int>(rest.load->BytesRead() * 100 / rest.load->FileSize());
   input.selectedRows = listView ? static_cast<int>(ListView_GetSelectedCount(listView)) : 0;
-  if (input.selectedRows > 1)
+  if (input.selectedRows > 1) {
     for (int i = LineNumberOffset(); i < GridColumnCount(); ++i)
       if (ListView_GetColumnWidth(listView, i) > 0) ++input.visibleColumns;
+    input.stats = SelectionStatsText();
+  }
   ShowStatusTexts(input);
 }
 

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "document/append_read.h"
 #include "document/csv_document.h"
 #include "localization/localization.h"
 #include "settings/settings.h"
@@ -33,6 +34,7 @@
 #include "viewer/grid/search.h"
 #include "viewer/load/background_load.h"
 #include "viewer/load/file_stamp.h"
+#include "viewer/load/kept_view.h"
 #include "viewer/load/load_choices.h"
 #include "viewer/load/loaded_document.h"
 #include "viewer/look/fonts.h"
@@ -74,6 +76,7 @@ void SendViewerCommand(HWND window, int command, int parameter) noexcept;
 inline constexpr UINT_PTR kLoadTimer = 1;
 inline constexpr UINT_PTR kDecodeTimer = 2;
 inline constexpr UINT_PTR kFilterTimer = 3;
+inline constexpr UINT_PTR kWatchTimer = 4;
 inline constexpr UINT kFocusGridMessage = WM_USER + 101;
 // Posted by a double-click: opens the editor on the current cell once the list view has handled the click
 // (it takes the focus back, which would end an editor opened at once).
@@ -86,6 +89,9 @@ inline constexpr unsigned long long kLoadRebuildMs = 200;
 inline constexpr int kDecodeCellsPerTick = 2000;
 inline constexpr UINT kDecodeTickMs = 15;
 inline constexpr UINT kFilterDelayMs = 250;
+// How often the file on disk is looked at: a row appended shows within a quarter of a second, and a look
+// (the file's size and time, and 4 KB of its tail when it changed) costs next to nothing.
+inline constexpr UINT kWatchTickMs = 250;
 
 // What the host told the viewer, and when the viewer starts passing keys on to it.
 struct THostFacts {
@@ -126,6 +132,35 @@ struct TBackgroundState {
   // rebuild of millions of rows per batch would leave the window no time for anything else.
   bool rowsWaiting = false;
   unsigned long long nextRebuild = 0;  // GetTickCount64 time
+};
+
+// The file on disk while it is shown (auto-reload, appends, follow mode).
+struct TWatchState {
+  std::unique_ptr<TCsvAppendReader> appends;  // reads what was appended; made at the first growth
+  bool appendable = false;  // the document holds the file's bytes as loaded (not saved over since)
+  TFileStamp seen;          // the file as last seen (a change to it is looked into)
+  bool gone = false;        // the file vanished (said once; when it is back, it is read again)
+  bool changeNoted = false; // it changed under unsaved edits (said once)
+  bool follow = false;      // the last row is kept in view as rows arrive
+  bool followLeft = false;  // follow mode was left by scrolling up: reaching the end again resumes it
+  bool scrolling = false;   // the viewer itself scrolls (not the user leaving the end)
+  unsigned long long fullReloads = 0;  // reloads because of a change on disk
+};
+
+// What the status bar's totals were computed for (TCsvViewer::SelectionStatsText): the same selection,
+// column and rows give the same text. Edits clear it.
+struct TStatsKey {
+  int selected = 0;  // 0: nothing computed
+  int firstSelected = -1;
+  int column = -1;
+  int listed = 0;
+  int documentRows = 0;
+  int sortColumn = -1;
+  bool operator==(const TStatsKey&) const = default;
+};
+struct TStatsCache {
+  TStatsKey key;
+  std::u16string text;
 };
 
 // Lifetime across modal loops: handlers of this viewer on the stack now, and whether its window is gone
@@ -179,6 +214,8 @@ class TCsvViewer {
 
   TViewerLife life;  // lifetime across modal loops (see TViewerCall)
   TBackgroundState rest;  // the rest of a large file being read
+  TWatchState watch;      // the file on disk while it is shown
+  TStatsCache stats;      // the status bar's totals of the selection
 
   // ---- creation and lifetime (viewer_lifecycle.cpp) ---------------------------------------------------
   // Creates the child controls of a new viewer window (loading label, list view and header, status bar)
@@ -324,12 +361,47 @@ class TCsvViewer {
   bool ApplyStatusChoice(int id);
   // SaveFailed: the save question was answered Yes and the save failed (it has shown its own box).
   enum class TReloadResult { Reloaded, Declined, SaveFailed, Failed };
+  // What a reload keeps of the view: always (Reload, a change on disk), or only when the new document has
+  // the same columns (a status choice, after which other columns mean another table).
+  enum class TKeepView { Always, IfSameColumns };
   // Reads the file again with the current choices, after the save question (Declined when it did not let
   // the reload go on). The new document is built aside: on failure the old one stays on screen with its
   // filters, pending filter text and timers. On success: new model and transformation, columns rebuilt,
-  // hidden columns and line-number width kept, selected records kept by document row where listed, no
-  // current cell, the search from the start. `failure` says why a load failed (clear otherwise).
-  TReloadResult Reload(TLoadFailure& failure);
+  // the line-number width kept, selected records kept by document row where listed, the search from the
+  // start; with the view kept (`keep`), the filters (typed text not yet applied included), sort, hidden
+  // flags and widths of the columns found again, the transformed view when the new file has every source
+  // column it reads, the first row shown, the horizontal scroll and the current cell; columns gone are
+  // named in the status bar. Otherwise a fresh view. `failure` says why a load failed (clear otherwise).
+  TReloadResult Reload(TLoadFailure& failure, TKeepView keep = TKeepView::Always);
+  // Reload (F5, the menu) with its error box.
+  void ReloadByCommand();
+  // The view as it is now, per document column (TKeptView).
+  TKeptView TakeKeptView() const;
+  // A step of Reload: the carried view given to the new grid (see Reload).
+  void RestoreKeptView(const TCarriedView& carried, TTransformConfig* oldTransform, bool wasTransformed,
+                       const std::vector<bool>& outputHidden, const std::vector<int>& listWidths, int topRow,
+                       int horizontal, int currentRow, int currentColumn);
+
+  // ---- the file on disk (file_watch.cpp) -------------------------------------------------------------
+  // After a document is shown in full: the watch starts over from the file as loaded (timer 4 runs when
+  // auto-reload is set or follow mode is on).
+  void StartWatching();
+  // Timer 4: a file that grew has its new rows read and shown (through the filters and the sort, the
+  // view kept); a file rewritten, or back after it vanished, is reloaded keeping the view; a vanished
+  // file and a change under unsaved edits are named once in the status bar and change nothing. Skipped
+  // while loading, editing a cell or inside another handler's modal loop.
+  void WatchFile();
+  // Reload after a change on disk to `now` (counted in `watch.fullReloads`); one that fails is named in
+  // the status bar and tried again only when the file changes again.
+  void ReloadForChange(const TFileStamp& now);
+  // The rows the document gained shown: filters and sort take them in, follow mode shows the last.
+  void ShowAppendedRows();
+  // Follow mode on or off (command and Shift+F); on, the last row comes into view.
+  void ToggleFollow();
+  void FollowLastRow() noexcept;
+  // After the grid scrolled (by the user): leaving the end leaves follow mode; coming back to it (End)
+  // resumes it when it was left that way.
+  void GridScrolled() noexcept;
 
   // ---- layout, fonts and DPI (viewer_layout.cpp) -------------------------------------------------
   // The DPI of the window's monitor (of the system when the window cannot tell); never 0.
@@ -383,6 +455,10 @@ class TCsvViewer {
   void ApplyPendingFilters();
   void ApplyFilterEdit(int index);
   bool IsFilterEdit(HWND control) const noexcept;
+  // "Filter by this value" (`exclude`: "Exclude this value"): the current column's filter becomes the one
+  // that keeps (drops) exactly the rows holding the current cell's value, shown in its box and applied at
+  // once. Nothing without a current cell of a data column.
+  void FilterByCurrentValue(bool exclude);
 
   // ---- search and header sorting (grid_search.cpp) -----------------------------------------------
   int SearchText(const std::u16string& text, int flags);
@@ -398,6 +474,8 @@ class TCsvViewer {
   // Scrolls the current cell into view: its row vertically, and horizontally its column, preferring the
   // left edge for `direction` < 0 and the right edge for > 0. The filter row follows.
   void EnsureCellVisible(int direction) noexcept;
+  // Scrolls the list so that row `top` (limited to the last row) is the first one shown.
+  void ScrollRowToTop(int top) noexcept;
 
   // ---- the in-place cell editor (cell_editor.cpp) ---------------------------------------------------
   TCellEditor cellEditor;  // the open box and the document cell it edits
@@ -573,6 +651,10 @@ class TCsvViewer {
 
   // ---- status bar (status_bar.cpp) -----------------------------------------------------------------
   void UpdateStatusBar();
+  // The totals of the current column's values in the selected rows ("Count: 5   Numbers: 4   Sum: ..."),
+  // in the number format most of them read with; empty for fewer than two selected rows, without a data
+  // column, or in the transformed view (selection_stats.cpp).
+  std::u16string SelectionStatsText();
   void ShowLoadingStatus();
   // Sets the five texts and widens the parts for them.
   void ShowStatusTexts(const TStatusInput& input);

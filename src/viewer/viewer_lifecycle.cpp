@@ -65,6 +65,7 @@ void TCsvViewer::StopTimers() noexcept {
   KillTimer(window, kLoadTimer);
   KillTimer(window, kDecodeTimer);
   KillTimer(window, kFilterTimer);
+  KillTimer(window, kWatchTimer);
 }
 
 void TCsvViewer::MarkDestroyed() noexcept {

@@ -32,6 +32,10 @@ void TCsvViewer::InstallDocument(TLoadedDocument&& fresh) {
 
   KillTimer(window, kDecodeTimer);
   if (document->HasUndecodedCells()) SetTimer(window, kDecodeTimer, kDecodeTickMs, nullptr);
+  // The document holds the file's bytes as read: what is appended to them can be read on.
+  watch.appendable = true;
+  StartWatching();
+  if (watch.follow) FollowLastRow();
   PostMessageW(window, kFocusGridMessage, 0, 0);
 }
 
@@ -39,6 +43,7 @@ void TCsvViewer::DeferredLoad() {
   KillTimer(window, kLoadTimer);
   if (loaded) return;
 
+  watch.follow = ReadInteger(u"follow") != 0;
   const std::u16string forced = ReadString(u"default-column-delimiter");
   choices.autoDelimiter = forced.empty();
   choices.delimiter = forced.empty() ? char16_t{0} : forced[0];
@@ -98,6 +103,7 @@ void TCsvViewer::TakeLoadedRows() {
     const unsigned long long took = GetTickCount64() - now;
     rest.nextRebuild = GetTickCount64() + std::max(kLoadRebuildMs, 4 * took);
     if (document->HasUndecodedCells()) SetTimer(window, kDecodeTimer, kDecodeTickMs, nullptr);
+    if (watch.follow) FollowLastRow();
     if (listView) InvalidateRect(listView, nullptr, FALSE);
   }
   if (refused) {

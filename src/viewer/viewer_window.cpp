@@ -80,6 +80,9 @@ LRESULT OnTimer(TCsvViewer& viewer, HWND window, WPARAM wParam, LPARAM lParam) n
       case kFilterTimer:
         viewer.ApplyPendingFilters();
         return 0;
+      case kWatchTimer:
+        viewer.WatchFile();
+        return 0;
       default:
         return DefWindowProcW(window, WM_TIMER, wParam, lParam);
     }
@@ -273,6 +276,10 @@ bool TCsvViewer::ExecuteCommand(int id) {
     case cmHideColumn: HideColumn(cursor.column); return true;
     case cmShowAllColumns: ShowAllColumns(); return true;
     case cmAutoSizeColumns: AutoSizeAllColumns(); return true;
+    case cmFilterByValue: FilterByCurrentValue(false); return true;
+    case cmExcludeValue: FilterByCurrentValue(true); return true;
+    case cmReload: ReloadByCommand(); return true;
+    case cmToggleFollow: ToggleFollow(); return true;
     case cmThemeTc: ChooseTheme(TThemeMode::Tc); return true;
     case cmThemeLight: ChooseTheme(TThemeMode::Light); return true;
     case cmThemeDark: ChooseTheme(TThemeMode::Dark); return true;

@@ -68,7 +68,7 @@ TEST_F(ViewerFilterTest, TheSelectionStaysOnTheSameRecordsAndHiddenOnesAreDroppe
     state.state = LVIS_SELECTED;
     SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&state));
   }
-  ASSERT_EQ(StatusPart(session.StatusBar(), 4), L" 2:1 | Selected: 4 rows, 3 columns");
+  ASSERT_EQ(StatusPart(session.StatusBar(), 4), L" 2:1 | Selected: 4 rows, 3 columns | Count: 4");
 
   struct Step {
     const wchar_t* filter;
@@ -77,9 +77,9 @@ TEST_F(ViewerFilterTest, TheSelectionStaysOnTheSameRecordsAndHiddenOnesAreDroppe
     std::wstring cell;  // the status bar's last part
   };
   const Step steps[] = {
-      {L"!apple", {L"apricot", L"cherry", L"grape"}, 0, L" 1:1 | Selected: 3 rows, 3 columns"},
+      {L"!apple", {L"apricot", L"cherry", L"grape"}, 0, L" 1:1 | Selected: 3 rows, 3 columns | Count: 3"},
       // apple was dropped while it was hidden
-      {L"", {L"apricot", L"cherry", L"grape"}, 1, L" 2:1 | Selected: 3 rows, 3 columns"},
+      {L"", {L"apricot", L"cherry", L"grape"}, 1, L" 2:1 | Selected: 3 rows, 3 columns | Count: 3"},
       {L"an", {}, -1, L""},
       {L"", {}, -1, L""},
   };
@@ -205,6 +205,40 @@ TEST_F(ViewerFilterTest, AWideFileHasBoxesOverItsFirstColumnsOnlyAndTheyFilter) 
   SetWindowTextW(box, L"keep");
   ASSERT_TRUE(PumpUntil([&] { return ItemCount(list) == 1; }));
   EXPECT_EQ(CellText(list, 0, kTarget), L"keep" + std::to_wstring(kTarget));
+}
+
+// The current column's totals over the selected rows, as spreadsheets show them; one cell shows none.
+TEST_F(ViewerFilterTest, SelectedRowsShowTheTotalsOfTheCurrentColumn) {
+  TViewerSession session(WriteTempFile(L"totals.csv", kFruit));
+  ASSERT_TRUE(session.WaitLoaded());
+  const HWND list = session.ListView();
+  const RECT price = CellRect(list, 0, 2);
+  ClickAt(list, (price.left + price.right) / 2, (price.top + price.bottom) / 2);
+  EXPECT_EQ(StatusPart(session.StatusBar(), 4), L" 1:3");
+  for (const int item : {1, 2}) {
+    LVITEMW state{};
+    state.stateMask = state.state = LVIS_SELECTED;
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&state));
+  }
+  const std::wstring part = StatusPart(session.StatusBar(), 4);
+  for (const wchar_t* figure : {L"Count: 3", L"Numbers: 3", L"Sum: 4.5", L"Average: 1.5", L"Min: 0.8", L"Max: 2.5"})
+    EXPECT_NE(part.find(figure), std::wstring::npos) << Utf8(figure) << " in " << Utf8(part);
+}
+
+// "Filter by this value" and "Exclude this value" fill the current column's box and apply it at once.
+TEST_F(ViewerFilterTest, FilterByThisValueAndExcludeThisValueFillTheColumnsBox) {
+  TViewerSession session(WriteTempFile(L"byvalue.csv", kFruit));
+  ASSERT_TRUE(session.WaitLoaded());
+  const HWND list = session.ListView();
+  const RECT red = CellRect(list, 0, 1);
+  ClickAt(list, (red.left + red.right) / 2, (red.top + red.bottom) / 2);
+  SendCommand(session.Viewer(), cmFilterByValue);
+  EXPECT_EQ(WindowText(session.FilterEdit(1)), L"=red");
+  EXPECT_EQ(ColumnTexts(list, 0), (std::vector<std::wstring>{L"apple", L"cherry"}));
+  ClickAt(list, (red.left + red.right) / 2, (red.top + red.bottom) / 2);
+  SendCommand(session.Viewer(), cmExcludeValue);
+  EXPECT_EQ(WindowText(session.FilterEdit(1)), L"!=red");
+  EXPECT_EQ(ColumnTexts(list, 0), (std::vector<std::wstring>{L"apricot", L"banana", L"grape"}));
 }
 
 }  // namespace

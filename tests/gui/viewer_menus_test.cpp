@@ -61,6 +61,10 @@ TEST_F(ViewerMenusTest, TheContextMenuListsEveryCommandInOrderWithItsTexts) {
       {cmCopyRows, L"Copy row(s) (Shift+C)"},
       {cmCopyRowsWithHeader, L"Copy row(s) with header"},
       {cmCopyColumn, L"Copy column (Ctrl+C)"},
+      {0, nullptr},
+      {cmFilterByValue, L"Filter by this value"},
+      {cmExcludeValue, L"Exclude this value"},
+      {0, nullptr},
       {cmInsertRowAbove, L"Insert row above (Ins)"},
       {cmInsertRowBelow, L"Insert row below"},
       {cmAppendRow, L"Append row (Shift+Ins)"},
@@ -78,6 +82,9 @@ TEST_F(ViewerMenusTest, TheContextMenuListsEveryCommandInOrderWithItsTexts) {
       {cmSave, L"Save (Ctrl+S)"},
       {0, nullptr},
       {cmToggleLineNumbers, L"Show line numbers"},
+      {0, nullptr},
+      {cmReload, L"Reload (F5)"},
+      {cmToggleFollow, L"Follow new rows (Shift+F)"},
       {0, L"Theme"},
   };
   ASSERT_EQ(menu.items.size(), std::size(expected));

@@ -229,7 +229,7 @@ TEST_F(ViewerSearchTest, SortingKeepsTheSelectedRecordsSelected) {
     EXPECT_EQ(ColumnTexts(list, 0), c.names);
     EXPECT_EQ(SelectedItems(list), c.selected);
     EXPECT_EQ(FocusedItem(list), c.focused);
-    EXPECT_EQ(StatusPart(session.StatusBar(), 4), L" Selected: 2 rows, 2 columns");
+    EXPECT_EQ(StatusPart(session.StatusBar(), 4), L" Selected: 2 rows, 2 columns | Count: 2");
   }
 }
 

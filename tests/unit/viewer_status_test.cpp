@@ -81,6 +81,14 @@ TEST(ViewerStatusTexts, CurrentCellModesAndSelection) {
          i.visibleColumns = 1;
        },
        u" 5:1 EDIT | TRANSFORM | Selected: 2 rows, 1 columns"},
+      {"follow mode", [](TStatusInput& i) { i.follow = true; }, u" | Follow"},
+      {"totals of the selection",
+       [](TStatusInput& i) {
+         i.selectedRows = 2;
+         i.visibleColumns = 1;
+         i.stats = u"Count: 2";
+       },
+       u" Selected: 2 rows, 1 columns | Count: 2"},
       {"a note alone", [](TStatusInput& i) { i.note = u"Undo trimmed"; }, u" Undo trimmed"},
       {"a note after the modes",
        [](TStatusInput& i) {

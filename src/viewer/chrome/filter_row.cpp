@@ -7,9 +7,48 @@
 
 namespace qelvar {
 
+namespace {
+
+// The tool of `edit` in the help tooltip: the box itself, the text asked for when it shows.
+TTTOOLINFOW HelpTool(HWND edit, const std::u16string* text) noexcept {
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = GetParent(edit);
+  tool.uId = reinterpret_cast<UINT_PTR>(edit);
+  tool.lpszText = text ? const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(text->c_str())) : nullptr;
+  return tool;
+}
+
+}  // namespace
+
+void TFilterRow::SetHelp(HWND window, const std::u16string& text) noexcept {
+  try {
+    help_ = text;
+  } catch (...) {
+    return;
+  }
+  if (!tooltip_ || !IsWindow(tooltip_)) {
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
+                               reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)), nullptr);
+    // Wide enough for the longest form, one form a line; it stays up while the mouse rests on the box.
+    if (tooltip_) {
+      SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 480);
+      SendMessageW(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
+    }
+  }
+}
+
 void TFilterRow::Reset(std::size_t count) {
-  for (HWND edit : edits_)
-    if (edit) DestroyWindow(edit);
+  for (HWND edit : edits_) {
+    if (!edit) continue;
+    if (tooltip_) {
+      TTTOOLINFOW tool = HelpTool(edit, nullptr);
+      SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    DestroyWindow(edit);
+  }
   edits_.clear();
   pending_.clear();
   edits_.assign(count, nullptr);
@@ -18,10 +57,20 @@ void TFilterRow::Reset(std::size_t count) {
 void TFilterRow::Put(std::size_t index, HWND edit) noexcept {
   if (index >= edits_.size()) return;
   edits_[index] = edit;
-  if (edit) SetWindowLongPtrW(edit, GWLP_USERDATA, static_cast<LONG_PTR>(index));
+  if (!edit) return;
+  SetWindowLongPtrW(edit, GWLP_USERDATA, static_cast<LONG_PTR>(index));
+  if (tooltip_ && !help_.empty()) {
+    TTTOOLINFOW tool = HelpTool(edit, &help_);
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
 }
 
-void TFilterRow::Forget() noexcept { edits_.clear(); }
+void TFilterRow::Forget() noexcept {
+  edits_.clear();
+  // A popup's owner is the top-level window (the host's), which outlives the viewer: it goes now.
+  if (tooltip_ && IsWindow(tooltip_)) DestroyWindow(tooltip_);
+  tooltip_ = nullptr;
+}
 
 int TFilterRow::IndexOf(HWND control, int id) const noexcept {
   if (!control || GetDlgCtrlID(control) != id) return -1;

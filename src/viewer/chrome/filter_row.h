@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -22,7 +23,11 @@ class TFilterRow {
   void Reset(std::size_t count);
   // The box over list-view column `index` (a place of Reset); the box keeps `index` in its GWLP_USERDATA.
   void Put(std::size_t index, HWND edit) noexcept;
-  // The window is gone, and the boxes with it: their handles are forgotten.
+  // The syntax help that a box shows as a tooltip while the mouse rests on it, one form a line; the
+  // tooltip window (a popup, destroyed by Forget) is made on the first call. Boxes put afterwards show it.
+  void SetHelp(HWND window, const std::u16string& text) noexcept;
+  HWND HelpTooltip() const noexcept { return tooltip_; }
+  // The window is gone, and the boxes with it: their handles are forgotten, the help's tooltip destroyed.
   void Forget() noexcept;
   // The list-view column of box `control`, or -1 when it is none of the boxes (their control id is
   // `id`).
@@ -46,6 +51,8 @@ class TFilterRow {
   std::vector<HWND> edits_;
   std::vector<bool> pending_;  // per box: changed, not yet applied
   bool visible_ = true;
+  HWND tooltip_ = nullptr;  // the help's tooltip (a popup owned by the viewer window)
+  std::u16string help_;
 };
 
 }  // namespace qelvar

@@ -13,12 +13,15 @@
 namespace qelvar {
 
 // The context menu in its order (0: a separator); the Theme submenu follows the last item.
-inline constexpr std::array<int, 21> kContextItems{
-    cmCopyCell, cmCopyRows, cmCopyRowsWithHeader, cmCopyColumn, cmInsertRowAbove, cmInsertRowBelow, cmAppendRow,
+inline constexpr std::array<int, 28> kContextItems{
+    cmCopyCell, cmCopyRows, cmCopyRowsWithHeader, cmCopyColumn, 0,
+    cmFilterByValue, cmExcludeValue, 0,
+    cmInsertRowAbove, cmInsertRowBelow, cmAppendRow,
     cmDeleteRows, cmDeleteColumn, 0,
     cmHideColumn, cmAutoSizeColumns, cmShowAllColumns, 0,
     cmToggleFilterRow, cmToggleHeaderRow, cmToggleEditMode, cmToggleTransformMode, cmSave, 0,
-    cmToggleLineNumbers,
+    cmToggleLineNumbers, 0,
+    cmReload, cmToggleFollow,
 };
 
 class TViewerMenus {

@@ -31,9 +31,11 @@ std::u16string CellAndModes(const TStatusInput& input) {
   else if (input.editMode) text += u" " + UiText(utEdit);
   else if (input.modified) text += u" " + UiText(utModified) + u" *";
   if (input.transformedView) text += u" | " + UiText(utTransform);
+  if (input.follow) text += u" | " + UiText(utFollowOn);
   if (input.selectedRows > 1) {
     if (!text.empty()) text += u" |";
     text += u" " + FormatUiText(UiText(utSelected), {input.selectedRows, input.visibleColumns});
+    if (!input.stats.empty()) text += u" | " + input.stats;
   }
   if (!input.note.empty()) text += (text.empty() ? u" " : u" | ") + input.note;
   return text;

@@ -25,8 +25,10 @@ struct TStatusInput {
   bool editMode = false;
   bool modified = false;
   bool transformedView = false;
+  bool follow = false;      // follow mode: the last row stays in view as rows arrive
   int selectedRows = 0;
   int visibleColumns = 0;   // data columns shown (width above 0); read only when selectedRows > 1
+  std::u16string stats;     // the selection's totals (with selectedRows > 1), after the selection
   std::u16string note;      // a one-line notice (undo steps dropped, a setting not read), after the modes
   int loadPercent = -1;     // the rest of the file is being read: how much of it is (0..100); -1: all read
 };
