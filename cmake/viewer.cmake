@@ -1,6 +1,6 @@
 # The viewer's sources, in one place. Its rules that need no window (the command table and key bindings,
 # the load choices, the status texts, the next search match, the sizes from the DPI and the font, which
-# cells the editor opens on, the decimal alignment of numeric columns, the background load's worker, which files are declined, what a reload keeps of the view) are portable: they form
+# cells the editor opens on, the decimal alignment of numeric columns, the background load's worker, which files are declined, what a reload keeps of the view, the column profile's worker) are portable: they form
 # qelvar_viewer_rules, which every preset builds and the unit tests run natively. Everything else under
 # src/viewer/ is Windows only and goes into the plug-in DLL.
 set(QELVAR_VIEWER_RULE_SOURCES
@@ -12,6 +12,7 @@ set(QELVAR_VIEWER_RULE_SOURCES
   src/viewer/load/background_load.cpp
   src/viewer/load/decline_rule.cpp
   src/viewer/load/kept_view.cpp
+  src/viewer/profile/profile_job.cpp
   src/viewer/load/load_choices.cpp
   src/viewer/look/metrics.cpp)
 list(TRANSFORM QELVAR_VIEWER_RULE_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)

@@ -8,7 +8,7 @@ namespace {
 
 constexpr std::uint8_t kEditRows = cnEditMode | cnDocumentView | cnWholeFile;
 
-constexpr std::array<TCommandInfo, 66> kCommands{{
+constexpr std::array<TCommandInfo, 67> kCommands{{
     {cmCopyCell, utCopyCell, 0},
     {cmCopyRows, utCopyRows, 0},
     {cmCopyRowsWithHeader, utCopyRowsWithHeader, 0},
@@ -29,6 +29,7 @@ constexpr std::array<TCommandInfo, 66> kCommands{{
     {cmToggleLineNumbers, utShowLineNumbers, 0},
     {cmFilterByValue, utFilterByValue, cnDocumentView | cnCurrentRow | cnDataColumn},
     {cmExcludeValue, utExcludeValue, cnDocumentView | cnCurrentRow | cnDataColumn},
+    {cmColumnProfile, utColumnProfile, cnDocumentView | cnDataColumn | cnWholeFile},
     {cmReload, utReload, 0},
     {cmToggleFollow, utFollowRows, 0},
     {cmThemeTc, utThemeTc, 0},

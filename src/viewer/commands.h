@@ -44,6 +44,7 @@ enum TCommandId : int {
   cmAppendRow = 5036,       // after the last row of the file (key Shift+Insert)
   cmFilterByValue = 5014,   // the current column's filter keeps the rows holding the current cell's value
   cmExcludeValue = 5015,    // ... drops them
+  cmColumnProfile = 5016,   // a window with the current column's figures and most frequent values
   cmReload = 5037,          // reads the file again, keeping the view (key F5)
   cmToggleFollow = 5038,    // keeps the last row in view as rows are appended (key Shift+F)
   cmToggleEditMode = 5040,

@@ -93,17 +93,7 @@ void TCsvViewer::FilterByCurrentValue(bool exclude) {
       column >= GridColumnCount() - LineNumberOffset())
     return;
   const std::u16string value = model->GetCell(model->VisibleToDocumentRow(cursor.row), column);
-  const std::u16string filter = exclude ? ExcludeFilterForValue(value) : FilterForValue(value);
-  const std::vector<HWND>& edits = filterRow.Edits();
-  const auto index = static_cast<std::size_t>(cursor.column);
-  if (index < edits.size() && edits[index]) {
-    // The box notifies its change and marks it pending: applied now rather than after the typing pause.
-    SetWindowTextW(edits[index], Wide(filter));
-    ApplyPendingFilters();
-    return;
-  }
-  // A column past the last box: the filter applies all the same.
-  RebuildVisibleRows([&] { model->SetFilter(column, filter); }, false);
+  SetColumnFilter(column, exclude ? ExcludeFilterForValue(value) : FilterForValue(value));
 }
 
 }  // namespace qelvar

@@ -40,6 +40,7 @@
 #include "viewer/look/fonts.h"
 #include "viewer/look/metrics.h"
 #include "viewer/look/theme.h"
+#include "viewer/profile/profile_window.h"
 #include "viewer/transform/panel.h"
 #include "win/handles.h"
 
@@ -216,6 +217,7 @@ class TCsvViewer {
   TBackgroundState rest;  // the rest of a large file being read
   TWatchState watch;      // the file on disk while it is shown
   TStatsCache stats;      // the status bar's totals of the selection
+  std::unique_ptr<TProfileWindow> profile;  // the column profile's window, while it is open
 
   // ---- creation and lifetime (viewer_lifecycle.cpp) ---------------------------------------------------
   // Creates the child controls of a new viewer window (loading label, list view and header, status bar)
@@ -381,6 +383,17 @@ class TCsvViewer {
   void RestoreKeptView(const TCarriedView& carried, TTransformConfig* oldTransform, bool wasTransformed,
                        const std::vector<bool>& outputHidden, const std::vector<int>& listWidths, int topRow,
                        int horizontal, int currentRow, int currentColumn);
+
+  // ---- the column profile (profile_window.cpp) -----------------------------------------------------------
+  // The current column's profile over the listed rows, in a window over the viewer (Esc closes it): the
+  // values are copied at once and profiled on a worker thread, with a progress line meanwhile. Nothing
+  // without a data column of the document's view.
+  void ShowColumnProfile();
+  // Closes the profile's window, its worker cancelled: before another profile, and when the viewer goes.
+  void CloseColumnProfile() noexcept;
+  // Document column `column`'s filter becomes `filter`, shown in its box and applied at once (Filter by
+  // this value, a value chosen in the profile). Nothing in the transformed view or out of range.
+  void SetColumnFilter(int column, const std::u16string& filter);
 
   // ---- the file on disk (file_watch.cpp) -------------------------------------------------------------
   // After a document is shown in full: the watch starts over from the file as loaded (timer 4 runs when

@@ -70,6 +70,8 @@ void TCsvViewer::StopTimers() noexcept {
 
 void TCsvViewer::MarkDestroyed() noexcept {
   StopTimers();
+  // A popup of the host's window: it would outlive the viewer it describes.
+  CloseColumnProfile();
   // Its notices would go to a window that is gone; the worker ends within one read.
   StopBackgroundLoad();
   SetWindowLongPtrW(window, GWLP_USERDATA, 0);

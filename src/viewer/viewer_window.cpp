@@ -278,6 +278,7 @@ bool TCsvViewer::ExecuteCommand(int id) {
     case cmAutoSizeColumns: AutoSizeAllColumns(); return true;
     case cmFilterByValue: FilterByCurrentValue(false); return true;
     case cmExcludeValue: FilterByCurrentValue(true); return true;
+    case cmColumnProfile: ShowColumnProfile(); return true;
     case cmReload: ReloadByCommand(); return true;
     case cmToggleFollow: ToggleFollow(); return true;
     case cmThemeTc: ChooseTheme(TThemeMode::Tc); return true;

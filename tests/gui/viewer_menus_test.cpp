@@ -74,6 +74,7 @@ TEST_F(ViewerMenusTest, TheContextMenuListsEveryCommandInOrderWithItsTexts) {
       {cmHideColumn, L"Hide column (Ctrl+Click)"},
       {cmAutoSizeColumns, L"Auto-size all columns (Ctrl+H)"},
       {cmShowAllColumns, L"Show all columns (Ctrl+Space)"},
+      {cmColumnProfile, L"Column profile"},
       {0, nullptr},
       {cmToggleFilterRow, L"Filters"},
       {cmToggleHeaderRow, L"Header row"},

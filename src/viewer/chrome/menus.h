@@ -13,12 +13,12 @@
 namespace qelvar {
 
 // The context menu in its order (0: a separator); the Theme submenu follows the last item.
-inline constexpr std::array<int, 28> kContextItems{
+inline constexpr std::array<int, 29> kContextItems{
     cmCopyCell, cmCopyRows, cmCopyRowsWithHeader, cmCopyColumn, 0,
     cmFilterByValue, cmExcludeValue, 0,
     cmInsertRowAbove, cmInsertRowBelow, cmAppendRow,
     cmDeleteRows, cmDeleteColumn, 0,
-    cmHideColumn, cmAutoSizeColumns, cmShowAllColumns, 0,
+    cmHideColumn, cmAutoSizeColumns, cmShowAllColumns, cmColumnProfile, 0,
     cmToggleFilterRow, cmToggleHeaderRow, cmToggleEditMode, cmToggleTransformMode, cmSave, 0,
     cmToggleLineNumbers, 0,
     cmReload, cmToggleFollow,
