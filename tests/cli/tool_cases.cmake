@@ -72,6 +72,21 @@ if(NOT CMAKE_CROSSCOMPILING)
                    -DWORK=${CMAKE_CURRENT_BINARY_DIR}/work/broken-pipe -P ${CMAKE_CURRENT_SOURCE_DIR}/broken_pipe.cmake)
 endif()
 
+# ---- view --follow: appended rows as they come ----
+cli_test(view-follow-with-sort INPUT ${cli_data}/basic.csv RC 2
+         STDERR_REGEX "^qelvar-cli: --follow cannot go with --sort[^\n]*\nSee 'qelvar-cli view --help'.\n$"
+         ARGS view @FILE@ --follow --sort 1)
+cli_test(view-follow-standard-input INPUT ${cli_data}/basic.csv STDIN ${cli_data}/basic.csv RC 2
+         STDERR_REGEX "^qelvar-cli: --follow needs a file: " ARGS view - --follow)
+cli_test(view-follow-missing-file INPUT ${cli_data}/no-such-file.csv RC 1
+         STDERR_REGEX "^qelvar-cli: [^\n]*no-such-file.csv: no such file\n$" ARGS view @FILE@ --follow)
+if(NOT CMAKE_CROSSCOMPILING)
+  # A writer and a reader in the background: a script of the host.
+  add_test(NAME cli-view-follow-appended-rows
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/follow.sh $<TARGET_FILE:qelvar-cli> ${CMAKE_CURRENT_BINARY_DIR}/work/follow)
+  set_tests_properties(cli-view-follow-appended-rows PROPERTIES TIMEOUT 60)
+endif()
+
 # A recipe that is not there is named as such, not as a bad file.
 transform_test(transform-config-missing RC 1 STDERR_REGEX "^qelvar-cli: [^\n]*no-such.json: no such file\n$"
                ARGS transform ${cli_data}/recipe-source.csv --config ${cli_data}/no-such.json --out @OUT@)

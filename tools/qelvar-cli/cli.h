@@ -54,6 +54,10 @@ int Fail(std::string_view file, std::string_view reason, bool output = false);
 void WriteOut(std::string_view bytes);
 // Writes bytes to stderr; failures are ignored (there is nowhere left to report them).
 void WriteErr(std::string_view bytes);
+// Whether standard output is a pipe whose reader went away, for a program that writes only now and then
+// (view --follow) to end as WriteOut would, without waiting for its next write. POSIX only: false
+// elsewhere. Does not write.
+bool OutputGone();
 
 // Reads all of standard input in binary mode. False (with `reason` set) when it could not be read.
 bool ReadStdin(std::string& bytes, std::string& reason);

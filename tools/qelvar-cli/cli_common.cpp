@@ -11,6 +11,8 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#else
+#include <poll.h>
 #endif
 
 namespace qelvar::cli {
@@ -51,6 +53,16 @@ void WriteErr(std::string_view bytes) {
   (void)binary;
   std::fwrite(bytes.data(), 1, bytes.size(), stderr);
   std::fflush(stderr);
+}
+
+bool OutputGone() {
+#ifdef _WIN32
+  return false;
+#else
+  // The writing end of a pipe without a reader polls as an error.
+  pollfd out{1, 0, 0};
+  return ::poll(&out, 1, 0) == 1 && (out.revents & (POLLERR | POLLHUP)) != 0;
+#endif
 }
 
 bool ReadStdin(std::string& bytes, std::string& reason) {

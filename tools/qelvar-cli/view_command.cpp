@@ -1,12 +1,18 @@
-// qelvar-cli view: the table as the grid shows it after filters and sorting, as JSON or as a table.
+// qelvar-cli view: the table as the grid shows it after filters and sorting, as JSON or as a table; with
+// --follow, then the rows appended to the file as they come.
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <atomic>
+#include <csignal>
+#include <cstdlib>
 #include <memory>
 
 #include "cli.h"
+#include "document/append_read.h"
 #include "document/csv_document.h"
 #include "grid/grid_model.h"
+#include "platform/platform.h"
 #include "load_options.h"
 #include "platform/utf.h"
 #include "transform/transform.h"
@@ -25,6 +31,7 @@ struct Settings {
   std::string format = "json";
   std::vector<std::string> columns;  // lists of COL, each comma-separated
   std::string outDelimiter;          // csv: the file's delimiter when empty
+  bool follow = false;
 };
 
 struct Filter {
@@ -85,52 +92,221 @@ std::vector<std::int32_t> ChosenColumns(const std::vector<std::string>& lists, s
   return chosen;
 }
 
-// The rows as JSON: the chosen column names, the visible count and the rows in display order.
-void WriteJson(const TCsvGridModel& model, const std::vector<std::int32_t>& chosen, std::int64_t shown) {
-  std::string out = "{\"columns\": [";
-  for (std::size_t k = 0; k < chosen.size(); ++k) {
-    if (k > 0) out += ", ";
-    AppendJsonString(out, model.GetColumnName(chosen[k]));
-  }
-  out += "], \"visibleCount\": " + std::to_string(model.VisibleCount()) + ", \"rows\": [";
-  for (std::int32_t i = 0; i < shown; ++i) {
-    const std::int32_t row = model.VisibleToDocumentRow(i);
-    BeginJsonRow(out, i);
-    out += "{\"row\": " + std::to_string(row) + ", \"cells\": [";
-    for (std::size_t k = 0; k < chosen.size(); ++k) {
-      if (k > 0) out += ", ";
-      AppendJsonString(out, model.GetCell(row, chosen[k]));
-    }
-    out += "]}";
-  }
-  EndJsonRows(out, shown);
-}
+// How rows are written: JSON objects {"row": R, "cells": [...]}, or lines of a table in UTF-8 with CR LF,
+// quoted as the export quotes (what is written reads back as the same table).
+class TRowWriter {
+ public:
+  TRowWriter(const TCsvGridModel& model, std::vector<std::int32_t> chosen, bool json, char16_t delimiter)
+      : model_(model), chosen_(std::move(chosen)), json_(json), delimiter_(delimiter), fields_(chosen_.size()) {}
 
-// The rows as a table in UTF-8 with CR LF line ends, quoted as the export quotes: a header line of the
-// column names, then the rows in display order. What is written reads back as the same table.
-void WriteTable(const TCsvGridModel& model, const std::vector<std::int32_t>& chosen, std::int64_t shown,
-                char16_t delimiter) {
-  std::vector<std::u16string> fields(chosen.size());
-  std::u16string line;
+  // The table's header line: the chosen columns' names.
+  void Header(std::string& out) {
+    for (std::size_t k = 0; k < chosen_.size(); ++k) fields_[k] = model_.GetColumnName(chosen_[k]);
+    Line(out, true);
+  }
+  // Document row `row` (without a line end in JSON).
+  void Row(std::int32_t row, std::string& out) {
+    if (json_) {
+      out += "{\"row\": " + std::to_string(row) + ", \"cells\": [";
+      for (std::size_t k = 0; k < chosen_.size(); ++k) {
+        if (k > 0) out += ", ";
+        AppendJsonString(out, model_.GetCell(row, chosen_[k]));
+      }
+      out += "]}";
+      return;
+    }
+    for (std::size_t k = 0; k < chosen_.size(); ++k) fields_[k] = model_.GetCell(row, chosen_[k]);
+    Line(out, false);
+  }
+  // The column names as a JSON array.
+  void JsonColumns(std::string& out) const {
+    out += "[";
+    for (std::size_t k = 0; k < chosen_.size(); ++k) {
+      if (k > 0) out += ", ";
+      AppendJsonString(out, model_.GetColumnName(chosen_[k]));
+    }
+    out += "]";
+  }
+
+ private:
+  void Line(std::string& out, bool first) {
+    line_.clear();
+    AppendCsvLine(line_, fields_, delimiter_, first);
+    line_ += u"\r\n";
+    out += Utf16ToUtf8(line_);
+  }
+
+  const TCsvGridModel& model_;
+  std::vector<std::int32_t> chosen_;
+  bool json_;
+  char16_t delimiter_;
+  std::vector<std::u16string> fields_;
+  std::u16string line_;
+};
+
+// The table: in JSON the column names, the visible count and the first `shown` of the `visible` rows in
+// display order; as a table a header line, then those rows.
+void WriteTable(const TCsvGridModel& model, TRowWriter& writer, bool json, std::int64_t visible, std::int64_t shown) {
   std::string out;
-  const auto endLine = [&](bool first) {
-    line.clear();
-    AppendCsvLine(line, fields, delimiter, first);
-    line += u"\r\n";
-    out += Utf16ToUtf8(line);
-    if (out.size() > (1u << 20)) {
+  if (json) {
+    out = "{\"columns\": ";
+    writer.JsonColumns(out);
+    out += ", \"visibleCount\": " + std::to_string(visible) + ", \"rows\": [";
+  } else {
+    writer.Header(out);
+  }
+  for (std::int32_t i = 0; i < shown; ++i) {
+    if (json) {
+      BeginJsonRow(out, i);
+    } else if (out.size() > (1u << 20)) {
       WriteOut(out);
       out.clear();
     }
-  };
-  for (std::size_t k = 0; k < chosen.size(); ++k) fields[k] = model.GetColumnName(chosen[k]);
-  endLine(true);
-  for (std::int32_t i = 0; i < shown; ++i) {
-    const std::int32_t row = model.VisibleToDocumentRow(i);
-    for (std::size_t k = 0; k < chosen.size(); ++k) fields[k] = model.GetCell(row, chosen[k]);
-    endLine(false);
+    writer.Row(model.VisibleToDocumentRow(i), out);
   }
+  if (json) return EndJsonRows(out, shown);
   WriteOut(out);
+}
+
+// What the command line asks of the table: the filters in the order given, the sort, the columns and the
+// format. UsageError when it names columns the table lacks.
+struct TView {
+  TView(TCsvDocument& document, const Settings& settings, char16_t outDelimiter) : model(&document, !settings.noHeader) {
+    const std::int32_t columns = document.ColumnCount();
+    std::vector<std::u16string> names;
+    for (std::int32_t c = 0; c < columns; ++c) names.push_back(model.GetColumnName(c));
+    std::vector<Filter> filters;
+    for (const auto& filter : settings.filters) filters.push_back(ParseFilter(filter, columns, names));
+    const auto chosen = ChosenColumns(settings.columns, columns, names);
+    model.SetCaseSensitive(settings.caseSensitive);
+    for (const auto& filter : filters) model.SetFilter(filter.column, filter.text);
+    if (!settings.sort.empty()) {
+      const auto [column, direction] = ParseSort(settings.sort, columns, names);
+      model.SetSort(column, direction);
+    }
+    json = settings.format == "json";
+    const char16_t delimiter =
+        settings.format == "tsv" ? u'\t' : (outDelimiter ? outDelimiter : document.Delimiter());
+    writer = std::make_unique<TRowWriter>(model, chosen, json, delimiter);
+  }
+
+  TCsvGridModel model;
+  bool json = true;
+  std::unique_ptr<TRowWriter> writer;
+};
+
+// ---- --follow ---------------------------------------------------------------------------------------
+
+constexpr unsigned kPollMs = 250;
+constexpr int kExitInterrupted = 130;  // 128 + SIGINT, as a shell reports a program that Ctrl+C ended
+
+std::atomic<bool> interrupted{false};
+
+extern "C" void OnInterrupt(int) { interrupted.store(true); }
+
+// Sleeps about one poll interval; false once Ctrl+C was pressed. A reader that went away ends the program
+// quietly, as a write to it would.
+bool Wait() {
+  for (unsigned slept = 0; slept < kPollMs && !interrupted.load(); slept += 50) platform::SleepMilliseconds(50);
+  if (OutputGone()) std::_Exit(kExitOk);
+  return !interrupted.load();
+}
+
+void Note(const std::string& file, const std::string& what) { WriteErr("qelvar-cli: " + file + ": " + what + "\n"); }
+
+// The file's size now; -1 when it cannot be opened.
+std::int64_t SizeNow(const std::u16string& path) {
+  platform::BlockReader reader;
+  std::int64_t size = 0;
+  return reader.Open(path, 0, size) == platform::ReadResult::Ok ? size : -1;
+}
+
+// The visible rows, in file order, whose document row is `from` or later: where they begin.
+std::int32_t FirstVisibleFrom(const TCsvGridModel& model, std::int32_t from) {
+  std::int32_t i = model.VisibleCount();
+  while (i > 0 && model.VisibleToDocumentRow(i - 1) >= from) --i;
+  return i;
+}
+
+enum class TFollowEnd { Restart, Interrupted };
+
+// Prints the table of the file as loaded (without a last row whose line is not complete yet), then every
+// row appended to it that passes the filters, until the file is rewritten (Restart) or Ctrl+C.
+TFollowEnd FollowDocument(const Settings& settings, char16_t outDelimiter, TCsvDocument& document,
+                          TCsvAppendReader& reader) {
+  const std::string& file = settings.file;
+  TView view(document, settings, outDelimiter);
+  std::int32_t printed = reader.UnfinishedRow() >= 0 ? reader.UnfinishedRow() : document.RowCount();
+  const std::int64_t visible = FirstVisibleFrom(view.model, printed);
+  WriteTable(view.model, *view.writer, view.json, visible, settings.rows < 0 ? visible : std::min(settings.rows, visible));
+  bool gone = false;
+  while (Wait()) {
+    const TFileChange change = reader.Check();
+    if (change == TFileChange::Gone) {
+      if (!gone) Note(file, "is gone; waiting for it to come back");
+      gone = true;
+      continue;
+    }
+    if (gone && change != TFileChange::Rewritten) Note(file, "is back");
+    gone = false;
+    if (change == TFileChange::Same) continue;
+    const std::int32_t before = document.RowCount();
+    const std::int64_t rows = change == TFileChange::Grew ? reader.ReadAppended(document) : -1;
+    if (rows < 0) {
+      Note(file, reader.Check() == TFileChange::Rewritten
+                     ? "was rewritten; reading it again from the start"
+                     : "what was appended could not be read; reading the file again from the start");
+      return TFollowEnd::Restart;
+    }
+    if (rows == 0) continue;
+    // A replaced last row (loaded half written, never printed) is no appended row to the model: it
+    // filters every row again, once.
+    if (document.RowCount() - rows < before)
+      view.model.Rebuild();
+    else
+      view.model.TakeAppendedRows();
+    std::string out;
+    for (std::int32_t i = FirstVisibleFrom(view.model, printed); i < view.model.VisibleCount(); ++i) {
+      view.writer->Row(view.model.VisibleToDocumentRow(i), out);
+      if (view.json) out += "\n";
+    }
+    printed = document.RowCount();
+    if (!out.empty()) WriteOut(out);
+  }
+  return TFollowEnd::Interrupted;
+}
+
+// view --follow: the table, then its appended rows; a rewritten file is printed again from its start, a
+// file that went away is waited for. Ends with Ctrl+C (exit code 130) or a reader that went away.
+int RunFollow(const Settings& settings, char16_t outDelimiter) {
+  const std::u16string path = Utf8ToUtf16(settings.file);
+  std::signal(SIGINT, OnInterrupt);
+  bool first = true;
+  while (!interrupted.load()) {
+    std::unique_ptr<TCsvDocument> document;
+    if (!LoadDocument(settings.file, settings.load, document)) {
+      if (first) return kExitFailed;
+      // Rewritten and not readable yet (a writer half way through, or gone again): tried again once it
+      // changes.
+      const std::int64_t size = SizeNow(path);
+      while (Wait() && SizeNow(path) == size) {
+      }
+      continue;
+    }
+    TCsvAppendReader reader;
+    const bool begun = reader.Begin(path, *document, settings.load.commentMode);
+    // Until the file has a complete row (the header, mostly) there are no columns to print: it is read
+    // again from its start once it changes.
+    first = false;
+    if (!begun || document->RowCount() == 0 || reader.UnfinishedRow() == 0) {
+      do {
+        if (!Wait()) return kExitInterrupted;
+      } while (begun && reader.Check() == TFileChange::Same);
+      continue;
+    }
+    if (FollowDocument(settings, outDelimiter, *document, reader) == TFollowEnd::Interrupted) break;
+  }
+  return kExitInterrupted;
 }
 
 int RunView(const Settings& settings) {
@@ -138,31 +314,18 @@ int RunView(const Settings& settings) {
       settings.outDelimiter.empty() ? char16_t{0} : ParseDelimiter(Utf8ToUtf16(settings.outDelimiter), "--out-delimiter");
   if (outDelimiter && settings.format != "csv") throw UsageError{"--out-delimiter goes with --format csv"};
   (void)settings.load.Delimiter();  // a malformed delimiter is a usage error before the file is read
+  if (settings.follow && settings.file == kStdStream)
+    throw UsageError{"--follow needs a file: standard input cannot be watched for appended rows"};
+  if (settings.follow && !settings.sort.empty())
+    throw UsageError{"--follow cannot go with --sort: the rows that come are printed in the order they come"};
+  if (settings.follow) return RunFollow(settings, outDelimiter);
 
   std::unique_ptr<TCsvDocument> document;
   if (!LoadDocument(settings.file, settings.load, document)) return kExitFailed;
-  TCsvGridModel model(document.get(), !settings.noHeader);
-  const std::int32_t columns = document->ColumnCount();
-  std::vector<std::u16string> names;
-  for (std::int32_t c = 0; c < columns; ++c) names.push_back(model.GetColumnName(c));
-
-  std::vector<Filter> filters;
-  for (const auto& filter : settings.filters) filters.push_back(ParseFilter(filter, columns, names));
-  const auto chosen = ChosenColumns(settings.columns, columns, names);
-  model.SetCaseSensitive(settings.caseSensitive);
-  for (const auto& filter : filters) model.SetFilter(filter.column, filter.text);
-  if (!settings.sort.empty()) {
-    const auto [column, direction] = ParseSort(settings.sort, columns, names);
-    model.SetSort(column, direction);
-  }
-
-  const std::int64_t visible = model.VisibleCount();
+  TView view(*document, settings, outDelimiter);
+  const std::int64_t visible = view.model.VisibleCount();
   const std::int64_t shown = settings.rows < 0 ? visible : std::min(settings.rows, visible);
-  if (settings.format == "json")
-    WriteJson(model, chosen, shown);
-  else
-    WriteTable(model, chosen, shown,
-               settings.format == "tsv" ? u'\t' : (outDelimiter ? outDelimiter : document->Delimiter()));
+  WriteTable(view.model, *view.writer, view.json, visible, shown);
   return kExitOk;
 }
 
@@ -191,11 +354,16 @@ Command AddView(CLI::App& parent) {
   app->add_option("--columns", settings->columns, "only these columns, in this order (names or numbers)")
       ->type_name("COL,COL,...");
   app->add_option("--out-delimiter", settings->outDelimiter, "the delimiter of --format csv")->type_name("D");
+  app->add_flag("--follow", settings->follow,
+                "after the table, print the rows appended to FILE as they come (like tail -f), until Ctrl+C; "
+                "in JSON one {\"row\": R, \"cells\": [...]} object per line; a rewritten file is printed again "
+                "from its start");
   app->footer(
       "COL is a column number counting from 1, as the grid shows columns, or a column name (case ignored).\n"
       "Examples:\n"
       "  qelvar-cli view data.csv --filter Stadt=Berlin --sort 3:desc --format csv --columns Name,3\n"
-      "  curl -s https://example.org/t.csv | qelvar-cli view - --format tsv | head");
+      "  curl -s https://example.org/t.csv | qelvar-cli view - --format tsv | head\n"
+      "  qelvar-cli view orders.csv --follow --rows 0 --filter Status=failed --format csv");
   return {app, [settings]() { return RunView(*settings); }};
 }
 
