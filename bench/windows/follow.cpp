@@ -2,6 +2,7 @@
 // the grid, what the viewer costs meanwhile, and whether it read only the new rows.
 //
 //   bench-follow [--plugin PATH] [--file PATH] [--megabytes N] [--seconds S] [--rows-per-second R]
+//                [--setting KEY=VALUE]
 //
 // The table is the first N MB (default 100) of --file, or one generated as bench-first-paint makes it. The
 // viewer opens it as the host does and loads it completely; then a writer thread appends R rows a second
@@ -21,6 +22,8 @@
 
 #include "bench_support.h"
 #include "lister_api.h"
+#include "platform/utf.h"
+#include "platform/wide.h"
 #include "viewer/commands.h"
 #include "win/files.h"
 #include "win/handles.h"
@@ -59,6 +62,7 @@ int wmain(int argc, wchar_t** argv) {
   std::wstring source;
   int seconds = 10;
   int rowsPerSecond = 10000;
+  std::string setting;  // one more line of the settings (--setting key=value), e.g. to compare with auto-reload=0
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::wstring option = argv[i];
     if (option == L"--plugin") pluginPath = argv[i + 1];
@@ -66,6 +70,7 @@ int wmain(int argc, wchar_t** argv) {
     else if (option == L"--megabytes") megabytes = static_cast<std::size_t>(std::max(1, _wtoi(argv[i + 1])));
     else if (option == L"--seconds") seconds = std::max(1, _wtoi(argv[i + 1]));
     else if (option == L"--rows-per-second") rowsPerSecond = std::max(10, _wtoi(argv[i + 1]));
+    else if (option == L"--setting") setting = qelvar::Utf16ToUtf8(qelvar::FromWide(argv[i + 1]));
   }
 
   qelvar::host::TListerPlugin plugin;
@@ -79,7 +84,7 @@ int wmain(int argc, wchar_t** argv) {
   CreateDirectoryW(folder.c_str(), nullptr);
   const std::wstring csv = folder + L"\\grows.csv";
   const std::wstring ini = folder + L"\\lsplugin.ini";
-  qelvar::WriteFileBytes(ini, "[qelvar]\r\n");
+  qelvar::WriteFileBytes(ini, "[qelvar]\r\n" + setting + "\r\n");
   qelvar::host::SetPluginIni(plugin, ini);
   const std::string table = source.empty() ? GenerateTable(megabytes * 1000 * 1000) : ReadPrefix(source, megabytes * 1000 * 1000);
   if (table.empty() || !qelvar::WriteFileBytes(csv, table)) {
@@ -165,7 +170,8 @@ int wmain(int argc, wchar_t** argv) {
   RemoveDirectoryW(folder.c_str());
 
   if (latencies.empty()) {
-    std::fprintf(stderr, "bench-follow: no write reached the grid\n");
+    std::printf("no write reached the grid; processor time of the viewer's thread and the pump: %.0f ms of %.0f ms = %.1f%%\n",
+                cpu, wall, 100 * cpu / wall);
     return 1;
   }
   std::vector<double> sorted = latencies;

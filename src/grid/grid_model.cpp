@@ -81,7 +81,11 @@ void TCsvGridModel::ApplyFilters() {
   const std::int32_t rowCount = document_->RowCount();
   const std::int32_t first = std::max(seenRows_, headerRow_ && rowCount > 0 ? 1 : 0);
   const std::size_t start = visibleRows_.size();
-  if (rowCount > first) visibleRows_.reserve(start + static_cast<std::size_t>(rowCount - first));
+  // Rows taken in a few at a time (a file being followed) must not copy the whole list each time.
+  if (rowCount > first) {
+    const std::size_t needed = start + static_cast<std::size_t>(rowCount - first);
+    if (needed > visibleRows_.capacity()) visibleRows_.reserve(std::max(needed, visibleRows_.capacity() + visibleRows_.capacity() / 2));
+  }
   for (std::int32_t row = first; row < rowCount; ++row) visibleRows_.push_back(row);
   seenRows_ = rowCount;
 

@@ -29,9 +29,13 @@ void TCsvViewer::RebuildVisibleRows(const std::function<void()>& change, bool ke
   int focused = -1;
   int focusedItem = -1;
   if (listView) {
-    for (int i = ListView_GetNextItem(listView, -1, LVNI_SELECTED); i >= 0;) {
+    // Asked for the next selected item, Wine's list view looks at every item after the last one: the
+    // count says when to stop (with none selected, 50 ms for 1.5 million rows at every rebuild).
+    const int selectedCount = static_cast<int>(ListView_GetSelectedCount(listView));
+    for (int i = selectedCount > 0 ? ListView_GetNextItem(listView, -1, LVNI_SELECTED) : -1; i >= 0;) {
       marked.push_back(i);
       if (const int row = documentRowAt(i); row >= 0) selected.push_back(row);
+      if (static_cast<int>(marked.size()) >= selectedCount) break;
       const int next = ListView_GetNextItem(listView, i, LVNI_SELECTED);
       if (next <= i) break;
       i = next;
