@@ -7,7 +7,7 @@ namespace qelvar {
 TProfileJob::~TProfileJob() { Cancel(); }
 
 bool TProfileJob::Begin(TColumnValues values, TDecimalSeparator separator, std::function<void()> notice) {
-  if (worker_.joinable()) return false;
+  if (worker_.joinable() || cancel_.load()) return false;
   values_ = std::move(values);
   separator_ = separator;
   notice_ = std::move(notice);

@@ -44,7 +44,7 @@ class TProfileJob {
 
   // Profiles `values` read with `separator` on a worker thread; `notice` runs on the worker once the
   // profile is done (never after a cancel) and must not throw. False (nothing runs) when a job was begun
-  // before or no thread can be made.
+  // before, it was cancelled, or no thread can be made.
   bool Begin(TColumnValues values, TDecimalSeparator separator, std::function<void()> notice);
   // Stops the worker and waits for it: it ends within kStatsProgressStep values. Never throws.
   void Cancel() noexcept;
