@@ -87,6 +87,8 @@ std::u16string_view TCsvDocument::ValueOf(const TCsvRow& row, const TCsvCell& ce
   const std::u16string_view inner = raw.substr(1, raw.size() - 2);
   if (inner.find(u"\"\"") == std::u16string_view::npos) return inner;
   const auto at = static_cast<std::size_t>(raw.data() - text_.data());
+  // The map's values stay where they are when it grows: the view outlives the lock.
+  const std::lock_guard<std::mutex> hold(unquotedLock_);
   auto it = unquoted_.find(at);
   if (it == unquoted_.end()) it = unquoted_.emplace(at, Unquote(inner)).first;
   return it->second;
@@ -99,6 +101,12 @@ std::u16string_view TCsvDocument::ValueView(std::int32_t row, std::int32_t col) 
   TCsvRow& r = rows_[static_cast<std::size_t>(row)];
   if (!cell->Decoded()) DecodeAt(r, *cell);
   return ValueOf(r, *cell);
+}
+
+void TCsvDocument::DecodeColumn(std::int32_t col) {
+  if (col < 0) return;
+  for (std::int32_t row = 0; row < rowCount_; ++row)
+    if (TCsvCell* cell = CellAt(row, col); cell && !cell->Decoded()) DecodeAt(rows_[static_cast<std::size_t>(row)], *cell);
 }
 
 void TCsvDocument::GetCell(std::int32_t row, std::int32_t col, std::u16string& value) {

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -252,8 +253,12 @@ class TCsvDocument {
   std::u16string_view CellValue(std::int32_t row, std::int32_t col) const;
   // Decodes the cell if needed and returns its value as a view (empty when out of range); the fast path
   // for filters and sorting: allocates only the first time a value with doubled quotes is read.
-  // Valid until the next edit or decode.
+  // Valid until the next edit or decode. The cells of a column decoded in full (DecodeColumn) may be read
+  // on a worker thread while this thread reads (and decodes) others, as long as nothing edits the
+  // document: the one cache such reads fill (values with doubled quotes) is locked.
   std::u16string_view ValueView(std::int32_t row, std::int32_t col);
+  // Decodes every cell of column `col` not decoded yet (nothing for a column out of range).
+  void DecodeColumn(std::int32_t col);
   // Decodes the cell if needed and copies its value; empty when out of range.
   void GetCell(std::int32_t row, std::int32_t col, std::u16string& value);
   std::u16string GetCell(std::int32_t row, std::int32_t col) {
@@ -415,6 +420,7 @@ class TCsvDocument {
   // Values that are no slice of Text (quoted fields with doubled quotes), made on first read and kept
   // until Text changes, by the 0-based position of their raw text. Nodes do not move, so views stay valid.
   mutable std::unordered_map<std::size_t, std::u16string> unquoted_;
+  mutable std::mutex unquotedLock_;  // a filter on a worker thread and the painting read values at once
   std::unique_ptr<TCsvEditHistory> history_;
   std::size_t undoLimit_ = 0;
 };

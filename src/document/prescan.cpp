@@ -33,9 +33,11 @@ struct Sample {
 };
 
 // Measures the record at `p` (p < n) with quotes interpreted; returns the start of the next record.
-// `empty`: no character precedes the record's line break.
+// `empty`: no character precedes the record's line break. `ended`, when given: the record has its line
+// break within the text (the return value is n both for a record cut off by the text's end and for one
+// whose line break is the text's last character).
 std::size_t MeasureRecord(const char16_t* t, std::size_t n, std::size_t p, char16_t delimiter, Sample& s,
-                          bool& empty) {
+                          bool& empty, bool* ended = nullptr) {
   s = Sample{};
   s.start = p;
   empty = IsBreak(t[p]);
@@ -67,6 +69,7 @@ std::size_t MeasureRecord(const char16_t* t, std::size_t n, std::size_t p, char1
     }
   }
   endField(i);
+  if (ended) *ended = i < n;
   if (i < n && t[i] == kCr && i + 1 < n && t[i + 1] == kLf) ++i;
   return i < n ? i + 1 : n;
 }
@@ -171,7 +174,11 @@ bool CommentRowOpen(std::u16string_view text, std::size_t pos, char16_t delimite
   if (semicolonRowWidth <= 0 || delimiter != u';' || text[pos] != u';' || !IsCommentLine(text, pos + 1)) return false;
   Sample s;
   bool empty = false;
-  return MeasureRecord(text.data(), text.size(), pos, delimiter, s, empty) >= text.size();
+  bool ended = false;
+  MeasureRecord(text.data(), text.size(), pos, delimiter, s, empty, &ended);
+  // A line break at the very end closes it too: the loaders hold back a CR there (half a CR LF, maybe),
+  // and a file that is followed has no last block that would settle it.
+  return !ended;
 }
 
 // Where the table starts. A title or note line above the table is preamble: shown as a comment (hidden

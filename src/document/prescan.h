@@ -39,8 +39,9 @@ inline constexpr char16_t kNoFieldDelimiter = u'"';
 // `semicolonRowWidth` is a row with an empty first field. Quotes on a comment line have no meaning; it
 // ends at its first line break.
 bool IsCommentRow(std::u16string_view text, std::size_t pos, char16_t delimiter, std::int64_t semicolonRowWidth);
-// Whether IsCommentRow needs the whole record at `pos` and it runs to the end of `text` (its field count
-// is then not known until more text follows).
+// Whether IsCommentRow needs the whole record at `pos` and `text` ends before the record's line break
+// (its field count is then not known until more text follows). A record whose line break is the text's
+// last character is whole: callers hold back a CR at the end.
 bool CommentRowOpen(std::u16string_view text, std::size_t pos, char16_t delimiter, std::int64_t semicolonRowWidth);
 
 // The 0-based position after the line break that ends the physical line at `p` (CR LF taken as one);

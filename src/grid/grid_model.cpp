@@ -75,11 +75,38 @@ void TCsvGridModel::TakeAppendedRows() {
   ApplyFilters();
 }
 
-// Filters run column by column over the surviving rows: each pass reads one cell per remaining row, and a
-// row stops being examined at its first failing filter, as in a row-by-row evaluation.
+namespace {
+
+// Filters run column by column over the surviving rows [start, end): each pass reads one cell per
+// remaining row, and a row stops being examined at its first failing filter, as in a row-by-row
+// evaluation. False when `stop` was raised (read every 64 Ki rows).
+bool FilterPass(TCsvDocument& document, const TUnicodeStringArray& filters, bool caseSensitive, TIntArray& rows,
+                std::size_t start, const std::atomic<bool>* stop) {
+  for (std::size_t k = 0; k < filters.size(); ++k) {
+    if (filters[k].empty()) continue;
+    TFilterMatcher matcher(filters[k], caseSensitive);
+    const auto col = static_cast<std::int32_t>(k);
+    std::size_t kept = start;
+    for (std::size_t i = start; i < rows.size(); ++i) {
+      if (stop && (i & 0xFFFF) == 0 && stop->load(std::memory_order_relaxed)) return false;
+      const std::int32_t row = rows[i];
+      // ValueView is empty beyond a ragged row's cells, like GetCell.
+      if (matcher.Matches(document.ValueView(row, col))) rows[kept++] = row;
+    }
+    rows.resize(kept);
+  }
+  return true;
+}
+
+std::int32_t FirstDataRow(const TCsvDocument& document, bool headerRow) {
+  return headerRow && document.RowCount() > 0 ? 1 : 0;
+}
+
+}  // namespace
+
 void TCsvGridModel::ApplyFilters() {
   const std::int32_t rowCount = document_->RowCount();
-  const std::int32_t first = std::max(seenRows_, headerRow_ && rowCount > 0 ? 1 : 0);
+  const std::int32_t first = std::max(seenRows_, FirstDataRow(*document_, headerRow_));
   const std::size_t start = visibleRows_.size();
   // Rows taken in a few at a time (a file being followed) must not copy the whole list each time.
   if (rowCount > first) {
@@ -88,19 +115,33 @@ void TCsvGridModel::ApplyFilters() {
   }
   for (std::int32_t row = first; row < rowCount; ++row) visibleRows_.push_back(row);
   seenRows_ = rowCount;
+  FilterPass(*document_, filters_, caseSensitive_, visibleRows_, start, nullptr);
+}
 
-  for (std::size_t k = 0; k < filters_.size(); ++k) {
-    if (filters_[k].empty()) continue;
-    TFilterMatcher matcher(filters_[k], caseSensitive_);
-    const auto col = static_cast<std::int32_t>(k);
-    std::size_t kept = start;
-    for (std::size_t i = start; i < visibleRows_.size(); ++i) {
-      const std::int32_t row = visibleRows_[i];
-      // ValueView is empty beyond a ragged row's cells, like GetCell.
-      if (matcher.Matches(document_->ValueView(row, col))) visibleRows_[kept++] = row;
-    }
-    visibleRows_.resize(kept);
+void TCsvGridModel::StoreFilter(std::int32_t col, std::u16string_view text) {
+  if (col < 0 || static_cast<std::size_t>(col) >= filters_.size()) return;
+  filters_[static_cast<std::size_t>(col)] = std::u16string(text);
+}
+
+void TCsvGridModel::AdoptRows(TIntArray rows) {
+  visibleRows_ = std::move(rows);
+  seenRows_ = document_ ? document_->RowCount() : 0;
+}
+
+bool ComputeVisibleRows(TCsvDocument& document, bool headerRow, bool caseSensitive, const TUnicodeStringArray& filters,
+                        std::int32_t sortColumn, int sortDirection, const std::atomic<bool>& stop, TIntArray& rows) {
+  rows.clear();
+  const std::int32_t rowCount = document.RowCount();
+  const std::int32_t first = FirstDataRow(document, headerRow);
+  if (rowCount > first) rows.reserve(static_cast<std::size_t>(rowCount - first));
+  for (std::int32_t row = first; row < rowCount; ++row) rows.push_back(row);
+  if (!FilterPass(document, filters, caseSensitive, rows, 0, &stop)) return false;
+  rows.shrink_to_fit();
+  if (sortColumn >= 0 && sortColumn < document.ColumnCount() && sortDirection != 0) {
+    if (stop.load()) return false;
+    SortRows(document, sortColumn, sortDirection, rows);
   }
+  return !stop.load();
 }
 
 std::int32_t TCsvGridModel::VisibleToDocumentRow(std::int32_t index) const {

@@ -6,6 +6,7 @@
 // Rows are document row indexes, indexes are positions in the visible-row list (the list view's items).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -47,6 +48,12 @@ class TCsvGridModel {
   void SetFiltersAndSort(TUnicodeStringArray filters, std::int32_t col, int direction);
   // Recomputes the visible rows: filter in file order, then sort. The editor calls it after edits.
   void Rebuild();
+  // Stores the filter text without rebuilding: the rows are being computed aside (ComputeVisibleRows), and
+  // whatever rebuilds first must see the filter already.
+  void StoreFilter(std::int32_t col, std::u16string_view text);
+  // Takes `rows` as the visible rows: what ComputeVisibleRows gave for this model's document, filters and
+  // sort as they are now.
+  void AdoptRows(TIntArray rows);
   // Takes in the rows the document gained since the last Rebuild or call (a large file's rows arriving
   // in batches): unsorted, they pass the filters and follow the visible rows, as Rebuild would place
   // them, at the cost of the new rows only; sorted, it is Rebuild. Only for rows appended at the end.
@@ -82,5 +89,12 @@ class TCsvGridModel {
   std::int32_t sortColumn_ = -1;
   int sortDirection_ = 0;
 };
+
+// The visible rows of a model over `document` with these settings, as its Rebuild would list them, computed
+// aside: on a worker thread while the document is not edited and no cell is left undecoded (see
+// TCsvDocument::ValueView). False, `rows` unspecified, when `stop` was raised (read every 64 Ki rows of
+// each filter's pass, and before the sort).
+bool ComputeVisibleRows(TCsvDocument& document, bool headerRow, bool caseSensitive, const TUnicodeStringArray& filters,
+                        std::int32_t sortColumn, int sortDirection, const std::atomic<bool>& stop, TIntArray& rows);
 
 }  // namespace qelvar

@@ -132,10 +132,11 @@ enum TUiText : int {
   utFollowOn,
   utFileChangedUnderEdits,
   utFileGone,
+  utFiltering,
 };
 
-inline constexpr int kUiTextCount = 114;
-static_assert(utFileGone + 1 == kUiTextCount);
+inline constexpr int kUiTextCount = 115;
+static_assert(utFiltering + 1 == kUiTextCount);
 
 // One text per identifier; an empty entry means "not set".
 using TUiCatalog = std::array<std::u16string, kUiTextCount>;

@@ -129,6 +129,7 @@ constexpr TextEntry kTexts[] = {
     {u"FollowOn", u"Follow"},
     {u"FileChangedUnderEdits", u"The file changed on disk: it is not reloaded while edits are unsaved"},
     {u"FileGone", u"The file is no longer on disk: the rows shown stay"},
+    {u"Filtering", u"Filtering\u2026"},
 };
 static_assert(std::size(kTexts) == kUiTextCount);
 

@@ -22,10 +22,11 @@ void TCsvViewer::StartWatching() {
 }
 
 void TCsvViewer::WatchFile() {
-  // Nothing while the file is still being read, while a cell is being typed into, or while another
-  // handler waits in a modal loop (a question, a menu, a file dialog) for what it holds to stay.
+  // Nothing while the file is still being read, while a cell is being typed into, while another handler
+  // waits in a modal loop (a question, a menu, a file dialog) for what it holds to stay, or while a
+  // worker reads the document for a filter.
   if (!loaded || !document || !model || ReadOnlyWhileLoading() || cellEditor.Box() || saving.promptActive ||
-      life.handlerDepth > 1)
+      life.handlerDepth > 1 || rowsJob)
     return;
   const TFileStamp now = ReadFileStamp(fileName);
   if (!now.exists) {

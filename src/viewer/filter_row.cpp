@@ -80,6 +80,7 @@ void TCsvViewer::ApplyFilterEdit(int index) {
   if (!edit || column < 0 || !model) return;
 
   const std::u16string filter = WindowText(edit);
+  if (FilterAside(column, filter)) return;
   RebuildVisibleRows([&] { model->SetFilter(column, filter); }, false);
 
   search.Forget();
@@ -94,6 +95,57 @@ void TCsvViewer::FilterByCurrentValue(bool exclude) {
     return;
   const std::u16string value = model->GetCell(model->VisibleToDocumentRow(cursor.row), column);
   SetColumnFilter(column, exclude ? ExcludeFilterForValue(value) : FilterForValue(value));
+}
+
+bool TCsvViewer::FilterAside(int column, const std::u16string& filter) {
+  if (!document || !model || !window || document->RowCount() < kFilterAsideFrom || view.editMode ||
+      ReadOnlyWhileLoading())
+    return false;
+  StopRowsJob();
+  model->StoreFilter(column, filter);
+  // The worker reads only cells already decoded; this thread goes on decoding (and painting) the others.
+  for (std::size_t k = 0; k < model->Filters().size(); ++k)
+    if (!model->Filters()[k].empty()) document->DecodeColumn(static_cast<std::int32_t>(k));
+  if (model->SortColumn() >= 0) document->DecodeColumn(model->SortColumn());
+  auto job = std::make_unique<TRowsJob>();
+  // The worker reads the document (nothing edits it while the job runs) and copies of the model's
+  // settings.
+  TCsvDocument* const source = document.get();
+  const TUnicodeStringArray filters = model->Filters();
+  const bool headerRow = model->HeaderRow();
+  const bool caseSensitive = model->CaseSensitive();
+  const int sortColumn = model->SortColumn();
+  const int sortDirection = model->SortDirection();
+  const HWND target = window;
+  const bool begun = job->Begin(
+      [=](const std::atomic<bool>& stop, TIntArray& rows) {
+        return ComputeVisibleRows(*source, headerRow, caseSensitive, filters, sortColumn, sortDirection, stop, rows);
+      },
+      [target] { PostMessageW(target, kRowsReadyMessage, 0, 0); });
+  if (!begun) return false;
+  rowsJob = std::move(job);
+  status.filtering = true;
+  UpdateStatusBar();
+  return true;
+}
+
+void TCsvViewer::TakeAsideRows() {
+  if (!rowsJob || !rowsJob->Done() || !model) return;
+  TIntArray rows = rowsJob->TakeRows();
+  rowsJob.reset();
+  status.filtering = false;
+  RebuildVisibleRows([&] { model->AdoptRows(std::move(rows)); }, false);
+  if (life.destroyed) return;
+  search.Forget();
+  if (listView) InvalidateRect(listView, nullptr, TRUE);
+  PlaceFilterEdits();
+}
+
+void TCsvViewer::StopRowsJob() noexcept {
+  if (!rowsJob) return;
+  rowsJob->Cancel();
+  rowsJob.reset();
+  status.filtering = false;
 }
 
 }  // namespace qelvar

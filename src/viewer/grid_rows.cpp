@@ -16,6 +16,8 @@ constexpr std::size_t kClearItemByItem = 4096;
 }  // namespace
 
 void TCsvViewer::RebuildVisibleRows(const std::function<void()>& change, bool keepScroll) {
+  // A filter computed aside is overtaken: the model holds its text, so this rebuild applies it.
+  StopRowsJob();
   // An open edit goes to its cell while the rows are still where the user saw them.
   EndCellEdit(true);
   if (!model || life.destroyed) return;

@@ -83,6 +83,7 @@ TCsvViewer::TReloadResult TCsvViewer::Reload(TLoadFailure& failure, TKeepView ke
 
   KillTimer(window, kDecodeTimer);
   KillTimer(window, kFilterTimer);
+  StopRowsJob();
   // A reload reads the file in one piece: the rest still being read is not wanted any more. Should the
   // reload fail, the part shown stays read-only.
   const bool wasReading = rest.load != nullptr;

@@ -87,7 +87,7 @@ void TCsvViewer::UpdateStatusBar() {
   input.modified = Modified();
   input.transformedView = view.transformed;
   input.follow = watch.follow;
-  input.note = status.note;
+  input.note = status.filtering ? UiText(utFiltering) + (status.note.empty() ? u"" : u" | " + status.note) : status.note;
   if (rest.load && rest.load->FileSize() > 0)
     input.loadPercent = static_cast<int>(rest.load->BytesRead() * 100 / rest.load->FileSize());
   input.selectedRows = listView ? static_cast<int>(ListView_GetSelectedCount(listView)) : 0;

@@ -102,6 +102,8 @@ void TCsvViewer::ToggleEditMode() {
     MessageBeep(MB_ICONEXCLAMATION);
     return;
   }
+  // Edits change the document that a filter's worker reads: the filter is applied here and now.
+  if (!view.editMode && rowsJob) RebuildVisibleRows([&] { model->Rebuild(); }, true);
   view.editMode = !view.editMode;
   UpdateStatusBar();
 }

@@ -31,6 +31,7 @@
 #include "viewer/edit/recovery.h"
 #include "viewer/grid/decimal_columns.h"
 #include "viewer/grid/hidden_columns.h"
+#include "viewer/grid/rows_job.h"
 #include "viewer/grid/search.h"
 #include "viewer/load/background_load.h"
 #include "viewer/load/file_stamp.h"
@@ -84,6 +85,10 @@ inline constexpr UINT kFocusGridMessage = WM_USER + 101;
 inline constexpr UINT kEditCurrentCellMessage = WM_USER + 102;
 // Posted by the background load's worker: batches of rows wait to be appended, or the worker ended.
 inline constexpr UINT kLoadBatchMessage = WM_USER + 103;
+// Posted by the worker computing the grid's rows aside: they are ready.
+inline constexpr UINT kRowsReadyMessage = WM_USER + 104;
+// From this many rows on, a filter is computed on a worker thread while the grid stays usable.
+inline constexpr int kFilterAsideFrom = 100000;
 // The least time between two rebuilds of the shown rows while a large file loads; a rebuild that takes
 // longer waits four times its own time, so that it never takes more than a fifth of the window's time.
 inline constexpr unsigned long long kLoadRebuildMs = 200;
@@ -116,6 +121,8 @@ struct TStatusState {
   // A notice shown after the modes until another document is shown (undo steps dropped, a setting that
   // could not be read).
   std::u16string note;
+  // A filter is being computed aside: "Filtering…" comes before the note.
+  bool filtering = false;
 };
 
 // The view switches the user toggles.
@@ -218,6 +225,7 @@ class TCsvViewer {
   TWatchState watch;      // the file on disk while it is shown
   TStatsCache stats;      // the status bar's totals of the selection
   std::unique_ptr<TProfileWindow> profile;  // the column profile's window, while it is open
+  std::unique_ptr<TRowsJob> rowsJob;        // a filter being computed aside, while it runs
 
   // ---- creation and lifetime (viewer_lifecycle.cpp) ---------------------------------------------------
   // Creates the child controls of a new viewer window (loading label, list view and header, status bar)
@@ -468,6 +476,15 @@ class TCsvViewer {
   void ApplyPendingFilters();
   void ApplyFilterEdit(int index);
   bool IsFilterEdit(HWND control) const noexcept;
+  // A filter typed into a large table (kFilterAsideFrom rows, the whole file read, not in edit mode): the model stores it, and the rows are computed on a worker thread (one still running is
+  // cancelled) while the grid shows the old ones and the status bar "Filtering…". False when the table
+  // does not qualify (the caller rebuilds at once).
+  bool FilterAside(int column, const std::u16string& filter);
+  // kRowsReadyMessage: the rows computed aside are shown (selection and current cell kept by record).
+  void TakeAsideRows();
+  // Cancels a filter being computed aside (its text stays stored in the model, so the next rebuild
+  // applies it): before anything else rebuilds the rows or changes the document, and at the end.
+  void StopRowsJob() noexcept;
   // "Filter by this value" (`exclude`: "Exclude this value"): the current column's filter becomes the one
   // that keeps (drops) exactly the rows holding the current cell's value, shown in its box and applied at
   // once. Nothing without a current cell of a data column.

@@ -72,6 +72,7 @@ void TCsvViewer::MarkDestroyed() noexcept {
   StopTimers();
   // A popup of the host's window: it would outlive the viewer it describes.
   CloseColumnProfile();
+  StopRowsJob();
   // Its notices would go to a window that is gone; the worker ends within one read.
   StopBackgroundLoad();
   SetWindowLongPtrW(window, GWLP_USERDATA, 0);

@@ -14,6 +14,8 @@
 namespace qelvar {
 
 void TCsvViewer::InstallDocument(TLoadedDocument&& fresh) {
+  // The worker reads the old document: it ends first.
+  StopRowsJob();
   // The old model refers to the old document: it goes first.
   model = std::move(fresh.model);
   document = std::move(fresh.document);

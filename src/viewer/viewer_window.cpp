@@ -157,6 +157,13 @@ LRESULT OnLoadBatch(TCsvViewer& viewer) noexcept {
   });
 }
 
+LRESULT OnRowsReady(TCsvViewer& viewer) noexcept {
+  return Safely([&] {
+    viewer.TakeAsideRows();
+    return LRESULT{0};
+  });
+}
+
 LRESULT OnFocusGrid(TCsvViewer& viewer) noexcept {
   if (viewer.host.listerWindow && viewer.listView) SetFocus(viewer.listView);
   return 0;
@@ -341,6 +348,7 @@ LRESULT CALLBACK ViewerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case kFocusGridMessage: return OnFocusGrid(v);
     case kEditCurrentCellMessage: return OnEditCurrentCell(v);
     case kLoadBatchMessage: return OnLoadBatch(v);
+    case kRowsReadyMessage: return OnRowsReady(v);
     default: return DefWindowProcW(window, message, wParam, lParam);
   }
 }

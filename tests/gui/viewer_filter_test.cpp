@@ -241,5 +241,22 @@ TEST_F(ViewerFilterTest, FilterByThisValueAndExcludeThisValueFillTheColumnsBox) 
   EXPECT_EQ(ColumnTexts(list, 0), (std::vector<std::wstring>{L"apricot", L"banana", L"grape"}));
 }
 
+// A large table is filtered on a worker thread: the status bar says so while the grid keeps its rows, and
+// the filtered rows follow.
+TEST_F(ViewerFilterTest, AFilterOverALargeTableIsComputedAsideWhileTheGridStaysUsable) {
+  std::string text = "id,name\r\n";
+  for (int i = 0; i < 150000; ++i) text += std::to_string(i) + ",name " + std::to_string(i) + "\r\n";
+  TViewerSession session(WriteTempFile(L"large.csv", text));
+  ASSERT_TRUE(session.WaitLoaded(30000));
+  const HWND list = session.ListView();
+  SetWindowTextW(session.FilterEdit(1), L"name 14999");
+  const auto filtering = [&] { return StatusPart(session.StatusBar(), 4).find(L"Filtering") != std::wstring::npos; };
+  ASSERT_TRUE(PumpUntil(filtering, 5000));
+  ASSERT_TRUE(PumpUntil([&] { return ItemCount(list) == 11; }, 10000));
+  EXPECT_FALSE(filtering());
+  EXPECT_EQ(CellText(list, 0, 1), L"name 14999");
+  EXPECT_EQ(CellText(list, 10, 1), L"name 149999");
+}
+
 }  // namespace
 }  // namespace qelvar::gui

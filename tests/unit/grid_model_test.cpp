@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -105,6 +106,40 @@ TEST(GridFilter, SeveralFiltersAndRaggedRows) {
   EXPECT_EQ(VisibleValues(model), (std::vector<std::string>{"1", "3", "4"}));
   EXPECT_EQ(model.Filters().size(), 3u);
   EXPECT_EQ(model.Filters()[1], u"!y");
+}
+
+// Rows computed aside (for a worker thread) are the rows the model's Rebuild lists; a raised stop ends it.
+TEST(GridFilter, RowsComputedAsideAreTheRebuildsAndAStopEndsThem) {
+  auto document = Load("a,b\r\n3,x\r\n1,\"y \"\"q\"\"\"\r\n2,x\r\n5\r\n4,x\r\n");
+  struct Case {
+    TUnicodeStringArray filters;
+    std::int32_t sortColumn;
+    int direction;
+  };
+  const Case cases[] = {{{u"", u""}, -1, 0}, {{u"", u"x"}, -1, 0}, {{u">1", u"!x"}, -1, 0},
+                        {{u"", u"x"}, 0, -1}, {{u"", u"=y*"}, 0, 1}, {{u"2..4", u""}, 1, 1}};
+  for (const bool headerRow : {true, false}) {
+    for (const Case& c : cases) {
+      TCsvGridModel model(document.get(), headerRow);
+      model.SetFiltersAndSort(c.filters, c.sortColumn, c.direction);
+      const std::atomic<bool> stop{false};
+      TIntArray rows;
+      ASSERT_TRUE(ComputeVisibleRows(*document, headerRow, false, c.filters, c.sortColumn, c.direction, stop, rows));
+      EXPECT_EQ(rows, model.VisibleRows()) << Utf16ToUtf8(c.filters[0]) << " " << Utf16ToUtf8(c.filters[1]);
+    }
+  }
+  const std::atomic<bool> stopped{true};
+  TIntArray rows;
+  EXPECT_FALSE(ComputeVisibleRows(*document, true, false, {u"x", u""}, -1, 0, stopped, rows));
+
+  // Adopted, they are the model's rows; a filter stored without a rebuild is what the next rebuild uses.
+  TCsvGridModel model(document.get(), true);
+  model.StoreFilter(1, u"x");
+  EXPECT_EQ(model.VisibleCount(), 5);
+  model.Rebuild();
+  EXPECT_EQ(VisibleValues(model), (std::vector<std::string>{"3", "2", "4"}));
+  model.AdoptRows({1});
+  EXPECT_EQ(VisibleValues(model), (std::vector<std::string>{"3"}));
 }
 
 TEST(GridFilter, FilterTextIsNotTrimmed) {
