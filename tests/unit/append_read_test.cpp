@@ -64,6 +64,9 @@ const std::vector<TFollowCase>& FollowCases() {
       {"CommentsAutoAfterData", "# x\n\na,b,c\n# kept\n\n4,5,6\n", u',', kCommentsAuto, u"", 1, 11},
       // A ';' line as wide as the table is a row: the cut waits for its whole record.
       {"SemicolonRows", "a;b;c\nd;e;f\n;x;\"y\ny\"\n;lone\n1;2;3\n", u';', kCommentsHidden, u"", 1, 6},
+      // Such a line whose line break is the file's last byte is whole: it was held back for a next line
+      // that a followed file may never get.
+      {"SemicolonCommentIsTheLastLine", "a;b;c\n1;2;3\n;lone\n", u';', kCommentsHidden, u"", 1, 6},
       {"LoneCrEndings", "a,b\r1,2\r3,4\r\r\n", u',', kCommentsParsed, u"", 1, 4},
       {"EmptyLinesAreRows", "a,b\n\n\n1,2\n\n", u',', kCommentsParsed, u"", 1, 4},
       // Rows wider than the sampled width lose their extra fields, as in the whole load.
