@@ -61,6 +61,7 @@ void TCsvViewer::WatchFile() {
   const TFileChange change = watch.appends ? watch.appends->Check() : TFileChange::Rewritten;
   // The same size and tail but another write time may be a change further up: only a full read tells.
   if (change != TFileChange::Grew) return ReloadForChange(now);
+  const std::int64_t before = document->RowCount();
   const std::int64_t rows = watch.appends->ReadAppended(*document);
   if (rows < 0) return ReloadForChange(now);
   // The save's guard compares with this stamp: it holds what the document holds only when nothing came
@@ -71,7 +72,9 @@ void TCsvViewer::WatchFile() {
   } else {
     watch.seen = TFileStamp{};
   }
-  if (rows > 0) ShowAppendedRows();
+  // A last row that was loaded half written and is now whole counts among the rows read: it may pass
+  // the filters (or sort) differently now, so the rows are looked at again from it.
+  if (rows > 0) ShowAppendedRows(document->RowCount() - rows < before);
 }
 
 void TCsvViewer::ReloadForChange(const TFileStamp& now) {
@@ -86,8 +89,12 @@ void TCsvViewer::ReloadForChange(const TFileStamp& now) {
   UpdateStatusBar();
 }
 
-void TCsvViewer::ShowAppendedRows() {
-  if (model->SortColumn() < 0 && listView) {
+void TCsvViewer::ShowAppendedRows(bool lastRowReplaced) {
+  if (lastRowReplaced) {
+    RebuildVisibleRows([&] { model->Rebuild(); }, true);
+    if (life.destroyed) return;
+    if (listView) InvalidateRect(listView, nullptr, FALSE);
+  } else if (model->SortColumn() < 0 && listView) {
     // Unsorted, the rows listed keep their places and the new ones follow them: the selection, the focus
     // and the current cell stay as they are, and the list repaints only what is new. A rebuild would look
     // for them all again, at a cost that grows with the rows (tens of ms a look for a million rows).

@@ -415,8 +415,9 @@ class TCsvViewer {
   // Reload after a change on disk to `now` (counted in `watch.fullReloads`); one that fails is named in
   // the status bar and tried again only when the file changes again.
   void ReloadForChange(const TFileStamp& now);
-  // The rows the document gained shown: filters and sort take them in, follow mode shows the last.
-  void ShowAppendedRows();
+  // The rows the document gained shown: filters and sort take them in, follow mode shows the last. With
+  // `lastRowReplaced` (a row loaded half written was cut again whole) every row is looked at again.
+  void ShowAppendedRows(bool lastRowReplaced);
   // Follow mode on or off (command and Shift+F); on, the last row comes into view.
   void ToggleFollow();
   void FollowLastRow() noexcept;

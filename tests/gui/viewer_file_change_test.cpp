@@ -152,6 +152,20 @@ TEST_F(ViewerFileChangeTest, AppendedRowsPassTheFilterTakeTheirSortedPlaceAndWai
   EXPECT_EQ(session.FilterEdit(2), box) << "only the new rows were read";
 }
 
+// A file whose last line was still being written when it was opened: once the line is whole, the filter
+// judges the whole row.
+TEST_F(ViewerFileChangeTest, ALastLineLoadedHalfWrittenIsFilteredAgainOnceWhole) {
+  const std::wstring path = WriteTempFile(L"halfway.csv", std::string(kPeople) + "5,Eve,Os");
+  TViewerSession session(path);
+  ASSERT_TRUE(session.WaitLoaded());
+  const HWND list = session.ListView();
+  SetWindowTextW(session.FilterEdit(2), L"Oslo");
+  ASSERT_TRUE(PumpUntil([&] { return ItemCount(list) == 2; }));
+  Append(path, "lo\r\n");
+  ASSERT_TRUE(PumpUntil([&] { return ItemCount(list) == 3; }, 5000));
+  EXPECT_EQ(CellText(list, 2, 1), L"Eve");
+}
+
 TEST_F(ViewerFileChangeTest, ARewrittenFileIsReadAgainWithTheViewKept) {
   const std::wstring path = WriteTempFile(L"rewritten.csv", kPeople);
   TViewerSession session(path);
