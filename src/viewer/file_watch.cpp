@@ -53,8 +53,9 @@ void TCsvViewer::WatchFile() {
   }
   if (ReadInteger(u"auto-reload") == 0 && !watch.follow) return;
 
-  // Appends are read into the document as it was loaded; a document saved since holds other bytes.
-  if (!watch.appends && watch.appendable) {
+  // Appends are read into the document as it was loaded; a document saved since holds other bytes, and
+  // one without rows has decided nothing (delimiter, width) that new lines could be cut with.
+  if (!watch.appends && watch.appendable && document->RowCount() > 0) {
     watch.appends = std::make_unique<TCsvAppendReader>();
     if (!watch.appends->Begin(fileName, *document, choices.commentMode)) watch.appends.reset();
   }
