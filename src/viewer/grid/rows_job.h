@@ -4,9 +4,9 @@
 
 #include <atomic>
 #include <functional>
-#include <thread>
 
 #include "grid/grid_model.h"
+#include "viewer/worker.h"
 
 namespace qelvar {
 
@@ -15,31 +15,21 @@ class TRowsJob {
   // Computes `rows` and says whether it finished (false: `stop` was raised).
   using TWork = std::function<bool(const std::atomic<bool>& stop, TIntArray& rows)>;
 
-  TRowsJob() = default;
-  // Cancel.
-  ~TRowsJob();
-  TRowsJob(const TRowsJob&) = delete;
-  TRowsJob& operator=(const TRowsJob&) = delete;
 
   // Runs `work` on a worker thread; `notice` runs on the worker when it finished (never after a cancel)
   // and must not throw. False (nothing runs) when a job was begun before, it was cancelled, or no thread
   // can be made.
   bool Begin(TWork work, std::function<void()> notice);
-  // Raises the stop flag and waits for the worker. Never throws.
-  void Cancel() noexcept;
+  // Raises the stop flag and waits for the worker. Never throws. (Also when the job goes.)
+  void Cancel() noexcept { worker_.Stop(); }
   bool Done() const noexcept { return done_.load(); }
   // The rows, moved out; only once Done.
   TIntArray TakeRows() noexcept { return std::move(rows_); }
 
  private:
-  void Run() noexcept;
-
-  TWork work_;
-  std::function<void()> notice_;
   TIntArray rows_;
-  std::atomic<bool> stop_{false};
   std::atomic<bool> done_{false};
-  std::thread worker_;  // last: it runs on the members above
+  TWorker worker_;  // last: its thread runs on the members above
 };
 
 }  // namespace qelvar

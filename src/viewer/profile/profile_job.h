@@ -8,10 +8,10 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "grid/column_stats.h"
+#include "viewer/worker.h"
 
 namespace qelvar {
 
@@ -36,18 +36,14 @@ class TColumnValues {
 
 class TProfileJob {
  public:
-  TProfileJob() = default;
-  // Cancel.
-  ~TProfileJob();
-  TProfileJob(const TProfileJob&) = delete;
-  TProfileJob& operator=(const TProfileJob&) = delete;
 
   // Profiles `values` read with `separator` on a worker thread; `notice` runs on the worker once the
   // profile is done (never after a cancel) and must not throw. False (nothing runs) when a job was begun
   // before, it was cancelled, or no thread can be made.
   bool Begin(TColumnValues values, TDecimalSeparator separator, std::function<void()> notice);
-  // Stops the worker and waits for it: it ends within kStatsProgressStep values. Never throws.
-  void Cancel() noexcept;
+  // Stops the worker and waits for it: it ends within kStatsProgressStep values. Never throws. (Also when
+  // the job goes.)
+  void Cancel() noexcept { worker_.Stop(); }
 
   bool Done() const noexcept { return done_.load(); }
   // How far the worker is, 0..100.
@@ -56,16 +52,11 @@ class TProfileJob {
   const TColumnProfile& Result() const noexcept { return result_; }
 
  private:
-  void Run() noexcept;
-
   TColumnValues values_;
-  TDecimalSeparator separator_ = TDecimalSeparator::Point;
-  std::function<void()> notice_;
   TColumnProfile result_;
-  std::atomic<bool> cancel_{false};
   std::atomic<bool> done_{false};
   std::atomic<int> percent_{0};
-  std::thread worker_;  // last: it runs on the members above
+  TWorker worker_;  // last: its thread runs on the members above
 };
 
 }  // namespace qelvar
