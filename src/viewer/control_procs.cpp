@@ -133,7 +133,10 @@ LRESULT OnListViewChar(const TControlCall& call) noexcept {
 // learns whether the end is still in view.
 LRESULT OnListViewScroll(const TControlCall& call) noexcept {
   const LRESULT result = call.message == WM_VSCROLL ? call.Previous() : CommonControlMessage(call);
-  if (TCsvViewer* viewer = call.Viewer()) viewer->GridScrolled();
+  if (TCsvViewer* viewer = call.Viewer()) Safely([&] {
+      viewer->GridScrolled();
+      return LRESULT{0};
+    });
   return result;
 }
 

@@ -129,7 +129,7 @@ void TCsvViewer::FollowLastRow() noexcept {
   PlaceFilterEdits();
 }
 
-void TCsvViewer::GridScrolled() noexcept {
+void TCsvViewer::GridScrolled() {
   if (watch.scrolling || !listView) return;
   const int count = VisibleRowCount();
   const int lastShown = ListView_GetTopIndex(listView) + ListView_GetCountPerPage(listView);

@@ -423,7 +423,7 @@ class TCsvViewer {
   void FollowLastRow() noexcept;
   // After the grid scrolled (by the user): leaving the end leaves follow mode; coming back to it (End)
   // resumes it when it was left that way.
-  void GridScrolled() noexcept;
+  void GridScrolled();
 
   // ---- layout, fonts and DPI (viewer_layout.cpp) -------------------------------------------------
   // The DPI of the window's monitor (of the system when the window cannot tell); never 0.

@@ -55,6 +55,8 @@ TCsvViewer* TViewerCall::Get() const noexcept { return viewer_ && !viewer_->life
 TCsvViewer::TCsvViewer(std::u16string file) : fileName(std::move(file)) {}
 
 TCsvViewer::~TCsvViewer() {
+  // A filter's worker reads the document: it ends before anything goes.
+  rowsJob.reset();
   // The model refers to the document, so it goes first.
   transformConfig.reset();
   model.reset();
