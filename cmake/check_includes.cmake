@@ -32,8 +32,8 @@ function(floor_of path out)
   endif()
 endfunction()
 
-# Shared by the parts and the coordinators alike: the command table and the small guard.
-set(viewer_shared "viewer/commands.h" "viewer/flag_held.h")
+# Shared by the parts and the coordinators alike: the command table, the small guard and the worker thread.
+set(viewer_shared "viewer/commands.h" "viewer/flag_held.h" "viewer/worker.h")
 
 file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}/src ${SOURCE_DIR}/src/*.h ${SOURCE_DIR}/src/*.cpp)
 set(faults "")
