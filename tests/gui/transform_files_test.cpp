@@ -202,5 +202,31 @@ TEST_F(TransformFilesTest, SavingOntoAReadOnlyFileShowsTheMessageAndKeepsIt) {
   SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
+// A reload run by the Save dialog's modal loop replaces the transformation under the command: what the
+// command does after its dialog (the hidden output columns put back by name) must read the new one. The
+// freed one still reads as before in a plain run; the run with freed memory filled (gui-freed-memory)
+// sees the difference.
+TEST_F(TransformFilesTest, AReloadInsideTheSaveDialogLeavesTheCommandOnTheNewTransformation) {
+  TViewerSession session(WriteTempFile(L"reloaded.csv", kOrders));
+  OpenWithPanel(session);
+  Press(session, cmTransformApplyToGrid);
+  const HWND list = session.ListView();
+  ClickCell(list, 0, 2);
+  SendCommand(session, cmHideColumn);
+  ASSERT_EQ(ColumnWidth(list, 2), 0);
+  {
+    TDialogScript script({TempPath(L"reloaded.json")});
+    PostMessageW(session.Viewer(), WM_COMMAND, MAKEWPARAM(cmReload, 0), 0);
+    Press(session, cmTransformSaveJson);
+    EXPECT_EQ(script.FileDialogs(), 1);
+    EXPECT_TRUE(script.Boxes().empty());
+  }
+  ASSERT_TRUE(IsWindow(session.Viewer()));
+  // Off and on again: the transformed grid is built from the flags the command left.
+  Press(session, cmTransformApplyToGrid);
+  Press(session, cmTransformApplyToGrid);
+  EXPECT_EQ(ColumnWidth(list, 2), 0);
+}
+
 }  // namespace
 }  // namespace qelvar::gui

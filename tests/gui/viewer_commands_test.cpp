@@ -18,11 +18,6 @@ std::wstring People() {
 
 bool IniHas(const char* line) { return ReadFileBytes(SettingsPath()).find(line) != std::string::npos; }
 
-void ClickCell(HWND listView, int item, int column) {
-  const RECT cell = CellRect(listView, item, column);
-  ClickAt(listView, (cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
-}
-
 TEST_F(ViewerCommandsTest, TheFilterRowHidesAndReturnsWithItsFiltersStillApplied) {
   TViewerSession session(People());
   ASSERT_TRUE(session.WaitLoaded());

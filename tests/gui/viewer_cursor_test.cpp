@@ -30,11 +30,6 @@ std::wstring CurrentCell(HWND statusBar) {
   return part.substr(0, end);
 }
 
-void ClickCell(HWND listView, int item, int column) {
-  const RECT cell = CellRect(listView, item, column);
-  ClickAt(listView, (cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
-}
-
 // The current cell lies within the grid's client area.
 bool CellInView(HWND listView, int item, int column) {
   RECT client{};

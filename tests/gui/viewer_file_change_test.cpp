@@ -30,11 +30,6 @@ std::wstring Cell(HWND statusBar) {
   return part.substr(0, part.find(L' ', 1));
 }
 
-void ClickCell(HWND listView, int item, int column) {
-  const RECT cell = CellRect(listView, item, column);
-  ClickAt(listView, (cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
-}
-
 constexpr char kPeople[] = "id,name,city\r\n1,Ann,Oslo\r\n2,Bob,Rome\r\n3,Cid,Oslo\r\n4,Dan,Lima\r\n";
 
 // Each piece of the view separately: a reload that dropped one of them fails on it alone.

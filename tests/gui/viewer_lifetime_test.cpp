@@ -184,11 +184,6 @@ TEST_F(ViewerLifetimeTest, AViewerSubclassedByAnotherProgramIsStillRecognised) {
 
 // ---- commands ---------------------------------------------------------------------------------------------
 
-void ClickCell(HWND listView, int item, int column) {
-  const RECT cell = CellRect(listView, item, column);
-  ClickAt(listView, (cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
-}
-
 // Sent without pumping: the first case needs the deferred load not to have run.
 LRESULT SendCommandWithoutPumping(HWND viewer, int id) {
   return SendMessageW(viewer, WM_COMMAND, MAKEWPARAM(id, 0), 0);

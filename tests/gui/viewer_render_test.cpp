@@ -33,11 +33,6 @@ TThemePixels ThemePixels(TViewerSession& session) {
           CellBackground(grid, CellRect(session.ListView(), 1, 0)), header.At(2, 2)};
 }
 
-void ClickCell(HWND listView, int item, int column) {
-  const RECT cell = CellRect(listView, item, column);
-  ClickAt(listView, (cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
-}
-
 using ViewerRenderTest = ViewerTest;
 
 TEST_F(ViewerRenderTest, RowsAlternateAndTheCurrentCellStandsOutOfTheSelectedRow) {

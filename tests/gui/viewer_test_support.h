@@ -53,6 +53,12 @@ inline RECT CellRect(HWND listView, int item, int column) {
   return rect;
 }
 
+// A left click in the middle of a cell, as the user makes a cell current.
+inline void ClickCell(HWND listView, int item, int column) {
+  const RECT cell = CellRect(listView, item, column);
+  ClickAt(listView, (cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+}
+
 // A point of a cell's background: right of any left-aligned text and clear of the grid lines.
 inline COLORREF CellBackground(const TCapture& capture, const RECT& cell) {
   return capture.At(cell.right - 6, (cell.top + cell.bottom) / 2);
