@@ -4,7 +4,10 @@
 #include <memory>
 #include <string>
 
-#include "viewer_test_support.h"
+#include "edit_test_support.h"
+#include "harness_keys.h"
+#include "harness_menus.h"
+#include "plugin_imports.h"
 #include "win/threads.h"
 
 namespace qelvar::gui {
@@ -148,6 +151,73 @@ TEST_F(ViewerLifetimeTest, AHundredQuickOpenAndCloseCyclesOnATenMegabyteFileLeav
   EXPECT_GE(objects.Windows().size(), 500u);
   for (const HWND window : objects.Windows()) EXPECT_FALSE(IsWindow(window));
   EXPECT_EQ(ThreadWindowCount(), windowsBefore);
+}
+
+// ---- a user editing file after file ----------------------------------------------------------------------
+
+// Open, edit, zoom, open the grid's menu, then close with the edit unsaved and answer Yes, No or Cancel
+// (then No): every cycle's fonts, brushes, windows (with their timers) and recovery files must go with it.
+// The freed-memory run (gui-freed-memory) repeats it with every freed block filled.
+TEST_F(ViewerLifetimeTest, AHundredEditZoomMenuAndCloseCyclesLeaveNothingBehind) {
+  SetSettings("start-mode=editor\n");
+  const TTempFolderOverride temp(L"stress");
+  const std::wstring path = WriteTempFile(L"stress.csv", "name,city\r\nalpha,Oslo\r\nbeta,Wien\r\n");
+  {
+    TViewerSession warm(path);
+    ASSERT_TRUE(warm.WaitLoaded());
+  }
+  PumpPending();
+  const std::size_t windowsBefore = ThreadWindowCount();
+  TPluginObjects objects;
+  ASSERT_TRUE(objects.Installed());
+  int menusSeen = 0;
+  for (int cycle = 0; cycle < 100; ++cycle) {
+    SCOPED_TRACE("cycle " + std::to_string(cycle));
+    auto session = std::make_unique<TViewerSession>(path);
+    ASSERT_TRUE(session->WaitLoaded());
+    const HWND viewer = session->Viewer();
+    const HWND list = session->ListView();
+    const std::wstring value = L"v" + std::to_wstring(cycle);
+    EditCell(list, 0, 1, value);
+    const HFONT unzoomed = GridFont(viewer);
+    {
+      TModifierKeys ctrl({VK_CONTROL});
+      PostKey(list, cycle % 2 == 0 ? VK_ADD : VK_SUBTRACT);
+    }
+    ASSERT_NE(GridFont(viewer), unzoomed) << "the zoom did not take";
+    {
+      TMenuAnswerer menu;  // closed without a choice
+      const RECT cell = CellRect(list, 0, 1);
+      POINT at{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
+      ClientToScreen(list, &at);
+      SendMessageW(viewer, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(at.x, at.y));
+      menusSeen += static_cast<int>(menu.Menus().size());
+    }
+    const int way = cycle % 3;  // 0: Yes, 1: No, 2: Cancel and then No
+    {
+      TBoxes boxes({way == 0 ? IDYES : way == 1 ? IDNO : IDCANCEL, IDNO});
+      if (way == 2) {
+        SendMessageW(viewer, WM_CLOSE, 0, 0);
+        PumpPending();
+        ASSERT_TRUE(IsWindow(viewer)) << "Cancel closed the viewer";
+      }
+      session->Close();
+      PumpPending();
+      EXPECT_EQ(boxes.Seen().size(), way == 2 ? 2u : 1u) << Utf8(boxes.Texts());
+    }
+    EXPECT_FALSE(IsWindow(viewer));
+    const bool saved = ReadFileBytes(path).find(Utf8(value)) != std::string::npos;
+    EXPECT_EQ(saved, way == 0);
+    session.reset();
+  }
+  PumpFor(50);
+  EXPECT_EQ(menusSeen, 100) << "the menus were not opened";
+  EXPECT_GE(objects.CreatedGdiObjects(), 300u) << "the counting did not see the viewers' fonts and brushes";
+  EXPECT_EQ(objects.LiveGdiObjects(), 0u);
+  EXPECT_EQ(objects.OpenDCs(), 0);
+  for (const HWND window : objects.Windows()) EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(ThreadWindowCount(), windowsBefore);
+  EXPECT_EQ(temp.Files(), std::vector<std::wstring>{}) << "a recovery file was left";
 }
 
 // ---- how the exports find the viewer ---------------------------------------------------------------------
