@@ -183,10 +183,11 @@ TEST_F(ViewerFilterTest, EscInABoxGivesTheFocusToTheGrid) {
   EXPECT_EQ(GetFocus(), session.ListView());
 }
 
-// Every box is a window of the host's process, which may own 10,000: a wide file gets boxes over its first
-// kMaxFilterBoxes columns only, and those filter as in any file.
+// Every box is a window of the host's process, which may own 10,000: a wide file (here wider than a 16-bit
+// id or index can count) gets boxes over its first kMaxFilterBoxes columns only, and those filter as in
+// any file.
 TEST_F(ViewerFilterTest, AWideFileHasBoxesOverItsFirstColumnsOnlyAndTheyFilter) {
-  constexpr int kColumns = kMaxFilterBoxes + 100;
+  constexpr int kColumns = 70000;
   constexpr int kTarget = kMaxFilterBoxes - 1;
   std::string file;
   for (const char* row : {"h", "keep", "drop"}) {
@@ -205,6 +206,7 @@ TEST_F(ViewerFilterTest, AWideFileHasBoxesOverItsFirstColumnsOnlyAndTheyFilter) 
   SetWindowTextW(box, L"keep");
   ASSERT_TRUE(PumpUntil([&] { return ItemCount(list) == 1; }));
   EXPECT_EQ(CellText(list, 0, kTarget), L"keep" + std::to_wstring(kTarget));
+  EXPECT_EQ(CellText(list, 0, kColumns - 1), L"x");
 }
 
 // The current column's totals over the selected rows, as spreadsheets show them; one cell shows none.
