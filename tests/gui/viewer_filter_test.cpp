@@ -207,6 +207,29 @@ TEST_F(ViewerFilterTest, AWideFileHasBoxesOverItsFirstColumnsOnlyAndTheyFilter) 
   ASSERT_TRUE(PumpUntil([&] { return ItemCount(list) == 1; }));
   EXPECT_EQ(CellText(list, 0, kTarget), L"keep" + std::to_wstring(kTarget));
   EXPECT_EQ(CellText(list, 0, kColumns - 1), L"x");
+
+  // The transform panel lists every column: an entry beyond 65,535 dragged two entries down lands there.
+  SendCommand(session.Viewer(), cmToggleTransformMode);
+  const HWND panel = session.Child(kTransformListId);
+  ASSERT_EQ(SendMessageW(panel, LB_GETCOUNT, 0, 0), kColumns);
+  constexpr int kDragged = 65600;
+  SendMessageW(panel, LB_SETTOPINDEX, kDragged, 0);
+  ASSERT_EQ(SendMessageW(panel, LB_GETTOPINDEX, 0, 0), kDragged);
+  const int height = static_cast<int>(SendMessageW(panel, LB_GETITEMHEIGHT, 0, 0));
+  for (const auto& [message, y] : {std::pair{WM_LBUTTONDOWN, height / 2}, std::pair{WM_MOUSEMOVE, height},
+                                   std::pair{WM_MOUSEMOVE, 2 * height}, std::pair{WM_MOUSEMOVE, 3 * height + 2},
+                                   std::pair{WM_LBUTTONUP, 3 * height + 2}})
+    SendMessageW(panel, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(10, y));
+  PumpPending();
+  const auto entry = [&](int index) {
+    std::wstring text(256, L'\0');
+    text.resize(static_cast<std::size_t>(
+        SendMessageW(panel, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+  };
+  EXPECT_EQ(entry(kDragged), L"65601. h65601");
+  EXPECT_EQ(entry(kDragged + 2), L"65603. h65600");
+  EXPECT_EQ(entry(kDragged - 65536), L"65. h64") << "an entry 65,536 places higher moved";
 }
 
 // The current column's totals over the selected rows, as spreadsheets show them; one cell shows none.
