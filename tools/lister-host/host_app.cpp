@@ -75,6 +75,29 @@ BOOL CALLBACK FindVisibleListView(HWND child, LPARAM lParam) {
   return TRUE;
 }
 
+// The texts of the plug-in's status bar, its parts joined by " | "; empty when it has none.
+BOOL CALLBACK FindStatusBar(HWND child, LPARAM lParam) {
+  wchar_t name[32] = {};
+  GetClassNameW(child, name, 32);
+  if (lstrcmpiW(name, STATUSCLASSNAMEW) != 0) return TRUE;
+  *reinterpret_cast<HWND*>(lParam) = child;
+  return FALSE;
+}
+
+std::wstring StatusText(HWND window) {
+  HWND bar = nullptr;
+  EnumChildWindows(window, FindStatusBar, reinterpret_cast<LPARAM>(&bar));
+  if (bar == nullptr) return {};
+  std::wstring all;
+  const auto parts = static_cast<int>(SendMessageW(bar, SB_GETPARTS, 0, 0));
+  for (int i = 0; i < parts; ++i) {
+    std::wstring text(LOWORD(SendMessageW(bar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(i), 0)) + 1u, L'\0');
+    text.resize(LOWORD(SendMessageW(bar, SB_GETTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()))));
+    all += (i > 0 ? L" | " : L"") + text;
+  }
+  return all;
+}
+
 bool GridShown(HWND window) {
   bool found = false;
   EnumChildWindows(window, FindVisibleListView, reinterpret_cast<LPARAM>(&found));
@@ -355,10 +378,13 @@ void THostApp::TakeScreenshot() {
     DestroyWindow(window_);
     return;
   }
-  if (!GridShown(listWin_) && GetTickCount64() < screenshotDeadline_) {
+  const bool waitsForStatus = !options_.until.empty() && StatusText(listWin_).find(options_.until) == std::wstring::npos;
+  if ((!GridShown(listWin_) || waitsForStatus) && GetTickCount64() < screenshotDeadline_) {
     SetTimer(window_, kScreenshotTimer, 100, nullptr);  // still loading: look again shortly
     return;
   }
+  // What the status bar says goes with the picture: tests read it from the output.
+  Report(L"status bar: " + StatusText(listWin_), false);
   if (!SaveClientPng(window_, options_.screenshot)) {
     Fail(L"the screenshot could not be written to " + options_.screenshot);
   } else {

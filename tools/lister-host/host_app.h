@@ -20,6 +20,7 @@ struct THostOptions {
   int height = 640;
   std::wstring screenshot;  // non-empty: take a screenshot, then exit
   int afterMs = 1000;
+  std::wstring until;  // non-empty: the screenshot also waits until the status bar shows this text
 };
 
 // Exit codes of the host.

@@ -1,6 +1,7 @@
 // qelvar-host: a stand-in for the file manager's Lister window, for people and for tests.
 //
-//   qelvar-host [--plugin PATH] [--ini PATH] [--dark] [--size WxH] [--screenshot OUT.png [--after MS]] FILE
+//   qelvar-host [--plugin PATH] [--ini PATH] [--dark] [--size WxH]
+//               [--screenshot OUT.png [--after MS] [--until TEXT]] FILE
 //
 // Exit codes: 0 success, 1 the plug-in could not be loaded or refused the file (or a screenshot could not
 // be written), 2 wrong arguments.
@@ -18,7 +19,7 @@ namespace {
 
 constexpr wchar_t kUsage[] =
     L"usage: qelvar-host [--plugin PATH] [--ini PATH] [--dark] [--size WxH]\n"
-    L"                   [--screenshot OUT.png [--after MS]] FILE\n"
+    L"                   [--screenshot OUT.png [--after MS] [--until TEXT]] FILE\n"
     L"  --plugin PATH      the plug-in to load (default: qelvar.wlx64 / qelvar.wlx beside the host)\n"
     L"  --ini PATH         the ini file handed to the plug-in (default: lsplugin.ini beside the host)\n"
     L"  --dark             tell the plug-in that the host is in dark mode\n"
@@ -26,6 +27,8 @@ constexpr wchar_t kUsage[] =
     L"  --screenshot OUT   wait, write the window as a PNG file, close and exit\n"
     L"  --after MS         milliseconds to wait before the screenshot (default 1000); the screenshot also\n"
     L"                     waits until the grid is shown\n"
+    L"  --until TEXT       the screenshot also waits (at most 15 s more) until the status bar shows TEXT;\n"
+    L"                     the status bar's texts are written to the output with the screenshot\n"
     L"Keys: Esc closes, F3 / Ctrl+F find, N / P next / previous file of the folder.";
 
 std::optional<int> ParseNumber(const std::wstring& text) {
@@ -52,10 +55,13 @@ std::optional<qelvar::host::THostOptions> ParseArguments(const std::vector<std::
       }
       return args[++i];
     };
-    if (arg == L"--plugin" || arg == L"--ini" || arg == L"--screenshot") {
+    if (arg == L"--plugin" || arg == L"--ini" || arg == L"--screenshot" || arg == L"--until") {
       const auto v = value();
       if (!v) return std::nullopt;
-      (arg == L"--plugin" ? options.plugin : arg == L"--ini" ? options.ini : options.screenshot) = *v;
+      (arg == L"--plugin"   ? options.plugin
+       : arg == L"--ini"    ? options.ini
+       : arg == L"--until"  ? options.until
+                            : options.screenshot) = *v;
     } else if (arg == L"--dark") {
       options.dark = true;
     } else if (arg == L"--size") {
@@ -94,8 +100,8 @@ std::optional<qelvar::host::THostOptions> ParseArguments(const std::vector<std::
     error = files.empty() ? L"no file given" : L"only one file can be shown";
     return std::nullopt;
   }
-  if (afterGiven && options.screenshot.empty()) {
-    error = L"--after needs --screenshot";
+  if ((afterGiven || !options.until.empty()) && options.screenshot.empty()) {
+    error = afterGiven ? L"--after needs --screenshot" : L"--until needs --screenshot";
     return std::nullopt;
   }
   options.file = files.front();
