@@ -1,5 +1,7 @@
 #include "document/block_decoder.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/platform.h"
@@ -24,6 +26,28 @@ std::size_t Utf8Cut(const unsigned char* p, std::size_t n) {
   return n;
 }
 
+// The end of the run of ASCII bytes from `i` (at most `n`), eight bytes a step.
+std::size_t AsciiEnd(const unsigned char* p, std::size_t i, std::size_t n) {
+  while (i + 8 <= n) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, p + i, 8);
+    if ((word & 0x8080808080808080ull) != 0) break;
+    i += 8;
+  }
+  while (i < n && p[i] < 0x80) ++i;
+  return i;
+}
+
+// A two-byte sequence at p[i] (the most common kind in Latin text, never overlong from 0xC2 on), decoded
+// in place of the general reader: advances `i` and sets `cp`, or returns false.
+bool TwoByteSequence(const unsigned char* p, std::size_t n, std::size_t& i, char32_t& cp) {
+  const unsigned char b = p[i];
+  if (b < 0xC2 || b > 0xDF || i + 1 >= n || (p[i + 1] & 0xC0) != 0x80) return false;
+  cp = static_cast<char32_t>(((b & 0x1Fu) << 6) | (p[i + 1] & 0x3Fu));
+  i += 2;
+  return true;
+}
+
 // The cut point of `bytes` for the encoding: UTF-16 keeps an odd last byte back.
 std::size_t CutFor(const TCsvEncodingInfo& info, std::string_view bytes) {
   if (info.Name == kEncodingUtf16Le || info.Name == kEncodingUtf16Be) return bytes.size() & ~std::size_t{1};
@@ -32,19 +56,63 @@ std::size_t CutFor(const TCsvEncodingInfo& info, std::string_view bytes) {
 
 }  // namespace
 
-void TBlockDecoder::Judge(const unsigned char* p, std::size_t n) {
-  for (std::size_t i = 0; i < n && structural_;) {
-    if (p[i] < 0x80) {
-      ++i;
+std::size_t TBlockDecoder::Judge(const unsigned char* p, std::size_t n, std::size_t stop) {
+  std::size_t i = 0;
+  while (i < stop && structural_) {
+    i = AsciiEnd(p, i, stop);
+    if (i >= stop) break;
+    char32_t cp = 0;
+    if (TwoByteSequence(p, n, i, cp)) {
+      wellFormed_ = true;
       continue;
     }
+    Count(NextUtf8Sequence(p, n, i, cp));
+  }
+  return i;
+}
+
+void TBlockDecoder::Count(Utf8Sequence kind) {
+  switch (kind) {
+    case Utf8Sequence::Valid: wellFormed_ = true; break;
+    case Utf8Sequence::Malformed: malformed_ = true; break;
+    case Utf8Sequence::Broken: structural_ = false; break;
+  }
+}
+
+std::size_t TBlockDecoder::DecodeUtf8(const unsigned char* p, std::size_t n, std::size_t stop,
+                                      std::u16string& text, bool judge) {
+  // Never more code units than bytes; a sequence begun before `stop` may take three bytes more.
+  const std::size_t at = text.size();
+  text.resize(at + std::min(n, stop + 3));
+  char16_t* out = text.data() + at;
+  std::size_t o = 0;
+  std::size_t i = 0;
+  while (i < stop) {
+    const std::size_t j = AsciiEnd(p, i, stop);
+    for (; i < j; ++i) out[o++] = p[i];
+    if (i >= stop) break;
     char32_t cp = 0;
-    switch (NextUtf8Sequence(p, n, i, cp)) {
-      case Utf8Sequence::Valid: wellFormed_ = true; break;
-      case Utf8Sequence::Malformed: malformed_ = true; break;
-      case Utf8Sequence::Broken: structural_ = false; break;
+    ascii_ = false;
+    if (TwoByteSequence(p, n, i, cp)) {
+      if (judge && structural_) wellFormed_ = true;
+      out[o++] = static_cast<char16_t>(cp);
+      continue;
+    }
+    const Utf8Sequence kind = NextUtf8Sequence(p, n, i, cp);
+    if (judge && structural_) Count(kind);
+    if (kind != Utf8Sequence::Valid) {
+      out[o++] = u'?';
+      clean_ = false;
+    } else if (cp < 0x10000) {
+      out[o++] = static_cast<char16_t>(cp);
+    } else {
+      cp -= 0x10000;
+      out[o++] = static_cast<char16_t>(0xD800 + (cp >> 10));
+      out[o++] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
     }
   }
+  text.resize(at + o);
+  return i;
 }
 
 void TBlockDecoder::Begin(std::string_view first, bool last, std::u16string_view forcedEncoding,
@@ -59,7 +127,7 @@ void TBlockDecoder::Begin(std::string_view first, bool last, std::u16string_view
   const std::size_t skip = DetectEncoding(first, forcedEncoding, info_);
   if (judged_) {
     const std::size_t cut = last ? n : Utf8Cut(p, n);
-    Judge(p, cut);
+    Judge(p, cut, cut);
     judgeCarry_.assign(first.substr(cut));
     chose_utf8_ = ChoosesUtf8();
     if (!forced_) info_.Name = chose_utf8_ ? kEncodingUtf8 : kEncodingAnsi;
@@ -79,10 +147,17 @@ void TBlockDecoder::Resume(const TCsvEncodingInfo& info) {
   detected_ = info.Detected;
 }
 
-void TBlockDecoder::Decode(std::string_view bytes, std::u16string& text) {
-  // Bytes of a character cut by the last block come first.
+void TBlockDecoder::Decode(std::string_view bytes, std::u16string& text, bool judge) {
+  // Bytes of a character cut by the last block come first. In UTF-8 they are decoded with the (at most
+  // three) bytes that end their character, and the block in place: joining would copy every block.
   std::string joined;
-  if (!carry_.empty()) {
+  const bool utf8 = info_.Name == kEncodingUtf8;
+  if (!carry_.empty() && utf8 && bytes.size() >= 8) {
+    const std::string head = carry_ + std::string(bytes.substr(0, 3));
+    const std::size_t stop = DecodeUtf8(Bytes(head), head.size(), carry_.size(), text, judge);
+    bytes.remove_prefix(stop - carry_.size());
+    carry_.clear();
+  } else if (!carry_.empty()) {
     joined = carry_ + std::string(bytes);
     bytes = joined;
   }
@@ -97,30 +172,8 @@ void TBlockDecoder::Decode(std::string_view bytes, std::u16string& text) {
     text.resize(at + n / 2);
     for (std::size_t i = 0; i < n / 2; ++i)
       text[at + i] = static_cast<char16_t>(big ? (p[2 * i] << 8) | p[2 * i + 1] : p[2 * i] | (p[2 * i + 1] << 8));
-  } else if (info_.Name == kEncodingUtf8) {
-    for (std::size_t i = 0; i < n;) {
-      if (p[i] < 0x80) {
-        std::size_t j = i;
-        while (j < n && p[j] < 0x80) ++j;
-        const std::size_t at = text.size();
-        text.resize(at + (j - i));
-        for (std::size_t k = i; k < j; ++k) text[at + k - i] = p[k];
-        i = j;
-        continue;
-      }
-      char32_t cp = 0;
-      ascii_ = false;
-      if (NextUtf8Sequence(p, n, i, cp) != Utf8Sequence::Valid) {
-        text.push_back(u'?');
-        clean_ = false;
-      } else if (cp < 0x10000) {
-        text.push_back(static_cast<char16_t>(cp));
-      } else {
-        cp -= 0x10000;
-        text.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-        text.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-      }
-    }
+  } else if (utf8) {
+    DecodeUtf8(p, n, n, text, judge);
   } else {
     const std::u16string piece = platform::AnsiToUtf16(whole);
     if (clean_) {
@@ -133,12 +186,30 @@ void TBlockDecoder::Decode(std::string_view bytes, std::u16string& text) {
 }
 
 void TBlockDecoder::Next(std::string_view bytes, bool last, std::u16string& text) {
+  // Text that is UTF-8 and not ASCII any more is judged while it is decoded: the two passes would cut
+  // the same bytes the same way, and no judgement can change the encoding now.
+  const bool fused = judged_ && !last && !ascii_ && info_.Name == kEncodingUtf8 && judgeCarry_ == carry_;
+  if (fused) {
+    Decode(bytes, text, true);
+    judgeCarry_ = carry_;
+    return;
+  }
   if (judged_) {
-    // Judged the way the bytes are decoded: from the carried bytes on, up to the cut.
-    std::string joined = judgeCarry_ + std::string(bytes);
-    const std::size_t cut = last ? joined.size() : Utf8Cut(Bytes(joined), joined.size());
-    Judge(Bytes(joined), cut);
-    judgeCarry_ = joined.substr(cut);
+    // Judged the way the bytes are decoded: from the carried bytes on, up to the cut. The carried bytes
+    // are judged with the (at most three) bytes that end their character, the block then in place.
+    std::string_view from = bytes;
+    std::string joined;
+    if (!judgeCarry_.empty() && !last && bytes.size() >= 8) {
+      const std::string head = judgeCarry_ + std::string(bytes.substr(0, 3));
+      const std::size_t stop = Judge(Bytes(head), head.size(), judgeCarry_.size());
+      from.remove_prefix(std::max(stop, judgeCarry_.size()) - judgeCarry_.size());
+    } else if (!judgeCarry_.empty()) {
+      joined = judgeCarry_ + std::string(bytes);
+      from = joined;
+    }
+    const std::size_t cut = last ? from.size() : Utf8Cut(Bytes(from), from.size());
+    Judge(Bytes(from), cut, cut);
+    judgeCarry_.assign(from.substr(cut));
     // An ASCII start chose UTF-8 for want of evidence; a broken sequence settles ANSI for the whole file.
     if (!forced_ && !structural_ && ascii_ && info_.Name == kEncodingUtf8) {
       info_.Name = kEncodingAnsi;

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "document/encoding.h"
+#include "platform/utf.h"
 
 namespace qelvar {
 
@@ -32,8 +33,15 @@ class TBlockDecoder {
   bool Agrees() const;
 
  private:
-  void Judge(const unsigned char* p, std::size_t n);
-  void Decode(std::string_view bytes, std::u16string& text);
+  // The UTF-8 test over the sequences of p[0, n) that begin before `stop`; where it stopped (at `stop`
+  // or the end of the sequence that crosses it).
+  std::size_t Judge(const unsigned char* p, std::size_t n, std::size_t stop);
+  // With `judge`, the UTF-8 test follows the sequences decoded (the caller knows it would cut alike).
+  void Decode(std::string_view bytes, std::u16string& text, bool judge = false);
+  // Appends the UTF-8 text of the sequences of p[0, n) that begin before `stop`; where it stopped.
+  std::size_t DecodeUtf8(const unsigned char* p, std::size_t n, std::size_t stop, std::u16string& text,
+                         bool judge);
+  void Count(Utf8Sequence kind);
   bool ChoosesUtf8() const { return structural_ && (!malformed_ || wellFormed_); }
 
   TCsvEncodingInfo info_;

@@ -95,7 +95,7 @@ void ExpectSameDocument(const TCsvDocument& expected, const TCsvDocument& actual
 void CompareLoads(const std::u16string& path, const TLoadCase& c, std::int64_t sampleRows = 1000) {
   std::unique_ptr<TCsvDocument> whole;
   const bool wholeOk = LoadFromFile(path, 0, c.Delimiter, c.CommentMode, c.Encoding, whole, true, sampleRows);
-  for (std::size_t block : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{7}, std::size_t{64},
+  for (std::size_t block : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{7}, std::size_t{9}, std::size_t{64},
                             TProgressiveOptions{}.BlockBytes}) {
     SCOPED_TRACE(testing::Message() << c.Name << " block " << block);
     std::unique_ptr<TCsvDocument> blocks;
@@ -152,6 +152,41 @@ TEST(ProgressiveLoad, SemicolonLinesJudgedByTheWholeRecordNotTheOneABlockCut) {
   options.BlockBytes = 50;
   ASSERT_TRUE(LoadFromFileInBlocks(path, 0, u';', kCommentsUnparsed, u"", blocks, false, 6, options));
   ExpectSameDocument(*whole, *blocks);
+}
+
+// Once the text is not ASCII the UTF-8 test runs while the blocks are decoded: a byte far into the file
+// that rules UTF-8 out (or an overlong form beside well-formed ones, which does not) must still be seen.
+TEST(ProgressiveLoad, TheUtf8TestFollowsEveryBlockAfterTheFirstNonAsciiText) {
+  struct Case {
+    const char* name;
+    std::string later;  // a row far behind the start
+    bool mismatch;
+  };
+  const Case cases[] = {
+      {"well-formed", "\xC3\xA9t\xC3\xA9,2\n", false},
+      {"a broken sequence", "\xFF,2\n", true},
+      {"a lead byte without its continuation", "\xC3x,2\n", true},
+      {"an overlong form beside well-formed ones", "\xC0\xAF,2\n", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::TempDir dir;
+    const auto path = dir.File("utf8.csv");
+    std::string text = "name,n\nJos\xC3\xA9,1\n";
+    for (int i = 0; i < 200; ++i) text += "row" + std::to_string(i) + "," + std::to_string(i) + "\n";
+    test::WriteBytes(path, text + c.later);
+    for (const std::size_t block : {std::size_t{16}, std::size_t{4096}}) {
+      TProgressiveOptions options;
+      options.BlockBytes = block;
+      options.StartBytes = 16;
+      TCsvProgressiveLoad load;
+      std::unique_ptr<TCsvDocument> doc;
+      ASSERT_TRUE(load.Start(path, 0, 0, kCommentsParsed, u"", true, 1, options, doc));
+      TCsvBatch batch;
+      while (load.Next(batch)) ASSERT_TRUE(doc->AppendBatch(std::move(batch)));
+      EXPECT_EQ(load.Mismatch(), c.mismatch) << "block " << block;
+    }
+  }
 }
 
 // A file beyond the room given (the 32-bit address space) keeps the rows that fit, each whole and as the
