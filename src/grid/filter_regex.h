@@ -39,8 +39,9 @@ class TFilterRegex {
 
   bool Valid() const { return valid_; }
 
-  // True when some part of `text` matches. False for an invalid pattern. Allocates nothing after the
-  // first call; not thread-safe (the state lists are reused).
+  // True when some part of `text` matches. False for an invalid pattern. Allocates only while the cache
+  // of the automaton grows to its bound (it reuses its memory when cleared); not thread-safe (the state
+  // lists and the cache are reused).
   bool Search(std::u16string_view text);
 
   // Limits that keep a search bounded: instructions of the program, a count in {n,m}, group nesting.
@@ -74,7 +75,6 @@ class TFilterRegex {
 
  private:
   struct TDfa;
-  friend struct TDfa;
 
   bool SearchNfa(std::u16string_view text);
   bool AddState(std::vector<std::uint32_t>& list, std::uint32_t pc, std::u16string_view text, std::size_t pos);
