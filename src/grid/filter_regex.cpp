@@ -576,12 +576,7 @@ bool TFilterRegex::SearchNfa(std::u16string_view text) {
     if (current_.empty()) {
       if (anchored_ && pos > 0) return false;
       if (!firstUnits_.empty()) {
-        std::size_t next = std::u16string_view::npos;
-        if (firstUnits_.size() == 1) {
-          next = text.find(firstUnits_[0], pos);
-        } else {
-          next = text.find_first_of(std::u16string_view(firstUnits_.data(), firstUnits_.size()), pos);
-        }
+        const std::size_t next = regex_chars::NextStart(text, pos, firstUnits_);
         if (next == std::u16string_view::npos) return false;
         if (next != pos) {
           pos = next;

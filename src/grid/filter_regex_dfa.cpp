@@ -29,6 +29,17 @@ bool Takes(const TInst& inst, const std::vector<TClass>& classes, char32_t c) {
   }
 }
 
+std::size_t NextStart(std::u16string_view text, std::size_t pos, const std::vector<char16_t>& units) {
+  for (;; ++pos) {
+    pos = units.size() == 1 ? text.find(units[0], pos)
+                            : text.find_first_of(std::u16string_view(units.data(), units.size()), pos);
+    if (pos == std::u16string_view::npos) return pos;
+    const bool lowHalf = text[pos] >= 0xDC00 && text[pos] <= 0xDFFF && pos > 0 && text[pos - 1] >= 0xD800 &&
+                         text[pos - 1] <= 0xDBFF;
+    if (!lowHalf) return pos;
+  }
+}
+
 }  // namespace regex_chars
 
 namespace {
@@ -221,9 +232,7 @@ TFilterRegex::TDfa::Result TFilterRegex::TDfa::Search(const TFilterRegex& regex,
     // Nothing alive: skip to where a match can begin. What this state carries of the past does not
     // matter then, as every way in starts with a literal character.
     if (!firstUnits.empty() && states_[static_cast<std::size_t>(state)].size == 0) {
-      const std::size_t next = firstUnits.size() == 1
-                                   ? text.find(firstUnits[0], pos)
-                                   : text.find_first_of(std::u16string_view(firstUnits.data(), firstUnits.size()), pos);
+      const std::size_t next = regex_chars::NextStart(text, pos, firstUnits);
       if (next == std::u16string_view::npos) {
         pos = n;
         to = kDead;

@@ -34,6 +34,10 @@ bool IsWord(char32_t c);
 // The word characters as sorted, disjoint ranges.
 const std::vector<TFilterRegex::TRange>& WordRanges();
 
+// The first position from `pos` on where a character begins with one of `units`, or npos. Never the low
+// half of a surrogate pair: a search that stepped there would have read the pair as one character.
+std::size_t NextStart(std::u16string_view text, std::size_t pos, const std::vector<char16_t>& units);
+
 // Whether the reading instruction `inst` takes the character `c`.
 bool Takes(const TFilterRegex::TInst& inst, const std::vector<TFilterRegex::TClass>& classes, char32_t c);
 

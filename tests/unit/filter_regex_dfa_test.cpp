@@ -76,7 +76,7 @@ TEST(FilterRegexDfa, AgreesWithTheStateListsOnRandomPatterns) {
 
 TEST(FilterRegexDfa, AgreesWithTheStateListsOnEdgeCases) {
   const std::u16string texts[] = {u"",        u"a",        u" ",          u"ab ba",   u"cat",      u"a cat!",
-                                  u"x\ny",    u"\U0001F600", u"\xD83Dx",  u"\xDE00",  u"M\u00fcller", u"m\u00fcller", u"aaaaaaaaaaaaaaaaaaaaab",
+                                  u"x\ny",    u"\U0001F600", u"a\U0001F600", u"\xD83Dx",  u"\xDE00",  u"M\u00fcller", u"m\u00fcller", u"aaaaaaaaaaaaaaaaaaaaab",
                                   u"Caf\u00e9 \u041a\u0438\u0457\u0432"};
   const struct {
     const char16_t* pattern;
@@ -86,7 +86,7 @@ TEST(FilterRegexDfa, AgreesWithTheStateListsOnEdgeCases) {
       {u"\\b", false},       {u"\\B", false},         {u"^\\B$", false},       {u"\\bcat\\b", false},
       {u"\\b\\w+$", false},  {u"a\\b", false},        {u"^a|b$", false},       {u"(^|x)a", false},
       {u"[^a]", false},      {u"[^\\n]$", false},     {u"^.$", false},         {u"\U0001F600", false},
-      {u"[\\uD83D]", false}, {u"\\uDE00", false},     {u"[\U0001F600-\U0001F64F]", false},
+      {u"[\\uD83D]", false}, {u"\\uDE00", false},     {u"\\uDE00|a\\Bx", false}, {u"[\U0001F600-\U0001F64F]", false},
       {u"a{3,}b", false},    {u"(a|aa){2,5}b", false}, {u"(.*a){5}b", false}, {u"[A-Z\u0410-\u042f]+", true},
       {u"M\u00dcLLER", true}, {u"\\W\\w", false},     {u"x$|^y", false},       {u"\\s\\S", false},
   };
@@ -95,6 +95,17 @@ TEST(FilterRegexDfa, AgreesWithTheStateListsOnEdgeCases) {
     ASSERT_TRUE(engines.nfa.Valid()) << Utf16ToUtf8(p.pattern);
     SCOPED_TRACE(Utf16ToUtf8(p.pattern));
     for (const auto& text : texts) engines.Check(text);
+  }
+}
+
+// The low half of a surrogate pair is no character of its own, also where a search skips ahead to the
+// code units a match can begin with.
+TEST(FilterRegexDfa, LowSurrogateIsNotFoundInsideAPair) {
+  for (const Engine engine : {Engine::Nfa, Engine::Dfa}) {
+    TFilterRegex regex(u"\\uDE00", false);
+    regex.UseEngine(engine);
+    EXPECT_FALSE(regex.Search(u"x\U0001F600"));
+    EXPECT_TRUE(regex.Search(u"x\xDE00"));
   }
 }
 
