@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 
+#include "grid/filter_regex_dfa.h"
 #include "platform/platform.h"
 
 namespace qelvar {
@@ -14,18 +15,10 @@ using TRange = TFilterRegex::TRange;
 using TClass = TFilterRegex::TClass;
 using TInst = TFilterRegex::TInst;
 using Op = TFilterRegex::Op;
+using regex_chars::CodePointAt;
+using regex_chars::IsWord;
 
 constexpr char32_t kMaxCodePoint = 0x10FFFF;
-
-char32_t CodePointAt(std::u16string_view text, std::size_t pos, std::size_t& width) {
-  const char16_t c = text[pos];
-  if (c >= 0xD800 && c <= 0xDBFF && pos + 1 < text.size() && text[pos + 1] >= 0xDC00 && text[pos + 1] <= 0xDFFF) {
-    width = 2;
-    return 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[pos + 1] - 0xDC00u);
-  }
-  width = 1;
-  return c;
-}
 
 char32_t CodePointBefore(std::u16string_view text, std::size_t pos) {
   const char16_t c = text[pos - 1];
@@ -56,18 +49,6 @@ constexpr TRange kDigitRanges[] = {{U'0', U'9'}};
 constexpr TRange kSpaceRanges[] = {{0x09, 0x0D}, {0x20, 0x20}, {0xA0, 0xA0}, {0x1680, 0x1680}, {0x2000, 0x200A},
                                    {0x2028, 0x2029}, {0x202F, 0x202F}, {0x205F, 0x205F}, {0x3000, 0x3000},
                                    {0xFEFF, 0xFEFF}};
-
-bool InRanges(const std::vector<TRange>& ranges, char32_t c) {
-  for (const auto& r : ranges)
-    if (c >= r.first && c <= r.last) return true;
-  return false;
-}
-
-bool IsWord(char32_t c) {
-  for (const auto& r : kWordRanges)
-    if (c >= r.first && c <= r.last) return true;
-  return false;
-}
 
 template <std::size_t N>
 void AppendSet(std::vector<TRange>& out, const TRange (&set)[N], bool complement) {
@@ -464,6 +445,21 @@ bool StartsAnchored(const Node& node) {
 
 }  // namespace
 
+namespace regex_chars {
+
+bool IsWord(char32_t c) {
+  for (const auto& r : kWordRanges)
+    if (c >= r.first && c <= r.last) return true;
+  return false;
+}
+
+const std::vector<TRange>& WordRanges() {
+  static const std::vector<TRange> ranges(std::begin(kWordRanges), std::end(kWordRanges));
+  return ranges;
+}
+
+}  // namespace regex_chars
+
 TFilterRegex::TFilterRegex(std::u16string_view pattern, bool lowerCase) {
   std::u32string points;
   for (std::size_t i = 0, width = 0; i < pattern.size(); i += width) points.push_back(CodePointAt(pattern, i, width));
@@ -507,6 +503,25 @@ TFilterRegex::TFilterRegex(std::u16string_view pattern, bool lowerCase) {
   current_.reserve(program_.size());
   next_.reserve(program_.size());
   valid_ = true;
+  dfa_ = TDfa::Make(*this, kDfaCacheBytes);
+}
+
+TFilterRegex::~TFilterRegex() = default;
+TFilterRegex::TFilterRegex(TFilterRegex&&) noexcept = default;
+TFilterRegex& TFilterRegex::operator=(TFilterRegex&&) noexcept = default;
+
+void TFilterRegex::UseEngine(Engine engine, std::size_t dfaCacheBytes) {
+  engine_ = engine;
+  if (valid_) dfa_ = TDfa::Make(*this, dfaCacheBytes);
+}
+
+bool TFilterRegex::Search(std::u16string_view text) {
+  if (!valid_) return false;
+  if (engine_ != Engine::Nfa && dfa_) {
+    const TDfa::Result result = dfa_->Search(*this, text, engine_ == Engine::Auto);
+    if (result != TDfa::Result::GaveUp) return result == TDfa::Result::Match;
+  }
+  return SearchNfa(text);
 }
 
 // Adds `pc` and every state reachable from it without reading a character to `list`; true when the match
@@ -552,8 +567,7 @@ void TFilterRegex::NextStamp() {
   }
 }
 
-bool TFilterRegex::Search(std::u16string_view text) {
-  if (!valid_) return false;
+bool TFilterRegex::SearchNfa(std::u16string_view text) {
   const std::size_t n = text.size();
   std::size_t pos = 0;
   current_.clear();
@@ -562,12 +576,7 @@ bool TFilterRegex::Search(std::u16string_view text) {
     if (current_.empty()) {
       if (anchored_ && pos > 0) return false;
       if (!firstUnits_.empty()) {
-        std::size_t next = std::u16string_view::npos;
-        if (firstUnits_.size() == 1) {
-          next = text.find(firstUnits_[0], pos);
-        } else {
-          next = text.find_first_of(std::u16string_view(firstUnits_.data(), firstUnits_.size()), pos);
-        }
+        const std::size_t next = regex_chars::NextStart(text, pos, firstUnits_);
         if (next == std::u16string_view::npos) return false;
         if (next != pos) {
           pos = next;
@@ -590,19 +599,7 @@ bool TFilterRegex::Search(std::u16string_view text) {
     NextStamp();
     next_.clear();
     for (const std::uint32_t pc : current_) {
-      const TInst& inst = program_[pc];
-      bool advance = false;
-      switch (inst.op) {
-        case Op::Char: advance = inst.c == c; break;
-        case Op::Any: advance = c != U'\n'; break;
-        case Op::Class: {
-          const TClass& cls = classes_[inst.x];
-          advance = InRanges(cls.ranges, c) != cls.negated;
-          break;
-        }
-        default: break;
-      }
-      if (advance && AddState(next_, pc + 1, text, pos + width)) return true;
+      if (regex_chars::Takes(program_[pc], classes_, c) && AddState(next_, pc + 1, text, pos + width)) return true;
     }
     current_.swap(next_);
     pos += width;

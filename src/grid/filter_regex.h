@@ -4,6 +4,10 @@
 // search takes time proportional to the text length times the program size, whatever the pattern: a
 // pattern that would make a backtracking engine take exponential time costs nothing extra here. The
 // program size is bounded at compile time, so no filter can make a cell cost more than a fixed factor.
+// The sets of live states met are cached as the states of a deterministic automaton, built as the text
+// asks for them (filter_regex_dfa.h): then a character costs one table look-up, not a step of every
+// live state. When the cache overflows it starts afresh; when it would do so too often for its keep, the
+// search goes back to the state lists, so the bound above holds either way.
 //
 // Syntax (a common subset of the usual dialects):
 //   literals, `.` (any character but a line feed), `^` and `$` (start and end of the cell),
@@ -16,6 +20,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,17 +33,29 @@ class TFilterRegex {
   // so that the program matches text the caller has lower-cased with the same rules (platform::ToLower).
   // A pattern that is not valid, or too large, gives an object with Valid() false.
   TFilterRegex(std::u16string_view pattern, bool lowerCase);
+  ~TFilterRegex();
+  TFilterRegex(TFilterRegex&&) noexcept;
+  TFilterRegex& operator=(TFilterRegex&&) noexcept;
 
   bool Valid() const { return valid_; }
 
-  // True when some part of `text` matches. False for an invalid pattern. Allocates nothing after the
-  // first call; not thread-safe (the state lists are reused).
+  // True when some part of `text` matches. False for an invalid pattern. Allocates only while the cache
+  // of the automaton grows to its bound (it reuses its memory when cleared); not thread-safe (the state
+  // lists and the cache are reused).
   bool Search(std::u16string_view text);
 
   // Limits that keep a search bounded: instructions of the program, a count in {n,m}, group nesting.
   static constexpr std::size_t kMaxProgram = 5000;
   static constexpr int kMaxCount = 1000;
   static constexpr int kMaxDepth = 100;
+  // Memory of the cached automaton, per expression.
+  static constexpr std::size_t kDfaCacheBytes = 1 << 20;
+
+  // How Search runs: Auto takes the cached automaton and goes back to the state lists when the cache
+  // thrashes; Nfa always steps the state lists; Dfa never gives up on the cache. The last two, and a
+  // small cache, are for tests that hold the two ways against each other.
+  enum class Engine : std::uint8_t { Auto, Nfa, Dfa };
+  void UseEngine(Engine engine, std::size_t dfaCacheBytes = kDfaCacheBytes);
 
   struct TRange {
     char32_t first;
@@ -57,6 +74,9 @@ class TFilterRegex {
   };
 
  private:
+  struct TDfa;
+
+  bool SearchNfa(std::u16string_view text);
   bool AddState(std::vector<std::uint32_t>& list, std::uint32_t pc, std::u16string_view text, std::size_t pos);
   void NextStamp();
 
@@ -69,6 +89,8 @@ class TFilterRegex {
   // each state was last added to (one stamp per position), and the closure's stack.
   std::vector<std::uint32_t> current_, next_, seen_, stack_;
   std::uint32_t stamp_ = 0;
+  Engine engine_ = Engine::Auto;
+  std::unique_ptr<TDfa> dfa_;  // null when the program has too many character classes for the tables
 };
 
 }  // namespace qelvar
