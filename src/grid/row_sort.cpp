@@ -236,46 +236,60 @@ void SortOrderedKeys(NumberKey* keys, std::size_t n, bool descending, TIntArray&
   for (std::size_t i = 0; i < n; ++i) rows[i] = keys[i].Row;
 }
 
-// A column of texts only, in which most values repeat (names, cities, categories): the different texts
-// are sorted once and every row gets the rank of its text, equal ranks for texts that compare equal.
+// A column of texts only, in which most values repeat (names, cities, categories): the different values
+// are sorted once and every row gets the rank of its value, equal ranks for values that compare equal.
 // Because the text comparison is a consistent order, sorting rows by (rank, row) gives the very order
-// that the merge sort over the rows gives, with one comparison per pair of different texts instead of
-// one per pair of rows. False (nothing changed) when the texts are mostly different or the system could
-// not compare two of them.
-bool SortByRanks(const TextKey* keys, std::size_t n, bool descending, TIntArray& rows) {
+// that the merge sort over the rows gives, with one comparison per pair of different values instead of
+// one per pair of rows. Only the different values get a sort key, so a column of names costs a few
+// hundred keys, not one per row. False (nothing changed) when the values are mostly different or the
+// system could not compare two of them.
+bool SortByRanks(TCsvDocument& document, std::int32_t col, bool descending, TIntArray& rows) {
   struct ViewHash {
     std::size_t operator()(std::u16string_view v) const noexcept { return std::hash<std::u16string_view>()(v); }
   };
+  const std::size_t n = rows.size();
   constexpr std::size_t kSample = 4096;
   if (n < 2 * kSample) return false;
   {
     std::unordered_set<std::u16string_view, ViewHash> sample;
-    for (std::size_t i = 0; i < kSample; ++i) sample.insert({keys[i].Text, keys[i].Length});
+    for (std::size_t i = 0; i < kSample; ++i) sample.insert(document.ValueView(rows[i], col));
     if (sample.size() * 8 > kSample) return false;
   }
+  // Views stay valid while nothing edits the document: they lie in its text or its kept values.
   std::unordered_map<std::u16string_view, std::uint32_t, ViewHash> ids;
-  std::vector<std::u16string_view> texts;
+  std::vector<std::u16string_view> values;
   auto ranks = NewKeys<NumberKey>(n);
   for (std::size_t i = 0; i < n; ++i) {
-    const auto [it, added] = ids.try_emplace({keys[i].Text, keys[i].Length}, static_cast<std::uint32_t>(texts.size()));
+    const auto [it, added] = ids.try_emplace(document.ValueView(rows[i], col), static_cast<std::uint32_t>(values.size()));
     if (added) {
-      texts.push_back(it->first);
-      if (texts.size() * 4 > n) return false;  // mostly different after all
+      values.push_back(it->first);
+      if (values.size() * 4 > n) return false;  // mostly different after all
     }
     SetBits(ranks[i], it->second);
-    ranks[i].Row = keys[i].Row;
+    ranks[i].Row = rows[i];
   }
 
-  std::vector<std::uint32_t> order(texts.size());
+  // The keys of the different values, in a pool that is complete before any view into it is taken.
+  std::u16string pool;
+  std::vector<std::size_t> starts(values.size() + 1);
+  for (std::size_t k = 0; k < values.size(); ++k) {
+    starts[k] = pool.size();
+    platform::AppendTextSortKey(values[k], pool);
+  }
+  starts[values.size()] = pool.size();
+  const auto key = [&](std::uint32_t k) {
+    return std::u16string_view(pool).substr(starts[k], starts[k + 1] - starts[k]);
+  };
+  std::vector<std::uint32_t> order(values.size());
   for (std::uint32_t k = 0; k < order.size(); ++k) order[k] = k;
   bool failed = false;
   const auto compare = [&](std::uint32_t a, std::uint32_t b) {
-    const auto r = platform::CompareTextSortKeys(texts[a], texts[b]);
+    const auto r = platform::CompareTextSortKeys(key(a), key(b));
     failed = failed || !r;
     return r ? *r : 0;
   };
   if (order.size() > 1) MergeSort(order.data(), order.size(), [&](std::uint32_t a, std::uint32_t b) { return compare(a, b) > 0; });
-  std::vector<std::uint32_t> rankOf(texts.size());
+  std::vector<std::uint32_t> rankOf(values.size());
   std::uint32_t rank = 0;
   for (std::size_t k = 0; k < order.size(); ++k) {
     if (k > 0 && compare(order[k - 1], order[k]) != 0) ++rank;
@@ -290,14 +304,14 @@ bool SortByRanks(const TextKey* keys, std::size_t n, bool descending, TIntArray&
 template <typename Key>
 void SortTexts(TCsvDocument& document, std::int32_t col, bool descending, TIntArray& rows,
                const NumberKey* numbers) {
+  if constexpr (std::is_same_v<Key, TextKey>)
+    if (SortByRanks(document, col, descending, rows)) return;
   const std::size_t n = rows.size();
   auto keys = NewKeys<Key>(n);
   if constexpr (std::is_same_v<Key, MixedKey>)
     for (std::size_t i = 0; i < n; ++i) keys[i].Number = numbers[i].Bits();
   std::u16string pool;
   PrepareTexts(document, col, rows, keys.get(), pool);
-  if constexpr (std::is_same_v<Key, TextKey>)
-    if (SortByRanks(keys.get(), n, descending, rows)) return;
   const TextComparer cmp(document, col, descending);
   MergeSort(keys.get(), n, [&cmp](const Key& l, const Key& r) { return cmp.Compare(l, r) > 0; });
   for (std::size_t i = 0; i < n; ++i) rows[i] = keys[i].Row;

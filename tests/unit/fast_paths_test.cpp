@@ -142,15 +142,23 @@ std::vector<std::int32_t> MergeSorted(TCsvDocument& document, std::vector<std::i
   return rows;
 }
 
-// Mostly different codes with and without leading zeros (the prefixed text sort), and numbers with many
-// ties (the radix sort), each over rows in file order and shuffled (the merge sort on keys).
+// Mostly different codes with and without leading zeros (the prefixed text sort), numbers with many
+// ties (the radix sort) and a few names repeated over many rows (the sort by ranks of the different
+// values, which needs twice its sample of rows), each over rows in file order and shuffled (the merge
+// sort on keys).
 TEST(FastPaths, SortsAgreeWithTheMergeSortOfTheComparison) {
   std::mt19937 rng(13);
-  for (int round = 0; round < 8; ++round) {
-    const bool codes = round % 2 == 0;
+  for (int round = 0; round < 12; ++round) {
+    const bool codes = round % 3 == 0;
+    const bool names = round % 3 == 2;
     std::string text;
-    for (int r = 0; r < 3000; ++r) {
-      if (codes) {
+    for (int r = 0; r < (names ? 9000 : 3000); ++r) {
+      if (names) {
+        // Case, accents, quotes and digit runs: values that differ yet may compare alike.
+        const char* const forms[] = {"Anna", "anna", "ANNA", "\"O\"\"Brien\"", "O'Brien", "Zo\xc3\xab", "Zoe",
+                                     "\xc3\x96mer", "Omer", "item 10", "item 9", "item 010", "\"\"", "x"};
+        text += forms[rng() % std::size(forms)];
+      } else if (codes) {
         const auto v = static_cast<unsigned>(rng() % 5000);
         const char* const forms[] = {"X%06u", "x%u", "X0%u", "X%u.5", "Y%u", "x%u\xc3\xa9"};
         char buf[32];
@@ -166,7 +174,7 @@ TEST(FastPaths, SortsAgreeWithTheMergeSortOfTheComparison) {
     ASSERT_TRUE(LoadFromBytes(text, u',', kCommentsParsed, u"UTF-8", document, false, 100));
     std::vector<std::int32_t> rows(static_cast<std::size_t>(document->RowCount()));
     for (std::size_t k = 0; k < rows.size(); ++k) rows[k] = static_cast<std::int32_t>(k);
-    if (round >= 4) std::shuffle(rows.begin(), rows.end(), rng);
+    if (round >= 6) std::shuffle(rows.begin(), rows.end(), rng);
     for (const int direction : {1, -1}) {
       TIntArray sorted(rows.begin(), rows.end());
       SortRows(*document, 0, direction, sorted);
