@@ -145,9 +145,9 @@ bool TCsvAppendReader::Begin(const std::u16string& fileName, const TCsvDocument&
     {
       TBlockDecoder again;
       again.Resume(encoding_);
-      std::u16string check;
+      TTextBuffer check;
       again.Next(held_, true, check);
-      if (check != stretch) return false;
+      if (View(check) != stretch) return false;
     }
 
     // What the cut knew before the stretch: whether a data row had come (auto mode hides lines until
@@ -168,7 +168,7 @@ bool TCsvAppendReader::Begin(const std::u16string& fileName, const TCsvDocument&
       TCsvCutState state;
       state.SeenData = seenData_;
       state.Final = true;
-      scratch.CutFrom(std::u16string(stretch), cutWith_, commentMode_, DecisionsAt(from), state);
+      scratch.CutFrom(stretch, cutWith_, commentMode_, DecisionsAt(from), state);
       replaceHidden_ = state.Hidden;
     }
     replaceFrom_ = from;
@@ -229,7 +229,7 @@ std::int64_t TCsvAppendReader::ReadAppended(TCsvDocument& document) noexcept {
     if (std::any_of(bytes.begin(), bytes.end(), IsBreakByte)) {
       TBlockDecoder decoder;
       decoder.Resume(encoding_);
-      std::u16string text;
+      TTextBuffer text;
       decoder.Next(bytes, false, text);
       // A CR at the end may be the first half of a CR LF: it waits for what follows.
       if (!text.empty() && text.back() == u'\r') text.pop_back();
@@ -238,11 +238,11 @@ std::int64_t TCsvAppendReader::ReadAppended(TCsvDocument& document) noexcept {
       state.SeenData = seenData_;
       // Not the file's end: only lines that ended with a line break are cut, a quoted field still open
       // waits for its closing quote.
-      scratch.CutFrom(std::move(text), cutWith_, commentMode_, DecisionsAt(replaceFrom_), state);
+      scratch.CutFrom(View(text), cutWith_, commentMode_, DecisionsAt(replaceFrom_), state);
       if (state.Next > 0) {
         TCsvBatch batch;
-        batch.Text = std::move(scratch.text_);
-        used = BytesBehind(batch.Text, state.Next, bytes, encoding_);
+        batch.Text = std::move(text);
+        used = BytesBehind(View(batch.Text), state.Next, bytes, encoding_);
         batch.Text.resize(state.Next);
         batch.Rows = std::move(scratch.rows_);
         batch.Cells = std::move(scratch.cells_);

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "document/encoding.h"
+#include "document/uncleared.h"
 #include "platform/utf.h"
 
 namespace qelvar {
@@ -16,7 +17,7 @@ class TBlockDecoder {
   // Chooses the encoding from the file's first bytes as DecodeText would for a file that is `first`
   // without the bytes of a character its end cuts, and appends their text to `text`. `first` holds at
   // least four bytes unless it is the whole file (`last`). Throws std::bad_alloc only.
-  void Begin(std::string_view first, bool last, std::u16string_view forcedEncoding, std::u16string& text);
+  void Begin(std::string_view first, bool last, std::u16string_view forcedEncoding, TTextBuffer& text);
   // Continues a file whose start was read before in `info`'s encoding, from a character boundary inside
   // it (bytes appended to a file after it was loaded): nothing is detected and no mark is looked for, so
   // a U+FEFF there is text. Info() is then `info` with Lossless for the bytes decoded from here on.
@@ -25,7 +26,7 @@ class TBlockDecoder {
   // the next block (with `last`, they are decoded as a whole load decodes them). A detected UTF-8 that
   // these bytes rule out becomes ANSI when the text so far is ASCII (it reads the same either way).
   // Throws std::bad_alloc only.
-  void Next(std::string_view bytes, bool last, std::u16string& text);
+  void Next(std::string_view bytes, bool last, TTextBuffer& text);
   // The encoding, with Lossless for the bytes decoded so far and Detected as detection over them judges.
   TCsvEncodingInfo Info() const;
   // Detection over every byte decoded so far would choose the encoding Begin chose (always true when the
@@ -37,9 +38,9 @@ class TBlockDecoder {
   // or the end of the sequence that crosses it).
   std::size_t Judge(const unsigned char* p, std::size_t n, std::size_t stop);
   // With `judge`, the UTF-8 test follows the sequences decoded (the caller knows it would cut alike).
-  void Decode(std::string_view bytes, std::u16string& text, bool judge = false);
+  void Decode(std::string_view bytes, TTextBuffer& text, bool judge = false);
   // Appends the UTF-8 text of the sequences of p[0, n) that begin before `stop`; where it stopped.
-  std::size_t DecodeUtf8(const unsigned char* p, std::size_t n, std::size_t stop, std::u16string& text,
+  std::size_t DecodeUtf8(const unsigned char* p, std::size_t n, std::size_t stop, TTextBuffer& text,
                          bool judge);
   void Count(Utf8Sequence kind);
   bool ChoosesUtf8() const { return structural_ && (!malformed_ || wellFormed_); }

@@ -225,7 +225,7 @@ bool TCsvDocument::AppendBatchFrom(std::size_t from, std::int64_t hidden, TCsvBa
       decodeCol_ = 0;
     }
   }
-  text_ += batch.Text;
+  text_.append(batch.Text.data(), batch.Text.size());
   for (TCsvRow row : batch.Rows) {
     row.LineStart += static_cast<std::int32_t>(textBase);
     row.FirstCell += static_cast<std::uint32_t>(cellBase);

@@ -23,6 +23,7 @@
 
 #include "document/delimiter.h"
 #include "document/encoding.h"
+#include "document/uncleared.h"
 
 namespace qelvar {
 
@@ -75,27 +76,6 @@ struct TCsvCell {
 };
 static_assert(sizeof(TCsvCell) == 8);
 using TCsvCellArray = std::vector<TCsvCell>;
-
-// An allocator whose construction without a value leaves a trivial element unwritten, so that an array
-// can be sized before it is filled: std::allocator would first clear hundreds of megabytes.
-template <typename T>
-struct TUnclearedAllocator : std::allocator<T> {
-  template <typename U>
-  struct rebind {
-    using other = TUnclearedAllocator<U>;
-  };
-  TUnclearedAllocator() = default;
-  template <typename U>
-  TUnclearedAllocator(const TUnclearedAllocator<U>&) noexcept {}
-  template <typename U>
-  void construct(U* p) noexcept {
-    ::new (static_cast<void*>(p)) U;
-  }
-  template <typename U, typename... Args>
-  void construct(U* p, Args&&... args) {
-    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
-  }
-};
 
 // One kept row: a data line (possibly spanning physical lines through quoted line breaks), a comment line
 // or a preamble line. 16 bytes.
@@ -157,7 +137,7 @@ struct TCsvCutDecisions {
 // Rows cut from one stretch of a file, aside from the document that will take them (see
 // TCsvDocument::AppendBatch). Positions are relative to Text: 1-based from its first character.
 struct TCsvBatch {
-  std::u16string Text;       // the stretch's characters, starting at a record boundary
+  TTextBuffer Text;          // the stretch's characters, starting at a record boundary
   TCsvRowArray Rows;
   TCsvCellStore Cells;       // the rows' cells; FirstCell counts from Cells' start
   std::int64_t Hidden = 0;   // comment and preamble lines of the stretch that were dropped
@@ -352,9 +332,10 @@ class TCsvDocument {
 
   // Cuts `text` (a stretch of a file from a record boundary to the end of what was read) with decisions
   // already made, holding back what follows its last complete line: `state` comes in as the cut before
-  // left it (SeenData) and leaves with where this one stopped. Rows, cells and Text of this document are
-  // replaced. Throws std::bad_alloc only.
-  bool CutFrom(std::u16string text, char16_t cut, int commentMode, const TPreScan& pre, TCsvCutState& state);
+  // left it (SeenData) and leaves with where this one stopped. Rows and cells of this document are
+  // replaced by the stretch's (positions from its start); Text is left alone, and `text` must outlive
+  // the call only. Throws std::bad_alloc only.
+  bool CutFrom(std::u16string_view text, char16_t cut, int commentMode, const TPreScan& pre, TCsvCutState& state);
 
   // Drops the text from the 0-based `from` on (the rows that start there with their cells, and `hidden`
   // hidden lines counted in it), then appends `batch` as AppendBatch does; `from` = Text().size() is

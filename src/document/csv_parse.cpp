@@ -31,12 +31,14 @@ class TCsvParser {
   // `delimiter` cuts the fields: the document's, or kNoFieldDelimiter for a table of one column.
   // `resume`, when given, continues a text cut before: its text starts at a record boundary of the file and
   // ends at the end of what has been read, so the rows after the last complete line break are held back.
-  TCsvParser(TCsvDocument& doc, char16_t delimiter, int commentMode, const TPreScan& pre, std::size_t cellBound,
-             TCsvCutState* resume = nullptr)
+  // `text` is the text cut: the document's own, or a stretch it does not hold (its rows and cells then
+  // count from the stretch's start).
+  TCsvParser(TCsvDocument& doc, std::u16string_view text, char16_t delimiter, int commentMode, const TPreScan& pre,
+             std::size_t cellBound, TCsvCutState* resume = nullptr)
       : resume_(resume),
         doc_(doc),
-        t_(doc.text_.data()),
-        n_(doc.text_.size()),
+        t_(text.data()),
+        n_(text.size()),
         delimiter_(delimiter),
         commentMode_(commentMode),
         maxFields_(pre.MaxSampleFields > 0 ? static_cast<std::size_t>(pre.MaxSampleFields) : SIZE_MAX),
@@ -258,12 +260,12 @@ class TCsvParser {
     // Only a line that starts with '#', ';' or "sep=" can be a comment line.
     const char16_t c = t_[pos];
     lineIsTextComment_ = (c == u'#' || c == u';' || (c | 0x20) == u's') &&
-                         IsCommentRow(doc_.text_, pos, delimiter_, semicolonRowWidth_);
+                         IsCommentRow({t_, n_}, pos, delimiter_, semicolonRowWidth_);
     lineIsComment_ = lineIsTextComment_ || pos < dataStart_;
     // A ';' line is a row when as wide as the table: cut off by the end of a block, its record has no
     // width yet, so the cut ends before it and takes it with the next block.
     if (resume_ && !resume_->Final && c == u';' && pos >= dataStart_ &&
-        CommentRowOpen(doc_.text_, pos, delimiter_, semicolonRowWidth_)) {
+        CommentRowOpen({t_, n_}, pos, delimiter_, semicolonRowWidth_)) {
       lineIsComment_ = lineIsTextComment_ = false;
       stoppedOnComment_ = true;
     }
@@ -349,7 +351,7 @@ bool TCsvDocument::ParseInto(std::u16string text, TCsvCellStore spare, char16_t 
   spare = TCsvCellStore();
   cells_.reserve(std::max<std::size_t>(cellBound, 64));
   platform::PreferLargePages(cells_.data(), cells_.capacity() * sizeof(TCsvCell));
-  TCsvParser parser(*this, cut, commentMode, pre, cellBound);
+  TCsvParser parser(*this, text_, cut, commentMode, pre, cellBound);
   const bool closed = parser.Run();
   if (cells_.size() > std::numeric_limits<std::uint32_t>::max()) return false;
   if (pre.MaxSampleFields > 0) columnCount_ = static_cast<std::int32_t>(pre.MaxSampleFields);
@@ -363,21 +365,20 @@ bool TCsvDocument::ParseInto(std::u16string text, TCsvCellStore spare, char16_t 
 
 namespace qelvar {
 
-bool TCsvDocument::CutFrom(std::u16string text, char16_t cut, int commentMode, const TPreScan& pre,
+bool TCsvDocument::CutFrom(std::u16string_view text, char16_t cut, int commentMode, const TPreScan& pre,
                            TCsvCutState& state) {
-  text_ = std::move(text);
   rows_.clear();
   cells_.clear();
   state.Next = 0;
   state.Hidden = 0;
   state.Widest = 0;
-  if (text_.empty()) return true;
+  if (text.empty()) return true;
   // A bound from the line breaks: the rows of a block are few enough that counting them costs little.
-  const std::size_t records = scan::RecordBound(text_.data(), 0, text_.size());
+  const std::size_t records = scan::RecordBound(text.data(), 0, text.size());
   rows_.reserve(records);
   const std::size_t width = pre.MaxSampleFields > 0 ? static_cast<std::size_t>(pre.MaxSampleFields) : 4;
-  const std::size_t cellBound = std::min(records * width, text_.size() + records);
-  TCsvParser parser(*this, cut, commentMode, pre, cellBound, &state);
+  const std::size_t cellBound = std::min(records * width, text.size() + records);
+  TCsvParser parser(*this, text, cut, commentMode, pre, cellBound, &state);
   return parser.Run();
 }
 

@@ -17,7 +17,7 @@ bool Raised(const std::atomic<bool>* stop) { return stop && stop->load(std::memo
 
 }  // namespace
 
-bool TCsvProgressiveLoad::ReadBlock(std::string& bytes, std::size_t want) {
+bool TCsvProgressiveLoad::ReadBlock(TByteBuffer& bytes, std::size_t want) {
   const std::size_t at = bytes.size();
   bytes.resize(at + want);
   std::size_t got = 0;
@@ -48,19 +48,20 @@ bool TCsvProgressiveLoad::CutPending(bool final, TCsvBatch& batch) {
   TCsvDocument scratch;
   // The memory of the batch given (one handed back after its rows were appended) serves this one: under
   // Wine every page of fresh memory costs a fault, which made the cutting of a block ten times slower.
-  std::u16string text = std::move(batch.Text);
-  text.assign(pending_, 0, take);
   scratch.rows_ = std::move(batch.Rows);
   scratch.cells_ = std::move(batch.Cells);
   cut_.Final = final;
-  const bool closed = scratch.CutFrom(std::move(text), cutWith_, commentMode_, pre, cut_);
+  const bool closed = scratch.CutFrom(std::u16string_view(pending_.data(), take), cutWith_, commentMode_, pre, cut_);
   if (final && !closed) return false;
   const std::size_t used = final ? pending_.size() : cut_.Next;
+  // The text cut leaves as the batch's, without a copy; what follows it (part of a line) stays pending,
+  // in the text memory handed back, which the next block is decoded into.
+  TTextBuffer spare = std::move(batch.Text);
   batch = TCsvBatch{};
-  // The cut reads its text without changing it: what it used is the batch's text.
-  batch.Text = std::move(scratch.text_);
-  batch.Text.resize(used);
-  pending_.erase(0, used);
+  spare.assign(pending_.begin() + static_cast<std::ptrdiff_t>(used), pending_.end());
+  pending_.resize(used);
+  batch.Text = std::move(pending_);
+  pending_ = std::move(spare);
   pendingAt_ += used;
   batch.Rows = std::move(scratch.rows_);
   batch.Cells = std::move(scratch.cells_);
@@ -92,11 +93,11 @@ bool TCsvProgressiveLoad::Start(const std::u16string& fileName, std::int64_t max
       case platform::ReadResult::Failed: state_ = TLoadState::Failed; return false;
     }
     // Enough bytes for a mark and for the UTF-16 test of the first two.
-    std::string bytes;
+    TByteBuffer bytes;
     const std::size_t startBytes = options_.StartBytes > 0 ? options_.StartBytes : options_.BlockBytes;
     while (!eof_ && bytes.size() < std::max<std::size_t>(startBytes, 4))
       if (!ReadBlock(bytes, startBytes)) return false;
-    decoder_.Begin(bytes, eof_, forcedEncoding, pending_);
+    decoder_.Begin(View(bytes), eof_, forcedEncoding, pending_);
     const bool detect = delimiter == 0 || delimiter == u'"' || delimiter == u'\r' || delimiter == u'\n';
     char16_t chosen = delimiter;
     TPreScan pre;
@@ -106,17 +107,17 @@ bool TCsvProgressiveLoad::Start(const std::u16string& fileName, std::int64_t max
     std::size_t checkAt = 0;
     for (;;) {
       if (eof_ || pending_.size() >= checkAt) {
-        const bool delimiterSettled = !detect || DelimiterSampleEnd(pending_) < pending_.size();
-        if (detect) chosen = DetectDelimiter(pending_);
-        pre = RunPreScan(pending_, chosen, sampleRows, commentMode, detect);
+        const bool delimiterSettled = !detect || DelimiterSampleEnd(View(pending_)) < pending_.size();
+        if (detect) chosen = DetectDelimiter(View(pending_));
+        pre = RunPreScan(View(pending_), chosen, sampleRows, commentMode, detect);
         single = pre.SingleColumn;
-        if (single) pre = RunPreScan(pending_, kNoFieldDelimiter, sampleRows, commentMode, true);
+        if (single) pre = RunPreScan(View(pending_), kNoFieldDelimiter, sampleRows, commentMode, true);
         if (eof_ || (delimiterSettled && pre.SampleSettled)) break;
         checkAt = std::max<std::size_t>(pending_.size() * 2, 64);
       }
       bytes.clear();
       if (!ReadBlock(bytes, options_.BlockBytes)) return false;
-      decoder_.Next(bytes, eof_, pending_);
+      decoder_.Next(View(bytes), eof_, pending_);
     }
     pre_ = pre;
     cutWith_ = single ? kNoFieldDelimiter : chosen;
@@ -175,7 +176,7 @@ bool TCsvProgressiveLoad::Next(TCsvBatch& batch) {
     }
     bytes_.clear();
     if (!ReadBlock(bytes_, options_.BlockBytes)) return false;
-    decoder_.Next(bytes_, eof_, pending_);
+    decoder_.Next(View(bytes_), eof_, pending_);
     if (!CutPending(eof_, batch)) return state_ = TLoadState::Failed, false;
     if (eof_) state_ = TLoadState::Done;
     return true;

@@ -61,7 +61,7 @@ class TCsvProgressiveLoad {
   bool Mismatch() const { return !decoder_.Agrees() || cut_.Wider; }
 
  private:
-  bool ReadBlock(std::string& bytes, std::size_t want);
+  bool ReadBlock(TByteBuffer& bytes, std::size_t want);
   // The bytes of the file that the room holds: the document takes some 3.3 bytes of memory per byte
   // (UTF-16 text, cells, rows), the batches on their way and the read buffers take more, and the room
   // is rarely one free stretch: a sixth of it.
@@ -76,8 +76,8 @@ class TCsvProgressiveLoad {
   std::int64_t size_ = 0;
   std::int64_t read_ = 0;
   bool eof_ = false;
-  std::string bytes_;          // the last block's bytes (kept: its memory serves the next block)
-  std::u16string pending_;     // text read after the last complete line handed out
+  TByteBuffer bytes_;          // the last block's bytes (kept: its memory serves the next block)
+  TTextBuffer pending_;        // text read after the last complete line handed out
   std::size_t pendingAt_ = 0;  // its 0-based position in the document's text
   char16_t cutWith_ = u',';
   int commentMode_ = kCommentsParsed;
