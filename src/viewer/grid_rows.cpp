@@ -15,7 +15,7 @@ constexpr std::size_t kClearItemByItem = 4096;
 
 }  // namespace
 
-void TCsvViewer::RebuildVisibleRows(const std::function<void()>& change, bool keepScroll) {
+void TCsvViewer::RebuildVisibleRows(const std::function<void()>& change, bool keepScroll, bool appendedOnly) {
   // A filter computed aside is overtaken: the model holds its text, so this rebuild applies it.
   StopRowsJob();
   // An open edit goes to its cell while the rows are still where the user saw them.
@@ -77,7 +77,8 @@ void TCsvViewer::RebuildVisibleRows(const std::function<void()>& change, bool ke
         for (const int index : marked) ListView_SetItemState(listView, index, 0, LVIS_SELECTED);
         if (focusedItem >= 0) ListView_SetItemState(listView, focusedItem, 0, LVIS_FOCUSED);
       }
-      ListView_SetItemCountEx(listView, VisibleRowCount(), keepScroll ? LVSICF_NOSCROLL : 0);
+      ListView_SetItemCountEx(listView, VisibleRowCount(),
+                              (keepScroll ? LVSICF_NOSCROLL : 0) | (appendedOnly ? LVSICF_NOINVALIDATEALL : 0));
       for (const int index : keep) ListView_SetItemState(listView, index, LVIS_SELECTED, LVIS_SELECTED);
       if (newFocused >= 0) {
         ListView_SetItemState(listView, newFocused, LVIS_FOCUSED, LVIS_FOCUSED);

@@ -91,7 +91,7 @@ inline constexpr UINT kRowsReadyMessage = WM_USER + 104;
 inline constexpr int kFilterAsideFrom = 100000;
 // The least time between two rebuilds of the shown rows while a large file loads; a rebuild that takes
 // longer waits four times its own time, so that it never takes more than a fifth of the window's time.
-inline constexpr unsigned long long kLoadRebuildMs = 200;
+inline constexpr unsigned long long kLoadRebuildMs = 300;
 inline constexpr int kDecodeCellsPerTick = 2000;
 inline constexpr UINT kDecodeTickMs = 15;
 inline constexpr UINT kFilterDelayMs = 250;
@@ -501,7 +501,9 @@ class TCsvViewer {
   // `keepScroll`), and keeps the selected rows, the focused row and the current cell on the same records
   // (document rows) where those are still visible; the others are dropped. A current column without a
   // current row stays. The status bar is updated once. When `change` throws, nothing has changed.
-  void RebuildVisibleRows(const std::function<void()>& change, bool keepScroll);
+  // `appendedOnly`: `change` only added rows after the visible ones, so the list view repaints none of
+  // the rows it had (the caller repaints when the view reaches their end).
+  void RebuildVisibleRows(const std::function<void()>& change, bool keepScroll, bool appendedOnly = false);
   // Scrolls the current cell into view: its row vertically, and horizontally its column, preferring the
   // left edge for `direction` < 0 and the right edge for > 0. The filter row follows.
   void EnsureCellVisible(int direction) noexcept;
