@@ -4,10 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
+#include "document/ascii_run.h"
 #include "platform/platform.h"
 #include "platform/utf.h"
 
@@ -92,25 +89,8 @@ std::size_t TBlockDecoder::DecodeUtf8(const unsigned char* p, std::size_t n, std
   std::size_t o = 0;
   std::size_t i = 0;
   while (i < stop) {
-#if defined(__SSE2__)
-    // Runs of ASCII sixteen bytes a step, widened in registers; a step that meets a non-ASCII byte still
-    // takes the ASCII before it. Never more code units than bytes, so the stores stay inside `text`.
-    const __m128i zero = _mm_setzero_si128();
-    while (i + 16 <= stop) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-      const int high = _mm_movemask_epi8(v);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o), _mm_unpacklo_epi8(v, zero));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o + 8), _mm_unpackhi_epi8(v, zero));
-      if (high != 0) {
-        const auto ascii = static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(high)));
-        i += ascii;
-        o += ascii;
-        break;
-      }
-      i += 16;
-      o += 16;
-    }
-#endif
+    // Never more code units than bytes: the run's stores stay inside `text`.
+    WidenAsciiRun(p, stop, out, SIZE_MAX, i, o);
     const std::size_t j = AsciiEnd(p, i, stop);
     for (; i < j; ++i) out[o++] = p[i];
     if (i >= stop) break;

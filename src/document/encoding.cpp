@@ -2,10 +2,7 @@
 
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
+#include "document/ascii_run.h"
 #include "platform/platform.h"
 #include "platform/utf.h"
 
@@ -53,25 +50,7 @@ void DecodeUtf8(std::string_view bytes, std::u16string& text, bool& clean, bool*
       text.append(out, o);
       o = 0;
     }
-#if defined(__SSE2__)
-    // Fast path: runs of ASCII, sixteen bytes per step, widened to sixteen code units.
-    // A block with a non-ASCII byte still yields its ASCII prefix in one step.
-    const __m128i zero = _mm_setzero_si128();
-    while (i + 16 <= n && o + 16 <= kChunk) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-      const int high = _mm_movemask_epi8(v);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o), _mm_unpacklo_epi8(v, zero));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o + 8), _mm_unpackhi_epi8(v, zero));
-      if (high != 0) {
-        const auto ascii = static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(high)));
-        i += ascii;
-        o += ascii;
-        break;
-      }
-      i += 16;
-      o += 16;
-    }
-#endif
+    WidenAsciiRun(p, n, out, kChunk, i, o);
     // Runs of ASCII, eight bytes per step.
     while (i + 8 <= n && o + 8 <= kChunk && AllAscii8(p + i)) {
       for (int k = 0; k < 8; ++k) out[o + static_cast<std::size_t>(k)] = p[i + static_cast<std::size_t>(k)];
