@@ -108,12 +108,13 @@ void TCsvGridModel::ApplyFilters() {
   const std::int32_t rowCount = document_->RowCount();
   const std::int32_t first = std::max(seenRows_, FirstDataRow(*document_, headerRow_));
   const std::size_t start = visibleRows_.size();
-  // Rows taken in a few at a time (a file being followed) must not copy the whole list each time, and
-  // a file arriving in batches has room for its rows reserved: as much room here spares a copy (and,
-  // under Wine, the faults of fresh memory) at every growth.
+  // Rows taken in a few at a time (a file being followed) must not copy the whole list each time. A file
+  // arriving in batches has room for its rows reserved: without filters every one of them will be listed,
+  // and as much room here spares a copy (and, under Wine, the faults of fresh memory) at every growth.
   if (rowCount > first) {
     const std::size_t needed = start + static_cast<std::size_t>(rowCount - first);
-    const std::size_t expected = start + (document_->Rows().capacity() - static_cast<std::size_t>(first));
+    const bool unfiltered = std::all_of(filters_.begin(), filters_.end(), [](const auto& f) { return f.empty(); });
+    const std::size_t expected = unfiltered ? start + (document_->Rows().capacity() - static_cast<std::size_t>(first)) : 0;
     if (needed > visibleRows_.capacity())
       visibleRows_.reserve(std::max({needed, expected, visibleRows_.capacity() + visibleRows_.capacity() / 2}));
   }
