@@ -85,6 +85,7 @@ std::size_t TBlockDecoder::DecodeUtf8(const unsigned char* p, std::size_t n, std
   // Never more code units than bytes; a sequence begun before `stop` may take three bytes more.
   const std::size_t at = text.size();
   text.resize(at + std::min(n, stop + 3));
+  platform::PreferLargePages(text.data(), text.capacity() * sizeof(char16_t));
   char16_t* out = text.data() + at;
   std::size_t o = 0;
   std::size_t i = 0;

@@ -378,6 +378,10 @@ bool TCsvDocument::CutFrom(std::u16string_view text, char16_t cut, int commentMo
   rows_.reserve(records);
   const std::size_t width = pre.MaxSampleFields > 0 ? static_cast<std::size_t>(pre.MaxSampleFields) : 4;
   const std::size_t cellBound = std::min(records * width, text.size() + records);
+  // A block's rows and cells: in large pages where the system has them (see ReserveForLoad).
+  cells_.reserve(std::max<std::size_t>(cellBound, 64));
+  platform::PreferLargePages(rows_.data(), rows_.capacity() * sizeof(TCsvRow));
+  platform::PreferLargePages(cells_.data(), cells_.capacity() * sizeof(TCsvCell));
   TCsvParser parser(*this, text, cut, commentMode, pre, cellBound, &state);
   return parser.Run();
 }
