@@ -14,14 +14,25 @@
 namespace qelvar {
 
 void TCsvViewer::CreateFilterEdits() {
+  ResetFilterRow();
+  CreateFilterBoxes();
+}
+
+void TCsvViewer::ResetFilterRow() {
   const int count = std::max(GridColumnCount(), 0);
   const auto dataColumns = static_cast<std::size_t>(std::max(count - LineNumberOffset(), 0));
   std::vector<bool>& hidden = HiddenColumnFlags();
   if (hidden.size() != dataColumns) hidden.resize(dataColumns, false);
 
   filterRow.Reset(static_cast<std::size_t>(count));
+}
+
+void TCsvViewer::CreateFilterBoxes() {
+  const int count = std::max(GridColumnCount(), 0);
   theme.MarkStale();
-  if (!header || view.transformed) return;
+  const std::vector<HWND>& made = filterRow.Edits();
+  if (!header || view.transformed || std::any_of(made.begin(), made.end(), [](HWND edit) { return edit != nullptr; }))
+    return;
   // The filter syntax, one form a line, as the boxes' tooltip (in the language now).
   std::u16string help = UiText(utFilterHelp);
   for (std::size_t at = help.find(u" \u00B7 "); at != std::u16string::npos; at = help.find(u" \u00B7 ", at))

@@ -88,7 +88,7 @@ std::u16string TCsvViewer::ColumnTitle(int column) const {
 
 // ---- columns ------------------------------------------------------------------------------------------
 
-void TCsvViewer::BuildColumns(const std::vector<int>& widths) {
+void TCsvViewer::BuildColumns(const std::vector<int>& widths, bool boxesLater) {
   EndCellEdit(true);
   if (life.destroyed) return;
   search.Forget();
@@ -111,8 +111,8 @@ void TCsvViewer::BuildColumns(const std::vector<int>& widths) {
     column.cx = i < static_cast<int>(widths.size()) ? widths[static_cast<std::size_t>(i)] : metrics.ScaleByFont(140);
     ListView_InsertColumn(listView, i, &column);
   }
-
-  CreateFilterEdits();
+  if (boxesLater) ResetFilterRow();
+  else CreateFilterEdits();
   UpdateSortMarks();
   ListView_SetItemCountEx(listView, VisibleRowCount(), 0);
   MeasureNumericColumns();
@@ -172,6 +172,9 @@ LRESULT TCsvViewer::GridCustomDraw(NMLVCUSTOMDRAW& draw) noexcept {
     case CDDS_ITEMPREPAINT: {
       draw.clrText = theme.Colors().text;
       const bool selected = (ListView_GetItemState(listView, item, LVIS_SELECTED) & LVIS_SELECTED) != 0;
+      // Its cells follow: each would ask the list view again (a message per cell, costly under Wine).
+      painting.item = item;
+      painting.selected = selected;
       if (selected) {
         // The viewer paints the selection itself, per cell.
         common.uItemState &= ~static_cast<UINT>(CDIS_SELECTED);
@@ -188,7 +191,8 @@ LRESULT TCsvViewer::GridCustomDraw(NMLVCUSTOMDRAW& draw) noexcept {
 
   const int column = draw.iSubItem;
   const HDC dc = common.hdc;
-  const bool selected = (ListView_GetItemState(listView, item, LVIS_SELECTED) & LVIS_SELECTED) != 0;
+  const bool selected = item == painting.item ? painting.selected
+                                               : (ListView_GetItemState(listView, item, LVIS_SELECTED) & LVIS_SELECTED) != 0;
   common.uItemState &= ~static_cast<UINT>(CDIS_SELECTED);
   SetBkMode(dc, TRANSPARENT);
 
@@ -228,8 +232,9 @@ LRESULT TCsvViewer::GridCustomDraw(NMLVCUSTOMDRAW& draw) noexcept {
   TDisplayNumber number;
   if (!ParseDisplayNumber(value, number)) return CDRF_NEWFONT;
 
-  RECT cell{};
-  if (!ListView_GetSubItemRect(listView, item, column, LVIR_BOUNDS, &cell)) cell = common.rc;
+  // A cell's own notification carries its rectangle (the whole row for column 0); asking the list view
+  // for it costs a message that takes over 100 us under Wine, at every cell of every paint.
+  RECT cell = common.rc;
   if (column == 0) cell.right = cell.left + ListView_GetColumnWidth(listView, 0);
   FillSolid(dc, cell, back);
   {
@@ -262,7 +267,7 @@ LRESULT TCsvViewer::GridCustomDraw(NMLVCUSTOMDRAW& draw) noexcept {
                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
     }
   }
-  if (ListView_GetExtendedListViewStyle(listView) & LVS_EX_GRIDLINES) {
+  if (painting.gridLines) {
     TSelectObject selectPen(dc, GetStockObject(DC_PEN));
     SetDCPenColor(dc, GetSysColor(COLOR_BTNFACE));
     MoveToEx(dc, cell.right - 1, cell.top, nullptr);

@@ -2,6 +2,7 @@
 // and its painting in the theme's colours.
 #include <algorithm>
 #include <array>
+#include <string_view>
 
 #include "document/csv_document.h"
 #include "grid/grid_model.h"
@@ -13,7 +14,15 @@
 namespace qelvar {
 namespace {
 
+// Sets a part's text unless it has it already: each change repaints the bar (under Wine at once, a few
+// milliseconds each), and most updates change one part of five.
 void SetPartText(HWND statusBar, int part, const std::u16string& text) noexcept {
+  std::array<wchar_t, 1025> shown{};
+  const auto length = LOWORD(SendMessageW(statusBar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0));
+  if (length == text.size() && length < shown.size()) {
+    SendMessageW(statusBar, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(shown.data()));
+    if (std::u16string_view(reinterpret_cast<const char16_t*>(shown.data()), length) == text) return;
+  }
   SendMessageW(statusBar, SB_SETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(Wide(text)));
 }
 

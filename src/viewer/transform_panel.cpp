@@ -49,11 +49,11 @@ void TCsvViewer::ResetTransformation() {
   TransformationReset();
 }
 
-void TCsvViewer::TransformationReset() {
+void TCsvViewer::TransformationReset(bool layOut) {
   view.transformed = false;
   hiddenColumns.output.clear();
   panel.CancelDrag();
-  Layout();
+  if (layOut) Layout();
   RefreshTransformPanel();
 }
 

@@ -87,6 +87,8 @@ inline constexpr UINT kEditCurrentCellMessage = WM_USER + 102;
 inline constexpr UINT kLoadBatchMessage = WM_USER + 103;
 // Posted by the worker computing the grid's rows aside: they are ready.
 inline constexpr UINT kRowsReadyMessage = WM_USER + 104;
+// Posted by the creation: the file is read once the host has the window (kLoadTimer should the post fail).
+inline constexpr UINT kLoadFileMessage = WM_USER + 105;
 // From this many rows on, a filter is computed on a worker thread while the grid stays usable.
 inline constexpr int kFilterAsideFrom = 100000;
 // The least time between two rebuilds of the shown rows while a large file loads; a rebuild that takes
@@ -130,6 +132,13 @@ struct TViewSwitches {
   bool editMode = false;
   bool transformed = false;  // the grid shows the transformation's output
   bool lineNumbers = false;  // the line-number column is shown
+};
+
+// What the grid's custom draw keeps from one notification to the next of the same paint.
+struct TGridPainting {
+  int item = -1;          // the row whose cells are being drawn
+  bool selected = false;  // whether that row is selected
+  bool gridLines = true;  // the list view draws grid lines (set once, when it is made)
 };
 
 // The rest of a large file, read on a worker thread after the first screen.
@@ -213,6 +222,7 @@ class TCsvViewer {
   TStatusState status;
   TViewSwitches view;
   TDecimalColumns decimal;  // which columns align their numbers, and at which width
+  TGridPainting painting;
 
   bool loaded = false;
   THostFacts host;
@@ -249,9 +259,11 @@ class TCsvViewer {
 
   // ---- loading and installing (viewer_load.cpp) --------------------------------------------------------
   // Swaps `fresh` in (the old model, document and transformation are freed) and shows it: columns, widths,
-  // filter row, layout, the background-decoding timer and the focus.
-  void InstallDocument(TLoadedDocument&& fresh);
-  // Timer 1: the first load, from the settings; a failure shows an error box and destroys the window.
+  // filter row, layout, the background-decoding timer and the focus. `boxesLater`: the filter row's boxes
+  // are left to the caller (CreateFilterBoxes), for the first load to paint the grid before them.
+  void InstallDocument(TLoadedDocument&& fresh, bool boxesLater = false);
+  // kLoadFileMessage (or timer 1): the first load, from the settings; a failure shows an error box and
+  // destroys the window.
   void DeferredLoad();
   // Timer 2: decodes the next cells; stops the timer when none is left.
   void DecodeSome();
@@ -446,7 +458,9 @@ class TCsvViewer {
   // CellText written into `buffer` (at most size - 1 characters and a NUL), as LVN_GETDISPINFO wants it.
   void CopyCellText(int index, int column, wchar_t* buffer, int size) const noexcept;
   std::u16string ColumnTitle(int column) const;
-  void BuildColumns(const std::vector<int>& widths);
+  // Makes the list view's columns afresh with `widths`, the filter row's boxes (unless `boxesLater`: the
+  // caller makes them with CreateFilterBoxes), the sort marks and the row count.
+  void BuildColumns(const std::vector<int>& widths, bool boxesLater = false);
   void UpdateSortMarks() noexcept;
   void MeasureNumericColumns();
   LRESULT GridCustomDraw(NMLVCUSTOMDRAW& draw) noexcept;
@@ -471,7 +485,14 @@ class TCsvViewer {
   void AutoSizeAllColumns();
 
   // ---- filter row (filter_row.cpp) ----------------------------------------------------------------
+  // ResetFilterRow, then CreateFilterBoxes.
   void CreateFilterEdits();
+  // Destroys the boxes and forgets their pending changes; a place for each grid column, none filled.
+  void ResetFilterRow();
+  // Makes the boxes of the filter row as it stands (each showing its column's filter) where there are none
+  // yet, and places them. The first load makes them after the first paint of the grid: creating windows
+  // costs tens of milliseconds under Wine, and the boxes are not what the user waits for.
+  void CreateFilterBoxes();
   void PlaceFilterEdits() noexcept;
   void FilterTextChanged(int index);
   void ApplyPendingFilters();
@@ -646,7 +667,8 @@ class TCsvViewer {
   // What follows any reset of the transformation (also a load or reload, which built the new one aside):
   // the grid leaves the transformed view, the output columns' hidden flags are forgotten, the window is
   // laid out again (the filter row comes back) and the panel shows the new list.
-  void TransformationReset();
+  // `layOut` false: the caller lays the window out itself right after.
+  void TransformationReset(bool layOut = true);
   // The hidden-column flags of the view the grid shows now (document or transformation output).
   std::vector<bool>& HiddenColumnFlags() noexcept;
   // Whether `control` is one of the panel's controls (their keys are no grid keys).

@@ -103,8 +103,12 @@ void TCsvViewer::Layout() noexcept {
     SetWindowPos(loadingLabel, nullptr, 0, 0, gridWidth, std::max(height - statusHeight, 0),
                  flags | (loaded ? SWP_HIDEWINDOW : SWP_SHOWWINDOW));
   }
+  // A grid about to appear takes its size while still hidden: sized while shown, it would draw its frame
+  // (the scroll bars) once for the size and again for each scroll bar it gains, tens of ms under Wine.
+  const bool appears = loaded && !IsWindowVisible(listView);
   SetWindowPos(listView, nullptr, 0, filterHeight, gridWidth, std::max(height - statusHeight - filterHeight, 0),
-               flags | (loaded ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+               flags | (loaded && !appears ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+  if (appears) SetWindowPos(listView, nullptr, 0, 0, 0, 0, flags | SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
   LayoutTransformPanel(gridWidth, panelWidth);
 
   PlaceFilterEdits();

@@ -96,7 +96,8 @@ void TCsvViewer::CreateControls() {
                              0, 0, 100, 100, window, ControlId(kListViewId), instance, nullptr);
   if (listView) {
     DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
-    if (ReadInteger(u"disable-grid-lines") == 0) extended |= LVS_EX_GRIDLINES;
+    painting.gridLines = ReadInteger(u"disable-grid-lines") == 0;
+    if (painting.gridLines) extended |= LVS_EX_GRIDLINES;
     ListView_SetExtendedListViewStyle(listView, extended);
   }
 
@@ -174,7 +175,8 @@ HWND CreateViewer(HWND parent, const std::u16string& fileName, int showFlags) no
     if (viewer.life.destroyed) return nullptr;
     ShowWindow(window, SW_SHOW);
     viewer.host.keysEnabledAt = GetTickCount64() + 500;
-    SetTimer(window, kLoadTimer, 1, nullptr);
+    // A posted message comes sooner than a timer's first tick (which waits for the timer's resolution).
+    if (!PostMessageW(window, kLoadFileMessage, 0, 0)) SetTimer(window, kLoadTimer, 1, nullptr);
     return window;
   } catch (...) {
     // Destroying the window frees the viewer it already owns.

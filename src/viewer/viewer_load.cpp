@@ -13,7 +13,7 @@
 
 namespace qelvar {
 
-void TCsvViewer::InstallDocument(TLoadedDocument&& fresh) {
+void TCsvViewer::InstallDocument(TLoadedDocument&& fresh, bool boxesLater) {
   // The worker reads the old document: it ends first.
   StopRowsJob();
   // The old model refers to the old document: it goes first.
@@ -27,9 +27,10 @@ void TCsvViewer::InstallDocument(TLoadedDocument&& fresh) {
   choices.encodingName = document->Encoding().Name;
   choices.delimiter = choices.autoDelimiter ? char16_t{0} : document->Delimiter();
   loaded = true;
-  // The new document came with a new transformation: the panel and the view follow it.
-  TransformationReset();
-  BuildColumns(ComputeColumnWidths(false));
+  // The new document came with a new transformation: the panel and the view follow it (laid out once,
+  // below, with the new columns).
+  TransformationReset(false);
+  BuildColumns(ComputeColumnWidths(false), boxesLater);
   Layout();
 
   KillTimer(window, kDecodeTimer);
@@ -44,6 +45,8 @@ void TCsvViewer::InstallDocument(TLoadedDocument&& fresh) {
 void TCsvViewer::DeferredLoad() {
   KillTimer(window, kLoadTimer);
   if (loaded) return;
+  // "Loading" is on screen while the file's start is read (the message came before any painting).
+  UpdateWindow(window);
 
   watch.follow = ReadInteger(u"follow") != 0;
   const std::u16string forced = ReadString(u"default-column-delimiter");
@@ -56,12 +59,15 @@ void TCsvViewer::DeferredLoad() {
   if (LoadDocument(fileName, choices, transformConfig.get(), fresh, rest.load->Flag())) {
     std::unique_ptr<TCsvProgressiveLoad> reading = std::move(fresh.rest);
     if (!reading) rest.load.reset();
-    InstallDocument(std::move(fresh));
-    if (!reading) return;
+    InstallDocument(std::move(fresh), true);
     // The first screen is painted before the worker starts: its batches would otherwise be taken first
     // (WM_PAINT waits for an empty queue), and its reading competes with the painting for the machine.
+    // The filter boxes come after it.
     if (listView) UpdateWindow(listView);
     if (life.destroyed) return;
+    CreateFilterBoxes();
+    RefreshTheme();
+    if (!reading) return;
     const HWND target = window;
     if (rest.load->Begin(std::move(reading), [target] { PostMessageW(target, kLoadBatchMessage, 0, 0); })) {
       UpdateStatusBar();

@@ -150,6 +150,13 @@ LRESULT OnEditCurrentCell(TCsvViewer& viewer) noexcept {
   });
 }
 
+LRESULT OnLoadFile(TCsvViewer& viewer) noexcept {
+  return Safely([&] {
+    viewer.DeferredLoad();
+    return LRESULT{0};
+  });
+}
+
 LRESULT OnLoadBatch(TCsvViewer& viewer) noexcept {
   return Safely([&] {
     viewer.TakeLoadedRows();
@@ -349,6 +356,7 @@ LRESULT CALLBACK ViewerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case kEditCurrentCellMessage: return OnEditCurrentCell(v);
     case kLoadBatchMessage: return OnLoadBatch(v);
     case kRowsReadyMessage: return OnRowsReady(v);
+    case kLoadFileMessage: return OnLoadFile(v);
     default: return DefWindowProcW(window, message, wParam, lParam);
   }
 }
