@@ -105,7 +105,8 @@ void TCsvViewer::Layout() noexcept {
   }
   // A grid about to appear takes its size while still hidden: sized while shown, it would draw its frame
   // (the scroll bars) once for the size and again for each scroll bar it gains, tens of ms under Wine.
-  const bool appears = loaded && !IsWindowVisible(listView);
+  // (Its own style: IsWindowVisible would also answer no for a grid shown in a hidden host window.)
+  const bool appears = loaded && (GetWindowLongPtrW(listView, GWL_STYLE) & WS_VISIBLE) == 0;
   SetWindowPos(listView, nullptr, 0, filterHeight, gridWidth, std::max(height - statusHeight - filterHeight, 0),
                flags | (loaded && !appears ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
   if (appears) SetWindowPos(listView, nullptr, 0, 0, 0, 0, flags | SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
