@@ -45,8 +45,9 @@ void TCsvViewer::InstallDocument(TLoadedDocument&& fresh, bool boxesLater) {
 void TCsvViewer::DeferredLoad() {
   KillTimer(window, kLoadTimer);
   if (loaded) return;
-  // "Loading" is on screen while the file's start is read (the message came before any painting).
-  UpdateWindow(window);
+  // "Loading" is on screen while the file's start is read (the message came before any painting): the
+  // label and the status bar are children, which UpdateWindow alone would leave unpainted.
+  RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 
   watch.follow = ReadInteger(u"follow") != 0;
   const std::u16string forced = ReadString(u"default-column-delimiter");
